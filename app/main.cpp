@@ -1,0 +1,39 @@
+// corvane: watches directories and runs a command for every file that arrives.
+
+#include <QCoreApplication>
+#include <iostream>
+
+#include "console/console_host.h"
+#include "core/version.h"
+#include "ui/command_line.h"
+#include "ui/daemon_app.h"
+
+namespace {
+
+std::vector<std::string> ArgumentsOf(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  corvane::CommandLine commandLine(ArgumentsOf(argc, argv));
+  if (commandLine.WantsHelp()) {
+    std::cout << corvane::UsageText();
+    return corvane::ExitCode::Ok;
+  }
+  if (commandLine.WantsVersion()) {
+    std::cout << "Corvane " << corvane::kVersionText << '\n';
+    return corvane::ExitCode::Ok;
+  }
+  for (const std::string& arg : commandLine.UnknownArguments()) {
+    std::cerr << "corvane: ignoring unknown argument '" << arg << "'\n";
+  }
+
+  // There is no window yet: the daemon always runs in console mode.
+  QCoreApplication app(argc, argv);
+  corvane::ConsoleHost console = corvane::MakeStdioConsoleHost();
+  corvane::DaemonApp daemon(console, console, console, std::move(commandLine));
+  daemon.Form_Load();
+  return app.exec();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDateTime>
+#include <cstdint>
+#include <string>
+
+#include "core/log_level.h"
+
+namespace corvane {
+
+// The state the daemon's parts share: set at start-up, changed by the
+// console's "set" command, read by the log and the reports. One object owns
+// it and hands it to the parts that need it.
+struct DaemonState {
+  std::string sDaemonName = "Corvane";
+  std::string sXmlFile;                     // observation file; also the lock key
+  std::string sLogFile;                     // empty: no log file
+  std::int16_t iLogLevel = LogLevel::Info;  // least level shown in the view
+  std::string sLanguageFile = "english.lng";
+  QDateTime dStartTime;
+  bool bCheckRunning = false;
+};
+
+}  // namespace corvane

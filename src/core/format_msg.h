@@ -1,0 +1,33 @@
+#pragma once
+
+#include <concepts>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// One value for a numbered placeholder: a text, or a number in its plain
+// decimal form.
+class MsgArg {
+ public:
+  MsgArg(std::string_view text) : text_(text) {}    // NOLINT: implicit by design
+  MsgArg(const std::string& text) : text_(text) {}  // NOLINT
+  MsgArg(const char* text) : text_(text) {}         // NOLINT
+  template <std::integral Number>
+  MsgArg(Number n) : text_(std::to_string(n)) {}  // NOLINT
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// Fills %1, %2, … with the values, the highest number first so that %12 is
+// filled before %1 could take its first two characters. A placeholder
+// without a value stays as it is; surplus values are not used.
+std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vArgs);
+
+// Numbers that some messages show with one leading blank (" 0", " 3").
+std::string WithLeadingBlank(long long n);
+
+}  // namespace corvane

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/format_msg.h"
+#include "core/log_level.h"
+#include "lang/text_catalogue.h"
+
+namespace corvane {
+
+class Clock;
+class DesktopHost;
+class Language;
+class LogView;
+struct DaemonState;
+
+// The one way every part of the daemon reports. A line is stamped
+// "[date time tag ] text", shown in the view when its level is high enough,
+// appended to the log file (opened and closed per line, so other programs may
+// move or delete it at any time) and, for warnings and errors while the
+// window is hidden, shown as a balloon.
+//
+// WriteLog may be re-entered from a message pump; it keeps no state between
+// calls.
+class Log {
+ public:
+  Log(const DaemonState& state, const Language& language, LogView& view, DesktopHost& desktop,
+      const Clock& clock);
+
+  // sText may hold several lines separated by CR LF; each becomes an entry.
+  // Raw lines carry no stamp, are always shown and never reach the file.
+  void WriteLog(const std::string& sText, std::int32_t lLevel, bool bBold = false,
+                bool bRaw = false);
+
+  // Translate, fill and log one catalogue message: the usual road of a text.
+  void Message(const CatalogueText& text, std::int32_t level, const std::vector<MsgArg>& args = {});
+
+  const Language& language() const { return language_; }
+  LogView& view() { return view_; }
+
+ private:
+  std::string Prefix(std::int32_t level) const;
+  void AppendToFile(const std::string& line) const;
+
+  const DaemonState& state_;
+  const Language& language_;
+  LogView& view_;
+  DesktopHost& desktop_;
+  const Clock& clock_;
+};
+
+}  // namespace corvane

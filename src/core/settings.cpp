@@ -1,0 +1,7 @@
+#include "core/settings.h"
+
+namespace corvane {
+
+Settings LoadSettings() { return Settings{}; }
+
+}  // namespace corvane

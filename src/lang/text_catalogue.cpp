@@ -1,0 +1,72 @@
+#include "lang/text_catalogue.h"
+
+#include <array>
+
+namespace corvane {
+
+std::span<const CatalogueText> AllCatalogueTexts() {
+  static constexpr std::array kAll{
+      txt::Yes,
+      txt::No,
+      txt::LanguageFileNotFound,
+      txt::StartBanner,
+      txt::XmlFileUseless,
+      txt::AlreadyRunning,
+      txt::UseXmlSwitch,
+      txt::DaemonPaused,
+      txt::LoadedBalloon,
+      txt::PausedSuffix,
+      txt::MenuPause,
+      txt::MenuResume,
+      txt::ObservationError,
+      txt::PointNotAdded,
+      txt::Loaded,
+      txt::LoadFailedCount,
+      txt::TagDebug,
+      txt::TagInfo,
+      txt::TagWarning,
+      txt::TagError,
+      txt::PointAdded,
+      txt::FoundFiles,
+      txt::NoNewFiles,
+      txt::DirectoryNotFound,
+      txt::CheckTerminated,
+      txt::CheckUnknownError,
+      txt::NoExclusiveAccess,
+      txt::Executing,
+      txt::ProcessNotCompleted,
+      txt::ProcessTerminated,
+      txt::ProcessEndedInTime,
+      txt::CouldNotExecute,
+      txt::MutexRegistered,
+      txt::StateRunning,
+      txt::StateStopped,
+      txt::ExitingOnRequest,
+      txt::PausingOnRequest,
+      txt::ContinuingOnRequest,
+      txt::SearchingOnRequest,
+      txt::CouldNotLock,
+      txt::Changed,
+      txt::UnknownParameter,
+      txt::CommandNotUnderstood,
+      txt::Reloading,
+      txt::ConfigurationReport,
+      txt::HelpReport,
+      txt::StatisticsHeader,
+      txt::StatisticsPoint,
+      txt::DaemonWillQuit,
+      txt::MenuExit,
+      txt::MenuSearchNewFiles,
+      txt::MenuShow,
+      txt::AttrArchive,
+      txt::AttrReadOnly,
+      txt::AttrCompressed,
+      txt::AttrHidden,
+      txt::AttrSystem,
+      txt::CheckAlreadyRunning,
+      txt::ProcessNotTerminated,
+  };
+  return kAll;
+}
+
+}  // namespace corvane

@@ -1,0 +1,141 @@
+#include "ui/command_line.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace corvane {
+namespace {
+
+struct SwitchInfo {
+  std::string_view name;
+  bool hasValue;
+};
+
+constexpr std::array<SwitchInfo, 7> kSwitches{{
+    {"xml", true},
+    {"log", true},
+    {"name", true},
+    {"nic", false},
+    {"runnow", false},
+    {"pause", false},
+    {"console", false},
+}};
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  });
+  return out;
+}
+
+const SwitchInfo* SwitchNamed(std::string_view lowerName) {
+  for (const SwitchInfo& s : kSwitches) {
+    if (s.name == lowerName) return &s;
+  }
+  return nullptr;
+}
+
+struct ParsedSwitch {
+  const SwitchInfo* info;
+  std::optional<std::string> inlineValue;  // from "--xml=VALUE"
+};
+
+// "/XML", "--xml" and "--xml=VALUE" name the same switch.
+std::optional<ParsedSwitch> ParseSwitch(std::string_view arg) {
+  std::string_view body;
+  if (arg.starts_with("--")) {
+    body = arg.substr(2);
+  } else if (arg.starts_with('/')) {
+    body = arg.substr(1);
+  } else {
+    return std::nullopt;
+  }
+  std::optional<std::string> inlineValue;
+  if (arg.starts_with("--")) {
+    if (const auto eq = body.find('='); eq != std::string_view::npos) {
+      inlineValue = std::string(body.substr(eq + 1));
+      body = body.substr(0, eq);
+    }
+  }
+  const SwitchInfo* info = SwitchNamed(Lower(body));
+  if (!info || (inlineValue && !info->hasValue)) return std::nullopt;
+  return ParsedSwitch{info, std::move(inlineValue)};
+}
+
+}  // namespace
+
+CommandLine::CommandLine(const std::vector<std::string>& args) {
+  // Index of the value switch that takes the following arguments.
+  std::optional<std::size_t> valueOf;
+  for (const std::string& arg : args) {
+    const std::string lower = Lower(arg);
+    if (lower == "--help") {
+      wantsHelp_ = true;
+      valueOf.reset();
+      continue;
+    }
+    if (lower == "--version") {
+      wantsVersion_ = true;
+      valueOf.reset();
+      continue;
+    }
+    if (const auto sw = ParseSwitch(arg)) {
+      switches_.push_back({std::string(sw->info->name), sw->inlineValue.value_or("")});
+      valueOf.reset();
+      if (sw->info->hasValue) valueOf = switches_.size() - 1;
+      continue;
+    }
+    if (valueOf) {
+      std::string& value = switches_[*valueOf].value;
+      if (!value.empty()) value += ' ';
+      value += arg;
+    } else {
+      unknown_.push_back(arg);
+    }
+  }
+}
+
+const CommandLine::Found* CommandLine::Find(std::string_view name) const {
+  std::string key = Lower(name);
+  if (key.starts_with("--")) {
+    key.erase(0, 2);
+  } else if (key.starts_with('/')) {
+    key.erase(0, 1);
+  }
+  for (const Found& f : switches_) {
+    if (f.name == key) return &f;
+  }
+  return nullptr;
+}
+
+std::string CommandLine::GetCmdParam(std::string_view sName, bool bHasValue,
+                                     const std::string& sDefault) const {
+  const Found* found = Find(sName);
+  if (!bHasValue) return found ? "1" : "";
+  return found && !found->value.empty() ? found->value : sDefault;
+}
+
+std::string UsageText() {
+  return "Usage: corvane /XML <observation file> [/Log <log file>] [/Name <name>]\n"
+         "               [/NIC] [/runnow] [/pause] [/Console]\n"
+         "\n"
+         "Watches the directories named in the observation file and runs the\n"
+         "configured command for every file that arrives.\n"
+         "\n"
+         "  /XML <file>    the observation file (required)\n"
+         "  /Log <file>    also write every log line to this file\n"
+         "  /Name <name>   the daemon's name (overrides the observation file's)\n"
+         "  /NIC           allow a second daemon on the same observation file\n"
+         "  /runnow        check every point once at start-up\n"
+         "  /pause         start paused (type 'go' to start)\n"
+         "  /Console       run without a window: log on stdout, commands on stdin\n"
+         "  --help         show this text\n"
+         "  --version      show the version\n"
+         "\n"
+         "Switches are matched in any letter case and may also be written\n"
+         "--xml, --log, ... or --xml=<file>. A value runs up to the next switch.\n";
+}
+
+}  // namespace corvane
