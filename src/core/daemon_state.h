@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/log_level.h"
+#include "core/observation_point.h"
 
 namespace corvane {
 
@@ -19,6 +20,7 @@ struct DaemonState {
   std::string sLanguageFile = "english.lng";
   QDateTime dStartTime;
   bool bCheckRunning = false;
+  PointTable Points;  // empty before the first load
 };
 
 }  // namespace corvane

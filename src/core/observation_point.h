@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+// One configured point: which directory to watch, which names count, how
+// often to look and what to run for every file found. The defaults are
+// those a point has before its fields are read from the observation file.
+struct ObservationPoint {
+  std::string Directory;            // ends with "/" once added
+  std::string FilePattern = "*.*";  // patterns separated by "|"
+  std::string Name;                 // never empty once added
+  std::string Command;              // command line with placeholders
+  std::string Period = "sec";       // unit of LastChange
+  std::string Window = "normal";    // window style hint of the command
+  std::int32_t Intervall = 0;       // check every Intervall + 1 ticks
+  std::int32_t lTicks = 0;          // ticks since the last check
+  std::int32_t LastChange = 0;      // least age in Period units; <= 0: none
+  std::int32_t Wait = -1;           // < 0 no wait, 0 until it ends, n ms
+  bool Hidden = false;              // files with these attributes may be handled
+  bool System = false;
+  bool Archive = true;
+  bool Readonly = false;
+  bool Compressed = true;
+  bool Terminate = false;  // kill the command when it outlasts Wait
+  bool Exclusive = true;   // only files nobody else has open
+  bool NoSubdirs = false;
+  std::int32_t lExecuted = 0;  // commands started
+  std::int32_t lFailed = 0;    // commands that could not be started
+
+  // A freshly zeroed record: what the table holds after a clear.
+  static ObservationPoint Blank();
+  // Empty command, interval 0 and empty directory.
+  bool IsBlank() const;
+};
+
+// The configured points in file order, indexed from 0.
+using PointTable = std::vector<ObservationPoint>;
+
+}  // namespace corvane
