@@ -1,0 +1,159 @@
+// Loading and reading. Editing and saving are in go_xml_edit.cpp.
+#include "xml/go_xml.h"
+
+#include <algorithm>
+#include <limits>
+#include <pugixml.hpp>
+
+#include "xml/document_file.h"
+#include "xml/document_output.h"
+#include "xml/node_query.h"
+#include "xml/node_text.h"
+#include "xml/parse_error_report.h"
+#include "xml/parse_options.h"
+#include "xml/text_decoding.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kParseErrorTitle = "Corvane CGoXML.DisplayParseError()";
+
+bool IsAvailableParser(std::int32_t version) { return version >= 1 && version <= 4; }
+
+// Errors that happen before any text is parsed have no place in it.
+bool IsSourceError(pugi::xml_parse_status status) {
+  return status != pugi::status_file_not_found && status != pugi::status_io_error &&
+         status != pugi::status_out_of_memory && status != pugi::status_internal_error;
+}
+
+}  // namespace
+
+CGoXML::CGoXML(MessageBoxHost* messageBoxes) : messageBoxes_(messageBoxes) {}
+
+CGoXML::~CGoXML() = default;
+
+// One library stands behind every parser version, so versions 1 to 4 are all
+// available and the best one is 4.
+std::int32_t CGoXML::Initialize(std::int32_t pavDesiredVersion) {
+  if (pavDesiredVersion == kBestAvailableParser) {
+    parserVersion_ = 4;
+  } else {
+    parserVersion_ = IsAvailableParser(pavDesiredVersion) ? pavDesiredVersion : 0;
+  }
+  return parserVersion_;
+}
+
+std::unique_ptr<pugi::xml_document> CGoXML::MakeDomObject() const {
+  if (!IsAvailableParser(parserVersion_)) return nullptr;
+  return std::make_unique<pugi::xml_document>();
+}
+
+// The old document goes before the new one is made, so a load that throws
+// also leaves the object without a document.
+std::unique_ptr<pugi::xml_document> CGoXML::StartLoad() {
+  document_.reset();
+  auto document = MakeDomObject();
+  if (!document) throw XmlParserUnavailable();
+  return document;
+}
+
+bool CGoXML::OpenFromFile(const std::string& strFileName, bool bolVerboseError) {
+  auto document = StartLoad();
+  std::string bytes;
+  pugi::xml_parse_result result;
+  result.status = ReadDocumentFile(strFileName, bytes);
+  if (result.status == pugi::status_ok) {
+    result = document->load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
+  }
+  return FinishLoad(std::move(document), result, bytes, bolVerboseError);
+}
+
+// The text is UTF-8 whatever its declaration says: the declaration names the
+// encoding of a file, not of text already in memory.
+bool CGoXML::OpenFromString(const std::string& strSource, bool bolVerboseError) {
+  auto document = StartLoad();
+  const pugi::xml_parse_result result =
+      document->load_buffer(strSource.data(), strSource.size(), kParseOptions, pugi::encoding_utf8);
+  return FinishLoad(std::move(document), result, strSource, bolVerboseError);
+}
+
+bool CGoXML::FinishLoad(std::unique_ptr<pugi::xml_document> document,
+                        const pugi::xml_parse_result& result, const std::string& source,
+                        bool bolVerboseError) {
+  if (result) {
+    document_ = std::move(document);
+    return true;
+  }
+  if (bolVerboseError) DisplayParseError(result, source);
+  return false;
+}
+
+void CGoXML::DisplayParseError(const pugi::xml_parse_result& result,
+                               const std::string& source) const {
+  if (messageBoxes_ == nullptr) return;
+  ParseErrorLocation where;
+  if (IsSourceError(result.status)) {
+    // pugixml counts the offset in the text after converting it to UTF-8.
+    const std::string text =
+        result.encoding == pugi::encoding_utf8 ? source : DecodeToUtf8(source, result.encoding);
+    where = LocateOffset(text, static_cast<std::size_t>(result.offset));
+  }
+  messageBoxes_->ShowMessage(
+      kParseErrorTitle,
+      ParseErrorReportText(static_cast<int>(result.status), result.description(), where),
+      MessageIcon::Exclamation);
+}
+
+std::string CGoXML::XML() const {
+  if (!document_) throw XmlDocumentMissing();
+  return DocumentMarkup(*document_);
+}
+
+std::optional<std::string> CGoXML::XMLDocumentInfo(std::int32_t xdiDesiredInfo) const {
+  static constexpr const char* kPseudoAttributes[] = {"version", "encoding", "standalone"};
+  if (!document_ || xdiDesiredInfo < xdiVersion || xdiDesiredInfo > xdiStandalone) {
+    return std::nullopt;
+  }
+  // pugixml accepts a declaration only at the very start of a document.
+  const pugi::xml_node first = document_->first_child();
+  if (first.type() != pugi::node_declaration) return std::nullopt;
+  const pugi::xml_attribute item = first.attribute(kPseudoAttributes[xdiDesiredInfo]);
+  if (!item) return std::nullopt;
+  return std::string(item.value());
+}
+
+pugi::xml_node CGoXML::RootElement() const {
+  return document_ ? document_->document_element() : pugi::xml_node();
+}
+
+pugi::xpath_node CGoXML::FirstMatch(const std::string& strQueryString) const {
+  return SelectFirstNode(RootElement(), strQueryString);
+}
+
+std::int32_t CGoXML::NodeCount(const std::string& strQueryString) const {
+  const auto matches = SelectNodes(RootElement(), strQueryString);
+  if (!matches) return -1;
+  constexpr std::size_t kMost = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::min(matches->size(), kMost));
+}
+
+std::string CGoXML::ReadNode(const std::string& strQueryString) const {
+  return NodeText(FirstMatch(strQueryString));
+}
+
+std::string CGoXML::ReadNodeXML(const std::string& strQueryString) const {
+  const pugi::xpath_node match = FirstMatch(strQueryString);
+  return match ? NodeMarkup(match) : std::string();
+}
+
+std::string CGoXML::ReadAttribute(const std::string& strQueryString,
+                                  const std::string& strAttributeName) const {
+  const pugi::xml_node node = FirstMatch(strQueryString).node();
+  // pugixml takes C strings; a name with a NUL in it names no attribute.
+  if (node.type() != pugi::node_element || strAttributeName.find('\0') != std::string::npos) {
+    return {};
+  }
+  return node.attribute(strAttributeName.c_str()).value();
+}
+
+}  // namespace corvane

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/hosts/message_box.h"
+#include "xml/xml_errors.h"
+#include "xml/xml_value.h"
+
+namespace pugi {
+class xml_document;
+class xml_node;
+struct xml_parse_result;
+class xpath_node;
+}  // namespace pugi
+
+namespace corvane {
+
+// Requests for Initialize.
+inline constexpr std::int32_t kBestAvailableParser = 99;
+
+// Selectors for XMLDocumentInfo: the pseudo-attributes of the declaration.
+enum XmlDocumentInfoSelector : std::int32_t { xdiVersion = 0, xdiEncoding = 1, xdiStandalone = 2 };
+
+// Where InsertNode puts the new element.
+enum NodeRelationship : std::int32_t {
+  norSibling = 0,  // last child of the match's parent
+  norChild = 1,    // last child of the match
+};
+
+// One XML document, reached through query strings: XPath 1.0 location paths
+// whose positional predicates count from 0 ("/Corvane/Observation/Point[0]"
+// is the first Point). Queries are evaluated with the root element as the
+// context node.
+//
+// Reads never throw: without a document, without a match, or with a
+// malformed query they answer a fixed failure value (NodeCount -1, texts
+// empty, XMLDocumentInfo nullopt). Edits never throw and answer false.
+// Only loading without a chosen parser (XmlParserUnavailable) and XML()
+// without a document (XmlDocumentMissing) throw.
+//
+// Not thread-safe: made, used and destroyed on one thread.
+class CGoXML {
+ public:
+  // `messageBoxes` shows the verbose parse-error report and Save's failure;
+  // it must outlive this object. Null shows nothing.
+  explicit CGoXML(MessageBoxHost* messageBoxes = nullptr);
+  ~CGoXML();
+  CGoXML(const CGoXML&) = delete;
+  CGoXML& operator=(const CGoXML&) = delete;
+
+  // Chooses the parser: 1 to 4 are available, 99 asks for the best (4);
+  // anything else answers and stores 0.
+  std::int32_t Initialize(std::int32_t pavDesiredVersion);
+  std::int32_t XMLParserVersion() const { return parserVersion_; }
+
+  // Each load drops the previous document first. False (and no document)
+  // when the file is missing, unreadable or malformed; with bolVerboseError
+  // the parse-error report is shown. Throws XmlParserUnavailable when no
+  // parser is chosen. Files are decoded from their BOM or declaration
+  // (UTF-8, UTF-16, UTF-32, ISO-8859-1); strSource is always UTF-8.
+  bool OpenFromFile(const std::string& strFileName, bool bolVerboseError = false);
+  bool OpenFromString(const std::string& strSource, bool bolVerboseError = false);
+
+  // The whole document as UTF-8 markup. Throws XmlDocumentMissing.
+  std::string XML() const;
+  // The declaration's version, encoding or standalone value; nullopt when
+  // the document has no declaration or it lacks that pseudo-attribute.
+  std::optional<std::string> XMLDocumentInfo(std::int32_t xdiDesiredInfo) const;
+
+  std::int32_t NodeCount(const std::string& strQueryString) const;
+  std::string ReadNode(const std::string& strQueryString) const;
+  std::string ReadNodeXML(const std::string& strQueryString) const;
+  std::string ReadAttribute(const std::string& strQueryString,
+                            const std::string& strAttributeName) const;
+
+  // Edits change the first match only.
+  bool DeleteNode(const std::string& strQueryString);
+  bool WriteNode(const std::string& strQueryString, const XmlValue& vntNewNodeValue);
+  bool WriteAttribute(const std::string& strQueryString, const std::string& strAttributeName,
+                      const XmlValue& vntNewAttributeValue);
+  bool DeleteAttribute(const std::string& strQueryString, const std::string& strAttributeName);
+  bool WriteCDataSection(const std::string& strQueryString, const XmlValue& vntNewCDataValue);
+  // May answer false with the element inserted: when an attribute value is
+  // given without a usable attribute name.
+  bool InsertNode(const std::string& strQueryString, const std::string& strNewNodeName,
+                  const std::optional<XmlValue>& vntNewNodeValue = std::nullopt,
+                  const std::optional<std::string>& strNewAttributeName = std::nullopt,
+                  const std::optional<XmlValue>& vntNewAttributeValue = std::nullopt,
+                  std::int32_t norRelationship = norSibling);
+  // Whether the document, written out as text, parses again.
+  bool Reparse() const;
+  // Writes the document; on failure shows "Error <errno> - <reason>".
+  bool Save(const std::string& strFileName) const;
+
+ private:
+  std::unique_ptr<pugi::xml_document> MakeDomObject() const;
+  std::unique_ptr<pugi::xml_document> StartLoad();
+  bool FinishLoad(std::unique_ptr<pugi::xml_document> document,
+                  const pugi::xml_parse_result& result, const std::string& source,
+                  bool bolVerboseError);
+  void DisplayParseError(const pugi::xml_parse_result& result, const std::string& source) const;
+  pugi::xml_node RootElement() const;
+  pugi::xpath_node FirstMatch(const std::string& strQueryString) const;
+
+  MessageBoxHost* messageBoxes_;
+  std::int32_t parserVersion_ = 0;
+  std::unique_ptr<pugi::xml_document> document_;
+};
+
+}  // namespace corvane

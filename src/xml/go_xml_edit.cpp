@@ -1,0 +1,159 @@
+// Editing and saving. Every edit changes the first match of its query only
+// and answers false, without throwing, when there is no document, no match,
+// a malformed query, or a change a DOM would refuse.
+#include <pugixml.hpp>
+
+#include "xml/document_output.h"
+#include "xml/go_xml.h"
+#include "xml/parse_options.h"
+#include "xml/tree_edit.h"
+#include "xml/xml_names.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kSaveTitle = "Corvane CGoXML.Save()";
+
+bool IsElement(const pugi::xml_node& node) { return node.type() == pugi::node_element; }
+
+// A node whose own data a DOM lets one set as its text.
+bool HoldsOwnData(const pugi::xml_node& node) {
+  switch (node.type()) {
+    case pugi::node_pcdata:
+    case pugi::node_cdata:
+    case pugi::node_comment:
+    case pugi::node_pi: return true;
+    default: return false;
+  }
+}
+
+void SetText(pugi::xml_attribute attribute, const std::string& text) {
+  attribute.set_value(text.data(), text.size());
+}
+
+// Sets (creates or overwrites) an attribute on an element; false for a name
+// that markup could not carry.
+bool SetAttribute(pugi::xml_node element, const std::string& name, const XmlValue& value) {
+  if (!IsXmlName(name)) return false;
+  pugi::xml_attribute attribute = element.attribute(name.c_str());
+  if (!attribute) attribute = element.append_attribute(name.c_str());
+  SetText(attribute, value.Text());
+  return true;
+}
+
+// Whether an element may be appended to `parent`: a document holds one
+// root element at most, and text-like nodes hold no children at all.
+bool AcceptsElementChild(const pugi::xml_node& parent) {
+  if (parent.type() == pugi::node_document) {
+    return !parent.find_child(
+        [](pugi::xml_node child) { return child.type() == pugi::node_element; });
+  }
+  return IsElement(parent);
+}
+
+pugi::xml_node AppendCData(pugi::xml_node element, const std::string& text) {
+  pugi::xml_node section = element.append_child(pugi::node_cdata);
+  section.set_value(text.data(), text.size());
+  return section;
+}
+
+}  // namespace
+
+bool CGoXML::DeleteNode(const std::string& strQueryString) {
+  // An attribute is not a child of its element: like a DOM, refuse it here.
+  const pugi::xml_node node = FirstMatch(strQueryString).node();
+  return RemoveNode(node);
+}
+
+bool CGoXML::WriteNode(const std::string& strQueryString, const XmlValue& vntNewNodeValue) {
+  const pugi::xpath_node match = FirstMatch(strQueryString);
+  const std::string& text = vntNewNodeValue.Text();
+  if (const pugi::xml_attribute attribute = match.attribute()) {
+    SetText(attribute, text);
+    return true;
+  }
+  pugi::xml_node node = match.node();
+  if (HoldsOwnData(node)) return node.set_value(text.data(), text.size());
+  if (!IsElement(node)) return false;
+  ReplaceChildrenWithText(node, text);
+  return true;
+}
+
+bool CGoXML::WriteAttribute(const std::string& strQueryString, const std::string& strAttributeName,
+                            const XmlValue& vntNewAttributeValue) {
+  const pugi::xml_node node = FirstMatch(strQueryString).node();
+  if (!IsElement(node)) return false;
+  return SetAttribute(node, strAttributeName, vntNewAttributeValue);
+}
+
+bool CGoXML::DeleteAttribute(const std::string& strQueryString,
+                             const std::string& strAttributeName) {
+  pugi::xml_node node = FirstMatch(strQueryString).node();
+  if (!IsElement(node)) return false;
+  // Removing an attribute the element lacks is not an error.
+  if (IsXmlName(strAttributeName)) node.remove_attribute(strAttributeName.c_str());
+  return true;
+}
+
+bool CGoXML::WriteCDataSection(const std::string& strQueryString,
+                               const XmlValue& vntNewCDataValue) {
+  pugi::xml_node node = FirstMatch(strQueryString).node();
+  if (!IsElement(node)) return false;
+  const std::string& text = vntNewCDataValue.Text();
+  pugi::xml_node only = node.first_child();
+  if (!only) return static_cast<bool>(AppendCData(node, text));
+  if (only.next_sibling()) return false;  // two or more children: left alone
+  if (only.type() == pugi::node_cdata) return only.set_value(text.data(), text.size());
+  RemoveChildren(node);
+  return static_cast<bool>(AppendCData(node, text));
+}
+
+bool CGoXML::InsertNode(const std::string& strQueryString, const std::string& strNewNodeName,
+                        const std::optional<XmlValue>& vntNewNodeValue,
+                        const std::optional<std::string>& strNewAttributeName,
+                        const std::optional<XmlValue>& vntNewAttributeValue,
+                        std::int32_t norRelationship) {
+  const pugi::xpath_node match = FirstMatch(strQueryString);
+  // An attribute match has no parent node and takes no element children.
+  pugi::xml_node parent;
+  if (norRelationship == norSibling) parent = match.node().parent();
+  if (norRelationship == norChild) parent = match.node();
+  if (!AcceptsElementChild(parent) || !IsXmlName(strNewNodeName)) return false;
+
+  pugi::xml_node element = parent.append_child(strNewNodeName.c_str());
+  if (vntNewNodeValue) ReplaceChildrenWithText(element, vntNewNodeValue->Text());
+  // The attribute comes after the insertion, so a missing attribute name
+  // fails the call with the element already in place.
+  if (vntNewAttributeValue) {
+    return SetAttribute(element, strNewAttributeName.value_or(std::string()),
+                        *vntNewAttributeValue);
+  }
+  return true;
+}
+
+bool CGoXML::Reparse() const {
+  if (!document_) return false;
+  const auto probe = MakeDomObject();
+  if (!probe) return false;
+  const std::string markup = DocumentMarkup(*document_);
+  return static_cast<bool>(
+      probe->load_buffer(markup.data(), markup.size(), kParseOptions, pugi::encoding_utf8));
+}
+
+bool CGoXML::Save(const std::string& strFileName) const {
+  std::optional<FileWriteError> error;
+  if (!document_) {
+    error = FileWriteError{0, XmlDocumentMissing().what()};
+  } else {
+    error = WriteDocumentFile(*document_, strFileName);
+  }
+  if (!error) return true;
+  if (messageBoxes_ != nullptr) {
+    messageBoxes_->ShowMessage(
+        kSaveTitle, "Error " + std::to_string(error->number) + " - " + error->description,
+        MessageIcon::Stop);
+  }
+  return false;
+}
+
+}  // namespace corvane
