@@ -34,3 +34,12 @@ test: deps $(CHECK_BUILD)/build.ninja
 
 clean:
 	rm -rf $(BUILD) $(CHECK_BUILD)
+
+# The benchmarks, built for release; each prints its figures against its peer.
+BENCH_BUILD ?= build-bench
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCORVANE_BENCH=ON -DCORVANE_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@for b in $(BENCH_BUILD)/bench/*_bench; do echo "== $$b"; "$$b" || exit 1; done
+include fuzz/fuzz.mk

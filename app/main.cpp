@@ -17,7 +17,7 @@ std::vector<std::string> ArgumentsOf(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  corvane::CommandLine commandLine(ArgumentsOf(argc, argv));
+  corvane::CommandLineSwitches commandLine(ArgumentsOf(argc, argv));
   if (commandLine.WantsHelp()) {
     std::cout << corvane::UsageText();
     return corvane::ExitCode::Ok;
@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   // There is no window yet: the daemon always runs in console mode.
   QCoreApplication app(argc, argv);
   corvane::ConsoleHost console = corvane::MakeStdioConsoleHost();
-  corvane::DaemonApp daemon(console, console, console, std::move(commandLine));
+  const corvane::SystemClock clock;
+  corvane::DaemonApp daemon(console, console, console, std::move(commandLine), clock);
   daemon.Form_Load();
   return app.exec();
 }

@@ -66,7 +66,7 @@ std::optional<ParsedSwitch> ParseSwitch(std::string_view arg) {
 
 }  // namespace
 
-CommandLine::CommandLine(const std::vector<std::string>& args) {
+CommandLineSwitches::CommandLineSwitches(const std::vector<std::string>& args) {
   // Index of the value switch that takes the following arguments.
   std::optional<std::size_t> valueOf;
   for (const std::string& arg : args) {
@@ -97,7 +97,7 @@ CommandLine::CommandLine(const std::vector<std::string>& args) {
   }
 }
 
-const CommandLine::Found* CommandLine::Find(std::string_view name) const {
+const CommandLineSwitches::Found* CommandLineSwitches::Find(std::string_view name) const {
   std::string key = Lower(name);
   if (key.starts_with("--")) {
     key.erase(0, 2);
@@ -110,8 +110,8 @@ const CommandLine::Found* CommandLine::Find(std::string_view name) const {
   return nullptr;
 }
 
-std::string CommandLine::GetCmdParam(std::string_view sName, bool bHasValue,
-                                     const std::string& sDefault) const {
+std::string CommandLineSwitches::GetCmdParam(std::string_view sName, bool bHasValue,
+                                             const std::string& sDefault) const {
   const Found* found = Find(sName);
   if (!bHasValue) return found ? "1" : "";
   return found && !found->value.empty() ? found->value : sDefault;

@@ -12,10 +12,10 @@ namespace corvane {
 // arguments up to the next switch, joined with single blanks, in their own
 // letter case. The first occurrence of a switch wins. Parsing never fails:
 // anything else is collected as an unknown argument.
-class CommandLine {
+class CommandLineSwitches {
  public:
   // args: the arguments without the program's own path.
-  explicit CommandLine(const std::vector<std::string>& args);
+  explicit CommandLineSwitches(const std::vector<std::string>& args);
 
   // A value switch answers its value, or sDefault when it is missing or
   // empty; a flag answers "1" when given, else "".

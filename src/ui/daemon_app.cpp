@@ -1,8 +1,9 @@
 #include "ui/daemon_app.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 
-#include "core/hosts/message_box.h"
+#include "core/platform/platform.h"
 #include "core/program_directory.h"
 #include "core/settings.h"
 #include "core/std_helpers.h"
@@ -18,54 +19,127 @@ constexpr const char* kAppTitle = "Corvane";
 }  // namespace
 
 DaemonApp::DaemonApp(LogView& view, DesktopHost& desktop, MessageBoxHost& messages,
-                     CommandLine commandLine)
-    : view_(view),
-      desktop_(desktop),
-      messages_(messages),
-      commandLine_(std::move(commandLine)),
-      log_(state_, language_, view_, desktop_, clock_) {
+                     CommandLineSwitches commandLine, const Clock& clock)
+    : messages_(messages), commandLine_(std::move(commandLine)), daemon_(view, desktop, clock) {
   tmrMain.setInterval(kCheckIntervalMs);
   tmrEnd.setInterval(kEndDelayMs);
   tmrEnd.setSingleShot(true);
+  connect(&tmrMain, &QTimer::timeout, this, &DaemonApp::tmrMain_Timer);
   connect(&tmrEnd, &QTimer::timeout, this, &DaemonApp::EndDaemon);
 }
 
+DaemonApp::~DaemonApp() { platform::CloseDescriptor(stopSignalFd_); }
+
 void DaemonApp::Form_Load() {
+  DaemonState& state = daemon_.state;
   const Settings settings = LoadSettings();
   bHidden_ = settings.windowHidden;
-  state_.iLogLevel = settings.logLevel;
-  state_.sLanguageFile = settings.language;
+  state.iLogLevel = settings.logLevel;
+  state.sLanguageFile = settings.language;
 
-  language_.LoadLanguageFile(ProgramFile(state_.sLanguageFile));
-  state_.sLogFile = commandLine_.GetCmdParam("/Log", true);
-  state_.sDaemonName = "Corvane";
-  log_.WriteLog(FormatMsg(language_.Translate(txt::StartBanner),
-                          {kVersionMajor, kVersionMinor, kVersionRevision}),
-                LogLevel::Info, true, true);
-  state_.dStartTime = clock_.Now();
+  daemon_.language.LoadLanguageFile(ProgramFile(state.sLanguageFile));
+  state.sLogFile = commandLine_.GetCmdParam("/Log", true);
+  state.sDaemonName = "Corvane";
+  daemon_.log.WriteLog(FormatMsg(daemon_.language.Translate(txt::StartBanner),
+                                 {kVersionMajor, kVersionMinor, kVersionRevision}),
+                       LogLevel::Info, true, true);
+  state.dStartTime = QDateTime::currentDateTime();
+  WatchStopSignals();
+  platform::IgnoreLeaseBreakSignal();
 
-  const std::string xmlFile = commandLine_.GetCmdParam("/XML", true);
-  if (xmlFile.empty() || !PathExists(xmlFile)) {
-    FatalStartupError(language_.Translate(txt::UseXmlSwitch), ExitCode::FatalStartupError);
-    return;
+  if (!LoadObservationFile()) return;
+  if (const std::string name = commandLine_.GetCmdParam("/Name", true); !name.empty()) {
+    state.sDaemonName = name;
   }
-  // Observation files cannot be loaded by this build yet: say so plainly
-  // instead of pretending to watch anything.
-  FatalStartupError("Loading observation files is not available in this version yet: " + xmlFile,
-                    ExitCode::NotAvailable);
+  if (commandLine_.GetCmdParam("/runnow", false) == "1") daemon_.cycle.fCheckPoints(true);
+  if (quitting_) return;  // a stop signal arrived during the first check
+  if (commandLine_.GetCmdParam("/pause", false) == "1") {
+    daemon_.log.Message(txt::DaemonPaused, LogLevel::Info);
+  } else {
+    tmrMain.start();
+  }
 }
 
-void DaemonApp::FatalStartupError(const std::string& text, int exitCode) {
-  exitCode_ = exitCode;
-  messages_.ShowMessage(kAppTitle, text, MessageIcon::Stop);
+bool DaemonApp::LoadObservationFile() {
+  const std::string xmlFile = commandLine_.GetCmdParam("/XML", true);
+  if (xmlFile.empty() || !PathExists(xmlFile)) {
+    FatalStartupError(daemon_.language.Translate(txt::UseXmlSwitch), MessageIcon::Stop);
+    return false;
+  }
+  if (!daemon_.loader.fLoadFile(xmlFile)) {
+    FatalStartupError(FormatMsg(daemon_.language.Translate(txt::XmlFileUseless), {xmlFile}),
+                      MessageIcon::Stop);
+    return false;
+  }
+  return TakeInstanceLock(xmlFile);
+}
+
+bool DaemonApp::TakeInstanceLock(const std::string& xmlFile) {
+  const Language& language = daemon_.language;
+  const std::string alreadyRunning = FormatMsg(language.Translate(txt::AlreadyRunning), {xmlFile});
+  if (!daemon_.lock.RegisterInstance(xmlFile)) {
+    if (commandLine_.GetCmdParam("/NIC", false) != "1") {
+      FatalStartupError(alreadyRunning + "\r\n" + language.Translate(txt::DaemonWillQuit),
+                        MessageIcon::Exclamation);
+      return false;
+    }
+    daemon_.log.WriteLog(alreadyRunning, LogLevel::Warning);
+  }
+  daemon_.state.sXmlFile = xmlFile;
+  return true;
+}
+
+void DaemonApp::FatalStartupError(const std::string& text, MessageIcon icon) {
+  exitCode_ = ExitCode::FatalStartupError;
+  messages_.ShowMessage(kAppTitle, text, icon);
   QuitDaemon();
 }
 
-void DaemonApp::QuitDaemon() {
+void DaemonApp::tmrMain_Timer() {
   tmrMain.stop();
-  tmrEnd.start();
+  inTick_ = true;
+  runAfterTick_ = true;
+  if (!daemon_.cycle.fCheckPoints(false)) {
+    daemon_.log.Message(txt::ObservationError, LogLevel::Error);
+  }
+  inTick_ = false;
+  if (runAfterTick_ && !quitting_) tmrMain.start();
 }
 
-void DaemonApp::EndDaemon() { QCoreApplication::exit(exitCode_); }
+bool DaemonApp::IsRunning() const { return inTick_ ? runAfterTick_ : tmrMain.isActive(); }
+
+void DaemonApp::SetRunning(bool run) {
+  if (inTick_) {
+    runAfterTick_ = run;
+  } else if (run && !quitting_) {
+    tmrMain.start();
+  } else {
+    tmrMain.stop();
+  }
+}
+
+void DaemonApp::QuitDaemon() {
+  quitting_ = true;
+  runAfterTick_ = false;
+  tmrMain.stop();
+  if (!tmrEnd.isActive()) tmrEnd.start();
+}
+
+void DaemonApp::EndDaemon() {
+  daemon_.lock.ReleaseInstance();
+  QCoreApplication::exit(exitCode_);
+}
+
+// SIGTERM, SIGINT and SIGHUP take the same orderly stop as "exit".
+void DaemonApp::WatchStopSignals() {
+  if (stopSignalFd_ >= 0) return;
+  stopSignalFd_ = platform::CatchStopSignals();
+  if (stopSignalFd_ < 0) return;
+  stopSignals_ = std::make_unique<QSocketNotifier>(stopSignalFd_, QSocketNotifier::Read);
+  connect(stopSignals_.get(), &QSocketNotifier::activated, this, [this] {
+    platform::DrainStopSignals(stopSignalFd_);
+    QuitDaemon();
+  });
+}
 
 }  // namespace corvane

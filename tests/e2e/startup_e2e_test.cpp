@@ -49,12 +49,4 @@ TEST(Startup, UnknownArgumentIsReportedAndIgnored) {
   EXPECT_NE(run.err.find("Use /XML"), std::string::npos);
 }
 
-TEST(Startup, ExistingObservationFileSaysLoadingIsNotAvailableYet) {
-  const corvane::test::TempDir dir;
-  const std::string xml = dir.Write("points.xml", "<Corvane/>");
-  const Outcome run = RunCorvane({"/XML", QString::fromStdString(xml)});
-  EXPECT_NE(run.exitCode, 0);
-  EXPECT_NE(run.err.find("not available"), std::string::npos);
-}
-
 }  // namespace

@@ -18,7 +18,7 @@ void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.name; }
 class CommandLineValueTest : public ::testing::TestWithParam<ValueCase> {};
 
 TEST_P(CommandLineValueTest, ReadsTheValue) {
-  const CommandLine cmd(GetParam().args);
+  const CommandLineSwitches cmd(GetParam().args);
   EXPECT_EQ(cmd.GetCmdParam(GetParam().sw, true, "dflt"), GetParam().expected);
 }
 
@@ -41,26 +41,27 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"NothingAtAll", {}, "/XML", "dflt"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CommandLine, FlagsAnswerOneWhenGiven) {
-  const CommandLine cmd({"/RUNNOW", "--nic", "/XML", "x"});
+TEST(CommandLineSwitches, FlagsAnswerOneWhenGiven) {
+  const CommandLineSwitches cmd({"/RUNNOW", "--nic", "/XML", "x"});
   EXPECT_EQ(cmd.GetCmdParam("/runnow", false), "1");
   EXPECT_EQ(cmd.GetCmdParam("/NIC", false), "1");
   EXPECT_EQ(cmd.GetCmdParam("/pause", false), "");
   // Only whole switches count: "/pausefoo" is not "/pause".
-  EXPECT_EQ(CommandLine({"/pausefoo"}).GetCmdParam("/pause", false), "");
+  EXPECT_EQ(CommandLineSwitches({"/pausefoo"}).GetCmdParam("/pause", false), "");
 }
 
-TEST(CommandLine, UnknownArgumentsAreCollectedNotFatal) {
-  const CommandLine cmd({"stray", "/pause", "extra", "--frobnicate", "--pause=1", "/XML", "x"});
+TEST(CommandLineSwitches, UnknownArgumentsAreCollectedNotFatal) {
+  const CommandLineSwitches cmd(
+      {"stray", "/pause", "extra", "--frobnicate", "--pause=1", "/XML", "x"});
   EXPECT_EQ(cmd.UnknownArguments(),
             (std::vector<std::string>{"stray", "extra", "--frobnicate", "--pause=1"}));
   EXPECT_EQ(cmd.GetCmdParam("/XML", true), "x");
 }
 
-TEST(CommandLine, HelpAndVersion) {
-  EXPECT_TRUE(CommandLine({"--HELP"}).WantsHelp());
-  EXPECT_TRUE(CommandLine({"/XML", "x", "--version"}).WantsVersion());
-  EXPECT_FALSE(CommandLine({"/XML", "x"}).WantsHelp());
+TEST(CommandLineSwitches, HelpAndVersion) {
+  EXPECT_TRUE(CommandLineSwitches({"--HELP"}).WantsHelp());
+  EXPECT_TRUE(CommandLineSwitches({"/XML", "x", "--version"}).WantsVersion());
+  EXPECT_FALSE(CommandLineSwitches({"/XML", "x"}).WantsHelp());
   EXPECT_NE(UsageText().find("/XML"), std::string::npos);
 }
 

@@ -4,7 +4,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
 
+#include "core/instance_lock.h"
 #include "support/recording_hosts.h"
 #include "support/temp_dir.h"
 
@@ -13,17 +17,38 @@ namespace {
 
 class DaemonAppTest : public ::testing::Test {
  protected:
+  // Runs start-up only.
+  DaemonApp& Start(std::vector<std::string> args) {
+    app = std::make_unique<DaemonApp>(view, desktop, boxes, CommandLineSwitches(std::move(args)),
+                                      clock);
+    app->Form_Load();
+    return *app;
+  }
   // Runs start-up and the event loop until the daemon ends it.
   int Run(std::vector<std::string> args) {
-    app = std::make_unique<DaemonApp>(view, desktop, boxes, CommandLine(std::move(args)));
-    app->Form_Load();
+    Start(std::move(args));
     return QCoreApplication::exec();
+  }
+  // An observation file with one point on `in/` running `command`.
+  std::string ObservationFile(const std::string& command, const std::string& name = "Files") {
+    std::filesystem::create_directories(dir.File("in"));
+    return dir.Write("points.xml",
+                     "<Corvane><Name>" + name + "</Name><Observation><Point><Directory>" +
+                         dir.File("in") + "</Directory><Intervall>1</Intervall>" + command +
+                         "<Attributes Exclusive=\"0\"/></Point></Observation></Corvane>");
+  }
+  bool Logged(const std::string& part) const {
+    for (const auto& text : view.Texts()) {
+      if (text.find(part) != std::string::npos) return true;
+    }
+    return false;
   }
 
   test::TempDir dir;
   test::RecordingLogView view;
   test::FakeDesktop desktop;
   test::RecordingMessageBoxes boxes;
+  SystemClock clock;
   std::unique_ptr<DaemonApp> app;
 };
 
@@ -52,13 +77,96 @@ TEST_F(DaemonAppTest, WithoutObservationFileStartupFailsWithErrorA) {
   }
 }
 
-TEST_F(DaemonAppTest, ExistingObservationFileIsNotPretendedToBeWatched) {
-  const std::string xml = dir.Write("points.xml", "<Corvane/>");
-  EXPECT_EQ(Run({"/XML", xml, "/Log", dir.File("log.txt")}), ExitCode::NotAvailable);
+TEST_F(DaemonAppTest, FileWithoutUsablePointIsErrorB) {
+  const std::string xml = dir.Write("points.xml", "<Corvane><Observation/></Corvane>");
+  EXPECT_EQ(Run({"/XML", xml}), ExitCode::FatalStartupError);
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_NE(boxes.boxes[0].text.find("not available"), std::string::npos);
-  EXPECT_EQ(app->state().sLogFile, dir.File("log.txt"));
-  EXPECT_EQ(app->state().sDaemonName, "Corvane");
+  EXPECT_EQ(boxes.boxes[0].text, "The XML file " + xml +
+                                     " did not contain any useful information or had errors!\r\n"
+                                     "Please correct this. The Corvane will quit now.");
+  EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Stop);
+}
+
+TEST_F(DaemonAppTest, SecondDaemonOnTheSameFileIsErrorCUnlessNic) {
+  const std::string xml = ObservationFile("<Command>true</Command>");
+  test::RecordingLogView otherView;
+  test::FakeDesktop otherDesktop;
+  SystemClock otherClock;
+  Daemon other(otherView, otherDesktop, otherClock);
+  ASSERT_TRUE(other.lock.RegisterInstance(xml));
+
+  EXPECT_EQ(Run({"/XML", xml}), ExitCode::FatalStartupError);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "The daemon for '" + xml +
+                                     "' seems already to be running.\r\n"
+                                     "Having multiple instances of one daemon is no good idea!\r\n"
+                                     "The daemon will quit now.");
+  EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Exclamation);
+
+  boxes.boxes.clear();
+  view.items.clear();
+  Start({"/XML", xml, "/NIC"});
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_TRUE(app->tmrMain.isActive());
+  EXPECT_EQ(app->state().sXmlFile, xml);
+  EXPECT_TRUE(Logged("Warning ] The daemon for '" + xml + "' seems already to be running."));
+  EXPECT_TRUE(Logged("Warning ] Having multiple instances of one daemon is no good idea!"));
+}
+
+TEST_F(DaemonAppTest, StartsRunningWithTheLockAndTheNames) {
+  const std::string xml = ObservationFile("<Command>true</Command>", "From file");
+  Start({"/XML", xml});
+  EXPECT_TRUE(app->IsRunning());
+  EXPECT_EQ(app->state().sDaemonName, "From file");
+  EXPECT_EQ(app->state().sXmlFile, xml);
+  EXPECT_TRUE(app->daemon().lock.IsHeld());
+
+  Start({"/XML", xml, "/Name", "Night", "Shift"});
+  EXPECT_EQ(app->state().sDaemonName, "Night Shift");
+}
+
+TEST_F(DaemonAppTest, RunNowChecksOnceAndPauseKeepsTheTimerOff) {
+  const std::string xml = ObservationFile("<Command Wait=\"0\">rm %File%</Command>");
+  std::ofstream(dir.File("in/a.txt")) << "x";
+  Start({"/XML", xml, "/runnow", "/pause"});
+  EXPECT_FALSE(app->IsRunning());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("in/a.txt")));
+  const std::string in = dir.File("in") + "/";
+  EXPECT_TRUE(Logged("Info ] " + in + "*.*: found 1 files in " + in + "."));
+  EXPECT_TRUE(Logged("Info ] The Daemon is paused. Type 'go' to start it."));
+}
+
+TEST_F(DaemonAppTest, APauseDuringATickHoldsAfterIt) {
+  const std::string xml = ObservationFile("<Command Wait=\"0\">sleep 0.3</Command>");
+  std::ofstream(dir.File("in/a.txt")) << "x";
+  Start({"/XML", xml});
+  QTimer::singleShot(100, [this] { app->SetRunning(false); });
+  app->tmrMain_Timer();  // not due yet: counts a tick
+  app->tmrMain_Timer();  // due: runs the command and waits for it
+  EXPECT_TRUE(Logged("found 1 files"));
+  EXPECT_FALSE(app->IsRunning());
+  EXPECT_FALSE(app->tmrMain.isActive());
+  app->SetRunning(true);
+  EXPECT_TRUE(app->tmrMain.isActive());
+}
+
+TEST_F(DaemonAppTest, ATickWithAFailureLogsTheObservationError) {
+  const std::string xml = ObservationFile("<Command>true</Command>");
+  Start({"/XML", xml});
+  std::filesystem::remove_all(dir.File("in"));
+  app->tmrMain_Timer();
+  app->tmrMain_Timer();
+  EXPECT_TRUE(Logged("Error ] modMain::fCheckPoints: Directory not found: "));
+  EXPECT_TRUE(Logged("Error ] Observation error! Please check the daemon settings."));
+  EXPECT_TRUE(app->tmrMain.isActive());
+}
+
+TEST_F(DaemonAppTest, QuitReleasesTheLockAndEndsWithZero) {
+  const std::string xml = ObservationFile("<Command>true</Command>");
+  Start({"/XML", xml});
+  QTimer::singleShot(0, [this] { app->QuitDaemon(); });
+  EXPECT_EQ(QCoreApplication::exec(), ExitCode::Ok);
+  EXPECT_FALSE(app->daemon().lock.IsHeld());
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 // Paths are byte strings: Linux file names need not be valid UTF-8.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace corvane::platform {
 
@@ -13,5 +15,117 @@ bool PathExists(const std::string& path);
 
 // True when standard output is a terminal (for bold text and the title).
 bool StdoutIsTerminal();
+
+// ---- Processes -------------------------------------------------------------
+// A started command is known by its pid, which is also the id of the process
+// group it leads. Only the pids handed out by SpawnProcess are ever waited
+// for: the daemon never collects "any child", since other parts may own
+// children of their own.
+
+// Starts vArgs[0] with vArgs as its arguments. A name without "/" is looked
+// up in PATH. The command leads a new process group of its own; its standard
+// input is /dev/null, its output goes where the daemon's goes, and its signal
+// dispositions and mask are the defaults. Returns the pid, or -1 when the
+// program could not be started (missing, not executable, a directory, an
+// empty vArgs): the failure is known on return, nothing runs.
+int SpawnProcess(const std::vector<std::string>& vArgs);
+
+// A close-on-exec descriptor that becomes readable when the process ends
+// (a pidfd), or -1 where the system offers none. The caller closes it.
+int OpenProcessWatch(int pid);
+
+// Collects the exit status of the child pid when it has ended. True when the
+// child is gone: collected now, or not (or no longer) a child to wait for.
+// False while it runs. Never blocks.
+bool ReapProcess(int pid);
+
+// Sends SIGKILL to every process of the group pgid: the command, and whatever
+// it started without leaving the group. True when the system accepted it.
+bool KillProcessGroup(int pgid);
+
+// Closes a descriptor returned above; -1 is ignored.
+void CloseDescriptor(int fd);
+// ---- End of processes ------------------------------------------------------
+
+// ---- Files -----------------------------------------------------------------
+
+// What a directory listing says of an entry without asking for its status.
+enum class EntryType { Directory, Regular, Other, Unknown };
+
+// The status of an entry, links followed. A dangling link reports the
+// link's own status with `dangling` set.
+struct FileStatus {
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  bool isDirectory = false;
+  bool isRegular = false;
+  bool ownerWritable = false;
+  bool dangling = false;
+  long long mtimeSeconds = 0;  // last write, seconds since the epoch
+};
+
+// One open directory, read entry by entry in the file system's order. The
+// descriptor is close-on-exec. A directory that cannot be opened lists
+// nothing.
+class DirectoryListing {
+ public:
+  explicit DirectoryListing(const std::string& path);
+  ~DirectoryListing();
+  DirectoryListing(const DirectoryListing&) = delete;
+  DirectoryListing& operator=(const DirectoryListing&) = delete;
+
+  bool IsOpen() const { return dir_ != nullptr; }
+  // The directory's own device and inode.
+  bool Identity(unsigned long long& device, unsigned long long& inode) const;
+  // The next entry other than "." and ".."; false at the end. A link, or an
+  // entry whose type the file system does not tell, is Unknown.
+  bool Next(std::string& name, EntryType& type);
+  // Status of an entry of this directory; false when it is gone.
+  bool Status(const std::string& name, FileStatus& status) const;
+  // Whether the file system marks the entry as compressed (btrfs, f2fs).
+  bool IsCompressed(const std::string& name) const;
+
+ private:
+  void* dir_ = nullptr;  // DIR*
+};
+
+// The files other processes hold open, by device and inode, read once from
+// /proc/*/fd when first asked. For file systems that refuse leases.
+class ForeignOpenFiles {
+ public:
+  bool IsOpenElsewhere(unsigned long long device, unsigned long long inode);
+
+ private:
+  bool loaded_ = false;
+  std::vector<std::pair<unsigned long long, unsigned long long>> open_;
+};
+
+// True when the regular, owner-writable file at `path` is open in no other
+// process and locked by nobody: a write lease is granted (or, where leases
+// are refused, no other process has it open) and an exclusive flock is free.
+// Never opens anything but a regular file, and never blocks.
+bool IsExclusive(const std::string& path, ForeignOpenFiles& foreign);
+
+// A lease break would send SIGIO, whose default action ends the process.
+void IgnoreLeaseBreakSignal();
+
+// ---- Instance lock ---------------------------------------------------------
+
+// Takes an exclusive flock on the file `name` in $XDG_RUNTIME_DIR (else the
+// temp directory), creating it when missing. Returns the descriptor, or -1
+// when another process holds it. The kernel frees it when the process dies.
+int LockInstanceFile(const std::string& name);
+// Releases and closes it; the file stays.
+void UnlockInstanceFile(int fd);
+// Where LockInstanceFile puts `name`.
+std::string InstanceLockPath(const std::string& name);
+
+// ---- Stop signals ----------------------------------------------------------
+
+// Catches SIGTERM, SIGINT and SIGHUP and returns a close-on-exec descriptor
+// that becomes readable when one arrives; -1 on failure. Call once.
+int CatchStopSignals();
+// Takes what the descriptor holds, so that it is not reported again.
+void DrainStopSignals(int fd);
 
 }  // namespace corvane::platform

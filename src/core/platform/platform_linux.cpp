@@ -1,5 +1,18 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
 
 #include "core/platform/platform.h"
 
@@ -11,5 +24,299 @@ bool PathExists(const std::string& path) {
 }
 
 bool StdoutIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
+
+// ---- Processes -------------------------------------------------------------
+
+namespace {
+
+// The attributes and file actions of one spawn, released on every path out.
+class SpawnSetup {
+ public:
+  SpawnSetup() {
+    ::posix_spawnattr_init(&attr);
+    ::posix_spawn_file_actions_init(&actions);
+  }
+  ~SpawnSetup() {
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::posix_spawnattr_destroy(&attr);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_t actions;
+};
+
+// Own process group, so that the whole tree can be killed at once; default
+// signal handling, since the daemon ignores some signals (SIGIO, SIGPIPE)
+// that a command must not inherit as ignored.
+bool Prepare(SpawnSetup& setup) {
+  sigset_t all;
+  sigset_t none;
+  ::sigfillset(&all);
+  ::sigemptyset(&none);
+  const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+  return ::posix_spawnattr_setflags(&setup.attr, flags) == 0 &&
+         ::posix_spawnattr_setpgroup(&setup.attr, 0) == 0 &&
+         ::posix_spawnattr_setsigdefault(&setup.attr, &all) == 0 &&
+         ::posix_spawnattr_setsigmask(&setup.attr, &none) == 0 &&
+         ::posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY,
+                                            0) == 0;
+}
+
+}  // namespace
+
+// glibc's posix_spawnp runs the child with vfork semantics and reports a
+// failed exec (ENOENT, EACCES for a directory or a file without the execute
+// bit, ENOEXEC) through its result, so a start that fails is known here and
+// leaves no child behind.
+int SpawnProcess(const std::vector<std::string>& vArgs) {
+  if (vArgs.empty()) return -1;
+  std::vector<char*> argv;
+  argv.reserve(vArgs.size() + 1);
+  for (const std::string& arg : vArgs) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  SpawnSetup setup;
+  if (!Prepare(setup)) return -1;
+  pid_t pid = -1;
+  if (::posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ) != 0) {
+    return -1;
+  }
+  return pid;
+}
+
+// Called through syscall(): glibc 2.36's <sys/pidfd.h> is not C++-ready, and
+// older libraries lack the wrapper. A pidfd is always close-on-exec.
+int OpenProcessWatch(int pid) {
+  if (pid <= 0) return -1;
+  return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+}
+
+bool ReapProcess(int pid) {
+  if (pid <= 0) return true;
+  for (;;) {
+    int status = 0;
+    const pid_t result = ::waitpid(pid, &status, WNOHANG);
+    if (result == 0) return false;
+    if (result == pid) return true;
+    if (errno != EINTR) return true;  // ECHILD: nothing of ours to wait for
+  }
+}
+
+// pgid 0 would hit the daemon's own group and 1 every process there is.
+bool KillProcessGroup(int pgid) { return pgid > 1 && ::kill(-pgid, SIGKILL) == 0; }
+
+void CloseDescriptor(int fd) {
+  if (fd >= 0) ::close(fd);
+}
+
+// ---- End of processes ------------------------------------------------------
+
+// ---- Files -----------------------------------------------------------------
+
+namespace {
+
+FileStatus ToFileStatus(const struct stat& st) {
+  FileStatus status;
+  status.device = st.st_dev;
+  status.inode = st.st_ino;
+  status.isDirectory = S_ISDIR(st.st_mode);
+  status.isRegular = S_ISREG(st.st_mode);
+  status.ownerWritable = (st.st_mode & S_IWUSR) != 0;
+  status.mtimeSeconds = st.st_mtim.tv_sec;
+  return status;
+}
+
+DIR* AsDir(void* dir) { return static_cast<DIR*>(dir); }
+
+}  // namespace
+
+DirectoryListing::DirectoryListing(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return;
+  dir_ = ::fdopendir(fd);
+  if (!dir_) ::close(fd);
+}
+
+DirectoryListing::~DirectoryListing() {
+  if (dir_) ::closedir(AsDir(dir_));
+}
+
+bool DirectoryListing::Identity(unsigned long long& device, unsigned long long& inode) const {
+  struct stat st {};
+  if (!dir_ || ::fstat(::dirfd(AsDir(dir_)), &st) != 0) return false;
+  device = st.st_dev;
+  inode = st.st_ino;
+  return true;
+}
+
+bool DirectoryListing::Next(std::string& name, EntryType& type) {
+  if (!dir_) return false;
+  while (const dirent* entry = ::readdir(AsDir(dir_))) {
+    const std::string_view entryName(entry->d_name);
+    if (entryName == "." || entryName == "..") continue;
+    name.assign(entryName);
+    switch (entry->d_type) {
+      case DT_DIR: type = EntryType::Directory; break;
+      case DT_REG: type = EntryType::Regular; break;
+      case DT_LNK:
+      case DT_UNKNOWN: type = EntryType::Unknown; break;
+      default: type = EntryType::Other; break;
+    }
+    return true;
+  }
+  return false;
+}
+
+bool DirectoryListing::Status(const std::string& name, FileStatus& status) const {
+  if (!dir_) return false;
+  const int fd = ::dirfd(AsDir(dir_));
+  struct stat st {};
+  if (::fstatat(fd, name.c_str(), &st, 0) == 0) {
+    status = ToFileStatus(st);
+    return true;
+  }
+  if (errno != ENOENT || ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  status = ToFileStatus(st);
+  status.dangling = true;
+  return true;
+}
+
+bool DirectoryListing::IsCompressed(const std::string& name) const {
+  if (!dir_) return false;
+  struct statx stx {};
+  if (::statx(::dirfd(AsDir(dir_)), name.c_str(), AT_STATX_DONT_SYNC, 0, &stx) != 0) return false;
+  return (stx.stx_attributes_mask & STATX_ATTR_COMPRESSED) &&
+         (stx.stx_attributes & STATX_ATTR_COMPRESSED);
+}
+
+bool ForeignOpenFiles::IsOpenElsewhere(unsigned long long device, unsigned long long inode) {
+  if (!loaded_) {
+    loaded_ = true;
+    const std::string self = std::to_string(::getpid());
+    DirectoryListing proc("/proc");
+    std::string pid;
+    EntryType type;
+    while (proc.Next(pid, type)) {
+      if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+      DirectoryListing fds("/proc/" + pid + "/fd");
+      std::string fd;
+      FileStatus status;
+      while (fds.Next(fd, type)) {
+        if (fds.Status(fd, status) && !status.dangling)
+          open_.emplace_back(status.device, status.inode);
+      }
+    }
+  }
+  return std::find(open_.begin(), open_.end(), std::make_pair(device, inode)) != open_.end();
+}
+
+namespace {
+
+// Closes a descriptor on every way out.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// A write lease is granted only while no other open file description of the
+// file exists, for reading or writing. Nullopt where leases are refused.
+std::optional<bool> NobodyElseHasItOpen(int fd) {
+  if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    return true;
+  }
+  if (errno == EAGAIN || errno == EWOULDBLOCK) return false;
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool IsExclusive(const std::string& path, ForeignOpenFiles& foreign) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR)) {
+    return false;
+  }
+  const Descriptor file(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0) return false;
+  const std::optional<bool> alone = NobodyElseHasItOpen(file.get());
+  if (alone.has_value() && !*alone) return false;
+  if (!alone.has_value()) {
+    struct stat opened {};
+    if (::fstat(file.get(), &opened) != 0) return false;
+    if (foreign.IsOpenElsewhere(opened.st_dev, opened.st_ino)) return false;
+  }
+  return ::flock(file.get(), LOCK_EX | LOCK_NB) == 0;
+}
+
+void IgnoreLeaseBreakSignal() { ::signal(SIGIO, SIG_IGN); }
+
+// ---- Instance lock ---------------------------------------------------------
+
+std::string InstanceLockPath(const std::string& name) {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const char* temp = std::getenv("TMPDIR");
+  std::string dir = runtime && *runtime ? runtime : temp && *temp ? temp : "/tmp";
+  if (!dir.ends_with('/')) dir += '/';
+  return dir + name;
+}
+
+int LockInstanceFile(const std::string& name) {
+  const int fd = ::open(InstanceLockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void UnlockInstanceFile(int fd) {
+  if (fd < 0) return;
+  ::flock(fd, LOCK_UN);
+  ::close(fd);
+}
+
+// ---- Stop signals ----------------------------------------------------------
+
+namespace {
+
+int stopSignalWriteEnd = -1;
+
+void OnStopSignal(int signalNumber) {
+  const int savedErrno = errno;
+  const char byte = static_cast<char>(signalNumber);
+  [[maybe_unused]] const auto written = ::write(stopSignalWriteEnd, &byte, 1);
+  errno = savedErrno;
+}
+
+}  // namespace
+
+int CatchStopSignals() {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
+  stopSignalWriteEnd = ends[1];
+  struct sigaction action {};
+  action.sa_handler = &OnStopSignal;
+  ::sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signalNumber, &action, nullptr);
+  return ends[0];
+}
+
+void DrainStopSignals(int fd) {
+  char buffer[64];
+  while (::read(fd, buffer, sizeof buffer) > 0) {
+  }
+}
 
 }  // namespace corvane::platform

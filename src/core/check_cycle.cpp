@@ -1,0 +1,116 @@
+#include "core/check_cycle.h"
+
+#include "core/daemon_error.h"
+#include "core/daemon_state.h"
+#include "core/log.h"
+#include "core/std_helpers.h"
+#include "lang/language.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kCheckPointsPrefix = "modMain::fCheckPoints: ";
+
+// Counts nested walks, also when one ends with an exception.
+class WalkScope {
+ public:
+  explicit WalkScope(int& depth) : depth_(depth) { ++depth_; }
+  ~WalkScope() { --depth_; }
+  WalkScope(const WalkScope&) = delete;
+  WalkScope& operator=(const WalkScope&) = delete;
+
+ private:
+  int& depth_;
+};
+
+}  // namespace
+
+CheckCycle::CheckCycle(DaemonState& state, Log& log, DirectoryCheck& directoryCheck)
+    : state_(state), log_(log), directoryCheck_(directoryCheck) {}
+
+bool CheckCycle::fCheckPoints(bool bForce) {
+  bool result = true;
+  {
+    const WalkScope walk(walkDepth_);
+    try {
+      for (std::size_t i = 0; i < state_.Points.size(); ++i) {
+        ObservationPoint& point = state_.Points[i];
+        if (!bForce && point.lTicks < point.Intervall) {
+          Inc(point.lTicks);
+          continue;
+        }
+        std::int32_t status = 0;
+        const bool wasRunning = state_.bCheckRunning;
+        const bool handled = CheckPointGuarded(status, point);
+        // A refused check has reported itself (message 58); it is neither
+        // a success nor a failure of this walk.
+        if (!wasRunning && !Report(point, handled, status)) result = false;
+        point.lTicks = 0;
+      }
+    } catch (const std::exception& error) {
+      log_.WriteLog(ErrorLine("modMain::fCheckPoints:  ", error), LogLevel::Error);
+      result = false;
+    }
+  }
+  if (!IsWalking()) RunDeferredChanges();
+  return result;
+}
+
+bool CheckCycle::CheckPointGuarded(std::int32_t& iStatus, ObservationPoint& point) {
+  if (state_.bCheckRunning) {
+    log_.Message(txt::CheckAlreadyRunning, LogLevel::Warning);
+    return false;
+  }
+  state_.bCheckRunning = true;
+  bool handled = false;
+  if (!PathExists(point.Directory)) {
+    iStatus = CheckStatus::DirectoryMissing;
+  } else {
+    try {
+      handled = directoryCheck_.fCheckDirectory(iStatus, point.Directory, point);
+    } catch (...) {
+      state_.bCheckRunning = false;
+      throw;
+    }
+  }
+  state_.bCheckRunning = false;
+  return handled;
+}
+
+bool CheckCycle::Report(const ObservationPoint& point, bool handled, std::int32_t status) {
+  if (handled) {
+    log_.Message(txt::FoundFiles, LogLevel::Info, {point.Name, status, point.Directory});
+    return true;
+  }
+  const Language& language = log_.language();
+  const auto failure = [&](const CatalogueText& text, const std::vector<MsgArg>& args) {
+    log_.WriteLog(kCheckPointsPrefix + FormatMsg(language.Translate(text), args), LogLevel::Error);
+    return false;
+  };
+  switch (status) {
+    case CheckStatus::NothingQualified:
+      log_.Message(txt::NoNewFiles, LogLevel::Debug, {point.Name, point.Directory});
+      return true;
+    case CheckStatus::DirectoryMissing: return failure(txt::DirectoryNotFound, {point.Directory});
+    case CheckStatus::UnexpectedError: return failure(txt::CheckTerminated, {point.Directory});
+    default: return failure(txt::CheckUnknownError, {});
+  }
+}
+
+bool CheckCycle::ChangePointTable(std::function<void()> change) {
+  if (IsWalking()) {
+    deferred_.push_back(std::move(change));
+    return false;
+  }
+  change();
+  return true;
+}
+
+void CheckCycle::RunDeferredChanges() {
+  // A change may itself log and pump events; take the list first.
+  std::vector<std::function<void()>> changes;
+  changes.swap(deferred_);
+  for (auto& change : changes) change();
+}
+
+}  // namespace corvane

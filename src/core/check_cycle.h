@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/observation_point.h"
+
+namespace corvane {
+
+class Log;
+struct DaemonState;
+
+// Outcome of one directory check: a positive count of handled files, or
+// one of these.
+namespace CheckStatus {
+inline constexpr std::int32_t NothingQualified = -1;
+inline constexpr std::int32_t DirectoryMissing = -10;
+inline constexpr std::int32_t UnexpectedError = -100;
+}  // namespace CheckStatus
+
+// The look at one point's directory that the cycle hands due points to.
+class DirectoryCheck {
+ public:
+  virtual ~DirectoryCheck() = default;
+  // True when files were handled; iCount then holds how many.
+  virtual bool fCheckDirectory(std::int32_t& iCount, const std::string& sDir,
+                               ObservationPoint& point) = 0;
+};
+
+// Decides which points are due on a tick and reports every look.
+//
+// Re-entrancy: a check may wait for a command, and while it waits the event
+// loop runs console commands and timers. A second check is then refused
+// (bCheckRunning), and changes of the point table are deferred until the
+// walk is over, because the walk works on the table's entries in place.
+class CheckCycle {
+ public:
+  CheckCycle(DaemonState& state, Log& log, DirectoryCheck& directoryCheck);
+
+  // Walks the table: counts ticks and checks the due points (every point
+  // with bForce). False when a directory was missing or a check failed.
+  bool fCheckPoints(bool bForce);
+  // Checks one point unless a check is already running. True when files
+  // were handled; iStatus is left alone when the check is refused.
+  bool CheckPointGuarded(std::int32_t& iStatus, ObservationPoint& point);
+
+  // Runs a change of the point table now, or after the walk under way.
+  // True when it ran at once.
+  bool ChangePointTable(std::function<void()> change);
+  bool IsWalking() const { return walkDepth_ > 0; }
+
+ private:
+  // Logs the outcome of a check; false for a failure.
+  bool Report(const ObservationPoint& point, bool handled, std::int32_t status);
+  void RunDeferredChanges();
+
+  DaemonState& state_;
+  Log& log_;
+  DirectoryCheck& directoryCheck_;
+  int walkDepth_ = 0;
+  std::vector<std::function<void()>> deferred_;
+};
+
+}  // namespace corvane

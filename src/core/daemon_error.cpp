@@ -1,0 +1,26 @@
+#include "core/daemon_error.h"
+
+#include <new>
+
+namespace corvane {
+
+DaemonError TypeMismatchError() { return DaemonError(ErrorNumber::TypeMismatch, "Type mismatch"); }
+
+DaemonError OverflowError() { return DaemonError(ErrorNumber::Overflow, "Overflow"); }
+
+std::string ErrorLine(const std::string& where, const std::exception& error) {
+  int number = ErrorNumber::Internal;
+  std::string description = error.what();
+  if (const auto* own = dynamic_cast<const DaemonError*>(&error)) {
+    number = own->number();
+  } else if (dynamic_cast<const std::overflow_error*>(&error)) {
+    number = ErrorNumber::Overflow;
+    description = "Overflow";
+  } else if (dynamic_cast<const std::bad_alloc*>(&error)) {
+    number = ErrorNumber::OutOfMemory;
+    description = "Out of memory";
+  }
+  return where + std::to_string(number) + " (" + description + ")";
+}
+
+}  // namespace corvane

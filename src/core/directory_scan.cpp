@@ -1,0 +1,160 @@
+#include "core/directory_scan.h"
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/daemon_error.h"
+#include "core/file_age.h"
+#include "core/file_pattern.h"
+#include "core/log.h"
+#include "core/platform/platform.h"
+#include "core/run_command.h"
+#include "core/std_helpers.h"
+
+namespace corvane {
+
+std::uint32_t ExclusionMask(const ObservationPoint& point) {
+  std::uint32_t mask = 0;
+  if (!point.Readonly) mask |= FileAttribute::ReadOnly;
+  if (!point.Hidden) mask |= FileAttribute::Hidden;
+  if (!point.System) mask |= FileAttribute::System;
+  if (!point.Archive) mask |= FileAttribute::Archive;
+  if (!point.Compressed) mask |= FileAttribute::Compressed;
+  return mask;
+}
+
+// What one check of a point shares across the levels of its walk: the
+// point, its patterns and mask (prepared once per check, not per entry), the
+// directories being walked (so that a link back up is never followed), and
+// the lazily read table of files other processes hold open.
+class ScanWalk {
+ public:
+  explicit ScanWalk(ObservationPoint& point)
+      : point(point), patterns(point.FilePattern), mask(ExclusionMask(point)) {}
+
+  ObservationPoint& point;
+  const FilePatternList patterns;
+  const std::uint32_t mask;
+  platform::ForeignOpenFiles foreign;
+  std::vector<std::pair<unsigned long long, unsigned long long>> walking;
+};
+
+namespace {
+
+using platform::DirectoryListing;
+using platform::EntryType;
+using platform::FileStatus;
+
+// Keeps a directory on the walk's stack while its level runs.
+class WalkingScope {
+ public:
+  WalkingScope(ScanWalk& walk, const DirectoryListing& listing) : walk_(walk) {
+    std::pair<unsigned long long, unsigned long long> id;
+    if (!listing.Identity(id.first, id.second)) return;
+    if (std::find(walk_.walking.begin(), walk_.walking.end(), id) != walk_.walking.end()) {
+      return;
+    }
+    walk_.walking.push_back(id);
+    entered_ = true;
+  }
+  ~WalkingScope() {
+    if (entered_) walk_.walking.pop_back();
+  }
+  WalkingScope(const WalkingScope&) = delete;
+  WalkingScope& operator=(const WalkingScope&) = delete;
+  // False for a directory already being walked higher up.
+  bool entered() const { return entered_; }
+
+ private:
+  ScanWalk& walk_;
+  bool entered_ = false;
+};
+
+bool IsDirectoryEntry(const DirectoryListing& listing, const std::string& name, EntryType type) {
+  if (type != EntryType::Unknown) return type == EntryType::Directory;
+  FileStatus status;
+  return listing.Status(name, status) && status.isDirectory && !status.dangling;
+}
+
+std::uint32_t AttributesOf(const DirectoryListing& listing, const std::string& name,
+                           const FileStatus& status, std::uint32_t mask) {
+  std::uint32_t attributes = 0;
+  if (name.starts_with('.')) attributes |= FileAttribute::Hidden;
+  if (!status.ownerWritable) attributes |= FileAttribute::ReadOnly;
+  if (status.isDirectory && !status.dangling) attributes |= FileAttribute::Directory;
+  if (status.dangling || (!status.isRegular && !status.isDirectory)) {
+    attributes |= FileAttribute::System;
+  }
+  // Only worth a statx when the point cares.
+  if ((mask & FileAttribute::Compressed) && listing.IsCompressed(name)) {
+    attributes |= FileAttribute::Compressed;
+  }
+  return attributes;
+}
+
+}  // namespace
+
+DirectoryScanner::DirectoryScanner(Log& log, const Clock& clock, CommandRunner& runner)
+    : log_(log), clock_(clock), runner_(runner) {}
+
+bool DirectoryScanner::fCheckDirectory(std::int32_t& iCount, const std::string& sDir,
+                                       ObservationPoint& point) {
+  ScanWalk walk(point);
+  const std::int32_t total = CheckLevel(walk, sDir);
+  iCount = total > 0 ? total : total == 0 ? CheckStatus::NothingQualified : total;
+  return total > 0;
+}
+
+std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, const std::string& sDir) {
+  try {
+    DirectoryListing listing(sDir);
+    const WalkingScope scope(walk, listing);
+    if (!scope.entered()) return 0;
+    std::int32_t total = 0;
+    std::string name;
+    EntryType type;
+    while (listing.Next(name, type)) {
+      if (!walk.point.NoSubdirs && IsDirectoryEntry(listing, name, type)) {
+        const std::int32_t below = CheckLevel(walk, sDir + name + "/");
+        if (below > 0) {
+          if (total > INT32_MAX - below) throw OverflowError();
+          total += below;
+        }
+        continue;
+      }
+      if (EntryQualifies(walk, listing, sDir, name)) {
+        runner_.RunCommand(sDir, name, walk.point);
+        Inc(total);
+      }
+    }
+    return total;
+  } catch (const std::exception& error) {
+    log_.WriteLog(ErrorLine("modMain::fCheckDirectory:", error), LogLevel::Error);
+    return CheckStatus::UnexpectedError;
+  }
+}
+
+bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& listing,
+                                      const std::string& sDir, const std::string& name) {
+  // The name first: most entries of a big tree fail it and need no status.
+  if ((walk.mask & FileAttribute::Hidden) && name.starts_with('.')) return false;
+  if (!walk.patterns.Matches(name)) return false;
+  FileStatus status;
+  if (!listing.Status(name, status)) return false;  // gone since it was listed
+  if (AttributesOf(listing, name, status, walk.mask) & walk.mask) return false;
+
+  const ObservationPoint& point = walk.point;
+  const QDateTime lastWrite = QDateTime::fromSecsSinceEpoch(status.mtimeSeconds);
+  const bool oldEnough = PassesAgeTest(point, lastWrite, clock_.Now());
+  bool exclusive = true;
+  if (point.Exclusive && !platform::IsExclusive(sDir + name, walk.foreign)) {
+    log_.Message(txt::NoExclusiveAccess, LogLevel::Warning, {name, point.Intervall});
+    exclusive = false;
+  }
+  return oldEnough && exclusive;
+}
+
+}  // namespace corvane

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/check_cycle.h"
+
+namespace corvane {
+
+class Clock;
+class CommandRunner;
+class Log;
+class ScanWalk;
+
+namespace platform {
+class DirectoryListing;
+}
+
+// File attribute bits as a point's flags allow or exclude them.
+namespace FileAttribute {
+inline constexpr std::uint32_t ReadOnly = 1;
+inline constexpr std::uint32_t Hidden = 2;
+inline constexpr std::uint32_t System = 4;
+inline constexpr std::uint32_t Directory = 16;
+inline constexpr std::uint32_t Archive = 32;
+inline constexpr std::uint32_t Compressed = 2048;
+}  // namespace FileAttribute
+
+// The attributes a point does not allow: an entry carrying any is skipped.
+std::uint32_t ExclusionMask(const ObservationPoint& point);
+
+// One look at a point's directory (and, unless NoSubdirs, everything below
+// it): every entry that passes the attribute, name, age and exclusive tests
+// is handed to the point's command. Nothing is remembered between checks.
+class DirectoryScanner final : public DirectoryCheck {
+ public:
+  DirectoryScanner(Log& log, const Clock& clock, CommandRunner& runner);
+
+  // iCount: files handled here and below, or -1 for none, or -100 when the
+  // check stopped on an unexpected error. sDir ends with "/".
+  bool fCheckDirectory(std::int32_t& iCount, const std::string& sDir,
+                       ObservationPoint& point) override;
+
+ private:
+  // Files handled in sDir and below, or -100 when this level failed.
+  std::int32_t CheckLevel(ScanWalk& walk, const std::string& sDir);
+  // The attribute, name, age and exclusive tests of one entry.
+  bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
+                      const std::string& sDir, const std::string& name);
+
+  Log& log_;
+  const Clock& clock_;
+  CommandRunner& runner_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,86 @@
+#include "core/point_loader.h"
+
+#include "core/daemon_error.h"
+#include "core/daemon_state.h"
+#include "core/log.h"
+#include "core/point_reader.h"
+#include "lang/language.h"
+#include "xml/go_xml.h"
+
+namespace corvane {
+
+PointLoader::PointLoader(DaemonState& state, Log& log) : state_(state), log_(log) {}
+
+bool PointLoader::fLoadFile(const std::string& sFile) {
+  int added = 0;
+  int failed = 0;
+  try {
+    CGoXML document;
+    document.Initialize(kBestAvailableParser);
+    if (!document.OpenFromFile(sFile)) return false;
+    ReadPoints(document, added, failed);
+    if (std::string name = document.ReadNode("/Corvane/Name"); !name.empty()) {
+      state_.sDaemonName = std::move(name);
+    }
+  } catch (const std::exception& error) {
+    log_.WriteLog(ErrorLine("modMain::fLoadFile:", error), LogLevel::Error);
+    return false;
+  }
+  if (added == 0) return false;
+  std::string message =
+      FormatMsg(log_.language().Translate(txt::Loaded), {sFile, WithLeadingBlank(added)});
+  if (failed > 0) {
+    message += " (" + FormatMsg(log_.language().Translate(txt::LoadFailedCount), {failed}) + ")";
+  }
+  log_.WriteLog(message, LogLevel::Info);
+  return true;
+}
+
+void PointLoader::ReadPoints(const CGoXML& document, int& added, int& failed) {
+  const int count = document.NodeCount("/Corvane/Observation/Point");
+  for (int i = 0; i < count; ++i) {
+    ObservationPoint point = ReadPoint(document, i);
+    if (fAddPoint(point)) {
+      ++added;
+    } else {
+      log_.Message(txt::PointNotAdded, LogLevel::Error, {WithLeadingBlank(i)});
+      ++failed;
+    }
+  }
+}
+
+bool PointLoader::fAddPoint(ObservationPoint& point) {
+  if (point.Command.empty() || point.Intervall <= 0 || point.Directory.empty()) return false;
+  try {
+    if (!point.Directory.ends_with('/')) point.Directory += '/';
+    if (point.FilePattern.size() < 3 || point.FilePattern.find('.') == std::string::npos) {
+      point.FilePattern = "*.*";
+    }
+    if (point.Name.empty()) point.Name = point.Directory + point.FilePattern;
+    AppendPoint(point);
+  } catch (const std::exception& error) {
+    log_.WriteLog(ErrorLine("modMain::fAddPoint:", error), LogLevel::Error);
+    return false;
+  }
+  log_.Message(txt::PointAdded, LogLevel::Debug,
+               {point.Name, point.Directory, point.FilePattern, point.Intervall});
+  return true;
+}
+
+void PointLoader::AppendPoint(const ObservationPoint& point) {
+  PointTable& points = state_.Points;
+  if (points.size() == 1 && points.front().IsBlank()) {
+    points.front() = point;
+  } else {
+    points.push_back(point);
+  }
+}
+
+void PointLoader::ClearPoints() { state_.Points.assign(1, ObservationPoint::Blank()); }
+
+void PointLoader::ReloadPoints() {
+  ClearPoints();
+  fLoadFile(state_.sXmlFile);
+}
+
+}  // namespace corvane
