@@ -33,7 +33,7 @@ bool CheckCycle::fCheckPoints(bool bForce) {
   {
     const WalkScope walk(walkDepth_);
     try {
-      for (std::size_t i = 0; i < state_.Points.size(); ++i) {
+      for (std::size_t i = 0; i < state_.Points.size() && !state_.bQuitting; ++i) {
         ObservationPoint& point = state_.Points[i];
         if (!bForce && point.lTicks < point.Intervall) {
           Inc(point.lTicks);

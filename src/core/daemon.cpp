@@ -5,7 +5,7 @@ namespace corvane {
 Daemon::Daemon(LogView& view, DesktopHost& desktop, const Clock& clock)
     : log(state, language, view, desktop, clock),
       runner(log, state, reaper),
-      scanner(log, clock, runner),
+      scanner(state, log, clock, runner),
       cycle(state, log, scanner),
       loader(state, log),
       lock(log) {}

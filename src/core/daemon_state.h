@@ -20,7 +20,8 @@ struct DaemonState {
   std::string sLanguageFile = "english.lng";
   QDateTime dStartTime;
   bool bCheckRunning = false;
-  PointTable Points;  // empty before the first load
+  bool bQuitting = false;  // the orderly stop has begun: start no more commands
+  PointTable Points;       // empty before the first load
 };
 
 }  // namespace corvane

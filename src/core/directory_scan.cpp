@@ -7,6 +7,7 @@
 
 #include "core/clock.h"
 #include "core/daemon_error.h"
+#include "core/daemon_state.h"
 #include "core/file_age.h"
 #include "core/file_pattern.h"
 #include "core/log.h"
@@ -97,8 +98,9 @@ std::uint32_t AttributesOf(const DirectoryListing& listing, const std::string& n
 
 }  // namespace
 
-DirectoryScanner::DirectoryScanner(Log& log, const Clock& clock, CommandRunner& runner)
-    : log_(log), clock_(clock), runner_(runner) {}
+DirectoryScanner::DirectoryScanner(const DaemonState& state, Log& log, const Clock& clock,
+                                   CommandRunner& runner)
+    : state_(state), log_(log), clock_(clock), runner_(runner) {}
 
 bool DirectoryScanner::fCheckDirectory(std::int32_t& iCount, const std::string& sDir,
                                        ObservationPoint& point) {
@@ -116,7 +118,7 @@ std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, const std::string& sDi
     std::int32_t total = 0;
     std::string name;
     EntryType type;
-    while (listing.Next(name, type)) {
+    while (!state_.bQuitting && listing.Next(name, type)) {
       if (!walk.point.NoSubdirs && IsDirectoryEntry(listing, name, type)) {
         const std::int32_t below = CheckLevel(walk, sDir + name + "/");
         if (below > 0) {

@@ -8,6 +8,7 @@
 namespace corvane {
 
 class Clock;
+struct DaemonState;
 class CommandRunner;
 class Log;
 class ScanWalk;
@@ -34,7 +35,8 @@ std::uint32_t ExclusionMask(const ObservationPoint& point);
 // is handed to the point's command. Nothing is remembered between checks.
 class DirectoryScanner final : public DirectoryCheck {
  public:
-  DirectoryScanner(Log& log, const Clock& clock, CommandRunner& runner);
+  // Stops handing out files once the orderly stop has begun.
+  DirectoryScanner(const DaemonState& state, Log& log, const Clock& clock, CommandRunner& runner);
 
   // iCount: files handled here and below, or -1 for none, or -100 when the
   // check stopped on an unexpected error. sDir ends with "/".
@@ -48,6 +50,7 @@ class DirectoryScanner final : public DirectoryCheck {
   bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
                       const std::string& sDir, const std::string& name);
 
+  const DaemonState& state_;
   Log& log_;
   const Clock& clock_;
   CommandRunner& runner_;

@@ -52,7 +52,7 @@ void DaemonApp::Form_Load() {
     state.sDaemonName = name;
   }
   if (commandLine_.GetCmdParam("/runnow", false) == "1") daemon_.cycle.fCheckPoints(true);
-  if (quitting_) return;  // a stop signal arrived during the first check
+  if (daemon_.state.bQuitting) return;  // a stop signal arrived during the first check
   if (commandLine_.GetCmdParam("/pause", false) == "1") {
     daemon_.log.Message(txt::DaemonPaused, LogLevel::Info);
   } else {
@@ -103,7 +103,7 @@ void DaemonApp::tmrMain_Timer() {
     daemon_.log.Message(txt::ObservationError, LogLevel::Error);
   }
   inTick_ = false;
-  if (runAfterTick_ && !quitting_) tmrMain.start();
+  if (runAfterTick_ && !daemon_.state.bQuitting) tmrMain.start();
 }
 
 bool DaemonApp::IsRunning() const { return inTick_ ? runAfterTick_ : tmrMain.isActive(); }
@@ -111,7 +111,7 @@ bool DaemonApp::IsRunning() const { return inTick_ ? runAfterTick_ : tmrMain.isA
 void DaemonApp::SetRunning(bool run) {
   if (inTick_) {
     runAfterTick_ = run;
-  } else if (run && !quitting_) {
+  } else if (run && !daemon_.state.bQuitting) {
     tmrMain.start();
   } else {
     tmrMain.stop();
@@ -119,7 +119,7 @@ void DaemonApp::SetRunning(bool run) {
 }
 
 void DaemonApp::QuitDaemon() {
-  quitting_ = true;
+  daemon_.state.bQuitting = true;
   runAfterTick_ = false;
   tmrMain.stop();
   if (!tmrEnd.isActive()) tmrEnd.start();

@@ -70,7 +70,6 @@ class DaemonApp : public QObject {
   bool bHidden_ = true;
   bool inTick_ = false;
   bool runAfterTick_ = false;
-  bool quitting_ = false;
   int exitCode_ = ExitCode::Ok;
   int stopSignalFd_ = -1;
   std::unique_ptr<QSocketNotifier> stopSignals_;
