@@ -5,6 +5,7 @@
 #include <limits>
 #include <pugixml.hpp>
 
+#include "xml/child_path.h"
 #include "xml/document_file.h"
 #include "xml/document_output.h"
 #include "xml/node_query.h"
@@ -28,7 +29,8 @@ bool IsSourceError(pugi::xml_parse_status status) {
 
 }  // namespace
 
-CGoXML::CGoXML(MessageBoxHost* messageBoxes) : messageBoxes_(messageBoxes) {}
+CGoXML::CGoXML(MessageBoxHost* messageBoxes)
+    : messageBoxes_(messageBoxes), childPaths_(std::make_unique<ChildPathFinder>()) {}
 
 CGoXML::~CGoXML() = default;
 
@@ -51,6 +53,7 @@ std::unique_ptr<pugi::xml_document> CGoXML::MakeDomObject() const {
 // The old document goes before the new one is made, so a load that throws
 // also leaves the object without a document.
 std::unique_ptr<pugi::xml_document> CGoXML::StartLoad() {
+  childPaths_->Clear();
   document_.reset();
   auto document = MakeDomObject();
   if (!document) throw XmlParserUnavailable();
@@ -127,6 +130,10 @@ pugi::xml_node CGoXML::RootElement() const {
 }
 
 pugi::xpath_node CGoXML::FirstMatch(const std::string& strQueryString) const {
+  if (!document_) return {};
+  if (const auto steps = ParseChildPath(strQueryString)) {
+    return pugi::xpath_node(childPaths_->FirstMatch(*document_, *steps));
+  }
   return SelectFirstNode(RootElement(), strQueryString);
 }
 

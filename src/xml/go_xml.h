@@ -18,6 +18,8 @@ class xpath_node;
 
 namespace corvane {
 
+class ChildPathFinder;
+
 // Requests for Initialize.
 inline constexpr std::int32_t kBestAvailableParser = 99;
 
@@ -108,6 +110,8 @@ class CGoXML {
   MessageBoxHost* messageBoxes_;
   std::int32_t parserVersion_ = 0;
   std::unique_ptr<pugi::xml_document> document_;
+  // Fast first matches of plain child paths; forgotten on every change.
+  std::unique_ptr<ChildPathFinder> childPaths_;
 };
 
 }  // namespace corvane

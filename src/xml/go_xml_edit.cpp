@@ -3,6 +3,7 @@
 // a malformed query, or a change a DOM would refuse.
 #include <pugixml.hpp>
 
+#include "xml/child_path.h"
 #include "xml/document_output.h"
 #include "xml/go_xml.h"
 #include "xml/parse_options.h"
@@ -10,6 +11,19 @@
 #include "xml/xml_names.h"
 
 namespace corvane {
+
+// An edit may remove or move the nodes a child path remembers: forget them
+// before the edit looks its node up, and again once it is done.
+class ForgetChildPaths {
+ public:
+  explicit ForgetChildPaths(ChildPathFinder& finder) : finder_(finder) { finder_.Clear(); }
+  ~ForgetChildPaths() { finder_.Clear(); }
+  ForgetChildPaths(const ForgetChildPaths&) = delete;
+  ForgetChildPaths& operator=(const ForgetChildPaths&) = delete;
+
+ private:
+  ChildPathFinder& finder_;
+};
 namespace {
 
 constexpr const char* kSaveTitle = "Corvane CGoXML.Save()";
@@ -60,12 +74,14 @@ pugi::xml_node AppendCData(pugi::xml_node element, const std::string& text) {
 }  // namespace
 
 bool CGoXML::DeleteNode(const std::string& strQueryString) {
+  const ForgetChildPaths forget(*childPaths_);
   // An attribute is not a child of its element: like a DOM, refuse it here.
   const pugi::xml_node node = FirstMatch(strQueryString).node();
   return RemoveNode(node);
 }
 
 bool CGoXML::WriteNode(const std::string& strQueryString, const XmlValue& vntNewNodeValue) {
+  const ForgetChildPaths forget(*childPaths_);
   const pugi::xpath_node match = FirstMatch(strQueryString);
   const std::string& text = vntNewNodeValue.Text();
   if (const pugi::xml_attribute attribute = match.attribute()) {
@@ -81,6 +97,7 @@ bool CGoXML::WriteNode(const std::string& strQueryString, const XmlValue& vntNew
 
 bool CGoXML::WriteAttribute(const std::string& strQueryString, const std::string& strAttributeName,
                             const XmlValue& vntNewAttributeValue) {
+  const ForgetChildPaths forget(*childPaths_);
   const pugi::xml_node node = FirstMatch(strQueryString).node();
   if (!IsElement(node)) return false;
   return SetAttribute(node, strAttributeName, vntNewAttributeValue);
@@ -88,6 +105,7 @@ bool CGoXML::WriteAttribute(const std::string& strQueryString, const std::string
 
 bool CGoXML::DeleteAttribute(const std::string& strQueryString,
                              const std::string& strAttributeName) {
+  const ForgetChildPaths forget(*childPaths_);
   pugi::xml_node node = FirstMatch(strQueryString).node();
   if (!IsElement(node)) return false;
   // Removing an attribute the element lacks is not an error.
@@ -97,6 +115,7 @@ bool CGoXML::DeleteAttribute(const std::string& strQueryString,
 
 bool CGoXML::WriteCDataSection(const std::string& strQueryString,
                                const XmlValue& vntNewCDataValue) {
+  const ForgetChildPaths forget(*childPaths_);
   pugi::xml_node node = FirstMatch(strQueryString).node();
   if (!IsElement(node)) return false;
   const std::string& text = vntNewCDataValue.Text();
@@ -113,6 +132,7 @@ bool CGoXML::InsertNode(const std::string& strQueryString, const std::string& st
                         const std::optional<std::string>& strNewAttributeName,
                         const std::optional<XmlValue>& vntNewAttributeValue,
                         std::int32_t norRelationship) {
+  const ForgetChildPaths forget(*childPaths_);
   const pugi::xpath_node match = FirstMatch(strQueryString);
   // An attribute match has no parent node and takes no element children.
   pugi::xml_node parent;
