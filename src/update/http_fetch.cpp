@@ -1,0 +1,119 @@
+#include "update/http_fetch.h"
+
+#include <QEventLoop>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+#include <fstream>
+#include <memory>
+
+#include "core/version.h"
+
+namespace corvane {
+namespace {
+
+// One request: a nested event loop that ends when the reply has finished,
+// when the time limit has passed, or when the application quits its loops.
+class Transfer {
+ public:
+  Transfer(QNetworkReply& reply, std::chrono::milliseconds timeLimit)
+      : reply_(reply), timeLimit_(timeLimit) {}
+
+  FetchResult Run() {
+    reply_.setReadBufferSize(static_cast<qint64>(kMaxFetchBytes));
+    QObject::connect(&reply_, &QNetworkReply::metaDataChanged, &loop_, [this] { CheckLength(); });
+    QObject::connect(&reply_, &QNetworkReply::readyRead, &loop_, [this] { ReadBody(); });
+    QObject::connect(&reply_, &QNetworkReply::finished, &loop_, [this] { loop_.quit(); });
+    QTimer limit;
+    limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&limit, &QTimer::timeout, &loop_, [this] { Stop("time limit reached"); });
+    limit.start(timeLimit_);
+    if (!reply_.isFinished()) loop_.exec();
+    if (!reply_.isFinished()) Stop("interrupted");
+    return Result();
+  }
+
+ private:
+  bool IsSuccessStatus() const {
+    const int status = reply_.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status >= 200 && status <= 299;
+  }
+
+  // A declared length beyond the limit need not be waited for.
+  void CheckLength() {
+    const QVariant length = reply_.header(QNetworkRequest::ContentLengthHeader);
+    if (IsSuccessStatus() && length.isValid() &&
+        length.toULongLong() > static_cast<qulonglong>(kMaxFetchBytes)) {
+      Stop("body too large");
+    }
+  }
+
+  void ReadBody() {
+    if (!sStopped_.empty()) return;
+    const QByteArray chunk = reply_.read(static_cast<qint64>(kMaxFetchBytes - body_.size() + 1));
+    body_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+    if (body_.size() > kMaxFetchBytes) Stop("body too large");
+  }
+
+  void Stop(const char* why) {
+    if (sStopped_.empty()) sStopped_ = why;
+    reply_.abort();
+    loop_.quit();
+  }
+
+  FetchResult Result() {
+    if (!sStopped_.empty()) return {false, {}, sStopped_};
+    if (reply_.error() != QNetworkReply::NoError) {
+      return {false, {}, reply_.errorString().toStdString()};
+    }
+    if (!IsSuccessStatus()) return {false, {}, "no success status"};
+    while (reply_.bytesAvailable() > 0 && sStopped_.empty()) ReadBody();
+    if (!sStopped_.empty()) return {false, {}, sStopped_};
+    return {true, std::move(body_), {}};
+  }
+
+  QNetworkReply& reply_;
+  const std::chrono::milliseconds timeLimit_;
+  QEventLoop loop_;
+  std::string body_;
+  std::string sStopped_;
+};
+
+}  // namespace
+
+HttpFetcher::HttpFetcher(std::chrono::milliseconds timeLimit) : timeLimit_(timeLimit) {}
+
+FetchResult HttpFetcher::Fetch(const std::string& sUrl) {
+  if (bBusy_) return {false, {}, "busy"};
+  const QUrl url(QString::fromStdString(sUrl), QUrl::StrictMode);
+  if (!url.isValid() || (url.scheme() != "http" && url.scheme() != "https")) {
+    return {false, {}, "not an http address"};
+  }
+  bBusy_ = true;
+  struct ClearBusy {
+    bool& bBusy;
+    ~ClearBusy() { bBusy = false; }
+  } clearBusy{bBusy_};
+  QNetworkRequest request(url);
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                       QNetworkRequest::NoLessSafeRedirectPolicy);
+  request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+  request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Corvane/") + kVersionText);
+  const std::unique_ptr<QNetworkReply> reply(manager_.get(request));
+  return Transfer(*reply, timeLimit_).Run();
+}
+
+bool DownloadFile(HttpFetcher& transfer, const std::string& sUrl, const std::string& sFile) {
+  if (transfer.IsBusy()) return false;
+  if (!std::ofstream(sFile, std::ios::binary | std::ios::trunc)) return false;
+  const FetchResult fetched = transfer.Fetch(sUrl);
+  if (!fetched.bOk) return false;
+  std::ofstream file(sFile, std::ios::binary | std::ios::trunc);
+  file.write(fetched.sBody.data(), static_cast<std::streamsize>(fetched.sBody.size()));
+  file.close();
+  return !file.fail();
+}
+
+}  // namespace corvane

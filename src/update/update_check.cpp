@@ -1,0 +1,104 @@
+#include "update/update_check.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "core/hosts/message_box.h"
+#include "core/log.h"
+#include "core/log_level.h"
+#include "update/shell.h"
+#include "update/update_url.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kTitle = "Corvane";
+
+// The version file as downloaded; no more than a download can hold.
+std::string ReadTempFile(const std::string& sFile) {
+  std::ifstream in(sFile, std::ios::binary);
+  std::string text(kMaxFetchBytes, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
+}
+
+}  // namespace
+
+UpdateChecker::UpdateChecker(Log& log, MessageBoxHost& boxes, UpdateCheckOptions options)
+    : log_(log), boxes_(boxes), options_(std::move(options)), transfer_(options_.timeLimit) {
+  if (!options_.openLocation) {
+    options_.openLocation = [](const std::string& sLocation) {
+      return ShellExec(sLocation, 1, "", "", 5);
+    };
+  }
+}
+
+std::string UpdateChecker::TempFile() const {
+  if (!options_.sTempFile.empty()) return options_.sTempFile;
+  QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+  if (dir.isEmpty()) dir = QDir::tempPath();
+  QDir().mkpath(dir);
+  return (dir + "/VTemp.txt").toStdString();
+}
+
+UpdateResult UpdateChecker::CheckForUpdate(bool bVerbose) {
+  // A check must never take the daemon down: whatever goes wrong is a failed
+  // check.
+  try {
+    const std::string sUrl =
+        VersionFileUrl(options_.sServerUrl.empty() ? ConfiguredUpdateUrl() : options_.sServerUrl);
+    if (sUrl.empty()) return Fail(bVerbose);
+    const std::string sFile = TempFile();
+    // A failed download leaves the file empty, which the reading below
+    // reports; its result need not be looked at.
+    DownloadFile(transfer_, sUrl, sFile);
+
+    const VersionFileInfo info = ParseVersionFile(ReadTempFile(sFile));
+    if (info.sVersion.empty() || info.sDownload.empty()) return Fail(bVerbose);
+    const std::optional<VersionParts> parts = SplitVersion(info.sVersion);
+    if (!parts) return Fail(bVerbose);
+    const bool bNewer = IsNewer(*parts, options_.ownVersion);
+    std::error_code ignored;
+    std::filesystem::remove(sFile, ignored);
+
+    if (bVerbose && !info.sMessage.empty()) {
+      if (info.iError == 1) {
+        log_.WriteLog("No update found.", LogLevel::Info);
+      } else if (info.iError == 0 && bNewer) {
+        log_.WriteLog(info.sMessage, LogLevel::Info);
+      } else if (info.iError == 2 && bNewer) {
+        log_.WriteLog("A new beta version was found.", LogLevel::Info);
+      }
+    }
+    if (bNewer) {
+      Offer(*parts, info.sDownload);
+      return UpdateResult::Newer;
+    }
+    if (bVerbose) log_.WriteLog("No update found. You have the newest version.", LogLevel::Info);
+    return UpdateResult::NoNewer;
+  } catch (const std::exception&) {
+    return UpdateResult::Failed;
+  }
+}
+
+UpdateResult UpdateChecker::Fail(bool bVerbose) {
+  if (bVerbose) log_.WriteLog("Error while checking for updates.", LogLevel::Error);
+  return UpdateResult::Failed;
+}
+
+void UpdateChecker::Offer(const VersionParts& parts, const std::string& sDownload) {
+  std::string sText = "There is a new version avaliable: " + parts.sMajor + "." + parts.sMinor +
+                      "." + parts.sRevision + "\r\nDo you wish to download this version?";
+  if (options_.bQuestionNamesLocation) sText += "\r\nDownload: " + sDownload;
+  if (!boxes_.AskYesNo(kTitle, sText)) return;
+  // Whether the desktop could open it or not, the user has said yes.
+  options_.openLocation(sDownload);
+  log_.WriteLog("Please close the Corvane to apply the update.", LogLevel::Info, false, true);
+}
+
+}  // namespace corvane

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "update/http_fetch.h"
+#include "update/version_file.h"
+
+namespace corvane {
+
+class Log;
+class MessageBoxHost;
+
+// What a check came to; the daemon itself needs none of it.
+enum class UpdateResult {
+  Failed,   // no version file, or one without a usable version or download location
+  NoNewer,  // the server's version is not newer than ours
+  Newer,    // a newer version exists; the user was asked
+};
+
+struct UpdateCheckOptions {
+  // The update server's address; "" reads it at each check (environment,
+  // then settings store, see update_url.h).
+  std::string sServerUrl;
+  std::chrono::milliseconds timeLimit = kFetchTimeLimit;
+  // Where the version file is kept between download and reading; "" gives
+  // "VTemp.txt" in the per-user cache directory.
+  std::string sTempFile;
+  Version ownVersion = OwnVersion();
+  // Opens the download location after a Yes; empty: the desktop's handler
+  // (ShellExec with "open"). Its answer is not looked at.
+  std::function<bool(const std::string&)> openLocation;
+  // Console mode: nobody can answer the question there, so the printed text
+  // also names the download location for the reader to fetch by hand.
+  bool bQuestionNamesLocation = false;
+};
+
+// Asks the update server whether a newer release exists. The texts it logs
+// and asks are English and never translated.
+//
+// CheckForUpdate runs on the calling (user-interface) thread and returns
+// when the check is over, but the download keeps the event loop turning:
+// timers, the console and the window go on meanwhile, and may even start a
+// second check, which then finds the transfer busy and fails.
+class UpdateChecker {
+ public:
+  UpdateChecker(Log& log, MessageBoxHost& boxes, UpdateCheckOptions options = {});
+
+  // bVerbose false (the check at start-up) shows nothing unless a newer
+  // version exists; true (the console's "chk_update") logs every outcome.
+  UpdateResult CheckForUpdate(bool bVerbose);
+
+  // The file the version file is downloaded to.
+  std::string TempFile() const;
+
+ private:
+  UpdateResult Fail(bool bVerbose);
+  void Offer(const VersionParts& parts, const std::string& sDownload);
+
+  Log& log_;
+  MessageBoxHost& boxes_;
+  UpdateCheckOptions options_;
+  HttpFetcher transfer_;
+};
+
+}  // namespace corvane

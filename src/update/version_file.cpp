@@ -1,0 +1,101 @@
+#include "update/version_file.h"
+
+#include <array>
+#include <exception>
+
+#include "core/number_text.h"
+#include "core/version.h"
+
+namespace corvane {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+bool IsWholeNumber(std::string_view s) {
+  s = Trim(s);
+  if (s.empty()) return false;
+  for (char c : s) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
+
+// -1, 0 or 1 as the whole number written in `digits` is less than, equal to
+// or greater than `own` (not negative).
+int CompareNumber(std::string_view digits, std::int32_t own) {
+  digits = Trim(digits);
+  while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
+  const std::string ownDigits = std::to_string(own);
+  if (digits.size() != ownDigits.size()) return digits.size() < ownDigits.size() ? -1 : 1;
+  const int order = digits.compare(ownDigits);
+  return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+std::int16_t ErrorCodeOf(std::string_view value) {
+  try {
+    return ToInt16(value);
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+VersionFileInfo ParseVersionFile(std::string_view sText) {
+  if (sText.starts_with(kByteOrderMark)) sText.remove_prefix(kByteOrderMark.size());
+  VersionFileInfo info;
+  while (!sText.empty()) {
+    const auto end = sText.find('\n');
+    std::string_view line = sText.substr(0, end);
+    sText = end == std::string_view::npos ? std::string_view{} : sText.substr(end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+
+    const auto take = [&line](std::string_view key, std::string& value) {
+      if (!line.starts_with(key)) return false;
+      value = std::string(line.substr(key.size()));
+      return true;
+    };
+    std::string error;
+    if (take("Current Version=", info.sVersion) || take("Download=", info.sDownload) ||
+        take("Description=", info.sDescription) || take("Message=", info.sMessage)) {
+      continue;
+    }
+    if (take("Error=", error)) info.iError = ErrorCodeOf(error);
+  }
+  return info;
+}
+
+std::optional<VersionParts> SplitVersion(const std::string& sVersion) {
+  const auto first = sVersion.find('.');
+  if (first == std::string::npos) return std::nullopt;
+  const auto second = sVersion.find('.', first + 1);
+  if (second == std::string::npos) return std::nullopt;
+  VersionParts parts{sVersion.substr(0, first), sVersion.substr(first + 1, second - first - 1),
+                     sVersion.substr(second + 1)};
+  for (const std::string* part : {&parts.sMajor, &parts.sMinor, &parts.sRevision}) {
+    if (!IsWholeNumber(*part)) return std::nullopt;
+  }
+  return parts;
+}
+
+Version OwnVersion() { return {kVersionMajor, kVersionMinor, kVersionRevision}; }
+
+bool IsNewer(const VersionParts& parts, const Version& own) {
+  const std::array<std::pair<const std::string*, std::int32_t>, 3> pairs{
+      {{&parts.sMajor, own.major}, {&parts.sMinor, own.minor}, {&parts.sRevision, own.revision}}};
+  for (const auto& [digits, ownPart] : pairs) {
+    if (const int order = CompareNumber(*digits, ownPart); order != 0) return order > 0;
+  }
+  return false;
+}
+
+}  // namespace corvane
