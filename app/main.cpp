@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "console/console_host.h"
+#include "console/stdin_reader.h"
 #include "core/version.h"
 #include "ui/command_line.h"
 #include "ui/daemon_app.h"
@@ -34,7 +35,12 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   corvane::ConsoleHost console = corvane::MakeStdioConsoleHost();
   const corvane::SystemClock clock;
-  corvane::DaemonApp daemon(console, console, console, std::move(commandLine), clock);
+  corvane::DaemonApp daemon({console, console, console, console, nullptr}, std::move(commandLine),
+                            clock);
   daemon.Form_Load();
+  // Commands are read once start-up is through; the end of the input leaves
+  // the daemon running.
+  corvane::StdinReader input([&daemon](const std::string& line) { daemon.ProcessCommand(line); });
+  if (!daemon.state().bQuitting) input.Start();
   return app.exec();
 }

@@ -1,6 +1,9 @@
 #include "console/console_host.h"
 
+#include <iostream>
 #include <ostream>
+
+#include "core/platform/platform.h"
 
 namespace corvane {
 namespace {
@@ -17,15 +20,21 @@ std::string ToTerminalLines(const std::string& text) {
 
 }  // namespace
 
-ConsoleHost::ConsoleHost(std::ostream& out, std::ostream& err, bool boldAllowed)
-    : out_(out), err_(err), boldAllowed_(boldAllowed) {}
+ConsoleHost::ConsoleHost(std::ostream& out, std::ostream& err, bool terminal)
+    : out_(out), err_(err), terminal_(terminal) {}
 
 void ConsoleHost::AddItem(const std::string& text, bool bold) {
-  if (bold && boldAllowed_) {
+  if (bold && terminal_) {
     out_ << "\x1b[1m" << text << "\x1b[0m\n";
   } else {
     out_ << text << '\n';
   }
+  out_.flush();
+}
+
+void ConsoleHost::Clear() {
+  if (!terminal_) return;
+  out_ << "\x1b[H\x1b[2J";
   out_.flush();
 }
 
@@ -40,13 +49,11 @@ bool ConsoleHost::AskYesNo(const std::string& title, const std::string& text) {
   return false;
 }
 
-}  // namespace corvane
-
-#include <iostream>
-
-#include "core/platform/platform.h"
-
-namespace corvane {
+void ConsoleHost::SetCaption(const std::string& caption) {
+  if (!terminal_) return;
+  out_.flush();  // the title must not land in the middle of a line
+  platform::SetTerminalTitle(caption);
+}
 
 ConsoleHost MakeStdioConsoleHost() {
   return ConsoleHost(std::cout, std::cerr, platform::StdoutIsTerminal());

@@ -1,9 +1,8 @@
 #include "core/directory_scan.h"
 
-#include <algorithm>
 #include <climits>
+#include <set>
 #include <utility>
-#include <vector>
 
 #include "core/clock.h"
 #include "core/daemon_error.h"
@@ -29,8 +28,9 @@ std::uint32_t ExclusionMask(const ObservationPoint& point) {
 
 // What one check of a point shares across the levels of its walk: the
 // point, its patterns and mask (prepared once per check, not per entry), the
-// directories being walked (so that a link back up is never followed), and
-// the lazily read table of files other processes hold open.
+// directories entered so far (so that neither a link back up nor a second
+// way to the same directory is followed), and the lazily read table of files
+// other processes hold open.
 class ScanWalk {
  public:
   explicit ScanWalk(ObservationPoint& point)
@@ -40,7 +40,7 @@ class ScanWalk {
   const FilePatternList patterns;
   const std::uint32_t mask;
   platform::ForeignOpenFiles foreign;
-  std::vector<std::pair<unsigned long long, unsigned long long>> walking;
+  std::set<std::pair<unsigned long long, unsigned long long>> entered;  // device, inode
 };
 
 namespace {
@@ -49,30 +49,14 @@ using platform::DirectoryListing;
 using platform::EntryType;
 using platform::FileStatus;
 
-// Keeps a directory on the walk's stack while its level runs.
-class WalkingScope {
- public:
-  WalkingScope(ScanWalk& walk, const DirectoryListing& listing) : walk_(walk) {
-    std::pair<unsigned long long, unsigned long long> id;
-    if (!listing.Identity(id.first, id.second)) return;
-    if (std::find(walk_.walking.begin(), walk_.walking.end(), id) != walk_.walking.end()) {
-      return;
-    }
-    walk_.walking.push_back(id);
-    entered_ = true;
-  }
-  ~WalkingScope() {
-    if (entered_) walk_.walking.pop_back();
-  }
-  WalkingScope(const WalkingScope&) = delete;
-  WalkingScope& operator=(const WalkingScope&) = delete;
-  // False for a directory already being walked higher up.
-  bool entered() const { return entered_; }
-
- private:
-  ScanWalk& walk_;
-  bool entered_ = false;
-};
+// True the first time a check meets the directory. A directory met again,
+// through a link back up or a second link to it, would hand its files out
+// twice in one check (or walk in circles); one whose identity cannot be
+// read is not entered either.
+bool FirstVisit(ScanWalk& walk, const DirectoryListing& listing) {
+  std::pair<unsigned long long, unsigned long long> id;
+  return listing.Identity(id.first, id.second) && walk.entered.insert(id).second;
+}
 
 bool IsDirectoryEntry(const DirectoryListing& listing, const std::string& name, EntryType type) {
   if (type != EntryType::Unknown) return type == EntryType::Directory;
@@ -113,8 +97,7 @@ bool DirectoryScanner::fCheckDirectory(std::int32_t& iCount, const std::string& 
 std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, const std::string& sDir) {
   try {
     DirectoryListing listing(sDir);
-    const WalkingScope scope(walk, listing);
-    if (!scope.entered()) return 0;
+    if (!FirstVisit(walk, listing)) return 0;
     std::int32_t total = 0;
     std::string name;
     EntryType type;
@@ -149,8 +132,11 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   if (AttributesOf(listing, name, status, walk.mask) & walk.mask) return false;
 
   const ObservationPoint& point = walk.point;
-  const QDateTime lastWrite = QDateTime::fromSecsSinceEpoch(status.mtimeSeconds);
-  const bool oldEnough = PassesAgeTest(point, lastWrite, clock_.Now());
+  // Ages cost a clock read and a time-zone conversion: only when asked for.
+  const bool ageMatters = point.LastChange >= 1 && !point.Period.empty();
+  const bool oldEnough =
+      !ageMatters ||
+      PassesAgeTest(point, QDateTime::fromSecsSinceEpoch(status.mtimeSeconds), clock_.Now());
   bool exclusive = true;
   if (point.Exclusive && !platform::IsExclusive(sDir + name, walk.foreign)) {
     log_.Message(txt::NoExclusiveAccess, LogLevel::Warning, {name, point.Intervall});

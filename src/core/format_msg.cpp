@@ -15,13 +15,17 @@ void ReplaceAll(std::string& text, const std::string& what, const std::string& w
 std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vArgs) {
   std::string text(sTemplate);
   for (auto i = vArgs.size(); i-- > 0;) {
-    ReplaceAll(text, "%" + std::to_string(i + 1), vArgs[i].text());
+    std::string placeholder(1, '%');
+    placeholder += std::to_string(i + 1);
+    ReplaceAll(text, placeholder, vArgs[i].text());
   }
   return text;
 }
 
 std::string WithLeadingBlank(long long n) {
-  return n >= 0 ? " " + std::to_string(n) : std::to_string(n);
+  std::string text = n >= 0 ? std::string(1, ' ') : std::string();
+  text += std::to_string(n);
+  return text;
 }
 
 }  // namespace corvane

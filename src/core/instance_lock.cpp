@@ -34,9 +34,11 @@ std::string WithoutSlashes(const std::string& key) {
 }  // namespace
 
 std::string InstanceLockName(const std::string& sKey) {
-  const std::string name = std::string(kPrefix) + WithoutSlashes(sKey);
+  const std::string key = WithoutSlashes(sKey);
+  const std::string name = std::string(kPrefix) + key;
   if (name.size() <= kMaxNameBytes) return name;
-  const std::string hash = HashText(sKey);
+  // Hashed without its slashes too: keys that differ only there share a lock.
+  const std::string hash = HashText(key);
   std::string shortened(name, 0, kMaxNameBytes - hash.size() - 1);
   shortened += '_';
   shortened += hash;

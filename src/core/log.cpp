@@ -60,7 +60,8 @@ void Log::Message(const CatalogueText& text, std::int32_t level, const std::vect
 }
 
 std::string Log::Prefix(std::int32_t level) const {
-  std::string prefix = "[" + FormatTimeStamp(clock_.Now()).toStdString();
+  std::string prefix(1, '[');
+  prefix += FormatTimeStamp(clock_.Now()).toStdString();
   if (const CatalogueText* tag = TagOf(level)) prefix += language_.Translate(*tag) + " ] ";
   return prefix;
 }

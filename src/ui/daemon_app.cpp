@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include "console/reports.h"
+#include "core/hosts/caption_host.h"
 #include "core/platform/platform.h"
 #include "core/program_directory.h"
 #include "core/settings.h"
@@ -16,11 +18,25 @@ constexpr int kCheckIntervalMs = 1000;
 constexpr int kEndDelayMs = 250;
 constexpr const char* kAppTitle = "Corvane";
 
+// Without a window nobody can answer the download question: the printed
+// question names the download location instead.
+UpdateCheckOptions UpdateOptions(const WindowSettingsHost* window) {
+  UpdateCheckOptions options;
+  options.bQuestionNamesLocation = window == nullptr;
+  return options;
+}
+
 }  // namespace
 
-DaemonApp::DaemonApp(LogView& view, DesktopHost& desktop, MessageBoxHost& messages,
-                     CommandLineSwitches commandLine, const Clock& clock)
-    : messages_(messages), commandLine_(std::move(commandLine)), daemon_(view, desktop, clock) {
+DaemonApp::DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const Clock& clock)
+    : messages_(hosts.messages),
+      caption_(hosts.caption),
+      window_(hosts.window),
+      commandLine_(std::move(commandLine)),
+      daemon_(hosts.view, hosts.desktop, clock),
+      updater_(daemon_.log, hosts.messages, UpdateOptions(hosts.window)),
+      commands_(ConsoleContext{
+          daemon_, *this, [this](bool verbose) { updater_.CheckForUpdate(verbose); }, {}}) {
   tmrMain.setInterval(kCheckIntervalMs);
   tmrEnd.setInterval(kEndDelayMs);
   tmrEnd.setSingleShot(true);
@@ -32,10 +48,13 @@ DaemonApp::~DaemonApp() { platform::CloseDescriptor(stopSignalFd_); }
 
 void DaemonApp::Form_Load() {
   DaemonState& state = daemon_.state;
-  const Settings settings = LoadSettings();
-  bHidden_ = settings.windowHidden;
-  state.iLogLevel = settings.logLevel;
-  state.sLanguageFile = settings.language;
+  try {
+    LoadSettings(state, bHidden_, window_);
+  } catch (const SettingsError& error) {
+    FatalStartupError(error.what(), MessageIcon::Stop);
+    return;
+  }
+  settingsLoaded_ = true;
 
   daemon_.language.LoadLanguageFile(ProgramFile(state.sLanguageFile));
   state.sLogFile = commandLine_.GetCmdParam("/Log", true);
@@ -58,6 +77,12 @@ void DaemonApp::Form_Load() {
   } else {
     tmrMain.start();
   }
+  UpdateCaption(state, daemon_.language, *this);
+  // The silent check: after the event loop has started, so that a slow
+  // update server never holds up start-up.
+  QTimer::singleShot(0, this, [this] {
+    if (!daemon_.state.bQuitting) updater_.CheckForUpdate(false);
+  });
 }
 
 bool DaemonApp::LoadObservationFile() {
@@ -118,7 +143,15 @@ void DaemonApp::SetRunning(bool run) {
   }
 }
 
+void DaemonApp::SetCaption(const std::string& caption) { caption_.SetCaption(caption); }
+
+void DaemonApp::ProcessCommand(const std::string& line) {
+  if (daemon_.state.bQuitting) return;
+  commands_.ProcessCommand(line);
+}
+
 void DaemonApp::QuitDaemon() {
+  if (settingsLoaded_ && !daemon_.state.bQuitting) SaveSettings(daemon_.state, window_);
   daemon_.state.bQuitting = true;
   runAfterTick_ = false;
   tmrMain.stop();

@@ -4,18 +4,23 @@
 #include <QTimer>
 #include <memory>
 
+#include "console/console_commands.h"
+#include "console/daemon_control.h"
 #include "core/clock.h"
 #include "core/daemon.h"
 #include "core/hosts/message_box.h"
 #include "ui/command_line.h"
+#include "update/update_check.h"
 
 class QSocketNotifier;
 
 namespace corvane {
 
+class CaptionHost;
 class DesktopHost;
 class LogView;
 class MessageBoxHost;
+class WindowSettingsHost;
 
 // Exit codes of the corvane process.
 namespace ExitCode {
@@ -23,33 +28,50 @@ inline constexpr int Ok = 0;
 inline constexpr int FatalStartupError = 1;
 }  // namespace ExitCode
 
+// The window or console the daemon reports to. Everything named here must
+// outlive the DaemonApp.
+struct DaemonHosts {
+  LogView& view;
+  DesktopHost& desktop;
+  MessageBoxHost& messages;
+  CaptionHost& caption;
+  WindowSettingsHost* window = nullptr;  // null: no window (console mode)
+};
+
 // The daemon's life: the start-up sequence, the check timer, and the
 // two-stage stop (QuitDaemon now, EndDaemon a quarter of a second later so
-// that pending events still run). The window or console it reports to is
-// passed in and must outlive it.
+// that pending events still run), and the console commands that steer it.
 //
 // Running means tmrMain is enabled. During a tick the timer is off; a pause
 // or resume requested meanwhile (from a console command handled while a
 // command is waited for) takes effect when the tick ends.
-class DaemonApp : public QObject {
+class DaemonApp : public QObject, public DaemonControl {
   Q_OBJECT
 
  public:
-  DaemonApp(LogView& view, DesktopHost& desktop, MessageBoxHost& messages,
-            CommandLineSwitches commandLine, const Clock& clock);
+  DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const Clock& clock);
   ~DaemonApp() override;
 
-  // The start-up sequence. Ends in QuitDaemon when start-up cannot go on.
+  // The start-up sequence. Ends in QuitDaemon when start-up cannot go on;
+  // a stored setting that cannot be read ends it before anything else, and
+  // the settings are then left as they are.
   void Form_Load();
-  // The orderly stop: checks stopped, EndDaemon armed. Safe to call twice.
-  void QuitDaemon();
+  // The orderly stop: settings saved, checks stopped, EndDaemon armed. Safe
+  // to call twice; only the first call saves.
+  void QuitDaemon() override;
   // The final step: releases the instance lock and ends the event loop.
   void EndDaemon();
   // One tick of the check timer.
   void tmrMain_Timer();
 
-  bool IsRunning() const;
-  void SetRunning(bool run);
+  bool IsRunning() const override;
+  void SetRunning(bool run) override;
+  void SetCaption(const std::string& caption) override;
+
+  // One line of the console. Once the orderly stop has begun, lines are
+  // ignored. Returns when the command is done (see ConsoleCommands).
+  void ProcessCommand(const std::string& line);
+  ConsoleCommands& commands() { return commands_; }
 
   int exitCode() const { return exitCode_; }
   Daemon& daemon() { return daemon_; }
@@ -65,8 +87,13 @@ class DaemonApp : public QObject {
   void WatchStopSignals();
 
   MessageBoxHost& messages_;
+  CaptionHost& caption_;
+  WindowSettingsHost* window_;
   CommandLineSwitches commandLine_;
   Daemon daemon_;
+  UpdateChecker updater_;
+  ConsoleCommands commands_;
+  bool settingsLoaded_ = false;  // only settings that were read are written back
   bool bHidden_ = true;
   bool inTick_ = false;
   bool runAfterTick_ = false;

@@ -4,23 +4,40 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSettings>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 
+#include "core/hosts/caption_host.h"
 #include "core/instance_lock.h"
+#include "core/settings.h"
+#include "loopback_http_server.h"
 #include "support/recording_hosts.h"
 #include "support/temp_dir.h"
+#include "update/update_url.h"
 
 namespace corvane {
 namespace {
 
+class RecordingCaption final : public CaptionHost {
+ public:
+  void SetCaption(const std::string& caption) override { captions.push_back(caption); }
+  std::vector<std::string> captions;
+};
+
+QSettings Store() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane");
+}
+
 class DaemonAppTest : public ::testing::Test {
  protected:
+  DaemonAppTest() { Store().clear(); }
+
   // Runs start-up only.
   DaemonApp& Start(std::vector<std::string> args) {
-    app = std::make_unique<DaemonApp>(view, desktop, boxes, CommandLineSwitches(std::move(args)),
-                                      clock);
+    app = std::make_unique<DaemonApp>(DaemonHosts{view, desktop, boxes, caption, nullptr},
+                                      CommandLineSwitches(std::move(args)), clock);
     app->Form_Load();
     return *app;
   }
@@ -48,6 +65,7 @@ class DaemonAppTest : public ::testing::Test {
   test::RecordingLogView view;
   test::FakeDesktop desktop;
   test::RecordingMessageBoxes boxes;
+  RecordingCaption caption;
   SystemClock clock;
   std::unique_ptr<DaemonApp> app;
 };
@@ -167,6 +185,105 @@ TEST_F(DaemonAppTest, QuitReleasesTheLockAndEndsWithZero) {
   QTimer::singleShot(0, [this] { app->QuitDaemon(); });
   EXPECT_EQ(QCoreApplication::exec(), ExitCode::Ok);
   EXPECT_FALSE(app->daemon().lock.IsHeld());
+}
+
+TEST_F(DaemonAppTest, AStoredSettingThatCannotBeReadStopsStartUpAndStaysAsItWas) {
+  const std::string xml = ObservationFile("<Command>true</Command>");
+  Store().setValue("Log.Level", "loud");
+  EXPECT_EQ(Run({"/XML", xml}), ExitCode::FatalStartupError);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Stop);
+  EXPECT_NE(boxes.boxes[0].text.find("'Log.Level'"), std::string::npos);
+  EXPECT_NE(boxes.boxes[0].text.find(Store().fileName().toStdString()), std::string::npos);
+  EXPECT_TRUE(view.items.empty());  // nothing else of start-up ran
+  EXPECT_FALSE(app->daemon().lock.IsHeld());
+  EXPECT_EQ(Store().allKeys(), QStringList{"Log.Level"});
+  EXPECT_EQ(Store().value("Log.Level").toString(), "loud");
+}
+
+TEST_F(DaemonAppTest, TheOrderlyStopSavesWhatTheConsoleChanged) {
+  const std::string xml = ObservationFile("<Command>true</Command>");
+  const std::string language = dir.Write("short.lng", "33=on\n");
+  Start({"/XML", xml});
+  app->ProcessCommand("set loglevel 3");
+  app->ProcessCommand("set languagefile " + language);
+  app->ProcessCommand("exit");
+  EXPECT_EQ(QCoreApplication::exec(), ExitCode::Ok);
+  EXPECT_EQ(Store().value("Log.Level").toString(), "3");
+  EXPECT_EQ(Store().value("App.Language").toString().toStdString(), language);
+  EXPECT_FALSE(Store().contains("Window.X"));  // no window to save
+
+  DaemonState read;
+  bool hidden = false;
+  LoadSettings(read, hidden, nullptr);
+  EXPECT_EQ(read.iLogLevel, 3);
+}
+
+TEST_F(DaemonAppTest, AFatalStartupErrorStillSavesTheSettings) {
+  Store().setValue("Log.Level", "2");
+  EXPECT_EQ(Run({}), ExitCode::FatalStartupError);
+  EXPECT_EQ(Store().value("Log.Level").toString(), "2");
+  EXPECT_EQ(Store().value("App.Language").toString(), "english.lng");
+}
+
+TEST_F(DaemonAppTest, TheCaptionFollowsStartUpAndTheConsole) {
+  const std::string xml = ObservationFile("<Command>true</Command>");
+  Start({"/XML", xml, "/pause"});
+  EXPECT_EQ(caption.captions, std::vector<std::string>{"Files (stopped)"});
+  app->ProcessCommand("go");
+  EXPECT_TRUE(app->tmrMain.isActive());
+  EXPECT_EQ(caption.captions.back(), "Files (running)");
+  app->ProcessCommand("PAUSE");
+  EXPECT_FALSE(app->tmrMain.isActive());
+  EXPECT_EQ(caption.captions.back(), "Files (stopped)");
+}
+
+TEST_F(DaemonAppTest, NoCommandRunsOnceTheStopHasBegun) {
+  const std::string xml = ObservationFile("<Command>true</Command>");
+  Start({"/XML", xml});
+  app->QuitDaemon();
+  view.items.clear();
+  app->ProcessCommand("go");
+  EXPECT_TRUE(view.items.empty());
+  EXPECT_FALSE(app->tmrMain.isActive());
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// The check at the end of start-up stays silent unless a newer version
+// exists; then it asks, naming the download location.
+TEST_F(DaemonAppTest, StartupUpdateCheckSpeaksOnlyOfANewerVersion) {
+  test::LoopbackHttpServer server;
+  ::setenv("CORVANE_UPDATE_URL", server.Url("/").c_str(), 1);
+  const std::string xml = ObservationFile("<Command>true</Command>");
+  for (const char* version : {"1.0.2", "1.0.3"}) {
+    server.Serve(kVersionFilePath, std::string("Current Version=") + version +
+                                       "\r\nDownload=http://127.0.0.1:9/corvane.zip\r\n");
+    boxes.boxes.clear();
+    const std::size_t linesBefore = view.items.size();
+    Start({"/XML", xml, "/NIC"});
+    const std::size_t linesAfterStart = view.items.size();
+    const std::size_t requests = server.requests().size();
+    QElapsedTimer waited;
+    waited.start();
+    while (server.requests().size() == requests && waited.elapsed() < 10000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_GT(linesAfterStart, linesBefore);
+    if (std::string(version) == "1.0.2") {
+      EXPECT_TRUE(boxes.boxes.empty()) << version;
+      EXPECT_EQ(view.items.size(), linesAfterStart) << version;
+    } else {
+      ASSERT_EQ(boxes.boxes.size(), 1u) << version;
+      EXPECT_NE(boxes.boxes[0].text.find("http://127.0.0.1:9/corvane.zip"), std::string::npos);
+    }
+  }
+  ::unsetenv("CORVANE_UPDATE_URL");
 }
 
 }  // namespace

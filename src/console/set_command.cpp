@@ -1,0 +1,95 @@
+// The "set" command: one setting changed from the console. The changes are
+// not stored here; the log level and the language file reach the settings
+// file at the orderly stop.
+
+#include "console/console_commands.h"
+#include "console/daemon_control.h"
+#include "console/reports.h"
+#include "core/daemon.h"
+#include "core/number_text.h"
+#include "core/program_directory.h"
+#include "core/std_helpers.h"
+
+namespace corvane {
+
+void ConsoleCommands::Set(const Tokens& tokens) {
+  if (tokens.size() < 3) {
+    ShowConfiguration(context_.daemon.log, context_.daemon.state);
+    return;
+  }
+  // Setting names are matched exactly: they are typed in small letters.
+  const std::string& name = tokens[1];
+  const std::string& value = tokens[2];
+  if (name == "loglevel") {
+    SetLogLevel(value);
+  } else if (name == "logfile") {
+    SetLogFile(value);
+  } else if (name == "xmlfile") {
+    SetXmlFile(value);
+  } else if (name == "name") {
+    SetName(value);
+  } else if (name == "languagefile") {
+    SetLanguageFile(value);
+  } else {
+    Log& log = context_.daemon.log;
+    log.WriteLog(FormatMsg(log.language().Translate(txt::UnknownParameter), {name}), LogLevel::Info,
+                 false, true);
+  }
+}
+
+// A value that is no number, or none of 16 bits, throws: the command is
+// then not understood. A number outside the levels is ignored silently.
+void ConsoleCommands::SetLogLevel(const std::string& value) {
+  const std::int16_t level = ToInt16(value);
+  if (level < LogLevel::Debug || level > LogLevel::Error) return;
+  context_.daemon.state.iLogLevel = level;
+  context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"loglevel", level});
+}
+
+// The message comes after the change, so it opens the new log file.
+void ConsoleCommands::SetLogFile(const std::string& value) {
+  if (value.empty()) return;
+  context_.daemon.state.sLogFile = value;
+  context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"logfile", value});
+}
+
+// The lock moves with the file. When another daemon holds the new file's
+// lock, the file is loaded all the same but this daemon stops checking.
+// While a check walks the point table, everything after the message waits
+// for the walk's end, so that the steps keep their order.
+void ConsoleCommands::SetXmlFile(const std::string& value) {
+  if (!PathExists(value)) return;
+  context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"xmlfile", value});
+  context_.daemon.cycle.ChangePointTable([this, value] {
+    Daemon& daemon = context_.daemon;
+    daemon.lock.ReleaseInstance();
+    daemon.state.sXmlFile = value;
+    daemon.loader.ReloadPoints();
+    if (daemon.lock.RegisterInstance(daemon.state.sXmlFile)) return;
+    daemon.log.Message(txt::CouldNotLock, LogLevel::Error, {daemon.state.sXmlFile});
+    context_.control.SetRunning(false);
+    RefreshCaption();
+  });
+}
+
+void ConsoleCommands::SetName(const std::string& value) {
+  context_.daemon.state.sDaemonName = value;
+  RefreshCaption();
+}
+
+// Language files are looked for in the program's directory (a full path is
+// taken as it is).
+void ConsoleCommands::SetLanguageFile(const std::string& value) {
+  Daemon& daemon = context_.daemon;
+  if (!PathExists(ProgramFile(value))) {
+    daemon.log.WriteLog(daemon.language.Translate(txt::LanguageFileNotFound) + value,
+                        LogLevel::Info);
+    return;
+  }
+  daemon.state.sLanguageFile = value;
+  daemon.language.LoadLanguageFile(ProgramFile(daemon.state.sLanguageFile));
+  if (context_.translateTrayMenu) context_.translateTrayMenu();
+  daemon.log.Message(txt::Changed, LogLevel::Info, {"languagefile", value});
+}
+
+}  // namespace corvane
