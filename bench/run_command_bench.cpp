@@ -1,77 +1,27 @@
 // Starting commands: RunCommand with Wait 0 against the least any program
 // must do to run /bin/true and wait for it, a posix_spawn + waitpid loop.
-// Both run in the same process, in alternating rounds, so that a busy
-// machine slows both alike. Target: a ratio of at most 1.3.
-
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+// Target: a ratio of at most 1.3.
 
 #include <QCoreApplication>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 
-#include "core/child_reaper.h"
-#include "core/clock.h"
-#include "core/daemon_state.h"
-#include "core/hosts/desktop_host.h"
-#include "core/hosts/log_view.h"
-#include "core/log.h"
-#include "core/run_command.h"
-#include "lang/language.h"
-
-namespace {
+#include "bench_support.h"
 
 using namespace corvane;
-using Steady = std::chrono::steady_clock;
+using namespace corvane::bench;
+
+namespace {
 
 constexpr int kCommands = 1000;
 constexpr int kRounds = 10;
 constexpr double kTarget = 1.3;
 const char* const kProgram = "/bin/true";
 
-class NullView final : public LogView {
- public:
-  void AddItem(const std::string&, bool) override {}
-  void ScrollToBottom() override {}
-  void Clear() override {}
-};
-
-class NullDesktop final : public DesktopHost {
- public:
-  bool IsWindowVisible() const override { return true; }
-  bool fShowBalloonTip(const std::string&, int, BalloonType) override { return false; }
-};
-
-bool SpawnAndWait() {
-  char* argv[] = {const_cast<char*>(kProgram), nullptr};
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, kProgram, nullptr, nullptr, argv, environ) != 0) return false;
-  int status = 0;
-  return ::waitpid(pid, &status, 0) == pid;
-}
-
-double Seconds(Steady::duration d) { return std::chrono::duration<double>(d).count(); }
-
-Steady::duration Time(int count, const std::function<void()>& step) {
-  const auto start = Steady::now();
-  for (int i = 0; i < count; ++i) step();
-  return Steady::now() - start;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  DaemonState state;  // log level Info: the Debug line is made but not shown
-  Language language;
-  NullView view;
-  NullDesktop desktop;
-  SystemClock clock;
-  Log log(state, language, view, desktop, clock);
-  ChildReaper reaper;
-  CommandRunner runner(log, state, reaper);
+  QuietCore core;
   ObservationPoint point;
   point.Directory = "/in/";
   point.Name = "Bench";
@@ -79,29 +29,19 @@ int main(int argc, char** argv) {
   point.Wait = 0;
 
   bool spawned = true;
-  const auto viaRunner = [&] { runner.RunCommand("/in/", "file.txt", point); };
-  const auto viaSpawn = [&] { spawned = SpawnAndWait() && spawned; };
-  Time(50, viaRunner);  // warm-up: page cache, dynamic loader, Qt's dispatcher
-  Time(50, viaSpawn);
-
-  Steady::duration runnerTime{};
-  Steady::duration spawnTime{};
-  for (int round = 0; round < kRounds; ++round) {
-    runnerTime += Time(kCommands / kRounds, viaRunner);
-    spawnTime += Time(kCommands / kRounds, viaSpawn);
-  }
+  constexpr int kPerRound = kCommands / kRounds;
+  const auto viaRunner = [&] {
+    for (int i = 0; i < kPerRound; ++i) core.runner.RunCommand("/in/", "file.txt", point);
+  };
+  const auto viaSpawn = [&] {
+    for (int i = 0; i < kPerRound; ++i) spawned = SpawnAndWait({kProgram}) && spawned;
+  };
+  const Comparison c = Compare(kRounds, viaRunner, viaSpawn);
   if (point.lFailed != 0 || !spawned) {
     std::fprintf(stderr, "run_command_bench: %s could not be started\n", kProgram);
     return 1;
   }
-
-  const double ratio = Seconds(runnerTime) / Seconds(spawnTime);
-  std::printf("%d x %s, waited for:\n", kCommands, kProgram);
-  std::printf("  RunCommand (Wait 0)     %8.3f s  %7.1f us/command\n", Seconds(runnerTime),
-              Seconds(runnerTime) * 1e6 / kCommands);
-  std::printf("  posix_spawn + waitpid   %8.3f s  %7.1f us/command\n", Seconds(spawnTime),
-              Seconds(spawnTime) * 1e6 / kCommands);
-  std::printf("  ratio                   %8.3f    (target <= %.1f: %s)\n", ratio, kTarget,
-              ratio <= kTarget ? "met" : "missed");
+  std::printf("%d x %s, waited for, in %d rounds:\n", kCommands, kProgram, kRounds);
+  Print("RunCommand (Wait 0)", "posix_spawn + waitpid", c, kTarget);
   return 0;
 }

@@ -8,35 +8,22 @@
 //   (target: a ratio of at most 1.3).
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <vector>
 
-#include "core/child_reaper.h"
-#include "core/clock.h"
-#include "core/daemon_state.h"
+#include "bench_support.h"
 #include "core/directory_scan.h"
-#include "core/hosts/desktop_host.h"
-#include "core/hosts/log_view.h"
-#include "core/log.h"
-#include "core/run_command.h"
-#include "lang/language.h"
-
-namespace {
 
 using namespace corvane;
-using Steady = std::chrono::steady_clock;
+using namespace corvane::bench;
+
+namespace {
 
 constexpr int kDirectories = 1000;
 constexpr int kFilesPerDirectory = 100;
@@ -47,83 +34,9 @@ constexpr int kCommandRounds = 5;
 constexpr double kCommandTarget = 1.3;
 const char* const kProgram = "/bin/true";
 
-class NullView final : public LogView {
- public:
-  void AddItem(const std::string&, bool) override {}
-  void ScrollToBottom() override {}
-  void Clear() override {}
-};
-
-class NullDesktop final : public DesktopHost {
- public:
-  bool IsWindowVisible() const override { return true; }
-  bool fShowBalloonTip(const std::string&, int, BalloonType) override { return false; }
-};
-
-// Runs argv (looked up in PATH) to its end with its output thrown away;
-// false when it failed.
-bool SpawnAndWait(std::vector<const char*> argv) {
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  ::posix_spawn_file_actions_init(&actions);
-  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int started = ::posix_spawnp(&pid, argv[0], &actions, nullptr,
-                                     const_cast<char* const*>(argv.data()), environ);
-  ::posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  return started == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
-}
-
 void Touch(const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd >= 0) ::close(fd);
-}
-
-double Seconds(Steady::duration d) { return std::chrono::duration<double>(d).count(); }
-
-Steady::duration Time(const std::function<void()>& step) {
-  const auto start = Steady::now();
-  step();
-  return Steady::now() - start;
-}
-
-// Rounds of both, the order swapped every round; a burst of load from
-// elsewhere then spoils single rounds, and the median ratio ignores them.
-struct Comparison {
-  Steady::duration ours{};
-  Steady::duration peer{};
-  std::vector<double> ratios;
-};
-
-Comparison Compare(int rounds, const std::function<void()>& ours,
-                   const std::function<void()>& peer) {
-  Comparison c;
-  for (int round = 0; round < rounds; ++round) {
-    Steady::duration a{};
-    Steady::duration b{};
-    if (round % 2 == 0) {
-      a = Time(ours);
-      b = Time(peer);
-    } else {
-      b = Time(peer);
-      a = Time(ours);
-    }
-    c.ours += a;
-    c.peer += b;
-    c.ratios.push_back(Seconds(a) / Seconds(b));
-  }
-  return c;
-}
-
-void Print(const char* what, const char* peerName, Comparison c, double target) {
-  std::sort(c.ratios.begin(), c.ratios.end());
-  const double ratio = c.ratios[c.ratios.size() / 2];
-  std::printf("  %-26s %8.3f s\n  %-26s %8.3f s\n", what, Seconds(c.ours), peerName,
-              Seconds(c.peer));
-  std::printf("  ratio, median of rounds   %8.3f    (target <= %.1f: %s)\n", ratio, target,
-              ratio <= target ? "met" : "missed");
 }
 
 }  // namespace
@@ -153,15 +66,8 @@ int main(int argc, char** argv) {
     Touch(ready + name);
   }
 
-  DaemonState state;  // log level Info: the Debug lines are made but not shown
-  Language language;
-  NullView view;
-  NullDesktop desktop;
-  SystemClock clock;
-  Log log(state, language, view, desktop, clock);
-  ChildReaper reaper;
-  CommandRunner runner(log, state, reaper);
-  DirectoryScanner scanner(state, log, clock, runner);
+  QuietCore core;
+  DirectoryScanner scanner(core.state, core.log, core.clock, core.runner);
   ObservationPoint point;
   point.Name = "Bench";
   point.FilePattern = "*.txt";
@@ -185,10 +91,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kCommands; ++i) ok = SpawnAndWait({kProgram}) && ok;
   };
 
-  Time(scanTree);  // warm-up: directory caches, dynamic loader, Qt's dispatcher
-  Time(findTree);
   const Comparison scan = Compare(kScanRounds, scanTree, findTree);
-  Time(scanReady);
   const Comparison commands = Compare(kCommandRounds, scanReady, spawnLoop);
   std::filesystem::remove_all(root);
   if (!ok || point.lFailed != 0) {
