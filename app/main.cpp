@@ -33,6 +33,9 @@ int main(int argc, char** argv) {
 
   // There is no window yet: the daemon always runs in console mode.
   QCoreApplication app(argc, argv);
+  // Names the per-user cache directory (~/.cache/Talvex/Corvane).
+  QCoreApplication::setOrganizationName("Talvex");
+  QCoreApplication::setApplicationName("Corvane");
   corvane::ConsoleHost console = corvane::MakeStdioConsoleHost();
   const corvane::SystemClock clock;
   corvane::DaemonApp daemon({console, console, console, console, nullptr}, std::move(commandLine),
