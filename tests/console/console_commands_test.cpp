@@ -9,143 +9,92 @@
 namespace corvane::test {
 namespace {
 
-using Lines = std::vector<std::string>;
+using ConsoleCommandsTest = ConsoleTest;
 
-class ConsoleCommandsTest : public ConsoleTest {};
-
-TEST_F(ConsoleCommandsTest, PauseAndGoSwitchTheTimerAndTheCaptionInAnyLetterCase) {
+// The message comes also when the state does not change.
+TEST_F(ConsoleCommandsTest, PauseGoAndExitInAnyLetterCase) {
   daemon.state.sDaemonName = "Inbox";
-  for (const char* word : {"pause", "PAUSE", "Halt"}) {
-    control.running = true;
-    EXPECT_EQ(Run(word),
-              (Lines{"> " + std::string(word) + ":", Info("Pausing on user request...")}));
-    EXPECT_FALSE(control.running);
-    EXPECT_EQ(control.captions.back(), "Inbox (stopped)");
+  const std::string pausing = "Pausing on user request...";
+  const std::string going = "Continuing on user request...";
+  const std::string exiting = "Exiting on user request...";
+  for (const auto& [word, message, running] :
+       std::vector<std::tuple<std::string, std::string, bool>>{{"PAUSE", pausing, false},
+                                                               {"Halt", pausing, false},
+                                                               {"GO", going, true},
+                                                               {"continue", going, true},
+                                                               {"End", exiting, true},
+                                                               {"quit", exiting, true}}) {
+    EXPECT_EQ(Run(word), (Strings{"> " + word + ":", Info(message)}));
+    EXPECT_EQ(control.running, running) << word;
   }
-  for (const char* word : {"go", "GO", "continue"}) {
-    control.running = false;
-    EXPECT_EQ(Run(word),
-              (Lines{"> " + std::string(word) + ":", Info("Continuing on user request...")}));
-    EXPECT_TRUE(control.running);
-    EXPECT_EQ(control.captions.back(), "Inbox (running)");
-  }
-  // The message comes all the same when the state does not change.
-  EXPECT_EQ(Run("go"), (Lines{"> go:", Info("Continuing on user request...")}));
-}
-
-TEST_F(ConsoleCommandsTest, ExitWritesItsMessageThenStops) {
-  for (const char* word : {"end", "EXIT", "quit"}) {
-    const int before = control.quits;
-    EXPECT_EQ(Run(word),
-              (Lines{"> " + std::string(word) + ":", Info("Exiting on user request...")}));
-    EXPECT_EQ(control.quits, before + 1);
-  }
+  EXPECT_EQ(control.quits, 2);
+  EXPECT_EQ(control.captions,
+            (Strings{"Inbox (stopped)", "Inbox (stopped)", "Inbox (running)", "Inbox (running)"}));
 }
 
 TEST_F(ConsoleCommandsTest, ClearTakesTheEchoWithIt) {
-  view.AddItem("earlier", false);
-  commands.ProcessCommand("cls");
-  EXPECT_TRUE(view.items.empty());
-  view.AddItem("earlier", false);
-  commands.ProcessCommand("Clear");
-  EXPECT_TRUE(view.items.empty());
+  for (const char* word : {"cls", "Clear"}) EXPECT_EQ(Run(word), Strings{}) << word;
 }
 
-TEST_F(ConsoleCommandsTest, AnythingElseIsNotUnderstoodQuotingTheWholeLine) {
+TEST_F(ConsoleCommandsTest, AnythingElseOrAFailureIsNotUnderstoodQuotingTheWholeLine) {
   const std::string binary("\x01\xfe\x00zz", 5);
-  const std::string huge(1 << 20, 'x');
-  const std::vector<std::pair<std::string, Lines>> cases = {
-      {"frobnicate now", {"> frobnicate:", NotUnderstood("frobnicate now")}},
-      {" pause", {">  pause:", NotUnderstood(" pause")}},
-      {"   ", {">  :", NotUnderstood("   ")}},
-      {"\"pause", {"> pause:", Info("Pausing on user request...")}},
-      {"\"run x", {"> run x:", NotUnderstood("\"run x")}},
-      {binary, {"> " + binary + ":", NotUnderstood(binary)}},
-      {huge, {"> " + huge + ":", NotUnderstood(huge)}},
-  };
-  for (const auto& [line, expected] : cases) {
-    EXPECT_EQ(Run(line), expected) << line.substr(0, 40);
+  for (const auto& [line, expected] : std::vector<std::pair<std::string, Strings>>{
+           {"frobnicate now", {"> frobnicate:", NotUnderstood("frobnicate now")}},
+           {" pause", {">  pause:", NotUnderstood(" pause")}},
+           {"   ", {">  :", NotUnderstood("   ")}},
+           {"\"pause", {"> pause:", Info("Pausing on user request...")}},
+           {binary, {"> " + binary + ":", NotUnderstood(binary)}}}) {
+    EXPECT_EQ(Run(line), expected) << line;
   }
   // The answer is raw: it never reaches the log file.
   daemon.state.sLogFile = dir.File("log.txt");
-  Run("nonsense");
+  commands.context().checkForUpdate = [](bool) { throw std::runtime_error("no network"); };
+  EXPECT_EQ(Run("chk_update now"), (Strings{"> chk_update:", NotUnderstood("chk_update now")}));
   EXPECT_EQ(ReadFile(daemon.state.sLogFile), "");
+  // What ran before the failure stays done.
+  commands.context().translateTrayMenu = [] { throw std::runtime_error("no tray"); };
+  const std::string file = dir.Write("other.lng", "40=Anders: %1 %2\n");
+  EXPECT_EQ(Run("set languagefile " + file),
+            (Strings{"> set:", NotUnderstood("set languagefile " + file)}));
+  EXPECT_EQ(daemon.state.sLanguageFile, file);
 }
 
-TEST_F(ConsoleCommandsTest, RunChecksEveryPointNowWhateverItsInterval) {
+TEST_F(ConsoleCommandsTest, RunChecksEveryPointNow) {
   Load(ObservationFile("points.xml", "Files",
                        {"<Command>true</Command>", "<Command>false</Command>"}));
   daemon.state.iLogLevel = LogLevel::Debug;
   daemon.state.Points[0].lTicks = 7;
-  const std::string in = dir.File("in") + "/";
-  const Lines lines = Run("run");
-  EXPECT_EQ(lines, (Lines{"> run:", Info("Searching for files on user request..."),
-                          Stamped("   Debug", in + "*.*: no new files found in " + in + "."),
-                          Stamped("   Debug", in + "*.*: no new files found in " + in + ".")}));
+  const std::string none =
+      "  Debug ] " + dir.File("in") + "/*.*: no new files found in " + dir.File("in") + "/.";
+  EXPECT_EQ(Run("run"),
+            (Strings{"> run:", Info("Searching for files on user request..."), none, none}));
   EXPECT_EQ(daemon.state.Points[0].lTicks, 0);
 }
 
-TEST_F(ConsoleCommandsTest, RunWhileACheckIsUnderWayDoesNothing) {
-  Load(ObservationFile("points.xml", "Files", {"<Command>true</Command>"}));
-  daemon.state.bCheckRunning = true;
-  daemon.state.Points[0].lTicks = 7;
-  EXPECT_EQ(Run("run"), Lines{"> run:"});
-  EXPECT_EQ(daemon.state.Points[0].lTicks, 7);
-}
-
-TEST_F(ConsoleCommandsTest, HelpStatAndCfgWriteTheirReports) {
-  EXPECT_EQ(Run("?"), (Lines{"> ?:", "Help not avaliable! (Check the language file!)"}));
-  EXPECT_EQ(Run("H"), (Lines{"> H:", "Help not avaliable! (Check the language file!)"}));
-  EXPECT_EQ(Run("help me"), (Lines{"> help:", "Help not avaliable! (Check the language file!)"}));
+TEST_F(ConsoleCommandsTest, ReportsWithoutLanguageFileVersionAndUpdateCheck) {
+  EXPECT_EQ(Run("help me"), (Strings{"> help:", "Help not avaliable! (Check the language file!)"}));
   EXPECT_EQ(Run("cfg"),
-            (Lines{"> cfg:", "Configuration not avaliable! (Check the language file!)"}));
-  EXPECT_EQ(Run("stat"),
-            (Lines{"> stat:", "Statistics are not avaliable! (Check the language file!)"}));
-}
-
-TEST_F(ConsoleCommandsTest, VerShowsTheVersionAndTheBuildStamp) {
-  const Lines lines = Run("VER");
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], "> VER:");
-  EXPECT_EQ(lines[1], "Corvane 1.0.2");
-  const QRegularExpression build("^Build: \\d{4}-\\d\\d-\\d\\d - \\d\\d:\\d\\d:\\d\\d$");
-  EXPECT_TRUE(build.match(QString::fromStdString(lines[2])).hasMatch()) << lines[2];
-}
-
-TEST_F(ConsoleCommandsTest, ChkUpdateAsksVerboselyWhenACheckIsBuiltIn) {
-  EXPECT_EQ(Run("chk_update"), Lines{"> chk_update:"});
+            (Strings{"> cfg:", "Configuration not avaliable! (Check the language file!)"}));
+  const std::string noStat = "Statistics are not avaliable! (Check the language file!)";
+  daemon.state.Points.resize(2);  // a line for the header and each point
+  EXPECT_EQ(Run("stat"), (Strings{"> stat:", noStat, noStat, noStat}));
+  const Strings ver = Run("VER");
+  ASSERT_EQ(ver.size(), 3u);
+  EXPECT_EQ(ver[1], "Corvane 1.0.2");
+  EXPECT_TRUE(QRegularExpression("^Build: \\d{4}-\\d\\d-\\d\\d - \\d\\d:\\d\\d:\\d\\d$")
+                  .match(QString::fromStdString(ver[2]))
+                  .hasMatch())
+      << ver[2];
+  EXPECT_EQ(Run("chk_update"), Strings{"> chk_update:"});  // none built in
   std::vector<bool> asked;
   commands.context().checkForUpdate = [&](bool verbose) { asked.push_back(verbose); };
   Run("CHK_UPDATE");
   EXPECT_EQ(asked, std::vector<bool>{true});
 }
 
-TEST_F(ConsoleCommandsTest, AFailureInsideACommandIsNotUnderstoodAndKeepsWhatRan) {
-  commands.context().checkForUpdate = [](bool) { throw std::runtime_error("no network"); };
-  EXPECT_EQ(Run("chk_update now"), (Lines{"> chk_update:", NotUnderstood("chk_update now")}));
-
-  commands.context().translateTrayMenu = [] { throw std::runtime_error("no tray"); };
-  const std::string file = dir.Write("other.lng", "40=Anders: %1 %2\n");
-  EXPECT_EQ(Run("set languagefile " + file),
-            (Lines{"> set:", NotUnderstood("set languagefile " + file)}));
-  EXPECT_EQ(daemon.state.sLanguageFile, file);  // done before the failure
-}
-
-TEST_F(ConsoleCommandsTest, ReloadReadsTheFileAgainAndRefreshesTheCaption) {
-  const std::string xml = ObservationFile("points.xml", "Before", {"<Command>true</Command>"});
-  Load(xml);
-  ObservationFile("points.xml", "After", {"<Command>true</Command>", "<Command>true</Command>"});
-  const Lines lines = Run("reload");
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[1], Info("Reloading '" + xml + "' on user request..."));
-  EXPECT_EQ(lines.back(), Info("Loaded " + xml + ",  2 observation points added."));
-  EXPECT_EQ(daemon.state.Points.size(), 2u);
-  EXPECT_EQ(control.captions.back(), "After (running)");
-}
-
-// A command waited for by a check lets the event loop run; commands that
-// arrive then must not pull the point table from under the walk.
-TEST_F(ConsoleCommandsTest, CommandsDuringACheckRunLaterOrNotAtAll) {
+// A command waited for by a check lets the event loop run; a "run" that
+// arrives then does nothing, a reload waits for the end of the walk.
+TEST_F(ConsoleCommandsTest, ReloadReadsTheFileAgainNowOrAfterTheRunningCheck) {
   const std::string flag = dir.File("flag");
   const std::string xml =
       ObservationFile("points.xml", "Before",
@@ -154,23 +103,28 @@ TEST_F(ConsoleCommandsTest, CommandsDuringACheckRunLaterOrNotAtAll) {
   Load(xml);
   std::ofstream(dir.File("in/a.txt")) << "x";
   ObservationFile("points.xml", "After", {"<Command>true</Command>", "<Command>true</Command>"});
-
-  Lines during;
+  Strings during;
   std::size_t pointsDuring = 0;
   QTimer::singleShot(0, [&] {
     during = Run("run");
-    const Lines reload = Run("reload");
+    const Strings reload = Run("reload");
     during.insert(during.end(), reload.begin(), reload.end());
     pointsDuring = daemon.state.Points.size();
     std::ofstream(flag) << "";
   });
   daemon.cycle.fCheckPoints(true);
-
   EXPECT_EQ(during,
-            (Lines{"> run:", "> reload:", Info("Reloading '" + xml + "' on user request...")}));
+            (Strings{"> run:", "> reload:", Info("Reloading '" + xml + "' on user request...")}));
   EXPECT_EQ(pointsDuring, 1u);
-  EXPECT_EQ(daemon.state.Points.size(), 2u);  // reloaded once the walk was over
+  EXPECT_EQ(daemon.state.Points.size(), 2u);
+  EXPECT_TRUE(Logged("Info ] Loaded " + xml + ",  2 observation points added."));
   EXPECT_EQ(control.captions.back(), "After (running)");
+
+  ObservationFile("points.xml", "Third", {"<Command>true</Command>"});
+  const Strings lines = Run("reload");
+  EXPECT_EQ(lines.back(), Info("Loaded " + xml + ",  1 observation points added."));
+  EXPECT_EQ(daemon.state.Points.size(), 1u);
+  EXPECT_EQ(control.captions.back(), "Third (running)");
 }
 
 }  // namespace

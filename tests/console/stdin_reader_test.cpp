@@ -9,21 +9,26 @@
 
 #include "support/temp_dir.h"
 
-namespace corvane {
+namespace corvane::test {
 namespace {
 
-// Feeds the reader from a file, as "corvane < commands.txt" does.
-class StdinReaderTest : public ::testing::Test {
- protected:
-  ~StdinReaderTest() override {
-    if (fd >= 0) ::close(fd);
-  }
-  void Open(const std::string& content) {
-    fd = ::open(dir.Write("input", content).c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-  }
-  // Runs the event loop until the reader has handed on the whole input.
-  void ReadAll(StdinReader& reader) {
+// Feeds a reader from a file, as "corvane < commands.txt" does, and runs
+// the event loop until it has handed on the whole input. A command may
+// handle events while it runs (a check waiting for a started program); the
+// next line must wait for it all the same.
+std::vector<std::string> ReadAll(const std::string& content) {
+  TempDir dir;
+  const int fd = ::open(dir.Write("input", content).c_str(), O_RDONLY | O_CLOEXEC);
+  EXPECT_GE(fd, 0);
+  std::vector<std::string> lines;
+  int depth = 0;
+  {
+    StdinReader reader(fd, [&](const std::string& line) {
+      lines.push_back(line);
+      EXPECT_EQ(++depth, 1) << "a line arrived while the one before was still running";
+      for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+      --depth;
+    });
     reader.Start();
     const QDeadlineTimer guard(30000);
     while (!reader.Finished() && !guard.hasExpired()) {
@@ -31,57 +36,25 @@ class StdinReaderTest : public ::testing::Test {
     }
     EXPECT_TRUE(reader.Finished());
   }
+  ::close(fd);
+  return lines;
+}
 
-  test::TempDir dir;
-  int fd = -1;
-  std::vector<std::string> lines;
-};
-
-TEST_F(StdinReaderTest, HandsOnNonEmptyLinesWithoutTheirEnds) {
+TEST(StdinReader, HandsOnNonEmptyLinesOneAtATimeWithoutTheirEnds) {
   const std::string binary("\x00\x01\xff", 3);
-  Open("pause\r\n\n go \n" + binary + "\nlast without end");
-  StdinReader reader(fd, [&](const std::string& line) { lines.push_back(line); });
-  ReadAll(reader);
-  EXPECT_EQ(lines, (std::vector<std::string>{"pause", " go ", binary, "last without end"}));
-}
-
-// A command may handle events while it runs (a check waiting for a
-// started program); the next line must wait for it all the same.
-TEST_F(StdinReaderTest, HandsOnOneLineAtATime) {
-  Open("run\nstat\ncfg\n");
-  int depth = 0;
-  int deepest = 0;
-  StdinReader reader(fd, [&](const std::string& line) {
-    lines.push_back(line);
-    deepest = std::max(deepest, ++depth);
-    if (line == "run") {
-      for (int i = 0; i < 50; ++i) QCoreApplication::processEvents();
-    }
-    --depth;
-  });
-  ReadAll(reader);
-  EXPECT_EQ(lines, (std::vector<std::string>{"run", "stat", "cfg"}));
-  EXPECT_EQ(deepest, 1);
-}
-
-TEST_F(StdinReaderTest, TakesLongLinesWholeAndCutsEndlessOnes) {
   const std::string megabyte(1 << 20, 'm');
   const std::string endless(StdinReader::kMaxLineBytes + 100000, 'e');
-  Open(megabyte + "\n" + endless + "\nafter\n");
-  StdinReader reader(fd, [&](const std::string& line) { lines.push_back(line); });
-  ReadAll(reader);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], megabyte);
-  EXPECT_EQ(lines[1], endless.substr(0, StdinReader::kMaxLineBytes));
-  EXPECT_EQ(lines[2], "after");
-}
-
-TEST_F(StdinReaderTest, EmptyInputEndsAtOnce) {
-  Open("");
-  StdinReader reader(fd, [&](const std::string& line) { lines.push_back(line); });
-  ReadAll(reader);
-  EXPECT_TRUE(lines.empty());
+  const std::vector<std::string> lines =
+      ReadAll("run\r\n\n go \n" + binary + "\n" + megabyte + "\n" + endless + "\nlast");
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], "run");
+  EXPECT_EQ(lines[1], " go ");
+  EXPECT_EQ(lines[2], binary);
+  EXPECT_TRUE(lines[3] == megabyte);
+  EXPECT_TRUE(lines[4] == endless.substr(0, StdinReader::kMaxLineBytes));  // cut
+  EXPECT_EQ(lines[5], "last");
+  EXPECT_EQ(ReadAll(""), std::vector<std::string>{});
 }
 
 }  // namespace
-}  // namespace corvane
+}  // namespace corvane::test

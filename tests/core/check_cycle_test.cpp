@@ -2,19 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
 
-#include "core/clock.h"
-#include "core/daemon_state.h"
-#include "core/log.h"
-#include "lang/language.h"
-#include "support/recording_hosts.h"
+#include "support/logging_core.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
 namespace {
+
+using Texts = std::vector<std::string>;
 
 // Answers each check with a preset status and records which points were
 // looked at; can run something in the middle of a check, as a console
@@ -29,136 +26,93 @@ class FakeDirectoryCheck final : public DirectoryCheck {
     return iCount > 0;
   }
   std::map<std::string, std::int32_t> status;
-  std::vector<std::string> checked;
+  Texts checked;
   std::function<void()> duringCheck;
 };
 
-class CheckCycleTest : public ::testing::Test {
+class CheckCycleTest : public ::testing::Test, protected test::LoggingCore {
  protected:
-  void SetUp() override { state.iLogLevel = LogLevel::Debug; }
-  ObservationPoint& AddPoint(const std::string& name, std::int32_t interval,
-                             const std::string& directory = "") {
+  ObservationPoint& AddPoint(const std::string& name, std::int32_t interval = 1) {
     ObservationPoint p;
     p.Name = name;
     p.Intervall = interval;
-    p.Directory = directory.empty() ? dir.path() + "/" : directory;
+    p.Directory = in;
     state.Points.push_back(p);
     return state.Points.back();
   }
-  // The log lines without their stamp.
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> lines;
-    for (const auto& t : view.Texts()) lines.push_back(t.substr(t.find(' ', 12) + 1));
-    return lines;
-  }
-  // The ticks (1-based) on which the point named `name` was checked.
-  std::vector<int> CheckedTicks(int ticks, const std::string& name) {
-    std::vector<int> on;
-    for (int tick = 1; tick <= ticks; ++tick) {
-      checks.checked.clear();
-      cycle.fCheckPoints(false);
-      if (std::find(checks.checked.begin(), checks.checked.end(), name) != checks.checked.end()) {
-        on.push_back(tick);
-      }
-    }
-    return on;
-  }
 
   test::TempDir dir;
-  DaemonState state;
-  Language language;
-  test::RecordingLogView view;
-  test::FakeDesktop desktop;
-  SystemClock clock;
-  Log log{state, language, view, desktop, clock};
+  const std::string in = dir.path() + "/";
   FakeDirectoryCheck checks;
   CheckCycle cycle{state, log, checks};
 };
 
-TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicks) {
+TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForced) {
   AddPoint("one", 1);
-  AddPoint("five", 5);
-  EXPECT_EQ(CheckedTicks(18, "one"), (std::vector<int>{2, 4, 6, 8, 10, 12, 14, 16, 18}));
-  state.Points[1].lTicks = 0;
-  state.Points[0].lTicks = 0;
-  EXPECT_EQ(CheckedTicks(18, "five"), (std::vector<int>{6, 12, 18}));
-}
+  AddPoint("five", 5).lTicks = 2;
+  std::map<std::string, std::vector<int>> ticks;
+  for (int tick = 1; tick <= 12; ++tick) {
+    checks.checked.clear();
+    EXPECT_TRUE(cycle.fCheckPoints(false));
+    for (const std::string& name : checks.checked) ticks[name].push_back(tick);
+  }
+  EXPECT_EQ(ticks["one"], (std::vector<int>{2, 4, 6, 8, 10, 12}));
+  EXPECT_EQ(ticks["five"], (std::vector<int>{4, 10}));
 
-TEST_F(CheckCycleTest, ForcedWalkChecksAllAndResetsCounters) {
-  AddPoint("a", 3).lTicks = 2;
-  AddPoint("b", 100);
+  state.Points[1].lTicks = 3;
+  checks.checked.clear();
   EXPECT_TRUE(cycle.fCheckPoints(true));
-  EXPECT_EQ(checks.checked, (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(state.Points[0].lTicks, 0);
+  EXPECT_EQ(checks.checked, (Texts{"one", "five"}));
   EXPECT_EQ(state.Points[1].lTicks, 0);
 }
 
 TEST_F(CheckCycleTest, ReportsEachOutcome) {
-  const std::string missing = dir.File("missing") + "/";
-  AddPoint("gone", 1, missing);
-  AddPoint("busy", 1);
-  checks.status[dir.path() + "/"] = 40000;  // more than 16 bits can count
+  AddPoint("gone").Directory = dir.File("missing") + "/";
+  AddPoint("busy");
+  checks.status[in] = 40000;  // more than 16 bits can count
   EXPECT_FALSE(cycle.fCheckPoints(true));
-  EXPECT_EQ(Lines(), (std::vector<std::string>{
-                         "  Error ] modMain::fCheckPoints: Directory not found: " + missing,
-                         "   Info ] busy: found 40000 files in " + dir.path() + "/."}));
-  EXPECT_EQ(checks.checked, (std::vector<std::string>{"busy"}));
-}
-
-TEST_F(CheckCycleTest, NothingFoundIsNoFailure) {
-  AddPoint("quiet", 1);
+  checks.status[in] = CheckStatus::NothingQualified;
+  state.Points.erase(state.Points.begin());
   EXPECT_TRUE(cycle.fCheckPoints(true));
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"  Debug ] quiet: no new files found in " +
-                                               dir.path() + "/."}));
-}
-
-TEST_F(CheckCycleTest, FailedAndUnknownStatuses) {
-  AddPoint("broken", 1);
-  checks.status[dir.path() + "/"] = CheckStatus::UnexpectedError;
+  checks.status[in] = CheckStatus::UnexpectedError;
   EXPECT_FALSE(cycle.fCheckPoints(true));
-  checks.status[dir.path() + "/"] = -7;
+  checks.status[in] = -7;
   EXPECT_FALSE(cycle.fCheckPoints(true));
-  EXPECT_EQ(Lines(), (std::vector<std::string>{
-                         "  Error ] modMain::fCheckPoints: fCheckDirectory terminated "
-                         "unexpectedly for " +
-                             dir.path() + "/",
-                         "  Error ] modMain::fCheckPoints: Unknown error in fCheckDirectory!"}));
+  EXPECT_EQ(
+      Lines(),
+      (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
+             "   Info ] busy: found 40000 files in " + in + ".",
+             "  Debug ] busy: no new files found in " + in + ".",
+             "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " + in,
+             "  Error ] modMain::fCheckPoints: Unknown error in fCheckDirectory!"}));
+  EXPECT_EQ(checks.checked, (Texts{"busy", "busy", "busy", "busy"}));
 }
 
 TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory) {
   state.Points.assign(1, ObservationPoint::Blank());
   EXPECT_FALSE(cycle.fCheckPoints(false));
   EXPECT_FALSE(cycle.fCheckPoints(false));
-  EXPECT_EQ(Lines().size(), 2u);
-  EXPECT_EQ(Lines()[1], "  Error ] modMain::fCheckPoints: Directory not found: ");
+  EXPECT_EQ(Lines(), Texts(2, "  Error ] modMain::fCheckPoints: Directory not found: "));
 }
 
-TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndReportsOnlyTheWarning) {
-  AddPoint("outer", 1);
-  AddPoint("other", 1);
+TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkToEnd) {
+  AddPoint("outer");
+  AddPoint("other");
   bool innerResult = false;
-  checks.duringCheck = [&] { innerResult = cycle.fCheckPoints(true); };
+  bool changedAtOnce = true;
+  checks.duringCheck = [&] {
+    innerResult = cycle.fCheckPoints(true);
+    changedAtOnce = cycle.ChangePointTable([&] { state.Points.resize(1); });
+  };
   EXPECT_TRUE(cycle.fCheckPoints(true));
   EXPECT_TRUE(innerResult);
-  EXPECT_EQ(checks.checked, (std::vector<std::string>{"outer", "other"}));
-  const std::vector<std::string> lines = Lines();
+  EXPECT_FALSE(changedAtOnce);
+  EXPECT_EQ(checks.checked, (Texts{"outer", "other"}));
+  const Texts lines = Lines();
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "Warning ] fCheckDirectory was called, while it is still running!");
-  EXPECT_EQ(lines[1], "Warning ] fCheckDirectory was called, while it is still running!");
+  EXPECT_EQ(lines[1], lines[0]);
   EXPECT_FALSE(state.bCheckRunning);
-}
-
-TEST_F(CheckCycleTest, TableChangesWaitForTheWalkToEnd) {
-  AddPoint("a", 1);
-  AddPoint("b", 1);
-  bool ranAtOnce = true;
-  checks.duringCheck = [&] {
-    ranAtOnce = cycle.ChangePointTable([&] { state.Points.assign(1, ObservationPoint::Blank()); });
-    EXPECT_EQ(state.Points.size(), 2u);
-  };
-  cycle.fCheckPoints(true);
-  EXPECT_FALSE(ranAtOnce);
-  EXPECT_EQ(checks.checked, (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(state.Points.size(), 1u);
   EXPECT_TRUE(cycle.ChangePointTable([&] { state.Points.clear(); }));
   EXPECT_TRUE(state.Points.empty());

@@ -7,53 +7,32 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-struct SplitCase {
-  std::string text;
-  Words words;
-};
-
 TEST(SplitCommand, FollowsShellQuotingWithoutExpansion) {
-  const std::vector<SplitCase> cases = {
-      {"gzip -9 file", {"gzip", "-9", "file"}},
-      {"  a \t b\nc  ", {"a", "b", "c"}},
-      {"'a b' \"c d\"", {"a b", "c d"}},
-      {"pre'mid dle'post", {"premid dlepost"}},
-      {"'' \"\" x", {"", "", "x"}},
-      {"'$HOME `id` \\n \"'", {"$HOME `id` \\n \""}},
-      {R"("a\"b" "c\\d" "\$x" "\`" "\q")", {"a\"b", "c\\d", "$x", "`", "\\q"}},
-      {"\"line\\\nbreak\"", {"linebreak"}},
-      {R"(a\ b \'c \"d \\e)", {"a b", "'c", "\"d", "\\e"}},
-      {"one\\\ntwo", {"onetwo"}},
-      {"trailing\\", {"trailing\\"}},
-      {"$(rm -rf x) ; | * `y`", {"$(rm", "-rf", "x)", ";", "|", "*", "`y`"}},
-      {"", {}},
-      {"   ", {}},
-  };
-  for (const SplitCase& c : cases) {
-    const auto words = SplitCommand(c.text);
-    ASSERT_TRUE(words.has_value()) << c.text;
-    EXPECT_EQ(*words, c.words) << c.text;
+  for (const auto& [text, words] : std::vector<std::pair<std::string, Words>>{
+           {"  a \t b\nc  ", {"a", "b", "c"}},
+           {"pre'mid dle'post \"c d\" '' \"\"", {"premid dlepost", "c d", "", ""}},
+           {"'$HOME `id` \\n \"'", {"$HOME `id` \\n \""}},
+           {R"("a\"b" "c\\d" "\$x" "\`" "\q")", {"a\"b", "c\\d", "$x", "`", "\\q"}},
+           {"\"line\\\nbreak\" one\\\ntwo", {"linebreak", "onetwo"}},
+           {R"(a\ b \'c \"d \\e trailing\)", {"a b", "'c", "\"d", "\\e", "trailing\\"}},
+           {"$(rm -rf x) ; | * `y`", {"$(rm", "-rf", "x)", ";", "|", "*", "`y`"}},
+           {"   ", {}}}) {
+    const auto split = SplitCommand(text);
+    ASSERT_TRUE(split.has_value()) << text;
+    EXPECT_EQ(*split, words) << text;
   }
-}
-
-TEST(SplitCommand, AnOpenQuoteIsNoCommand) {
-  for (const std::string text : {"prog 'open", "prog \"open", "prog \"esc\\\"", "'", "a\"b'c"}) {
-    EXPECT_FALSE(SplitCommand(text).has_value()) << text;
+  for (const std::string open : {"prog 'open", "prog \"esc\\\"", "a\"b'c"}) {
+    EXPECT_FALSE(SplitCommand(open).has_value()) << open;
   }
 }
 
 PlaceholderValues Values() { return {"/in/sub/a b.txt", "a b.txt", "/in/", "Point 1", "Daemon"}; }
 
-TEST(FillPlaceholders, FillsEachNameEverywhereCaseSensitively) {
-  EXPECT_EQ(FillPlaceholders("%File%|%FileName%|%Dir%|%PointName%|%DaemonName%", Values()),
-            "/in/sub/a b.txt|a b.txt|/in/|Point 1|Daemon");
-  EXPECT_EQ(FillPlaceholders("%File% %File%", Values()), "/in/sub/a b.txt /in/sub/a b.txt");
-  EXPECT_EQ(FillPlaceholders("%file% %FILE% %Dir %Unknown% 100% %", Values()),
-            "%file% %FILE% %Dir %Unknown% 100% %");
-  EXPECT_EQ(FillPlaceholders("%%Dir%%", Values()), "%/in/%");
-}
-
-TEST(FillPlaceholders, NeverSearchesAnInsertedValueAgain) {
+TEST(FillPlaceholders, FillsEachNameEverywhereCaseSensitivelyAndOnce) {
+  EXPECT_EQ(FillPlaceholders("%File%|%FileName%|%Dir%|%PointName%|%DaemonName%|%File%", Values()),
+            "/in/sub/a b.txt|a b.txt|/in/|Point 1|Daemon|/in/sub/a b.txt");
+  EXPECT_EQ(FillPlaceholders("%file% %Dir %Unknown% 100% %%Dir%%", Values()),
+            "%file% %Dir %Unknown% 100% %/in/%");
   PlaceholderValues values = Values();
   values.sFileName = "%Dir%x%PointName%";
   values.sFile = "/in/%DaemonName%";
@@ -66,12 +45,10 @@ TEST(BuildCommandLine, SplitsBeforeFillingSoValuesStayOneArgument) {
   const CommandLine line = BuildCommandLine("sh -c 'do \"$1\"' sh %FileName% \"%Dir%\"", values);
   EXPECT_EQ(line.vArgs, (Words{"sh", "-c", "do \"$1\"", "sh", values.sFileName, "/in/"}));
   EXPECT_EQ(line.sText, "sh -c 'do \"$1\"' sh " + values.sFileName + " \"/in/\"");
-}
 
-TEST(BuildCommandLine, AnUnsplittableCommandHasNoArgumentsButIsStillShown) {
-  const CommandLine line = BuildCommandLine("mv \"%File% /out/", Values());
-  EXPECT_TRUE(line.vArgs.empty());
-  EXPECT_EQ(line.sText, "mv \"/in/sub/a b.txt /out/");
+  const CommandLine open = BuildCommandLine("mv \"%File% /out/", Values());
+  EXPECT_TRUE(open.vArgs.empty());
+  EXPECT_EQ(open.sText, "mv \"/in/sub/a b.txt /out/");
 }
 
 }  // namespace

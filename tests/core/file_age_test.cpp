@@ -14,43 +14,35 @@ QDateTime At(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
   return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
 }
 
-struct AgeCase {
-  QDateTime lastWrite;
-  QDateTime now;
-  std::vector<std::int32_t> ages;  // in seconds, minutes, hours, days, months, years
-};
-
-constexpr AgeUnit kUnits[] = {AgeUnit::Second, AgeUnit::Minute, AgeUnit::Hour,
-                              AgeUnit::Day,    AgeUnit::Month,  AgeUnit::Year};
-
 TEST(FileAge, CountsBoundariesOfEachUnitOnTheWallClock) {
-  const std::vector<AgeCase> cases = {
+  const struct {
+    QDateTime lastWrite;
+    QDateTime now;
+    std::vector<std::int32_t> ages;  // in seconds, minutes, hours, days, months, years
+  } cases[] = {
       {At(2026, 3, 5, 10, 15, 0), At(2026, 3, 5, 10, 15, 59), {59, 0, 0, 0, 0, 0}},
-      {At(2026, 3, 5, 10, 15, 59), At(2026, 3, 5, 10, 16, 0), {1, 1, 0, 0, 0, 0}},
-      {At(2026, 3, 5, 10, 59, 59), At(2026, 3, 5, 11, 0, 0), {1, 1, 1, 0, 0, 0}},
       {At(2026, 3, 5, 0, 0, 0), At(2026, 3, 5, 23, 59, 59), {86399, 1439, 23, 0, 0, 0}},
       {At(2026, 6, 9, 23, 59, 30), At(2026, 6, 10, 0, 0, 10), {40, 1, 1, 1, 0, 0}},
       {At(2026, 1, 31, 23, 59, 30), At(2026, 2, 1, 0, 0, 10), {40, 1, 1, 1, 1, 0}},
       {At(2025, 12, 31, 23, 59, 59), At(2026, 1, 1, 0, 0, 0), {1, 1, 1, 1, 1, 1}},
-      {At(2026, 1, 1, 0, 0, 0), At(2026, 12, 31, 0, 0, 0), {31449600, 524160, 8736, 364, 11, 0}},
       {At(2024, 2, 28, 12, 0, 0), At(2024, 3, 1, 12, 0, 0), {172800, 2880, 48, 2, 1, 0}},
       {At(2025, 11, 15, 8, 0, 0), At(2027, 2, 1, 8, 0, 0), {38275200, 637920, 10632, 443, 15, 2}},
       // Milliseconds do not count.
       {At(2026, 3, 5, 10, 0, 0, 900), At(2026, 3, 5, 10, 0, 1, 100), {1, 0, 0, 0, 0, 0}},
-      {At(2026, 3, 5, 10, 0, 0, 100), At(2026, 3, 5, 10, 0, 0, 900), {0, 0, 0, 0, 0, 0}},
       // A file from the future is younger than nothing.
       {At(2026, 2, 1, 0, 0, 10), At(2026, 1, 31, 23, 59, 30), {-40, -1, -1, -1, -1, 0}},
   };
-  for (const AgeCase& c : cases) {
-    for (std::size_t u = 0; u < std::size(kUnits); ++u) {
-      EXPECT_EQ(FileAge(c.lastWrite, c.now, kUnits[u]), c.ages[u])
-          << c.lastWrite.toString().toStdString() << " -> " << c.now.toString().toStdString()
-          << " unit " << u;
+  const AgeUnit units[] = {AgeUnit::Second, AgeUnit::Minute, AgeUnit::Hour,
+                           AgeUnit::Day,    AgeUnit::Month,  AgeUnit::Year};
+  for (const auto& c : cases) {
+    for (std::size_t u = 0; u < std::size(units); ++u) {
+      EXPECT_EQ(FileAge(c.lastWrite, c.now, units[u]), c.ages[u])
+          << c.lastWrite.toString().toStdString() << " unit " << u;
     }
   }
 }
 
-TEST(FileAge, SummerTimeChangesDoNotShiftDaysAndOtherZonesAreConverted) {
+TEST(FileAge, SummerTimeDoesNotShiftDaysAndOtherZonesAreConverted) {
   const QTimeZone berlin("Europe/Berlin");
   if (!berlin.isValid()) GTEST_SKIP() << "no time zone data for Europe/Berlin";
   const auto at = [&](int mo, int d, int h, int mi) {
@@ -59,12 +51,9 @@ TEST(FileAge, SummerTimeChangesDoNotShiftDaysAndOtherZonesAreConverted) {
   // Spring: 23 h 40 min is still one day; one hour elapsed reads as two.
   EXPECT_EQ(FileAge(at(3, 28, 23, 30), at(3, 29, 23, 10), AgeUnit::Day), 1);
   EXPECT_EQ(FileAge(at(3, 29, 1, 30), at(3, 29, 3, 30), AgeUnit::Hour), 2);
-  // Autumn: 25 h 10 min on the wall clock counts 24 hour boundaries.
-  EXPECT_EQ(FileAge(at(10, 24, 23, 30), at(10, 25, 23, 40), AgeUnit::Hour), 24);
   // 22:00:10 UTC is 00:00:10 next day in Berlin summer time.
   const QDateTime nowUtc(QDate(2026, 7, 1), QTime(22, 0, 10), Qt::UTC);
-  EXPECT_EQ(FileAge(QDateTime(QDate(2026, 7, 1), QTime(23, 59, 30), berlin), nowUtc, AgeUnit::Day),
-            1);
+  EXPECT_EQ(FileAge(at(7, 1, 23, 59), nowUtc, AgeUnit::Day), 1);
 }
 
 TEST(FileAge, CountsBeyond32BitsAreCappedAndInvalidTimesGiveZero) {
@@ -73,24 +62,15 @@ TEST(FileAge, CountsBeyond32BitsAreCappedAndInvalidTimesGiveZero) {
   EXPECT_EQ(FileAge(epoch, last32, AgeUnit::Second), std::numeric_limits<std::int32_t>::max());
   EXPECT_EQ(FileAge(epoch, last32.addSecs(1), AgeUnit::Second), 1 << 30);
   EXPECT_EQ(FileAge(last32.addSecs(2), epoch, AgeUnit::Second), -(1 << 30));
-  EXPECT_EQ(FileAge(epoch, last32.addSecs(1), AgeUnit::Minute), 35791394);
   EXPECT_EQ(FileAge(QDateTime(), At(2026, 1, 1, 0, 0, 0), AgeUnit::Day), 0);
-  EXPECT_EQ(FileAge(At(2026, 1, 1, 0, 0, 0), QDateTime(), AgeUnit::Day), 0);
 }
 
-TEST(FileAge, PeriodNamesIgnoreCaseAndNothingElseIsAUnit) {
-  EXPECT_EQ(AgeUnitFromPeriod("sec"), AgeUnit::Second);
-  EXPECT_EQ(AgeUnitFromPeriod("MIN"), AgeUnit::Minute);
+TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnitsOfAKnownPeriod) {
   EXPECT_EQ(AgeUnitFromPeriod("Hr"), AgeUnit::Hour);
   EXPECT_EQ(AgeUnitFromPeriod("dAY"), AgeUnit::Day);
-  EXPECT_EQ(AgeUnitFromPeriod("Month"), AgeUnit::Month);
-  EXPECT_EQ(AgeUnitFromPeriod("YEAR"), AgeUnit::Year);
-  for (const char* other : {"minute", "minutes", "", "s", "hour", " sec", "days"}) {
+  for (const char* other : {"minute", "", " sec", "days"}) {
     EXPECT_EQ(AgeUnitFromPeriod(other), std::nullopt) << other;
   }
-}
-
-TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnits) {
   ObservationPoint point;
   point.Period = "MIN";
   point.LastChange = 10;
@@ -98,17 +78,11 @@ TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnits) {
   EXPECT_FALSE(PassesAgeTest(point, At(2026, 3, 5, 10, 11, 59), now));  // 9 boundaries
   EXPECT_TRUE(PassesAgeTest(point, At(2026, 3, 5, 10, 10, 0), now));    // 10
   EXPECT_FALSE(PassesAgeTest(point, At(2026, 3, 6, 0, 0, 0), now));     // future
-
   point.Period = "minute";
   EXPECT_FALSE(PassesAgeTest(point, At(2000, 1, 1, 0, 0, 0), now));
-
   // Without a condition even a file from the future passes.
-  const QDateTime future = At(2027, 1, 1, 0, 0, 0);
   point.LastChange = 0;
-  EXPECT_TRUE(PassesAgeTest(point, future, now));
-  point.LastChange = 10;
-  point.Period.clear();
-  EXPECT_TRUE(PassesAgeTest(point, future, now));
+  EXPECT_TRUE(PassesAgeTest(point, At(2027, 1, 1, 0, 0, 0), now));
 }
 
 }  // namespace

@@ -8,12 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/clock.h"
-#include "core/daemon_state.h"
-#include "core/log.h"
-#include "lang/language.h"
 #include "loopback_http_server.h"
-#include "support/recording_hosts.h"
+#include "support/logging_core.h"
 #include "support/temp_dir.h"
 #include "update/update_url.h"
 
@@ -21,30 +17,20 @@ namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
 
-class FixedClock final : public Clock {
- public:
-  QDateTime Now() const override { return QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)); }
-};
-
-std::string Info(const std::string& text) { return "[2026-01-02 03:04:05    Info ] " + text; }
-std::string Error(const std::string& text) { return "[2026-01-02 03:04:05   Error ] " + text; }
-
-const std::string kFailed = Error("Error while checking for updates.");
+std::string Info(const std::string& text) { return "   Info ] " + text; }
+const std::string kFailed = "  Error ] Error while checking for updates.";
 const std::string kNewest = Info("No update found. You have the newest version.");
 const std::string kNoUpdate = Info("No update found.");
-const std::string kBeta = Info("A new beta version was found.");
 
 class UpdateCheckTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
-    state.iLogLevel = LogLevel::Debug;
-  }
+  void SetUp() override { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
 
-  UpdateCheckOptions Options() {
+  UpdateCheckOptions Options(const std::string& serverUrl = {}) {
     UpdateCheckOptions options;
-    options.sServerUrl = server.Url("/");
+    options.sServerUrl = serverUrl.empty() ? server.Url("/") : serverUrl;
     options.timeLimit = 5s;
     options.sTempFile = tempFile;
     options.ownVersion = {1, 0, 2};
@@ -54,164 +40,87 @@ class UpdateCheckTest : public ::testing::Test {
     };
     return options;
   }
-
-  UpdateResult Check(bool bVerbose) {
-    return UpdateChecker(log, boxes, Options()).CheckForUpdate(bVerbose);
+  UpdateResult Check(bool bVerbose, const UpdateCheckOptions& options) {
+    core.view.items.clear();
+    core.boxes.boxes.clear();
+    return UpdateChecker(core.log, core.boxes, options).CheckForUpdate(bVerbose);
   }
-
+  UpdateResult Check(bool bVerbose) { return Check(bVerbose, Options()); }
   void ServeVersionFile(const std::string& content) { server.Serve(kVersionFilePath, content); }
-
-  void Reset() {
-    view.items.clear();
-    boxes.boxes.clear();
-    opened.clear();
-  }
-
-  std::vector<std::string> Questions() const {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes.boxes) texts.push_back(box.text);
-    return texts;
-  }
 
   test::TempDir dir;
   const std::string tempFile = dir.File("VTemp.txt");
   test::LoopbackHttpServer server;
-  DaemonState state;
-  Language language;
-  test::RecordingLogView view;
-  test::FakeDesktop desktop;
-  FixedClock clock;
-  Log log{state, language, view, desktop, clock};
-  test::RecordingMessageBoxes boxes;
+  struct : test::LoggingCore {
+    test::RecordingMessageBoxes boxes;
+  } core;
   std::vector<std::string> opened;
 };
 
-struct OutcomeCase {
-  const char* name;
-  std::string versionFile;
-  UpdateResult result;
-  std::vector<std::string> verboseLog;  // the start-up check logs nothing at all
-};
-
-TEST_F(UpdateCheckTest, EachVersionFileGivesItsOutcome) {
-  const std::string download = "Download=http://127.0.0.1:9/corvane_setup.zip\r\n";
-  const std::vector<OutcomeCase> cases = {
-      {"same version", "Current Version=1.0.2\r\n" + download, UpdateResult::NoNewer, {kNewest}},
-      {"older", "Current Version=0.9.9\r\n" + download, UpdateResult::NoNewer, {kNewest}},
-      {"message, not newer",
-       "Current Version=1.0.2\r\nMessage=Hi\r\n" + download,
-       UpdateResult::NoNewer,
-       {kNewest}},
-      {"newer", "Current Version=1.0.3\r\n" + download, UpdateResult::Newer, {}},
-      {"newer with message",
-       "Current Version=1.0.3\r\nMessage=Fresh release!\r\n" + download,
-       UpdateResult::Newer,
-       {Info("Fresh release!")}},
-      {"error 1, newer",
-       "Error=1\r\nCurrent Version=1.0.3\r\nMessage=m\r\n" + download,
-       UpdateResult::Newer,
-       {kNoUpdate}},
-      {"error 1, not newer",
-       "Error=1\r\nCurrent Version=1.0.2\r\nMessage=m\r\n" + download,
-       UpdateResult::NoNewer,
-       {kNoUpdate, kNewest}},
-      {"error 1 without message",
-       "Error=1\r\nCurrent Version=1.0.2\r\n" + download,
-       UpdateResult::NoNewer,
-       {kNewest}},
-      {"beta",
-       "Error=2\r\nCurrent Version=1.0.3\r\nMessage=m\r\n" + download,
-       UpdateResult::Newer,
-       {kBeta}},
-      {"beta without message",
-       "Error=2\r\nCurrent Version=1.0.3\r\n" + download,
-       UpdateResult::Newer,
-       {}},
-      {"beta, not newer",
-       "Error=2\r\nCurrent Version=1.0.2\r\nMessage=m\r\n" + download,
-       UpdateResult::NoNewer,
-       {kNewest}},
-      {"other error code",
-       "Error=7\r\nCurrent Version=1.0.3\r\nMessage=m\r\n" + download,
-       UpdateResult::Newer,
-       {}},
-      {"error not a number",
-       "Error=beta\r\nCurrent Version=1.0.3\r\nMessage=m\r\n" + download,
-       UpdateResult::Newer,
-       {Info("m")}},
-      {"BOM and LF",
-       "\xEF\xBB\xBF"
-       "Current Version=1.0.3\nMessage=m\nDownload=d\n",
-       UpdateResult::Newer,
-       {Info("m")}},
-      {"keys twice",
-       "Current Version=9.0.0\r\nCurrent Version=1.0.2\r\n" + download,
-       UpdateResult::NoNewer,
-       {kNewest}},
-      {"no version", download, UpdateResult::Failed, {kFailed}},
-      {"no download", "Current Version=1.0.3\r\nMessage=m\r\n", UpdateResult::Failed, {kFailed}},
-      {"one dot", "Current Version=1.3\r\n" + download, UpdateResult::Failed, {kFailed}},
-      {"not numbers", "Current Version=1.0.3beta\r\n" + download, UpdateResult::Failed, {kFailed}},
-      {"empty file", "", UpdateResult::Failed, {kFailed}},
+TEST_F(UpdateCheckTest, EachVersionFileGivesItsOutcomeAndOnlyTheVerboseCheckLogs) {
+  const auto file = [](const std::string& version, const std::string& more = "") {
+    return "Current Version=" + version + "\r\n" + more + "Download=http://127.0.0.1:9/s.zip\r\n";
   };
-  for (const OutcomeCase& c : cases) {
-    ServeVersionFile(c.versionFile);
+  using enum UpdateResult;
+  const std::tuple<std::string, UpdateResult, Lines> cases[] = {
+      {file("1.0.2", "Message=Hi\r\n"), NoNewer, {kNewest}},
+      {file("1.0.3"), Newer, {}},
+      {file("1.0.3", "Message=Fresh!\r\n"), Newer, {Info("Fresh!")}},
+      {file("1.0.3", "Error=1\r\nMessage=m\r\n"), Newer, {kNoUpdate}},
+      {file("1.0.2", "Error=1\r\nMessage=m\r\n"), NoNewer, {kNoUpdate, kNewest}},
+      {file("1.0.2", "Error=1\r\n"), NoNewer, {kNewest}},
+      {file("1.0.3", "Error=2\r\nMessage=m\r\n"), Newer, {Info("A new beta version was found.")}},
+      {file("1.0.3", "Error=2\r\n"), Newer, {}},
+      {file("1.0.2", "Error=2\r\nMessage=m\r\n"), NoNewer, {kNewest}},
+      {file("1.0.3", "Error=7\r\nMessage=m\r\n"), Newer, {}},
+      {file("1.0.3", "Error=beta\r\nMessage=m\r\n"), Newer, {Info("m")}},
+      {"\uFEFFCurrent Version=1.0.3\nMessage=m\nDownload=d\n", Newer, {Info("m")}},
+      {file("1.0.2", "Current Version=9.0.0\r\n"), Newer, {}},  // the later line wins
+      {"Download=d\r\n", Failed, {kFailed}},
+      {"Current Version=1.0.3\r\nMessage=m\r\n", Failed, {kFailed}},
+      {file("1.3"), Failed, {kFailed}},
+      {file("1.0.3beta"), Failed, {kFailed}},
+      {"", Failed, {kFailed}},
+  };
+  for (const auto& [versionFile, result, verboseLog] : cases) {
+    ServeVersionFile(versionFile);
     for (const bool bVerbose : {true, false}) {
-      Reset();
-      EXPECT_EQ(Check(bVerbose), c.result) << c.name << ", verbose " << bVerbose;
-      EXPECT_EQ(view.Texts(), bVerbose ? c.verboseLog : std::vector<std::string>{})
-          << c.name << ", verbose " << bVerbose;
-      EXPECT_EQ(boxes.boxes.size(), c.result == UpdateResult::Newer ? 1u : 0u)
-          << c.name << ", verbose " << bVerbose;
-      EXPECT_TRUE(opened.empty()) << c.name;
+      SCOPED_TRACE(versionFile + (bVerbose ? " verbose" : ""));
+      EXPECT_EQ(Check(bVerbose), result);
+      EXPECT_EQ(core.Lines(), bVerbose ? verboseLog : Lines{});
+      EXPECT_EQ(core.boxes.boxes.size(), result == Newer ? 1u : 0u);
     }
   }
+  EXPECT_TRUE(opened.empty());
 }
 
 TEST_F(UpdateCheckTest, EveryServerFaultIsAFailedCheckThatOnlyTheVerboseCheckReports) {
-  server.ServeRaw("/gone/download/corvane_setup.zip.ver",
-                  "HTTP/1.1 404 Not Found\r\nContent-Length: 45\r\nConnection: close\r\n\r\n"
-                  "Current Version=9.9.9\r\nDownload=http://x/y\r\n");
-  server.ServeRaw("/broken/download/corvane_setup.zip.ver",
-                  "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n");
-  server.RedirectLoop("/loop/download/corvane_setup.zip.ver");
-  server.Stall("/silent/download/corvane_setup.zip.ver");
-  server.Stream("/huge/download/corvane_setup.zip.ver", 100ull * 1024 * 1024, false);
+  const std::string loop = "/loop" + std::string(kVersionFilePath);
+  server.ServeRaw("/gone" + std::string(kVersionFilePath),
+                  "HTTP/1.1 404 Not Found\r\nContent-Length: 36\r\n\r\n"
+                  "Current Version=9.9.9\r\nDownload=d\r\n");
+  server.ServeRaw(loop, "HTTP/1.1 302 Found\r\nLocation: " + server.Url(loop) +
+                            "\r\nContent-Length: 0\r\n\r\n");
+  server.Stall("/silent" + std::string(kVersionFilePath));
+  server.Stream("/huge" + std::string(kVersionFilePath), 100ull * 1024 * 1024);
+  ::unsetenv("CORVANE_UPDATE_URL");
 
   for (const std::string& address :
-       {server.Url("/gone/"), server.Url("/broken/"), server.Url("/loop/"), server.Url("/silent/"),
-        server.Url("/huge/"), test::RefusingUrl("/"), std::string("ftp://127.0.0.1/"),
-        std::string("file:///etc/")}) {
+       {server.Url("/gone/"), server.Url("/loop/"), server.Url("/silent/"), server.Url("/huge/"),
+        test::RefusingUrl("/"), std::string("ftp://127.0.0.1/"), std::string()}) {
+    UpdateCheckOptions options = Options();
+    options.sServerUrl = address;  // empty: no server configured
+    options.timeLimit = 300ms;
     for (const bool bVerbose : {true, false}) {
-      Reset();
-      UpdateCheckOptions options = Options();
-      options.sServerUrl = address;
-      options.timeLimit = 300ms;
-      EXPECT_EQ(UpdateChecker(log, boxes, options).CheckForUpdate(bVerbose), UpdateResult::Failed)
-          << address;
-      EXPECT_EQ(view.Texts(),
-                bVerbose ? std::vector<std::string>{kFailed} : std::vector<std::string>{})
-          << address << ", verbose " << bVerbose;
-      EXPECT_TRUE(boxes.boxes.empty()) << address;
+      EXPECT_EQ(Check(bVerbose, options), UpdateResult::Failed) << address;
+      EXPECT_EQ(core.Lines(), bVerbose ? Lines{kFailed} : Lines{}) << address;
+      EXPECT_TRUE(core.boxes.boxes.empty()) << address;
     }
   }
-  // The redirect loop was followed for a while, then given up.
-  EXPECT_GT(std::count(server.requests().begin(), server.requests().end(),
-                       "/loop/download/corvane_setup.zip.ver"),
-            4);
-}
-
-TEST_F(UpdateCheckTest, WithoutAConfiguredServerTheCheckFails) {
-  ::unsetenv("CORVANE_UPDATE_URL");
-  UpdateCheckOptions options = Options();
-  options.sServerUrl.clear();
-  UpdateChecker checker(log, boxes, options);
-
-  EXPECT_EQ(checker.CheckForUpdate(false), UpdateResult::Failed);
-  EXPECT_TRUE(view.items.empty());
-  EXPECT_EQ(checker.CheckForUpdate(true), UpdateResult::Failed);
-  EXPECT_EQ(view.Texts(), std::vector<std::string>{kFailed});
-  EXPECT_FALSE(std::filesystem::exists(tempFile));
+  // The redirect loop was followed for a while, then given up; of the huge
+  // body only what the socket buffers held when the reading stopped left.
+  EXPECT_GT(std::count(server.requests().begin(), server.requests().end(), loop), 4);
+  EXPECT_LT(server.streamedBytes(), 25u * 1024 * 1024);
 }
 
 TEST_F(UpdateCheckTest, TheEnvironmentNamesTheServerAndThePathIsAppended) {
@@ -219,9 +128,8 @@ TEST_F(UpdateCheckTest, TheEnvironmentNamesTheServerAndThePathIsAppended) {
   ::setenv("CORVANE_UPDATE_URL", server.Url("").c_str(), 1);
   UpdateCheckOptions options = Options();
   options.sServerUrl.clear();
-
-  EXPECT_EQ(UpdateChecker(log, boxes, options).CheckForUpdate(true), UpdateResult::NoNewer);
-  EXPECT_EQ(server.requests(), std::vector<std::string>{kVersionFilePath});
+  EXPECT_EQ(Check(true, options), UpdateResult::NoNewer);
+  EXPECT_EQ(server.requests(), Lines{kVersionFilePath});
   ::unsetenv("CORVANE_UPDATE_URL");
 }
 
@@ -229,67 +137,51 @@ TEST_F(UpdateCheckTest, TheQuestionShowsTheVersionAsWrittenAndInConsoleModeTheLo
   ServeVersionFile("Current Version=1.01.003\r\nDownload=http://127.0.0.1:9/setup.zip\r\n");
   const std::string question =
       "There is a new version avaliable: 1.01.003\r\nDo you wish to download this version?";
-  EXPECT_EQ(Check(false), UpdateResult::Newer);
   UpdateCheckOptions console = Options();
   console.bQuestionNamesLocation = true;
-  EXPECT_EQ(UpdateChecker(log, boxes, console).CheckForUpdate(false), UpdateResult::Newer);
-
-  ASSERT_EQ(boxes.boxes.size(), 2u);
-  EXPECT_EQ(boxes.boxes[0].title, "Corvane");
-  EXPECT_EQ(Questions(), (std::vector<std::string>{
-                             question, question + "\r\nDownload: http://127.0.0.1:9/setup.zip"}));
+  for (const auto& [options, text] :
+       {std::pair{Options(), question},
+        std::pair{console, question + "\r\nDownload: http://127.0.0.1:9/setup.zip"}}) {
+    EXPECT_EQ(Check(false, options), UpdateResult::Newer);
+    ASSERT_EQ(core.boxes.boxes.size(), 1u);
+    EXPECT_EQ(core.boxes.boxes[0].title, "Corvane");
+    EXPECT_EQ(core.boxes.boxes[0].text, text);
+  }
   EXPECT_TRUE(opened.empty());
-  EXPECT_TRUE(view.items.empty());
 }
 
 TEST_F(UpdateCheckTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogLevel) {
   ServeVersionFile("Current Version=2.0.0\r\nDownload=http://127.0.0.1:9/setup.zip\r\n");
-  state.iLogLevel = LogLevel::Error;
-  state.sLogFile = dir.File("corvane.log");
-  boxes.answer = true;
-
+  core.state.iLogLevel = LogLevel::Error;
+  core.state.sLogFile = dir.File("corvane.log");
+  core.boxes.answer = true;
   EXPECT_EQ(Check(false), UpdateResult::Newer);
-
-  EXPECT_EQ(opened, std::vector<std::string>{"http://127.0.0.1:9/setup.zip"});
-  ASSERT_EQ(view.items.size(), 1u);
-  EXPECT_EQ(view.items[0].text, "Please close the Corvane to apply the update.");
-  EXPECT_FALSE(view.items[0].bold);
-  EXPECT_FALSE(std::filesystem::exists(state.sLogFile)) << "raw lines never reach the log file";
+  EXPECT_EQ(opened, Lines{"http://127.0.0.1:9/setup.zip"});
+  EXPECT_EQ(core.Lines(), Lines{"Please close the Corvane to apply the update."});
+  EXPECT_FALSE(core.view.items[0].bold);
+  EXPECT_FALSE(std::filesystem::exists(core.state.sLogFile)) << "raw lines never reach the file";
 }
 
-TEST_F(UpdateCheckTest, TheTempFileGoesAfterAComparisonAndStaysAfterAnUnusableAnswer) {
+TEST_F(UpdateCheckTest, TheCacheFileGoesAfterAComparisonAndStaysAfterAnUnusableAnswer) {
   ServeVersionFile("Current Version=1.0.2\r\nDownload=d\r\n");
   EXPECT_EQ(Check(true), UpdateResult::NoNewer);
   EXPECT_FALSE(std::filesystem::exists(tempFile));
-
   ServeVersionFile("Download=d\r\n");
   EXPECT_EQ(Check(true), UpdateResult::Failed);
   EXPECT_EQ(test::ReadFile(tempFile), "Download=d\r\n");
-
-  // A failed download empties what an earlier check left, so an old answer
-  // can never pass for a new one.
-  dir.Write("VTemp.txt", "Current Version=9.9.9\r\nDownload=http://127.0.0.1:9/old.zip\r\n");
-  UpdateCheckOptions options = Options();
-  options.sServerUrl = test::RefusingUrl("/");
-  Reset();
-  EXPECT_EQ(UpdateChecker(log, boxes, options).CheckForUpdate(true), UpdateResult::Failed);
-  EXPECT_TRUE(boxes.boxes.empty());
+  // A failed download empties what an earlier check left.
+  EXPECT_EQ(Check(true, Options(test::RefusingUrl("/"))), UpdateResult::Failed);
   EXPECT_EQ(test::ReadFile(tempFile), "");
-}
 
-TEST_F(UpdateCheckTest, TheTempFileLivesInThePerUserCacheDirectory) {
+  // By default the file lives in the per-user cache directory.
   const char* cache = std::getenv("XDG_CACHE_HOME");
   ASSERT_NE(cache, nullptr);
   UpdateCheckOptions options = Options();
   options.sTempFile.clear();
-  UpdateChecker checker(log, boxes, options);
-
-  const std::string file = checker.TempFile();
-  EXPECT_EQ(file.rfind(std::string(cache) + "/", 0), 0u) << file;
+  const std::string file = UpdateChecker(core.log, core.boxes, options).TempFile();
+  EXPECT_TRUE(file.starts_with(std::string(cache) + "/")) << file;
   EXPECT_TRUE(file.ends_with("/VTemp.txt")) << file;
-
-  ServeVersionFile("Download=d\r\n");
-  EXPECT_EQ(checker.CheckForUpdate(false), UpdateResult::Failed);
+  EXPECT_EQ(Check(false, options), UpdateResult::Failed);
   EXPECT_EQ(test::ReadFile(file), "Download=d\r\n");
 }
 
@@ -297,13 +189,12 @@ TEST_F(UpdateCheckTest, ACheckStartedDuringAnotherFindsTheTransferBusy) {
   server.Stall(kVersionFilePath);
   UpdateCheckOptions options = Options();
   options.timeLimit = 500ms;
-  UpdateChecker checker(log, boxes, options);
+  UpdateChecker checker(core.log, core.boxes, options);
   UpdateResult inner = UpdateResult::NoNewer;
   QTimer::singleShot(50ms, [&] { inner = checker.CheckForUpdate(true); });
-
   EXPECT_EQ(checker.CheckForUpdate(false), UpdateResult::Failed);
   EXPECT_EQ(inner, UpdateResult::Failed);
-  EXPECT_EQ(view.Texts(), std::vector<std::string>{kFailed});
+  EXPECT_EQ(core.Lines(), Lines{kFailed});
   EXPECT_EQ(server.requests().size(), 1u);
 }
 

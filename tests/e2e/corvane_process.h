@@ -1,0 +1,91 @@
+#pragma once
+
+// Drives the real corvane executable: starts it with arguments and input,
+// waits for its output, signals it and collects its exit code.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace corvane::test {
+
+// Generous: the machine running the tests may be busy.
+inline constexpr int kPatienceMs = 20000;
+
+// Polls `condition` while the event loop turns, for up to kPatienceMs.
+inline bool Eventually(const std::function<bool()>& condition) {
+  const QDeadlineTimer deadline(kPatienceMs);
+  while (!condition()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents();
+    QThread::msleep(20);
+  }
+  return true;
+}
+
+inline int Occurrences(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// One corvane process. `input` is written to its stdin, which is then
+// closed: the end of the input must not stop the daemon. Killed if a test
+// leaves it running.
+class CorvaneProcess {
+ public:
+  explicit CorvaneProcess(const std::vector<std::string>& args, const std::string& input = "") {
+    QStringList list;
+    for (const std::string& arg : args) list << QString::fromStdString(arg);
+    process_.start(QStringLiteral(CORVANE_EXE), list);
+    // One that did not start fails here, not as a missing line later.
+    if (!process_.waitForStarted(kPatienceMs)) {
+      ADD_FAILURE() << "corvane did not start: " << process_.errorString().toStdString();
+    }
+    process_.write(input.data(), static_cast<qint64>(input.size()));
+    process_.closeWriteChannel();
+  }
+  ~CorvaneProcess() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.kill();
+    process_.waitForFinished(kPatienceMs);
+  }
+
+  // All of stdout (stderr) so far.
+  const std::string& Out() { return out_ += process_.readAllStandardOutput().toStdString(); }
+  const std::string& Err() { return err_ += process_.readAllStandardError().toStdString(); }
+  // Whether stdout comes to hold `part` at least `times` times.
+  bool Says(const std::string& part, int times = 1) {
+    return Eventually([&] { return Occurrences(Out(), part) >= times; });
+  }
+  bool Running() {
+    QCoreApplication::processEvents();  // the state follows as events are handled
+    return process_.state() == QProcess::Running;
+  }
+  void Signal(int signalNumber) {
+    const auto pid = static_cast<pid_t>(process_.processId());
+    ASSERT_GT(pid, 0);  // never 0: that would signal the whole process group
+    ::kill(pid, signalNumber);
+  }
+  // The exit code of an orderly end; -1 for a crash or no end in time.
+  int Finished() {
+    if (!process_.waitForFinished(kPatienceMs)) return -1;
+    Out();
+    Err();
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+  }
+
+ private:
+  QProcess process_;
+  std::string out_;
+  std::string err_;
+};
+
+}  // namespace corvane::test

@@ -1,0 +1,329 @@
+// CGoXML: parser choice, loading, reads, edits, Save and hostile documents.
+#include "xml/go_xml.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using std::string_literals::operator""s;
+using test::ReadFile;
+using test::TempDir;
+
+// Keeps each message box shown as "title|icon|text".
+struct RecordingBoxes : MessageBoxHost {
+  void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override {
+    shown.push_back(title + "|" + std::to_string(static_cast<int>(icon)) + "|" + text);
+  }
+  bool AskYesNo(const std::string&, const std::string&) override { return false; }
+  std::vector<std::string> shown;
+};
+std::string Box(const char* title, MessageIcon icon, const char* text) {
+  return title + ("|" + std::to_string(static_cast<int>(icon))) + "|" + text;
+}
+
+const char* const kDoc =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Corvane>\n  <Name>Inbox</Name>\n"
+    "  <Observation>\n"
+    "    <Point Active=\"1\" Mode=\"copy\"><Name>first</Name><Interval>5</Interval></Point>\n"
+    "    <Point Active=\"0\"><Name>second</Name><Empty/></Point>\n"
+    "    <Point><Name>third</Name></Point>\n  </Observation>\n</Corvane>\n";
+constexpr const char* kFirst = "/Corvane/Observation/Point[0]";
+
+std::string Utf16Le(const std::string& ascii) {
+  std::string out;
+  for (char c : ascii) out += {c, '\0'};
+  return out;
+}
+
+std::string Repeat(const std::string& part, std::size_t times) {
+  std::string all;
+  for (std::size_t i = 0; i < times; ++i) all += part;
+  return all;
+}
+
+std::string Nested(std::size_t depth) { return Repeat("<a>", depth) + "x" + Repeat("</a>", depth); }
+
+TEST(GoXmlLoading, ParserChoiceAndFailedLoadsLeaveNoDocument) {
+  const std::pair<std::int32_t, std::int32_t> choices[] = {{99, 4}, {1, 1}, {4, 4}, {0, 0}, {5, 0}};
+  for (const auto& [requested, expected] : choices) {
+    CGoXML xml;
+    EXPECT_EQ(xml.Initialize(requested), expected) << requested;
+    EXPECT_EQ(xml.XMLParserVersion(), expected) << requested;
+  }
+  TempDir dir;
+  CGoXML xml, fromText;
+  EXPECT_THROW(xml.OpenFromFile(dir.Write("config.xml", kDoc)), XmlParserUnavailable);
+  fromText.Initialize(1);
+  ASSERT_TRUE(fromText.OpenFromString(kDoc));
+  for (int failure = 0; failure < 4; ++failure) {
+    xml.Initialize(4);
+    ASSERT_TRUE(xml.OpenFromFile(dir.File("config.xml")));
+    EXPECT_EQ(xml.XML(), fromText.XML());
+    switch (failure) {
+      case 0: EXPECT_FALSE(xml.OpenFromFile(dir.File("missing.xml"))); break;
+      case 1: EXPECT_FALSE(xml.OpenFromFile(dir.path())); break;  // a directory
+      case 2: EXPECT_FALSE(xml.OpenFromString("<Corvane>")); break;
+      default: EXPECT_THROW(xml.Initialize(5) || xml.OpenFromString(kDoc), XmlParserUnavailable);
+    }
+    EXPECT_EQ(xml.NodeCount("/Corvane"), -1) << failure;
+    EXPECT_EQ(
+        xml.ReadNode("/Corvane") + xml.ReadNodeXML("/Corvane") + xml.ReadAttribute("/Corvane", "a"),
+        "");
+    EXPECT_EQ(xml.XMLDocumentInfo(xdiVersion), std::nullopt);
+    EXPECT_THROW(xml.XML(), XmlDocumentMissing);
+  }
+}
+
+TEST(GoXmlLoading, FilesLoadInEveryEncodingOrFailCleanly) {
+  const std::string utf16Decl = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>";
+  const std::tuple<std::string, bool, const char*, std::string> cases[] = {
+      {"<a><b></a>", false, "", ""},
+      {"", false, "", ""},
+      {"<a>x\0y</a>"s, false, "", ""},
+      {"\xef\xbb\xbf<a>x</a>", true, "/a", "x"},
+      {"\xff\xfe" + Utf16Le(utf16Decl + "<a>\xe9</a>"), true, "/a", "\xc3\xa9"},
+      {Utf16Le(utf16Decl + "<a>t</a>"), true, "/a", "t"},
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>", true, "/a", "caf\xc3\xa9"},
+      {"<a b=\"&quot;&#65;\">&lt;&amp;&#233;</a>", true, "/a/@b", "\"A"},
+      {"<a><!--c--><b>1</b><?p x?><![CDATA[<2>]]></a>", true, "/a", "1<2>"},
+      {"<a><!--c--><b>1</b><?p x?></a>", true, "/a/node()[2]", "x"},
+  };
+  TempDir dir;
+  for (const auto& [bytes, loads, query, text] : cases) {
+    CGoXML xml;
+    xml.Initialize(99);
+    EXPECT_EQ(xml.OpenFromFile(dir.Write("in.xml", bytes)), loads) << bytes;
+    if (loads) {
+      EXPECT_EQ(xml.ReadNode(query), text) << bytes;
+    }
+  }
+}
+
+TEST(GoXmlParseErrorReport, ShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
+  TempDir dir;
+  RecordingBoxes boxes;
+  CGoXML xml(&boxes);
+  xml.Initialize(99);
+  EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>"));
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>", true));
+  EXPECT_FALSE(xml.OpenFromFile(dir.File("missing.xml"), true));
+  const char* title = "Corvane CGoXML.DisplayParseError()";
+  EXPECT_EQ(boxes.shown,
+            (std::vector<std::string>{
+                Box(title, MessageIcon::Exclamation,
+                    "Error loading XML\r\n\r\n12\r\nError parsing element attributeLine 2, "
+                    "Position 8\r\n\r\n  <b x=1/>\r\n"),
+                Box(title, MessageIcon::Exclamation,
+                    "Error loading XML\r\n\r\n1\r\nFile was not foundLine 0, Position 0\r\n\r\n"
+                    "\r\n")}));
+}
+
+TEST(GoXmlHostileDocuments, DeepNestingHugeFilesAndDeepQueries) {
+  TempDir dir;
+  CGoXML xml;
+  xml.Initialize(99);
+  const std::string deep = Nested(100000);
+  ASSERT_TRUE(xml.OpenFromFile(dir.Write("deep.xml", deep)));
+  EXPECT_EQ(xml.NodeCount("//a"), 100000);
+  EXPECT_EQ(xml.XML(), deep);
+  EXPECT_TRUE(xml.Reparse());
+  EXPECT_TRUE(xml.Save(dir.File("saved.xml")));
+  EXPECT_EQ(ReadFile(dir.File("saved.xml")), deep);
+  EXPECT_EQ(xml.NodeCount(std::string(100000, '(') + "/a" + std::string(100000, ')')), -1);
+  EXPECT_EQ(xml.NodeCount("/a" + Repeat("[a", 100000) + std::string(100000, ']')), -1);
+
+  const std::string point = "<Point Active=\"1\"><Name>p</Name><Pattern>*.txt</Pattern></Point>";
+  const std::size_t count = 50 * 1024 * 1024 / point.size() + 1;
+  const std::string big = "<Corvane>" + Repeat(point, count) + "<Point>last</Point></Corvane>";
+  ASSERT_TRUE(xml.OpenFromFile(dir.Write("big.xml", big)));
+  EXPECT_EQ(xml.NodeCount("/Corvane/Point"), static_cast<std::int32_t>(count + 1));
+  EXPECT_EQ(xml.ReadNode("/Corvane/Point[" + std::to_string(count) + "]"), "last");
+}
+
+// Removing a subtree must not take one stack frame per level.
+TEST(GoXmlHostileDocuments, EditsTakeApartAMillionLevels) {
+  const std::string doc = Nested(1000000);
+  CGoXML xml;
+  xml.Initialize(99);
+  ASSERT_TRUE(xml.OpenFromString(doc));
+  EXPECT_TRUE(xml.DeleteNode("/a/a"));
+  EXPECT_EQ(xml.XML(), "<a/>");
+  ASSERT_TRUE(xml.OpenFromString(doc));
+  EXPECT_TRUE(xml.WriteNode("/a", "t"));
+  EXPECT_EQ(xml.XML(), "<a>t</a>");
+}
+
+class GoXml : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    xml.Initialize(99);
+    ASSERT_TRUE(xml.OpenFromString(kDoc));
+  }
+  RecordingBoxes boxes;
+  CGoXML xml{&boxes};
+};
+
+TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
+  const std::tuple<std::string, std::int32_t, const char*, const char*> cases[] = {
+      {"/Corvane/Name", 1, "Inbox", "<Name>Inbox</Name>"},
+      {"/Corvane/Observation/Point", 3, "first5",
+       "<Point Active=\"1\" Mode=\"copy\"><Name>first</Name><Interval>5</Interval></Point>"},
+      {"Observation/Point/Name", 3, "first", "<Name>first</Name>"},  // relative to the root
+      {"//Point/@Active", 2, "1", "Active=\"1\""},
+      {"//Point/Empty", 1, "", "<Empty/>"},
+      {"/Corvane/Missing", 0, "", ""},
+      {"/Corvane/[", -1, "", ""},
+      {"count(/Corvane)", -1, "", ""},
+      {"/Corvane\0/Name"s, -1, "", ""},
+      // Positions count from 0, in every step.
+      {"/Corvane[0]/Observation[0]/Point[2]/Name[0]", 1, "third", "<Name>third</Name>"},
+      {"/Corvane/Observation/Point[3]", 0, "", ""},
+  };
+  for (const auto& [query, count, text, markup] : cases) {
+    EXPECT_EQ(xml.NodeCount(query), count) << query;
+    EXPECT_EQ(xml.ReadNode(query), text) << query;
+    EXPECT_EQ(xml.ReadNodeXML(query), markup) << query;
+  }
+  EXPECT_EQ(xml.ReadAttribute("//Point[Name='second']", "Active"), "0");
+  EXPECT_EQ(xml.ReadAttribute("//Point[2]", "Active"), "");
+  EXPECT_EQ(xml.ReadAttribute("//Point/@Active", "Active"), "");
+  EXPECT_EQ(xml.ReadAttribute("/Corvane/Missing", "Active"), "");
+}
+
+TEST(GoXmlDocumentInfo, ReadsTheDeclarationsPseudoAttributes) {
+  const char* full = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><a/>";
+  const std::tuple<const char*, std::int32_t, std::optional<std::string>> cases[] = {
+      {full, xdiVersion, "1.0"},
+      {full, xdiEncoding, "UTF-8"},
+      {full, xdiStandalone, "yes"},
+      {full, 3, std::nullopt},
+      {"<a/>", xdiVersion, std::nullopt},
+      {"<?xml version=\"1.1\"?><a/>", xdiEncoding, std::nullopt}};
+  for (const auto& [doc, selector, expected] : cases) {
+    CGoXML xml;
+    xml.Initialize(99);
+    ASSERT_TRUE(xml.OpenFromString(doc)) << doc;
+    EXPECT_EQ(xml.XMLDocumentInfo(selector), expected) << doc << " " << selector;
+  }
+}
+
+TEST_F(GoXml, EveryEditFailsWithoutMatchOrQueryOrDocument) {
+  CGoXML empty;
+  const std::string before = xml.XML();
+  for (const char* query : {"/Corvane/Missing", "/Corvane/[", "count(//*)"}) {
+    for (CGoXML* target : {&xml, &empty}) {
+      for (bool answered :
+           {target->DeleteNode(query), target->WriteNode(query, "v"),
+            target->WriteAttribute(query, "a", "v"), target->DeleteAttribute(query, "a"),
+            target->WriteCDataSection(query, "v"), target->InsertNode(query, "n", "v", "a", "v"),
+            target->InsertNode(query, "n", "v", "a", "v", norChild)}) {
+        EXPECT_FALSE(answered) << query;
+      }
+    }
+  }
+  EXPECT_EQ(xml.XML(), before);
+  EXPECT_FALSE(empty.Reparse());
+}
+
+// Each edit runs on a fresh document; it answers `ok` and `query` then reads
+// as `markup`, or (no query) the document is unchanged.
+#define EDIT(call) #call, [](CGoXML & x) { return x.call; }
+TEST(GoXmlEdit, EachEditChangesTheFirstMatchOrNothing) {
+  const struct {
+    const char* name;
+    bool (*edit)(CGoXML&);
+    bool ok;
+    const char* query = nullptr;
+    const char* markup = "";
+  } cases[] = {
+      {EDIT(DeleteNode("//Point[@Active='0']")), true, "//Point[1]",
+       "<Point><Name>third</Name></Point>"},
+      {EDIT(DeleteNode("//Point/@Active")), false},
+      {EDIT(WriteNode(kFirst, "a<b")), true, kFirst,
+       "<Point Active=\"1\" Mode=\"copy\">a&lt;b</Point>"},
+      {EDIT(WriteNode("/Corvane/Name", 42)), true, "/Corvane/Name", "<Name>42</Name>"},
+      {EDIT(WriteNode("/Corvane/Name", 0.1)), true, "/Corvane/Name", "<Name>0.1</Name>"},
+      {EDIT(WriteNode("/Corvane/Name", "")), true, "/Corvane/Name", "<Name/>"},
+      {EDIT(WriteNode("//Point/@Mode", "move")), true, "//@Mode", "Mode=\"move\""},
+      {EDIT(WriteAttribute(kFirst, "Mode", "move")), true, "//@Mode", "Mode=\"move\""},
+      {EDIT(WriteAttribute(kFirst, "Delay", 30)), true, "//@Delay", "Delay=\"30\""},
+      {EDIT(WriteAttribute(kFirst, "1bad", "v")), false},
+      {EDIT(WriteAttribute("//@Mode", "x", "v")), false},
+      {EDIT(DeleteAttribute(kFirst, "Mode")), true, "//@Mode", ""},
+      {EDIT(DeleteAttribute(kFirst, "Absent")), true, "//Point/@*", "Active=\"1\""},
+      {EDIT(DeleteAttribute("//@Active", "Active")), false},
+      {EDIT(WriteCDataSection("//Empty", "one") && x.WriteCDataSection("//Empty", "two")), true,
+       "//Empty", "<Empty><![CDATA[two]]></Empty>"},
+      {EDIT(WriteCDataSection("/Corvane/Name", "<x>")), true, "/Corvane/Name",
+       "<Name><![CDATA[<x>]]></Name>"},
+      {EDIT(WriteCDataSection(kFirst, "v")), false},  // two children
+      {EDIT(WriteCDataSection("//@Mode", "v")), false},
+      {EDIT(InsertNode(kFirst, "Point", "new", "Active", 1)), true, "/Corvane/Observation/*[3]",
+       "<Point Active=\"1\">new</Point>"},
+      {EDIT(InsertNode(kFirst, "Pattern", "*.txt", std::nullopt, std::nullopt, norChild)), true,
+       "//Point[0]/*[last()]", "<Pattern>*.txt</Pattern>"},
+      {EDIT(InsertNode("/Corvane/Name", "Bare")), true, "/Corvane/*[last()]", "<Bare/>"},
+      // An attribute value without a name fails, but only after inserting.
+      {EDIT(InsertNode(kFirst, "Late", "v", std::nullopt, "orphan")), false, "//Late",
+       "<Late>v</Late>"},
+      {EDIT(InsertNode(kFirst, "X", "v", "a", "v", 2)), false},
+      {EDIT(InsertNode("/Corvane", "Second")), false},
+      {EDIT(InsertNode(kFirst, "1bad")), false},
+  };
+  for (const auto& c : cases) {
+    CGoXML xml;
+    xml.Initialize(99);
+    ASSERT_TRUE(xml.OpenFromString(kDoc));
+    const std::string before = xml.XML();
+    EXPECT_EQ(c.edit(xml), c.ok) << c.name;
+    EXPECT_EQ(c.query ? xml.ReadNodeXML(c.query) : xml.XML(), c.query ? c.markup : before)
+        << c.name;
+  }
+  CGoXML xml;
+  xml.Initialize(99);
+  ASSERT_TRUE(xml.OpenFromString(kDoc));
+  EXPECT_TRUE(xml.DeleteNode("/Corvane"));
+  EXPECT_EQ(xml.NodeCount("/Corvane"), -1);
+}
+#undef EDIT
+
+TEST_F(GoXml, ReparseChecksThatTheTextParsesAgain) {
+  // Text that would end its node early is written so that it still parses.
+  ASSERT_TRUE(xml.OpenFromString("<a><!--c--><?p d?><b/></a>"));
+  EXPECT_TRUE(xml.WriteNode("/a/comment()", "x-->y"));
+  EXPECT_TRUE(xml.WriteNode("/a/processing-instruction()", "x?>y"));
+  EXPECT_TRUE(xml.WriteCDataSection("/a/b", "x]]>y"));
+  EXPECT_TRUE(xml.Reparse());
+  EXPECT_EQ(xml.ReadNode("/a/b"), "x]]>y");
+  EXPECT_TRUE(xml.DeleteNode("/a"));
+  EXPECT_FALSE(xml.Reparse());  // no root element left
+}
+
+TEST_F(GoXml, SaveWritesTheDeclaredEncodingAndReportsAMissingFolder) {
+  TempDir dir;
+  const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>";
+  ASSERT_TRUE(xml.OpenFromFile(dir.Write("in.xml", latin1)));
+  ASSERT_TRUE(xml.Save(dir.File("latin1.xml")));
+  EXPECT_EQ(ReadFile(dir.File("latin1.xml")), latin1);
+  ASSERT_TRUE(xml.OpenFromString("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\xc3\xa9</a>"));
+  ASSERT_TRUE(xml.Save(dir.File("utf16.xml")));
+  EXPECT_EQ(ReadFile(dir.File("utf16.xml")).substr(0, 4), "\xff\xfe<\0"s);
+  ASSERT_TRUE(xml.OpenFromFile(dir.File("utf16.xml")));
+  EXPECT_EQ(xml.ReadNode("/a"), "\xc3\xa9");
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_FALSE(xml.Save(dir.File("no-such-folder/out.xml")));
+  EXPECT_EQ(boxes.shown, std::vector<std::string>{Box("Corvane CGoXML.Save()", MessageIcon::Stop,
+                                                      "Error 2 - No such file or directory")});
+  CGoXML empty(&boxes);
+  EXPECT_FALSE(empty.Save(dir.File("out.xml")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.xml")));
+}
+
+}  // namespace
+}  // namespace corvane
