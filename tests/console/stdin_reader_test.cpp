@@ -41,18 +41,13 @@ std::vector<std::string> ReadAll(const std::string& content) {
 }
 
 TEST(StdinReader, HandsOnNonEmptyLinesOneAtATimeWithoutTheirEnds) {
-  const std::string binary("\x00\x01\xff", 3);
-  const std::string megabyte(1 << 20, 'm');
   const std::string endless(StdinReader::kMaxLineBytes + 100000, 'e');
-  const std::vector<std::string> lines =
-      ReadAll("run\r\n\n go \n" + binary + "\n" + megabyte + "\n" + endless + "\nlast");
-  ASSERT_EQ(lines.size(), 6u);
+  const std::vector<std::string> lines = ReadAll("run\r\n\n go \n" + endless + "\nlast");
+  ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "run");
   EXPECT_EQ(lines[1], " go ");
-  EXPECT_EQ(lines[2], binary);
-  EXPECT_TRUE(lines[3] == megabyte);
-  EXPECT_TRUE(lines[4] == endless.substr(0, StdinReader::kMaxLineBytes));  // cut
-  EXPECT_EQ(lines[5], "last");
+  EXPECT_TRUE(lines[2] == endless.substr(0, StdinReader::kMaxLineBytes));  // cut
+  EXPECT_EQ(lines[3], "last");
   EXPECT_EQ(ReadAll(""), std::vector<std::string>{});
 }
 

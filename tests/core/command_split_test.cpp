@@ -26,30 +26,5 @@ TEST(SplitCommand, FollowsShellQuotingWithoutExpansion) {
   }
 }
 
-PlaceholderValues Values() { return {"/in/sub/a b.txt", "a b.txt", "/in/", "Point 1", "Daemon"}; }
-
-TEST(FillPlaceholders, FillsEachNameEverywhereCaseSensitivelyAndOnce) {
-  EXPECT_EQ(FillPlaceholders("%File%|%FileName%|%Dir%|%PointName%|%DaemonName%|%File%", Values()),
-            "/in/sub/a b.txt|a b.txt|/in/|Point 1|Daemon|/in/sub/a b.txt");
-  EXPECT_EQ(FillPlaceholders("%file% %Dir %Unknown% 100% %%Dir%%", Values()),
-            "%file% %Dir %Unknown% 100% %/in/%");
-  PlaceholderValues values = Values();
-  values.sFileName = "%Dir%x%PointName%";
-  values.sFile = "/in/%DaemonName%";
-  EXPECT_EQ(FillPlaceholders("%FileName% %File%", values), "%Dir%x%PointName% /in/%DaemonName%");
-}
-
-TEST(BuildCommandLine, SplitsBeforeFillingSoValuesStayOneArgument) {
-  PlaceholderValues values = Values();
-  values.sFileName = "x\" 'y' ; $(z)\n-w";
-  const CommandLine line = BuildCommandLine("sh -c 'do \"$1\"' sh %FileName% \"%Dir%\"", values);
-  EXPECT_EQ(line.vArgs, (Words{"sh", "-c", "do \"$1\"", "sh", values.sFileName, "/in/"}));
-  EXPECT_EQ(line.sText, "sh -c 'do \"$1\"' sh " + values.sFileName + " \"/in/\"");
-
-  const CommandLine open = BuildCommandLine("mv \"%File% /out/", Values());
-  EXPECT_TRUE(open.vArgs.empty());
-  EXPECT_EQ(open.sText, "mv \"/in/sub/a b.txt /out/");
-}
-
 }  // namespace
 }  // namespace corvane

