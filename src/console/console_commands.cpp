@@ -5,21 +5,10 @@
 #include "console/reports.h"
 #include "core/daemon.h"
 #include "core/hosts/log_view.h"
+#include "core/std_helpers.h"
 #include "core/version.h"
 
 namespace corvane {
-namespace {
-
-// Command words are compared without regard to letter case; only ASCII
-// letters have a case here, so any byte of a line is safe to pass.
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-}  // namespace
 
 ConsoleCommands::ConsoleCommands(ConsoleContext context) : context_(std::move(context)) {}
 

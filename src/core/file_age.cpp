@@ -2,20 +2,13 @@
 
 #include <QTimeZone>
 #include <array>
-#include <cctype>
 #include <limits>
 #include <utility>
 
+#include "core/std_helpers.h"
+
 namespace corvane {
 namespace {
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != lower[i]) return false;
-  }
-  return true;
-}
 
 // now as it reads on the wall clock of from's zone.
 QDateTime InZoneOf(const QDateTime& now, const QDateTime& from) {
@@ -58,8 +51,9 @@ std::optional<AgeUnit> AgeUnitFromPeriod(std::string_view period) {
       {"month", AgeUnit::Month},
       {"year", AgeUnit::Year},
   }};
+  const std::string lower = AsciiLower(period);
   for (const auto& [name, unit] : kUnits) {
-    if (EqualsIgnoringCase(period, name)) return unit;
+    if (lower == name) return unit;
   }
   return std::nullopt;
 }

@@ -3,18 +3,12 @@
 #include <limits>
 
 #include "core/daemon_error.h"
+#include "core/std_helpers.h"
 
 namespace corvane {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 // Whether the fraction's digits round the magnitude up, halves to even.
 bool RoundsUp(std::string_view fraction, bool magnitudeIsOdd) {
@@ -26,7 +20,7 @@ bool RoundsUp(std::string_view fraction, bool magnitudeIsOdd) {
 
 // The rounded value; anything beyond `limit` in magnitude is an overflow.
 std::int64_t ParseWhole(std::string_view text, std::int64_t lowest, std::int64_t highest) {
-  text = Trim(text);
+  text = TrimBlanks(text, " \t\r\n");
   const bool negative = !text.empty() && text.front() == '-';
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
   const auto point = text.find('.');

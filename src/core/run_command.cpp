@@ -1,7 +1,5 @@
 #include "core/run_command.h"
 
-#include <QByteArray>
-
 #include "core/command_split.h"
 #include "core/daemon_state.h"
 #include "core/log.h"
@@ -11,8 +9,7 @@
 namespace corvane {
 
 std::int16_t ShowModeFor(std::string_view sWindow) {
-  const QByteArray window =
-      QByteArray(sWindow.data(), static_cast<qsizetype>(sWindow.size())).toLower();
+  const std::string window = AsciiLower(sWindow);
   if (window == "min") return 6;
   if (window == "max") return 3;
   if (window == "normal") return 1;

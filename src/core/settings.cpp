@@ -8,6 +8,7 @@
 #include "core/daemon_state.h"
 #include "core/hosts/window_settings_host.h"
 #include "core/number_text.h"
+#include "core/std_helpers.h"
 
 namespace corvane {
 namespace {
@@ -69,15 +70,9 @@ class Store {
                       key);
 }
 
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 // A finite single-precision number in plain or exponent form.
 std::optional<float> ParseSingle(std::string_view text) {
-  text = Trimmed(text);
+  text = TrimBlanks(text);
   if (text.starts_with('+')) text.remove_prefix(1);
   float value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -125,7 +120,7 @@ std::optional<std::int16_t> ReadWindowState(const Store& store) {
 std::optional<bool> ReadBoolean(const Store& store, const char* key) {
   const auto text = store.Text(key);
   if (!text) return std::nullopt;
-  const QString word = QString::fromStdString(std::string(Trimmed(*text)));
+  const QString word = QString::fromStdString(std::string(TrimBlanks(*text)));
   if (word.compare("True", Qt::CaseInsensitive) == 0) return true;
   if (word.compare("False", Qt::CaseInsensitive) == 0) return false;
   if (const auto number = ParseSingle(*text)) return *number != 0;

@@ -22,4 +22,18 @@ void PumpMessage(bool bFull) {
 
 bool PathExists(const std::string& sPath) { return platform::PathExists(sPath); }
 
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+std::string_view TrimBlanks(std::string_view text, std::string_view blanks) {
+  const auto first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 }  // namespace corvane

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -19,5 +20,12 @@ void PumpMessage(bool bFull = false);
 
 // True when a file or directory of that name exists.
 bool PathExists(const std::string& sPath);
+
+// The text with A-Z turned into a-z. Every other byte stays, so names that
+// are not valid UTF-8 are safe to pass.
+std::string AsciiLower(std::string_view text);
+
+// The text without the given blanks at either end.
+std::string_view TrimBlanks(std::string_view text, std::string_view blanks = " \t");
 
 }  // namespace corvane

@@ -1,8 +1,9 @@
 #include "ui/command_line.h"
 
-#include <algorithm>
 #include <array>
 #include <optional>
+
+#include "core/std_helpers.h"
 
 namespace corvane {
 namespace {
@@ -21,14 +22,6 @@ constexpr std::array<SwitchInfo, 7> kSwitches{{
     {"pause", false},
     {"console", false},
 }};
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return out;
-}
 
 const SwitchInfo* SwitchNamed(std::string_view lowerName) {
   for (const SwitchInfo& s : kSwitches) {
@@ -59,7 +52,7 @@ std::optional<ParsedSwitch> ParseSwitch(std::string_view arg) {
       body = body.substr(0, eq);
     }
   }
-  const SwitchInfo* info = SwitchNamed(Lower(body));
+  const SwitchInfo* info = SwitchNamed(AsciiLower(body));
   if (!info || (inlineValue && !info->hasValue)) return std::nullopt;
   return ParsedSwitch{info, std::move(inlineValue)};
 }
@@ -70,7 +63,7 @@ CommandLineSwitches::CommandLineSwitches(const std::vector<std::string>& args) {
   // Index of the value switch that takes the following arguments.
   std::optional<std::size_t> valueOf;
   for (const std::string& arg : args) {
-    const std::string lower = Lower(arg);
+    const std::string lower = AsciiLower(arg);
     if (lower == "--help") {
       wantsHelp_ = true;
       valueOf.reset();
@@ -98,7 +91,7 @@ CommandLineSwitches::CommandLineSwitches(const std::vector<std::string>& args) {
 }
 
 const CommandLineSwitches::Found* CommandLineSwitches::Find(std::string_view name) const {
-  std::string key = Lower(name);
+  std::string key = AsciiLower(name);
   if (key.starts_with("--")) {
     key.erase(0, 2);
   } else if (key.starts_with('/')) {

@@ -33,6 +33,7 @@ DaemonApp::DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const C
       caption_(hosts.caption),
       window_(hosts.window),
       commandLine_(std::move(commandLine)),
+      clock_(clock),
       daemon_(hosts.view, hosts.desktop, clock),
       updater_(daemon_.log, hosts.messages, UpdateOptions(hosts.window)),
       commands_(ConsoleContext{
@@ -62,7 +63,7 @@ void DaemonApp::Form_Load() {
   daemon_.log.WriteLog(FormatMsg(daemon_.language.Translate(txt::StartBanner),
                                  {kVersionMajor, kVersionMinor, kVersionRevision}),
                        LogLevel::Info, true, true);
-  state.dStartTime = QDateTime::currentDateTime();
+  state.dStartTime = clock_.Now();
   WatchStopSignals();
   platform::IgnoreLeaseBreakSignal();
 

@@ -90,6 +90,7 @@ class DaemonApp : public QObject, public DaemonControl {
   CaptionHost& caption_;
   WindowSettingsHost* window_;
   CommandLineSwitches commandLine_;
+  const Clock& clock_;
   Daemon daemon_;
   UpdateChecker updater_;
   ConsoleCommands commands_;

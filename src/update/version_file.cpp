@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/number_text.h"
+#include "core/std_helpers.h"
 #include "core/version.h"
 
 namespace corvane {
@@ -11,17 +12,10 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 bool IsWholeNumber(std::string_view s) {
-  s = Trim(s);
+  s = TrimBlanks(s);
   if (s.empty()) return false;
   for (char c : s) {
     if (!IsDigit(c)) return false;
@@ -32,7 +26,7 @@ bool IsWholeNumber(std::string_view s) {
 // -1, 0 or 1 as the whole number written in `digits` is less than, equal to
 // or greater than `own` (not negative).
 int CompareNumber(std::string_view digits, std::int32_t own) {
-  digits = Trim(digits);
+  digits = TrimBlanks(digits);
   while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
   const std::string ownDigits = std::to_string(own);
   if (digits.size() != ownDigits.size()) return digits.size() < ownDigits.size() ? -1 : 1;

@@ -34,43 +34,42 @@ std::unique_ptr<pugi::xpath_query> CompileNodeQuery(std::string_view query) {
 #endif
 }
 
-}  // namespace
-
-std::optional<pugi::xpath_node_set> SelectNodes(const pugi::xml_node& context,
-                                                std::string_view query) {
-  if (!context) return std::nullopt;
+// Compiles the query and evaluates it; `failed` stands for every way it
+// can go wrong, so that no XPath error leaves this layer.
+template <typename Result, typename Evaluation>
+Result Evaluate(const pugi::xml_node& context, std::string_view query, Result failed,
+                Evaluation evaluate) {
+  if (!context) return failed;
   const auto compiled = CompileNodeQuery(query);
-  if (!compiled) return std::nullopt;
+  if (!compiled) return failed;
 #ifndef PUGIXML_NO_EXCEPTIONS
   try {
 #endif
-    return compiled->evaluate_node_set(context);
+    return evaluate(*compiled);
 #ifndef PUGIXML_NO_EXCEPTIONS
   } catch (const pugi::xpath_exception&) {
-    return std::nullopt;
+    return failed;
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return failed;
   }
 #endif
 }
 
+}  // namespace
+
+std::optional<pugi::xpath_node_set> SelectNodes(const pugi::xml_node& context,
+                                                std::string_view query) {
+  return Evaluate(
+      context, query, std::optional<pugi::xpath_node_set>(),
+      [&](const pugi::xpath_query& compiled) { return compiled.evaluate_node_set(context); });
+}
+
 pugi::xpath_node SelectFirstNode(const pugi::xml_node& context, std::string_view query) {
-  if (!context) return {};
-  const auto compiled = CompileNodeQuery(query);
-  if (!compiled) return {};
-#ifndef PUGIXML_NO_EXCEPTIONS
-  try {
-#endif
-    // evaluate_node stops at the first match instead of building and
-    // sorting the whole set.
-    return compiled->evaluate_node(context);
-#ifndef PUGIXML_NO_EXCEPTIONS
-  } catch (const pugi::xpath_exception&) {
-    return {};
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
-#endif
+  // evaluate_node stops at the first match instead of building and sorting
+  // the whole set.
+  return Evaluate(context, query, pugi::xpath_node(), [&](const pugi::xpath_query& compiled) {
+    return compiled.evaluate_node(context);
+  });
 }
 
 }  // namespace corvane
