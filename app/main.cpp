@@ -40,10 +40,10 @@ int main(int argc, char** argv) {
   const corvane::SystemClock clock;
   corvane::DaemonApp daemon({console, console, console, console, nullptr}, std::move(commandLine),
                             clock);
-  daemon.Form_Load();
-  // Commands are read once start-up is through; the end of the input leaves
-  // the daemon running.
+  // Commands are read from the first check of start-up on, so that "exit"
+  // is heard while it runs; the end of the input leaves the daemon running.
   corvane::StdinReader input([&daemon](const std::string& line) { daemon.ProcessCommand(line); });
-  if (!daemon.state().bQuitting) input.Start();
+  daemon.SetConsoleStarter([&input] { input.Start(); });
+  daemon.Form_Load();
   return app.exec();
 }

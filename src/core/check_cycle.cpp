@@ -4,6 +4,7 @@
 #include "core/daemon_state.h"
 #include "core/log.h"
 #include "core/std_helpers.h"
+#include "core/stop_request.h"
 #include "lang/language.h"
 
 namespace corvane {
@@ -33,7 +34,7 @@ bool CheckCycle::fCheckPoints(bool bForce) {
   {
     const WalkScope walk(walkDepth_);
     try {
-      for (std::size_t i = 0; i < state_.Points.size() && !state_.bQuitting; ++i) {
+      for (std::size_t i = 0; i < state_.Points.size() && !StopRequested(state_); ++i) {
         ObservationPoint& point = state_.Points[i];
         if (!bForce && point.lTicks < point.Intervall) {
           Inc(point.lTicks);

@@ -13,6 +13,7 @@
 #include "core/platform/platform.h"
 #include "core/run_command.h"
 #include "core/std_helpers.h"
+#include "core/stop_request.h"
 
 namespace corvane {
 
@@ -101,7 +102,7 @@ std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, const std::string& sDi
     std::int32_t total = 0;
     std::string name;
     EntryType type;
-    while (!state_.bQuitting && listing.Next(name, type)) {
+    while (!StopRequested(state_) && listing.Next(name, type)) {
       if (!walk.point.NoSubdirs && IsDirectoryEntry(listing, name, type)) {
         const std::int32_t below = CheckLevel(walk, sDir + name + "/");
         if (below > 0) {

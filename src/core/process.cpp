@@ -5,9 +5,9 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 #include "core/child_reaper.h"
-#include "core/platform/platform.h"
 
 namespace corvane {
 namespace {
@@ -21,14 +21,19 @@ bool Collect(ProcessRecord& proc) {
 }
 
 // One wait: a nested event loop that ends when the process ends, when the
-// limit has passed, or when the application asks every loop to quit.
+// limit has passed, when InterruptWaits is called, or when the application
+// asks every loop to quit.
 class Waiter {
  public:
   Waiter(ProcessRecord& proc, std::int32_t limitMs) : proc_(proc), limitMs_(limitMs) {
     elapsed_.start();
+    running().push_back(this);
   }
+  ~Waiter() { std::erase(running(), this); }
+  Waiter(const Waiter&) = delete;
+  Waiter& operator=(const Waiter&) = delete;
 
-  bool Run() {
+  WaitEnd Run(const std::function<bool()>& stopRequested) {
     std::unique_ptr<QSocketNotifier> notifier;
     QTimer poll;
     if (proc_.watchFd >= 0) {
@@ -43,11 +48,31 @@ class Waiter {
     limit.setTimerType(Qt::PreciseTimer);
     QObject::connect(&limit, &QTimer::timeout, &loop_, [this, &limit] { OnLimit(limit); });
     if (limitMs_ > 0) limit.start(limitMs_);
-    loop_.exec();
-    return Collect(proc_) || !timedOut_;
+    for (;;) {
+      interrupted_ = false;
+      loop_.exec();
+      if (Collect(proc_)) return WaitEnd::Ended;
+      if (timedOut_) return WaitEnd::TimedOut;
+      // A loop that quit without being interrupted was told to by the
+      // application's end, which is a stop as well.
+      if (!interrupted_ || stopRequested()) return WaitEnd::Stopped;
+    }
+  }
+
+  static void InterruptAll() {
+    for (Waiter* waiter : running()) {
+      waiter->interrupted_ = true;
+      waiter->loop_.quit();
+    }
   }
 
  private:
+  // The waits under way, innermost last; only the event loop's thread waits.
+  static std::vector<Waiter*>& running() {
+    static std::vector<Waiter*> waiters;
+    return waiters;
+  }
+
   void Check() {
     if (Collect(proc_)) loop_.quit();
   }
@@ -65,33 +90,38 @@ class Waiter {
   QElapsedTimer elapsed_;
   QEventLoop loop_;
   bool timedOut_ = false;
+  bool interrupted_ = false;
 };
 
 }  // namespace
 
-bool StartProcess(const CommandLine& cmd, ProcessRecord& proc,
-                  [[maybe_unused]] std::int16_t iShow) {
-  const int pid = platform::SpawnProcess(cmd.vArgs);
+bool StartProcess(const CommandLine& cmd, ProcessRecord& proc, [[maybe_unused]] std::int16_t iShow,
+                  platform::CommandOutput output) {
+  const int pid = platform::SpawnProcess(cmd.vArgs, output);
   if (pid <= 0) return false;
-  proc = ProcessRecord{pid, platform::OpenProcessWatch(pid), cmd.sText, false};
+  proc = ProcessRecord{pid, -1, cmd.sText, false};
   return true;
 }
 
-bool WaitForProcess(ProcessRecord& proc, std::int32_t lTimeoutMs) {
-  if (Collect(proc)) return true;
-  return Waiter(proc, lTimeoutMs).Run();
+WaitEnd WaitForProcess(ProcessRecord& proc, std::int32_t lTimeoutMs,
+                       const std::function<bool()>& stopRequested) {
+  if (Collect(proc)) return WaitEnd::Ended;
+  if (stopRequested()) return WaitEnd::Stopped;
+  // The watch descriptor is opened for the wait only: a command that is not
+  // waited for costs no descriptor.
+  if (proc.watchFd < 0) proc.watchFd = platform::OpenProcessWatch(proc.pid);
+  return Waiter(proc, lTimeoutMs).Run(stopRequested);
 }
+
+void InterruptWaits() { Waiter::InterruptAll(); }
 
 bool KillProcess(const ProcessRecord& proc) {
   return !proc.bEnded && platform::KillProcessGroup(proc.pid);
 }
 
 void CloseProcess(ProcessRecord& proc, ChildReaper& reaper) {
-  if (proc.bEnded) {
-    platform::CloseDescriptor(proc.watchFd);
-  } else {
-    reaper.Adopt(proc.pid, proc.watchFd);
-  }
+  platform::CloseDescriptor(proc.watchFd);
+  if (!proc.bEnded) reaper.Adopt(proc.pid);
   proc = ProcessRecord{};
 }
 

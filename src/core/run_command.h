@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/platform/platform.h"
+
 namespace corvane {
 
 class ChildReaper;
@@ -11,6 +13,7 @@ class Log;
 struct DaemonState;
 struct ObservationPoint;
 struct ProcessRecord;
+enum class WaitEnd;
 
 // The show mode for a point's Window hint ("min" 6, "max" 3, "none" 0,
 // "normal" 1, in any letter case; anything else hides: 0). Linux has no use
@@ -25,9 +28,15 @@ class CommandRunner {
   // All three must outlive the runner; commands not waited for go to reaper.
   CommandRunner(Log& log, const DaemonState& state, ChildReaper& reaper);
 
+  // Where the commands' output goes; the front end chooses (console mode:
+  // the daemon's standard error, which is the default).
+  void SetCommandOutput(platform::CommandOutput output) { output_ = output; }
+
   // sDir is the directory being listed, ending in "/"; sFileName the name of
   // the file in it. Adds 1 to point.lFailed when the command cannot be
-  // started, else 1 to point.lExecuted.
+  // started, else 1 to point.lExecuted. Once a stop is requested, no
+  // command starts; one being waited for is then ended (Terminate) or left
+  // running, and the log says which.
   //
   // Re-entrancy: when the point waits for its command, the event loop turns
   // inside this call (timers, console input, log writes). point must stay
@@ -37,10 +46,12 @@ class CommandRunner {
 
  private:
   void Supervise(ProcessRecord& proc, std::int32_t lWait, bool bTerminate);
+  void LeaveOrKill(const ProcessRecord& proc, std::int32_t lAfterMs, bool bTerminate, WaitEnd why);
 
   Log& log_;
   const DaemonState& state_;
   ChildReaper& reaper_;
+  platform::CommandOutput output_ = platform::CommandOutput::DaemonStderr;
 };
 
 }  // namespace corvane

@@ -65,6 +65,7 @@ std::span<const CatalogueText> AllCatalogueTexts() {
       txt::AttrSystem,
       txt::CheckAlreadyRunning,
       txt::ProcessNotTerminated,
+      txt::ProcessLeftRunning,
   };
   return kAll;
 }

@@ -80,6 +80,7 @@ inline constexpr CatalogueText AttrHidden{56, "hidden ", false, true};
 inline constexpr CatalogueText AttrSystem{57, "system ", false, true};
 inline constexpr CatalogueText CheckAlreadyRunning{58, "fCheckDirectory was called, while it is still running!"};
 inline constexpr CatalogueText ProcessNotTerminated{59, "Process with PID: %1 could not be terminated."};
+inline constexpr CatalogueText ProcessLeftRunning{60, "Process with PID: %1 is left running: the daemon stops."};
 // clang-format on
 }  // namespace txt
 

@@ -5,10 +5,11 @@
 
 #include "console/reports.h"
 #include "core/hosts/caption_host.h"
-#include "core/platform/platform.h"
+#include "core/process.h"
 #include "core/program_directory.h"
 #include "core/settings.h"
 #include "core/std_helpers.h"
+#include "core/stop_request.h"
 #include "core/version.h"
 
 namespace corvane {
@@ -43,12 +44,16 @@ DaemonApp::DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const C
   tmrEnd.setSingleShot(true);
   connect(&tmrMain, &QTimer::timeout, this, &DaemonApp::tmrMain_Timer);
   connect(&tmrEnd, &QTimer::timeout, this, &DaemonApp::EndDaemon);
+  // Without a window, the log lines go to standard output: keep commands out.
+  daemon_.runner.SetCommandOutput(window_ ? platform::CommandOutput::Discard
+                                          : platform::CommandOutput::DaemonStderr);
 }
 
-DaemonApp::~DaemonApp() { platform::CloseDescriptor(stopSignalFd_); }
+DaemonApp::~DaemonApp() = default;
 
 void DaemonApp::Form_Load() {
   DaemonState& state = daemon_.state;
+  WatchStopSignals();
   try {
     LoadSettings(state, bHidden_, window_);
   } catch (const SettingsError& error) {
@@ -64,15 +69,20 @@ void DaemonApp::Form_Load() {
                                  {kVersionMajor, kVersionMinor, kVersionRevision}),
                        LogLevel::Info, true, true);
   state.dStartTime = clock_.Now();
-  WatchStopSignals();
   platform::IgnoreLeaseBreakSignal();
 
   if (!LoadObservationFile()) return;
   if (const std::string name = commandLine_.GetCmdParam("/Name", true); !name.empty()) {
     state.sDaemonName = name;
   }
+  if (startConsole_) startConsole_();
   if (commandLine_.GetCmdParam("/runnow", false) == "1") daemon_.cycle.fCheckPoints(true);
-  if (daemon_.state.bQuitting) return;  // a stop signal arrived during the first check
+  // A stop during the first check ("exit", or a signal that the walk saw
+  // before the event loop did) ends start-up here.
+  if (StopRequested(daemon_.state)) {
+    QuitDaemon();
+    return;
+  }
   if (commandLine_.GetCmdParam("/pause", false) == "1") {
     daemon_.log.Message(txt::DaemonPaused, LogLevel::Info);
   } else {
@@ -157,6 +167,7 @@ void DaemonApp::QuitDaemon() {
   runAfterTick_ = false;
   tmrMain.stop();
   if (!tmrEnd.isActive()) tmrEnd.start();
+  InterruptWaits();
 }
 
 void DaemonApp::EndDaemon() {
@@ -166,12 +177,12 @@ void DaemonApp::EndDaemon() {
 
 // SIGTERM, SIGINT and SIGHUP take the same orderly stop as "exit".
 void DaemonApp::WatchStopSignals() {
-  if (stopSignalFd_ >= 0) return;
-  stopSignalFd_ = platform::CatchStopSignals();
-  if (stopSignalFd_ < 0) return;
-  stopSignals_ = std::make_unique<QSocketNotifier>(stopSignalFd_, QSocketNotifier::Read);
-  connect(stopSignals_.get(), &QSocketNotifier::activated, this, [this] {
-    platform::DrainStopSignals(stopSignalFd_);
+  if (stopSignals_) return;
+  stopSignals_ = std::make_unique<platform::StopSignals>();
+  if (stopSignals_->ReadEnd() < 0) return;
+  stopNotifier_ = std::make_unique<QSocketNotifier>(stopSignals_->ReadEnd(), QSocketNotifier::Read);
+  connect(stopNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+    stopSignals_->Drain();
     QuitDaemon();
   });
 }

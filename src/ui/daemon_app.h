@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "console/console_commands.h"
@@ -9,6 +10,7 @@
 #include "core/clock.h"
 #include "core/daemon.h"
 #include "core/hosts/message_box.h"
+#include "core/platform/platform.h"
 #include "ui/command_line.h"
 #include "update/update_check.h"
 
@@ -52,12 +54,18 @@ class DaemonApp : public QObject, public DaemonControl {
   DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const Clock& clock);
   ~DaemonApp() override;
 
-  // The start-up sequence. Ends in QuitDaemon when start-up cannot go on;
-  // a stored setting that cannot be read ends it before anything else, and
-  // the settings are then left as they are.
+  // Called by start-up once it holds the instance lock, before the first
+  // check, so that console commands ("exit") are heard while that runs.
+  void SetConsoleStarter(std::function<void()> start) { startConsole_ = std::move(start); }
+
+  // The start-up sequence. Stop signals are caught from its first step on.
+  // Ends in QuitDaemon when start-up cannot go on; a stored setting that
+  // cannot be read ends it before anything else, and the settings are then
+  // left as they are.
   void Form_Load();
-  // The orderly stop: settings saved, checks stopped, EndDaemon armed. Safe
-  // to call twice; only the first call saves.
+  // The orderly stop: settings saved, checks stopped, a command being waited
+  // for ended or left as its point says, EndDaemon armed. Safe to call twice;
+  // only the first call saves.
   void QuitDaemon() override;
   // The final step: releases the instance lock and ends the event loop.
   void EndDaemon();
@@ -99,8 +107,10 @@ class DaemonApp : public QObject, public DaemonControl {
   bool inTick_ = false;
   bool runAfterTick_ = false;
   int exitCode_ = ExitCode::Ok;
-  int stopSignalFd_ = -1;
-  std::unique_ptr<QSocketNotifier> stopSignals_;
+  std::function<void()> startConsole_;
+  // The notifier is declared after the pipe it watches, so that it goes first.
+  std::unique_ptr<platform::StopSignals> stopSignals_;
+  std::unique_ptr<QSocketNotifier> stopNotifier_;
 };
 
 }  // namespace corvane

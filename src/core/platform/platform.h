@@ -22,13 +22,18 @@ bool StdoutIsTerminal();
 // for: the daemon never collects "any child", since other parts may own
 // children of their own.
 
+// Where a started command's standard output and standard error go: to the
+// daemon's standard error (console mode: never into the log lines on
+// standard output), or nowhere (window mode).
+enum class CommandOutput { DaemonStderr, Discard };
+
 // Starts vArgs[0] with vArgs as its arguments. A name without "/" is looked
 // up in PATH. The command leads a new process group of its own; its standard
-// input is /dev/null, its output goes where the daemon's goes, and its signal
+// input is /dev/null, its output goes where `output` says, and its signal
 // dispositions and mask are the defaults. Returns the pid, or -1 when the
 // program could not be started (missing, not executable, a directory, an
 // empty vArgs): the failure is known on return, nothing runs.
-int SpawnProcess(const std::vector<std::string>& vArgs);
+int SpawnProcess(const std::vector<std::string>& vArgs, CommandOutput output);
 
 // A close-on-exec descriptor that becomes readable when the process ends
 // (a pidfd), or -1 where the system offers none. The caller closes it.
@@ -45,6 +50,27 @@ bool KillProcessGroup(int pgid);
 
 // Closes a descriptor returned above; -1 is ignored.
 void CloseDescriptor(int fd);
+
+// Tells that some child has ended, with one pipe for all of them: SIGCHLD
+// writes a byte into it. Children are then collected by pid (ReapProcess).
+// Several may exist at a time (up to a small number; beyond it ReadEnd is
+// -1 and the owner has to look on its own).
+class ChildEndSignal {
+ public:
+  ChildEndSignal();
+  ~ChildEndSignal();
+  ChildEndSignal(const ChildEndSignal&) = delete;
+  ChildEndSignal& operator=(const ChildEndSignal&) = delete;
+
+  // Close-on-exec; readable once a child has ended since the last Drain.
+  int ReadEnd() const { return readEnd_; }
+  void Drain() const;
+
+ private:
+  int readEnd_ = -1;
+  int writeEnd_ = -1;
+  int slot_ = -1;
+};
 // ---- End of processes ------------------------------------------------------
 
 // ---- Files -----------------------------------------------------------------
@@ -122,11 +148,30 @@ std::string InstanceLockPath(const std::string& name);
 
 // ---- Stop signals ----------------------------------------------------------
 
-// Catches SIGTERM, SIGINT and SIGHUP and returns a close-on-exec descriptor
-// that becomes readable when one arrives; -1 on failure. Call once.
-int CatchStopSignals();
-// Takes what the descriptor holds, so that it is not reported again.
-void DrainStopSignals(int fd);
+// Catches SIGTERM, SIGINT and SIGHUP while it lives: each makes ReadEnd
+// readable and StopSignalPending true. Also ignores SIGPIPE, so that a write
+// to a closed pipe or terminal is an error and not the end of the daemon.
+// One at a time. The destructor closes the pipe; the signals stay caught,
+// so that one arriving later only sets the flag.
+class StopSignals {
+ public:
+  StopSignals();
+  ~StopSignals();
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  // Close-on-exec; -1 when no pipe could be had (the flag still works).
+  int ReadEnd() const { return readEnd_; }
+  // Takes what the pipe holds, so that it is not reported again.
+  void Drain() const;
+
+ private:
+  int readEnd_ = -1;
+};
+
+// True once a stop signal has arrived while a StopSignals lived. Safe to
+// ask at any time, also while the event loop does not turn.
+bool StopSignalPending();
 
 // ---- Console ---------------------------------------------------------------
 

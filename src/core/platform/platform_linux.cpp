@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
@@ -47,10 +48,21 @@ class SpawnSetup {
   posix_spawn_file_actions_t actions;
 };
 
+// A command's output never lands on the daemon's standard output, which
+// carries the log lines in console mode.
+bool RouteOutput(posix_spawn_file_actions_t& actions, CommandOutput output) {
+  if (output == CommandOutput::DaemonStderr) {
+    return ::posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO) == 0;
+  }
+  return ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0) ==
+             0 &&
+         ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO) == 0;
+}
+
 // Own process group, so that the whole tree can be killed at once; default
 // signal handling, since the daemon ignores some signals (SIGIO, SIGPIPE)
 // that a command must not inherit as ignored.
-bool Prepare(SpawnSetup& setup) {
+bool Prepare(SpawnSetup& setup, CommandOutput output) {
   sigset_t all;
   sigset_t none;
   ::sigfillset(&all);
@@ -61,7 +73,8 @@ bool Prepare(SpawnSetup& setup) {
          ::posix_spawnattr_setsigdefault(&setup.attr, &all) == 0 &&
          ::posix_spawnattr_setsigmask(&setup.attr, &none) == 0 &&
          ::posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY,
-                                            0) == 0;
+                                            0) == 0 &&
+         RouteOutput(setup.actions, output);
 }
 
 }  // namespace
@@ -70,14 +83,14 @@ bool Prepare(SpawnSetup& setup) {
 // failed exec (ENOENT, EACCES for a directory or a file without the execute
 // bit, ENOEXEC) through its result, so a start that fails is known here and
 // leaves no child behind.
-int SpawnProcess(const std::vector<std::string>& vArgs) {
+int SpawnProcess(const std::vector<std::string>& vArgs, CommandOutput output) {
   if (vArgs.empty()) return -1;
   std::vector<char*> argv;
   argv.reserve(vArgs.size() + 1);
   for (const std::string& arg : vArgs) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   SpawnSetup setup;
-  if (!Prepare(setup)) return -1;
+  if (!Prepare(setup, output)) return -1;
   pid_t pid = -1;
   if (::posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ) != 0) {
     return -1;
@@ -109,6 +122,78 @@ bool KillProcessGroup(int pgid) { return pgid > 1 && ::kill(-pgid, SIGKILL) == 0
 void CloseDescriptor(int fd) {
   if (fd >= 0) ::close(fd);
 }
+
+namespace {
+
+// The write ends SIGCHLD wakes, one per ChildEndSignal; -1 marks a free slot.
+constexpr int kChildEndSlots = 8;
+std::atomic<int> childEndWriteEnds[kChildEndSlots] = {-1, -1, -1, -1, -1, -1, -1, -1};
+struct sigaction formerChildAction {};
+
+// Wakes every owner, then hands the signal on to whoever caught it before
+// (Qt's process support may have).
+void OnChildEnd(int signalNumber, siginfo_t* info, void* context) {
+  const int savedErrno = errno;
+  for (std::atomic<int>& slot : childEndWriteEnds) {
+    const int fd = slot.load();
+    if (fd >= 0) [[maybe_unused]]
+      const auto written = ::write(fd, "c", 1);
+  }
+  errno = savedErrno;
+  if (formerChildAction.sa_flags & SA_SIGINFO) {
+    if (formerChildAction.sa_sigaction) formerChildAction.sa_sigaction(signalNumber, info, context);
+  } else if (formerChildAction.sa_handler != SIG_DFL && formerChildAction.sa_handler != SIG_IGN) {
+    formerChildAction.sa_handler(signalNumber);
+  }
+}
+
+// Once per process: the handler stays, since it does nothing without owners.
+void CatchChildEnds() {
+  static const bool caught = [] {
+    struct sigaction action {};
+    action.sa_sigaction = &OnChildEnd;
+    ::sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_SIGINFO | SA_RESTART | SA_NOCLDSTOP;
+    return ::sigaction(SIGCHLD, &action, &formerChildAction) == 0;
+  }();
+  (void)caught;
+}
+
+void DrainPipe(int fd) {
+  char buffer[256];
+  while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
+  }
+}
+
+}  // namespace
+
+ChildEndSignal::ChildEndSignal() {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  for (int slot = 0; slot < kChildEndSlots; ++slot) {
+    int expected = -1;
+    if (childEndWriteEnds[slot].compare_exchange_strong(expected, ends[1])) {
+      slot_ = slot;
+      readEnd_ = ends[0];
+      writeEnd_ = ends[1];
+      CatchChildEnds();
+      return;
+    }
+  }
+  ::close(ends[0]);
+  ::close(ends[1]);
+}
+
+// The slot is freed before its write end closes, so that the handler never
+// writes into a descriptor that may since name another file.
+ChildEndSignal::~ChildEndSignal() {
+  if (slot_ < 0) return;
+  childEndWriteEnds[slot_].store(-1);
+  ::close(writeEnd_);
+  ::close(readEnd_);
+}
+
+void ChildEndSignal::Drain() const { DrainPipe(readEnd_); }
 
 // ---- End of processes ------------------------------------------------------
 
@@ -294,34 +379,51 @@ void UnlockInstanceFile(int fd) {
 
 namespace {
 
-int stopSignalWriteEnd = -1;
+constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+std::atomic<int> stopSignalWriteEnd{-1};
+volatile sig_atomic_t stopSignalPending = 0;
 
 void OnStopSignal(int signalNumber) {
   const int savedErrno = errno;
+  stopSignalPending = 1;
   const char byte = static_cast<char>(signalNumber);
-  [[maybe_unused]] const auto written = ::write(stopSignalWriteEnd, &byte, 1);
+  if (const int fd = stopSignalWriteEnd.load(); fd >= 0) {
+    [[maybe_unused]] const auto written = ::write(fd, &byte, 1);
+  }
   errno = savedErrno;
 }
 
 }  // namespace
 
-int CatchStopSignals() {
+StopSignals::StopSignals() {
   int ends[2];
-  if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
-  stopSignalWriteEnd = ends[1];
+  if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+    readEnd_ = ends[0];
+    stopSignalWriteEnd.store(ends[1]);
+  }
+  stopSignalPending = 0;
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGPIPE, &ignore, nullptr);
   struct sigaction action {};
   action.sa_handler = &OnStopSignal;
   ::sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signalNumber, &action, nullptr);
-  return ends[0];
+  for (const int signalNumber : kStopSignals) ::sigaction(signalNumber, &action, nullptr);
 }
 
-void DrainStopSignals(int fd) {
-  char buffer[64];
-  while (::read(fd, buffer, sizeof buffer) > 0) {
-  }
+// The handler loses its write end before either end closes, so no signal
+// can write into a closed (or reused) descriptor. The handler itself stays:
+// a stop signal after this only sets the flag.
+StopSignals::~StopSignals() {
+  CloseDescriptor(stopSignalWriteEnd.exchange(-1));
+  CloseDescriptor(readEnd_);
 }
+
+void StopSignals::Drain() const { DrainPipe(readEnd_); }
+
+bool StopSignalPending() { return stopSignalPending != 0; }
 
 // ---- Console ---------------------------------------------------------------
 

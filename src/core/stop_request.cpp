@@ -1,0 +1,12 @@
+#include "core/stop_request.h"
+
+#include "core/daemon_state.h"
+#include "core/platform/platform.h"
+
+namespace corvane {
+
+bool StopRequested(const DaemonState& state) {
+  return state.bQuitting || platform::StopSignalPending();
+}
+
+}  // namespace corvane
