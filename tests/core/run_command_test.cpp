@@ -1,5 +1,6 @@
 #include "core/run_command.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -17,6 +18,7 @@
 
 #include "core/child_reaper.h"
 #include "core/command_split.h"
+#include "core/process.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
 
@@ -193,6 +195,63 @@ TEST_F(RunCommandTest, OutlastingCommandIsKilledWithEverythingItStarted) {
   ASSERT_GT(grandchild, 1) << "the shell had not started its background child";
   EXPECT_TRUE(PumpUntil(
       [&] { return reaper.Count() == 0 && !IsRunning(grandchild) && !GroupRunning(ShownPid()); }));
+}
+
+// A stop breaks off the wait at once: the command is never reported as
+// ended; it is killed or left running as Terminate says. Nothing starts after.
+TEST_F(RunCommandTest, AStopDuringAWaitEndsItWithoutAFalseSuccess) {
+  for (const std::int32_t wait : {0, 60000}) {
+    for (const bool terminate : {true, false}) {
+      view.Clear();
+      state.bQuitting = false;
+      QTimer::singleShot(100, [this] {
+        state.bQuitting = true;
+        InterruptWaits();
+      });
+      Run("sleep 300", wait, terminate);
+      const Words outcome = Outcome();
+      const int pid = ShownPid();
+      ASSERT_EQ(outcome.size(), 2u) << wait << terminate;
+      EXPECT_TRUE(
+          outcome[0].starts_with("Warning ] Process with PID: <pid> did not complete after "));
+      if (terminate) {
+        EXPECT_TRUE(
+            outcome[1].starts_with("Warning ] Process with PID: <pid> was terminated after "));
+        EXPECT_TRUE(PumpUntil([&] { return !GroupRunning(pid); }));
+      } else {
+        EXPECT_EQ(outcome[1],
+                  "Warning ] Process with PID: <pid> is left running: the daemon stops.");
+        EXPECT_TRUE(IsRunning(pid));
+        ::kill(-pid, SIGKILL);
+      }
+      EXPECT_TRUE(PumpUntil([&] { return reaper.Count() == 0; }));
+    }
+  }
+  view.Clear();
+  EXPECT_EQ(Run("true").lExecuted, 0);
+  EXPECT_TRUE(view.Texts().empty());
+}
+
+// The daemon's standard output carries the log lines in console mode.
+TEST_F(RunCommandTest, ACommandWritesToTheDaemonsStderrOrToNothing) {
+  const std::string stderrFile = dir.File("stderr");
+  const std::string where = dir.File("where");
+  const std::string command =
+      "sh -c 'echo $(readlink /proc/$$/fd/1 /proc/$$/fd/2) > \"$0\"' " + Quoted(where);
+  for (const auto& [output, target] : std::vector<std::pair<platform::CommandOutput, std::string>>{
+           {platform::CommandOutput::DaemonStderr, stderrFile},
+           {platform::CommandOutput::Discard, "/dev/null"}}) {
+    // Our own stderr goes to a file of its own for the run.
+    const int savedStderr = ::dup(STDERR_FILENO);
+    const int file = ::open(stderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ::dup2(file, STDERR_FILENO);
+    runner.SetCommandOutput(output);
+    Run(command);
+    ::dup2(savedStderr, STDERR_FILENO);
+    ::close(savedStderr);
+    ::close(file);
+    EXPECT_EQ(test::ReadFile(where), target + " " + target + "\n");
+  }
 }
 
 TEST_F(RunCommandTest, CommandsThatCannotStartAreCountedAndRunNothing) {

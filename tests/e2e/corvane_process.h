@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -19,9 +20,9 @@ namespace corvane::test {
 // Generous: the machine running the tests may be busy.
 inline constexpr int kPatienceMs = 20000;
 
-// Polls `condition` while the event loop turns, for up to kPatienceMs.
-inline bool Eventually(const std::function<bool()>& condition) {
-  const QDeadlineTimer deadline(kPatienceMs);
+// Polls `condition` while the event loop turns, for up to patienceMs.
+inline bool Eventually(const std::function<bool()>& condition, int patienceMs = kPatienceMs) {
+  const QDeadlineTimer deadline(patienceMs);
   while (!condition()) {
     if (deadline.hasExpired()) return false;
     QCoreApplication::processEvents();
@@ -37,13 +38,20 @@ inline int Occurrences(const std::string& text, const std::string& part) {
 }
 
 // One corvane process. `input` is written to its stdin, which is then
-// closed: the end of the input must not stop the daemon. Killed if a test
-// leaves it running.
+// closed: the end of the input must not stop the daemon. A descriptor limit
+// other than 0 is set in the child alone. Killed if a test leaves it running.
 class CorvaneProcess {
  public:
-  explicit CorvaneProcess(const std::vector<std::string>& args, const std::string& input = "") {
+  explicit CorvaneProcess(const std::vector<std::string>& args, const std::string& input = "",
+                          rlim_t descriptorLimit = 0) {
     QStringList list;
     for (const std::string& arg : args) list << QString::fromStdString(arg);
+    if (descriptorLimit > 0) {
+      process_.setChildProcessModifier([descriptorLimit] {
+        const rlimit limit{descriptorLimit, descriptorLimit};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+      });
+    }
     process_.start(QStringLiteral(CORVANE_EXE), list);
     // One that did not start fails here, not as a missing line later.
     if (!process_.waitForStarted(kPatienceMs)) {
@@ -69,8 +77,9 @@ class CorvaneProcess {
     QCoreApplication::processEvents();  // the state follows as events are handled
     return process_.state() == QProcess::Running;
   }
+  pid_t Pid() const { return static_cast<pid_t>(process_.processId()); }
   void Signal(int signalNumber) {
-    const auto pid = static_cast<pid_t>(process_.processId());
+    const pid_t pid = Pid();
     ASSERT_GT(pid, 0);  // never 0: that would signal the whole process group
     ::kill(pid, signalNumber);
   }

@@ -41,24 +41,127 @@ class DaemonE2eTest : public ::testing::Test {
   const std::string out = dir.File("out");
 };
 
-TEST_F(DaemonE2eTest, StopSignalsTakeTheOrderlyStopAndFreeTheLock) {
-  // A command left running must not keep the lock alive after the daemon.
+// From every stage and every wait, a stop signal or "exit" ends the daemon
+// with 0 and frees its lock; a command still running is killed or left as
+// its point says, and never reported as ended.
+TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrder) {
+  struct Case {
+    std::string attributes;  // of Command
+    std::vector<std::string> switches;
+    int signalNumber;  // 0: "exit" on stdin
+    bool killed;
+  };
   const std::string pids = dir.File("pids");
-  const std::string xml =
-      ObservationFile("<Command>sh -c 'echo $$ >> " + pids + "; exec sleep 120'</Command>");
   fs::create_directory(in);
   dir.Write("in/a.txt", "a");
-  for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+  for (const Case& c : std::vector<Case>{
+           {"", {"/runnow"}, SIGTERM, false},            // not waited for
+           {" Wait=\"0\"", {"/runnow"}, SIGINT, false},  // start-up check, no limit
+           {" Wait=\"60000\" Terminate=\"1\"", {"/runnow"}, SIGHUP, true},
+           {" Wait=\"0\" Terminate=\"1\"", {"/runnow"}, 0, true},  // "exit" typed meanwhile
+           {" Wait=\"0\" Terminate=\"1\"", {}, SIGTERM, true}}) {  // a tick's check
     fs::remove(pids);
-    CorvaneProcess daemon({"/XML", xml, "/runnow"});
-    ASSERT_TRUE(Eventually([&] { return !ReadFile(pids).empty(); })) << signalNumber;
-    EXPECT_TRUE(Locked(xml));
-    daemon.Signal(signalNumber);
-    EXPECT_EQ(daemon.Finished(), 0) << signalNumber;
-    EXPECT_FALSE(Locked(xml)) << signalNumber;
-    std::istringstream started(ReadFile(pids));
-    for (pid_t pid; started >> pid;) ::kill(pid, SIGKILL);
+    const std::string xml = ObservationFile("<Command" + c.attributes + ">sh -c 'echo $$ >> " +
+                                            pids + "; exec sleep 120'</Command>");
+    std::vector<std::string> args{"/XML", xml};
+    args.insert(args.end(), c.switches.begin(), c.switches.end());
+    CorvaneProcess daemon(args, c.signalNumber == 0 ? "exit\n" : "");
+    const std::string what = c.attributes + " " + std::to_string(c.signalNumber);
+    ASSERT_TRUE(Eventually([&] { return !ReadFile(pids).empty(); })) << what;
+    if (c.signalNumber != 0) daemon.Signal(c.signalNumber);
+    EXPECT_EQ(daemon.Finished(), 0) << what;
+    EXPECT_FALSE(Locked(xml)) << what;
+    EXPECT_EQ(daemon.Out().find("ended in time"), std::string::npos) << what;
+    const pid_t command = std::stoi(ReadFile(pids));
+    if (c.killed) {
+      EXPECT_TRUE(Eventually([&] { return ::kill(command, 0) != 0; })) << what;
+    } else {
+      EXPECT_EQ(::kill(command, SIGKILL), 0) << what << ": left running";
+    }
   }
+}
+
+// The children of a process, zombies included.
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+  std::vector<pid_t> children;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string stat = ReadFile(entry.path().string() + "/stat");
+    int ppid = 0;
+    if (const auto close = stat.rfind(')'); close != std::string::npos) {
+      std::sscanf(stat.c_str() + close + 1, " %*c %d", &ppid);
+    }
+    if (ppid == parent) children.push_back(std::atoi(entry.path().filename().c_str()));
+  }
+  return children;
+}
+
+std::size_t FileCount(const std::string& directory) {
+  std::size_t count = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+    count += entry.is_regular_file();
+  }
+  return count;
+}
+
+// A command not waited for costs no descriptor while it runs.
+TEST_F(DaemonE2eTest, ThousandsOfUnwaitedCommandsRunAndAreReapedUnderALowDescriptorLimit) {
+  constexpr int kDirs = 20;
+  constexpr int kFilesPerDir = 100;
+  for (int d = 0; d < kDirs; ++d) {
+    fs::create_directories(in + "/d" + std::to_string(d));
+    for (int f = 0; f < kFilesPerDir; ++f) {
+      dir.Write(
+          "in/d" + std::to_string(d) + "/" + std::to_string(d) + "_" + std::to_string(f) + ".txt",
+          "x");
+    }
+  }
+  // Paused after the start-up check, so that each file is handed out once.
+  CorvaneProcess daemon(
+      {"/XML", ObservationFile("<Command>sleep 120</Command>"), "/runnow", "/pause"}, "", 64);
+  // A busy machine may take its time over two thousand starts.
+  const int patience = 10 * kPatienceMs;
+  EXPECT_TRUE(Eventually(
+      [&] { return Occurrences(daemon.Out(), "] drop: found 2000 files in " + in + "/.") == 1; },
+      patience));
+  EXPECT_EQ(daemon.Out().find("not granded"), std::string::npos);
+  EXPECT_EQ(daemon.Out().find("Could not execute"), std::string::npos);
+  const std::vector<pid_t> commands = ChildrenOf(daemon.Pid());
+  EXPECT_EQ(commands.size(), 2000u) << "all running at once";
+  for (const pid_t pid : commands) ::kill(pid, SIGKILL);
+  EXPECT_TRUE(Eventually([&] { return ChildrenOf(daemon.Pid()).empty(); }, patience));
+  daemon.Signal(SIGTERM);
+  EXPECT_EQ(daemon.Finished(), 0);
+}
+
+// The walk looks for a stop between entries: the signal does not wait for
+// the thousands of files still to come.
+TEST_F(DaemonE2eTest, AStopDuringALongWalkStartsNoFurtherCommand) {
+  constexpr std::size_t kFiles = 5000;
+  fs::create_directory(in);
+  for (std::size_t f = 0; f < kFiles; ++f) dir.Write("in/" + std::to_string(f) + ".txt", "x");
+  CorvaneProcess daemon(
+      {"/XML", ObservationFile("<Command>mv %File% " + out + "/</Command>"), "/runnow"});
+  ASSERT_TRUE(Eventually([&] { return FileCount(out) > 0; }));
+  daemon.Signal(SIGTERM);
+  EXPECT_EQ(daemon.Finished(), 0);
+  QThread::msleep(500);  // for the last commands started to finish their move
+  EXPECT_GT(FileCount(in), 0u);
+  EXPECT_EQ(FileCount(in) + FileCount(out), kFiles);
+}
+
+TEST_F(DaemonE2eTest, ACommandsOutputStaysOutOfTheLogStream) {
+  fs::create_directory(in);
+  dir.Write("in/a.txt", "a");
+  CorvaneProcess daemon({"/XML",
+                         ObservationFile("<Command Wait=\"0\">sh -c 'yes flood | head -c 1000000; "
+                                         "yes alarm | head -c 1000 >&2'</Command>"),
+                         "/runnow", "/pause"});
+  EXPECT_TRUE(daemon.Says("] drop: found 1 files in " + in + "/."));
+  daemon.Signal(SIGTERM);
+  EXPECT_EQ(daemon.Finished(), 0);
+  EXPECT_EQ(daemon.Out().find("flood"), std::string::npos);
+  EXPECT_EQ(Occurrences(daemon.Err(), "flood\n"), 1000000 / 6);
+  EXPECT_NE(daemon.Err().find("alarm"), std::string::npos);
 }
 
 TEST_F(DaemonE2eTest, OneDaemonPerObservationFileUnlessNic) {
