@@ -135,9 +135,9 @@ struct sigaction formerChildAction {};
 void OnChildEnd(int signalNumber, siginfo_t* info, void* context) {
   const int savedErrno = errno;
   for (std::atomic<int>& slot : childEndWriteEnds) {
-    const int fd = slot.load();
-    if (fd >= 0) [[maybe_unused]]
-      const auto written = ::write(fd, "c", 1);
+    if (const int fd = slot.load(); fd >= 0) {
+      [[maybe_unused]] const auto written = ::write(fd, "c", 1);
+    }
   }
   errno = savedErrno;
   if (formerChildAction.sa_flags & SA_SIGINFO) {
@@ -184,8 +184,9 @@ ChildEndSignal::ChildEndSignal() {
   ::close(ends[1]);
 }
 
-// The slot is freed before its write end closes, so that the handler never
-// writes into a descriptor that may since name another file.
+// The slot is freed before its write end closes, so that a handler that
+// runs after this never writes into a descriptor that may since name
+// another file.
 ChildEndSignal::~ChildEndSignal() {
   if (slot_ < 0) return;
   childEndWriteEnds[slot_].store(-1);
