@@ -25,9 +25,9 @@ CommandRunner::CommandRunner(Log& log, const DaemonState& state, ChildReaper& re
 
 void CommandRunner::RunCommand(const std::string& sDir, const std::string& sFileName,
                                ObservationPoint& point) {
+  if (StopRequested(state_)) return;
   const PlaceholderValues values{sDir + sFileName, sFileName, point.Directory, point.Name,
                                  state_.sDaemonName};
-  if (StopRequested(state_)) return;
   const CommandLine cmd = BuildCommandLine(point.Command, values);
   ProcessRecord proc;
   if (!StartProcess(cmd, proc, ShowModeFor(point.Window), output_)) {
