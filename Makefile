@@ -4,10 +4,11 @@
 BUILD         ?= build
 CHECK_BUILD   ?= build-check
 RELEASE_BUILD ?= build-release
+PACKAGE_BUILD ?= build-package
 JOBS          ?= 2
 GENERATOR     := -G Ninja
 
-.PHONY: all deps build run test release-check bench clean
+.PHONY: all deps build run test release-check package bench clean
 
 all: build
 
@@ -44,8 +45,16 @@ test: deps $(CHECK_BUILD)/build.ninja release-check
 	scripts/check-format
 	cd $(CHECK_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The Debian package, built for /usr: $(PACKAGE_BUILD)/corvane_<version>_<arch>.deb.
+$(PACKAGE_BUILD)/build.ninja: | deps
+	cmake -S . -B $(PACKAGE_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+
+package: deps $(PACKAGE_BUILD)/build.ninja
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
 clean:
-	rm -rf $(BUILD) $(CHECK_BUILD) $(RELEASE_BUILD)
+	rm -rf $(BUILD) $(CHECK_BUILD) $(RELEASE_BUILD) $(PACKAGE_BUILD)
 
 # The benchmarks, built for release; each prints its figures against its peer.
 BENCH_BUILD ?= build-bench
