@@ -55,7 +55,8 @@ check_version() {
 }
 
 # Runs the installed program in console mode on an installed example, in a
-# home of its own, with stdin from the command given after "--".
+# home of its own, its stdin the output of the remaining arguments run as a
+# command.
 run_installed() {
   local example=$1
   shift
