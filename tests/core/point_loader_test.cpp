@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
 
@@ -119,14 +122,38 @@ TEST_F(PointLoaderTest, ConversionErrorStopsTheLoadAndKeepsEarlierPoints) {
   }
 }
 
-TEST_F(PointLoaderTest, FailedLoads) {
-  EXPECT_FALSE(loader.fLoadFile(dir.File("missing.xml")));
-  EXPECT_FALSE(Load("<Corvane><Name>X</Name><Observation>"));
-  EXPECT_EQ(state.sDaemonName, "Corvane");
-  // Without a valid point the load fails, but the name is still read.
-  EXPECT_FALSE(Load(File({Point("<Directory>/a</Directory><Intervall>-3</Intervall>")}, "Never")));
+// Every failed load says at Error which file and what is wrong, so that a
+// failed reload is not silent in the log.
+TEST_F(PointLoaderTest, FailedLoadsSayWhy) {
+  const std::string file = dir.File("points.xml");
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "File was not found"},
+      {"<Corvane><Name>X</Name>\n<Observation>", "line 2, column 13: Start-end tags mismatch"},
+      {File({Point("<Directory>/a</Directory><Intervall>-3</Intervall>")}, "Never"),
+       "no usable observation point"},
+  };
+  for (const auto& [xml, reason] : cases) {
+    std::filesystem::remove(file);
+    if (!xml.empty()) dir.Write("points.xml", xml);
+    view.items.clear();
+    EXPECT_FALSE(loader.fLoadFile(file));
+    EXPECT_EQ(Lines().back(), "  Error ] Could not load " + file + ": " + reason + ".") << xml;
+  }
+  // The name is read all the same.
   EXPECT_TRUE(state.Points.empty());
   EXPECT_EQ(state.sDaemonName, "Never");
+}
+
+// Such a point never handles a file: loaded as designed, but the user is told.
+TEST_F(PointLoaderTest, AnUnknownPeriodIsWarnedOfOnce) {
+  LoadOne(
+      "<Name>Scans</Name><Directory>/a</Directory><Intervall>5</Intervall><Command>x"
+      "</Command><LastChange Period=\"minute\">10</LastChange>");
+  const std::string warning =
+      "Warning ] Observation point 'Scans': unknown LastChange period 'minute'; the point will "
+      "handle no file.";
+  const Texts lines = Lines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), warning), 1) << lines.back();
 }
 
 TEST_F(PointLoaderTest, ReloadStartsFromOneBlankEntryThatTheFirstPointReplaces) {
