@@ -63,7 +63,7 @@ TEST_F(LogTest, BalloonsOnlyForWarningsAndErrorsWhileHidden) {
   EXPECT_EQ(desktop.balloons[1].type, BalloonType::Error);
 }
 
-TEST_F(LogTest, LogFileIsAppendedNeverHeldOpenAndMayBeUnwritable) {
+TEST_F(LogTest, LogFileIsAppendedAndNeverHeldOpen) {
   log.WriteLog("one", LogLevel::Info);
   std::filesystem::rename(state.sLogFile, dir.File("moved.txt"));
   log.WriteLog("two", LogLevel::Info);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "support/logging_core.h"
@@ -145,15 +144,15 @@ TEST_F(PointLoaderTest, FailedLoadsSayWhy) {
 }
 
 // Such a point never handles a file: loaded as designed, but the user is told.
-TEST_F(PointLoaderTest, AnUnknownPeriodIsWarnedOfOnce) {
+TEST_F(PointLoaderTest, AnUnknownPeriodIsWarnedOf) {
   LoadOne(
       "<Name>Scans</Name><Directory>/a</Directory><Intervall>5</Intervall><Command>x"
       "</Command><LastChange Period=\"minute\">10</LastChange>");
-  const std::string warning =
-      "Warning ] Observation point 'Scans': unknown LastChange period 'minute'; the point will "
-      "handle no file.";
-  const Texts lines = Lines();
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), warning), 1) << lines.back();
+  EXPECT_EQ(Lines(), (Texts{"  Debug ] Added observation point: 'Scans' [/a/ | *.* | 5 sec ]",
+                            "Warning ] Observation point 'Scans': unknown LastChange period "
+                            "'minute'; the point will handle no file.",
+                            "   Info ] Loaded " + dir.File("points.xml") +
+                                ",  1 observation points added."}));
 }
 
 TEST_F(PointLoaderTest, ReloadStartsFromOneBlankEntryThatTheFirstPointReplaces) {
@@ -164,8 +163,10 @@ TEST_F(PointLoaderTest, ReloadStartsFromOneBlankEntryThatTheFirstPointReplaces) 
   ASSERT_EQ(state.Points.size(), 1u);
   EXPECT_EQ(state.Points[0].Directory, "/z/");
 
-  state.sXmlFile = dir.Write("empty.xml", File({}));
+  state.sXmlFile = dir.Write("broken.xml", "<Corvane><Observation>");
   loader.ReloadPoints();
+  EXPECT_EQ(Lines().back(), "  Error ] Could not load " + state.sXmlFile +
+                                ": line 1, column 22: Start-end tags mismatch.");
   ASSERT_EQ(state.Points.size(), 1u);
   EXPECT_TRUE(state.Points[0].IsBlank());
   EXPECT_FALSE(state.Points[0].Archive);
