@@ -113,7 +113,7 @@ UpdateResult UpdateChecker::Fail() {
 void UpdateChecker::Offer(const VersionParts& parts, const std::string& sDownload) {
   std::string sText = "There is a new version avaliable: " + parts.sMajor + "." + parts.sMinor +
                       "." + parts.sRevision + "\r\nDo you wish to download this version?";
-  if (options_.bQuestionNamesLocation) sText += "\r\nDownload: " + sDownload;
+  if (options_.bQuestionNamesLocation) sText += "\r\nDownload: " + VisibleText(sDownload);
   if (!boxes_.AskYesNo(kTitle, sText)) return;
   // Whether the desktop could open it or not, the user has said yes.
   options_.openLocation(sDownload);

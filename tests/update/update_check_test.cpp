@@ -136,15 +136,18 @@ TEST_F(UpdateCheckTest, EveryServerFaultIsAFailedCheckThatOnlyTheVerboseCheckRep
 }
 
 TEST_F(UpdateCheckTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogLevel) {
-  ServeVersionFile("Current Version=2.00.0\r\nDownload=http://127.0.0.1:9/setup.zip\r\n");
+  ServeVersionFile("Current Version=2.00.0\r\nDownload=http://127.0.0.1:9/\x1b[2J.zip\r\n");
   core.state.iLogLevel = LogLevel::Error;
   core.state.sLogFile = dir.File("corvane.log");
   core.boxes.answer = true;
-  EXPECT_EQ(Check(false), UpdateResult::Newer);
+  UpdateCheckOptions options = Options();
+  options.bQuestionNamesLocation = true;
+  EXPECT_EQ(Check(false, options), UpdateResult::Newer);
   ASSERT_EQ(core.boxes.boxes.size(), 1u);
-  EXPECT_EQ(core.boxes.boxes[0].text,  // the version as written
-            "There is a new version avaliable: 2.00.0\r\nDo you wish to download this version?");
-  EXPECT_EQ(opened, Lines{"http://127.0.0.1:9/setup.zip"});
+  EXPECT_EQ(core.boxes.boxes[0].text,  // the version as written, the location escaped
+            "There is a new version avaliable: 2.00.0\r\nDo you wish to download this version?"
+            "\r\nDownload: http://127.0.0.1:9/\\x1b[2J.zip");
+  EXPECT_EQ(opened, Lines{"http://127.0.0.1:9/\x1b[2J.zip"});
   EXPECT_EQ(core.Lines(), Lines{"Please close the Corvane to apply the update."});
   EXPECT_FALSE(core.view.items[0].bold);
   EXPECT_FALSE(std::filesystem::exists(core.state.sLogFile)) << "raw lines never reach the file";
