@@ -143,7 +143,7 @@ TEST_F(PointLoaderTest, FailedLoadsSayWhy) {
   EXPECT_EQ(state.sDaemonName, "Never");
 }
 
-// Such a point never handles a file: loaded as designed, but the user is told.
+// Such a point never handles a file: it is loaded all the same, but the user is told.
 TEST_F(PointLoaderTest, AnUnknownPeriodIsWarnedOf) {
   LoadOne(
       "<Name>Scans</Name><Directory>/a</Directory><Intervall>5</Intervall><Command>x"
