@@ -41,7 +41,7 @@ const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
 void ConsoleCommands::ProcessCommand(const std::string& sLine) {
   try {
     const Tokens tokens = TokenizeCommand(sLine);
-    Raw("> " + tokens[0] + ":");
+    Raw(FormatMsg("> %1:", {tokens[0]}));
     const std::string word = AsciiLower(tokens[0]);
     for (const Command& command : Table()) {
       if (word == command.word) {

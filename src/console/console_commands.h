@@ -72,6 +72,7 @@ class ConsoleCommands {
   void SetXmlFile(const std::string& value);
   void SetName(const std::string& value);
   void SetLanguageFile(const std::string& value);
+  void Refuse(const std::string& value, const char* setting, const std::string& problem);
 
   void NotUnderstood(const std::string& sLine);
   void Raw(const std::string& text);

@@ -7,8 +7,11 @@
 #include "console/reports.h"
 #include "core/daemon.h"
 #include "core/number_text.h"
+#include "core/platform/platform.h"
 #include "core/program_directory.h"
 #include "core/std_helpers.h"
+#include "core/visible_text.h"
+#include "lang/untranslated_texts.h"
 
 namespace corvane {
 
@@ -46,9 +49,14 @@ void ConsoleCommands::SetLogLevel(const std::string& value) {
   context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"loglevel", level});
 }
 
-// The message comes after the change, so it opens the new log file.
+// The message comes after the change, so it opens the new log file. A FIFO
+// or a device is refused: writing to it could block or fill nothing.
 void ConsoleCommands::SetLogFile(const std::string& value) {
   if (value.empty()) return;
+  if (const std::string problem = platform::NotARegularFile(value); !problem.empty()) {
+    Refuse(value, "logfile", problem);
+    return;
+  }
   context_.daemon.state.sLogFile = value;
   context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"logfile", value});
 }
@@ -58,7 +66,10 @@ void ConsoleCommands::SetLogFile(const std::string& value) {
 // While a check walks the point table, everything after the message waits
 // for the walk's end, so that the steps keep their order.
 void ConsoleCommands::SetXmlFile(const std::string& value) {
-  if (!PathExists(value)) return;
+  if (!PathExists(value)) {
+    Refuse(value, "xmlfile", "no such file");
+    return;
+  }
   context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"xmlfile", value});
   context_.daemon.cycle.ChangePointTable([this, value] {
     Daemon& daemon = context_.daemon;
@@ -82,14 +93,26 @@ void ConsoleCommands::SetName(const std::string& value) {
 void ConsoleCommands::SetLanguageFile(const std::string& value) {
   Daemon& daemon = context_.daemon;
   if (!PathExists(ProgramFile(value))) {
-    daemon.log.WriteLog(daemon.language.Translate(txt::LanguageFileNotFound) + value,
+    daemon.log.WriteLog(daemon.language.Translate(txt::LanguageFileNotFound) + VisibleText(value),
                         LogLevel::Info);
     return;
   }
+  std::string text;
+  if (const std::string problem = Language::ReadLanguageFile(ProgramFile(value), text);
+      !problem.empty()) {
+    Refuse(value, "languagefile", problem);
+    return;
+  }
   daemon.state.sLanguageFile = value;
-  daemon.language.LoadLanguageFile(ProgramFile(daemon.state.sLanguageFile));
+  daemon.language.LoadLanguageText(std::move(text));
   if (context_.translateTrayMenu) context_.translateTrayMenu();
   daemon.log.Message(txt::Changed, LogLevel::Info, {"languagefile", value});
+}
+
+// The setting keeps its value; the log says why.
+void ConsoleCommands::Refuse(const std::string& value, const char* setting,
+                             const std::string& problem) {
+  context_.daemon.log.Message(txt::FileRefused, LogLevel::Error, {value, setting, problem});
 }
 
 }  // namespace corvane

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "core/visible_text.h"
+
 namespace corvane {
 
 DaemonError TypeMismatchError() { return DaemonError(ErrorNumber::TypeMismatch, "Type mismatch"); }
@@ -20,7 +22,8 @@ std::string ErrorLine(const std::string& where, const std::exception& error) {
     number = ErrorNumber::OutOfMemory;
     description = "Out of memory";
   }
-  return where + std::to_string(number) + " (" + description + ")";
+  // A library's description may quote a path.
+  return where + std::to_string(number) + " (" + VisibleText(description) + ")";
 }
 
 }  // namespace corvane

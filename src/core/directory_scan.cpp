@@ -14,6 +14,7 @@
 #include "core/run_command.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
+#include "lang/untranslated_texts.h"
 
 namespace corvane {
 
@@ -59,10 +60,12 @@ bool FirstVisit(ScanWalk& walk, const DirectoryListing& listing) {
   return listing.Identity(id.first, id.second) && walk.entered.insert(id).second;
 }
 
+// A link is never a directory here, whatever it points to: following one
+// would let whoever writes into the hot folder aim the command elsewhere.
 bool IsDirectoryEntry(const DirectoryListing& listing, const std::string& name, EntryType type) {
   if (type != EntryType::Unknown) return type == EntryType::Directory;
   FileStatus status;
-  return listing.Status(name, status) && status.isDirectory && !status.dangling;
+  return listing.Status(name, status) && status.isDirectory;
 }
 
 std::uint32_t AttributesOf(const DirectoryListing& listing, const std::string& name,
@@ -70,10 +73,8 @@ std::uint32_t AttributesOf(const DirectoryListing& listing, const std::string& n
   std::uint32_t attributes = 0;
   if (name.starts_with('.')) attributes |= FileAttribute::Hidden;
   if (!status.ownerWritable) attributes |= FileAttribute::ReadOnly;
-  if (status.isDirectory && !status.dangling) attributes |= FileAttribute::Directory;
-  if (status.dangling || (!status.isRegular && !status.isDirectory)) {
-    attributes |= FileAttribute::System;
-  }
+  if (status.isDirectory) attributes |= FileAttribute::Directory;
+  if (!status.isRegular && !status.isDirectory) attributes |= FileAttribute::System;  // links too
   // Only worth a statx when the point cares.
   if ((mask & FileAttribute::Compressed) && listing.IsCompressed(name)) {
     attributes |= FileAttribute::Compressed;
@@ -90,28 +91,34 @@ DirectoryScanner::DirectoryScanner(const DaemonState& state, Log& log, const Clo
 bool DirectoryScanner::fCheckDirectory(std::int32_t& iCount, const std::string& sDir,
                                        ObservationPoint& point) {
   ScanWalk walk(point);
-  const std::int32_t total = CheckLevel(walk, sDir);
+  DirectoryListing listing(sDir);  // the point's own directory may be a link
+  const std::int32_t total = CheckLevel(walk, listing, sDir);
   iCount = total > 0 ? total : total == 0 ? CheckStatus::NothingQualified : total;
   return total > 0;
 }
 
-std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, const std::string& sDir) {
+std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& listing,
+                                          const std::string& sDir) {
   try {
-    DirectoryListing listing(sDir);
+    if (listing.OutOfDescriptors()) {
+      log_.Message(txt::DirectoryOutOfDescriptors, LogLevel::Error, {sDir});
+      return 0;
+    }
     if (!FirstVisit(walk, listing)) return 0;
     std::int32_t total = 0;
     std::string name;
     EntryType type;
     while (!StopRequested(state_) && listing.Next(name, type)) {
       if (!walk.point.NoSubdirs && IsDirectoryEntry(listing, name, type)) {
-        const std::int32_t below = CheckLevel(walk, sDir + name + "/");
+        DirectoryListing sub(listing, name);
+        const std::int32_t below = CheckLevel(walk, sub, sDir + name + "/");
         if (below > 0) {
           if (total > INT32_MAX - below) throw OverflowError();
           total += below;
         }
         continue;
       }
-      if (EntryQualifies(walk, listing, sDir, name)) {
+      if (EntryQualifies(walk, listing, name)) {
         runner_.RunCommand(sDir, name, walk.point);
         Inc(total);
       }
@@ -124,7 +131,7 @@ std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, const std::string& sDi
 }
 
 bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& listing,
-                                      const std::string& sDir, const std::string& name) {
+                                      const std::string& name) {
   // The name first: most entries of a big tree fail it and need no status.
   if ((walk.mask & FileAttribute::Hidden) && name.starts_with('.')) return false;
   if (!walk.patterns.Matches(name)) return false;
@@ -138,12 +145,24 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   const bool oldEnough =
       !ageMatters ||
       PassesAgeTest(point, QDateTime::fromSecsSinceEpoch(status.mtimeSeconds), clock_.Now());
-  bool exclusive = true;
-  if (point.Exclusive && !platform::IsExclusive(sDir + name, walk.foreign)) {
-    log_.Message(txt::NoExclusiveAccess, LogLevel::Warning, {name, point.Intervall});
-    exclusive = false;
-  }
+  // The exclusive test runs whatever the age, so that its refusal is logged.
+  const bool exclusive = !point.Exclusive || HadExclusively(walk, listing, name, status);
   return oldEnough && exclusive;
+}
+
+bool DirectoryScanner::HadExclusively(ScanWalk& walk, const DirectoryListing& listing,
+                                      const std::string& name, const FileStatus& status) {
+  const std::int32_t retry = walk.point.Intervall;
+  switch (listing.TestExclusive(name, status, walk.foreign)) {
+    case platform::Exclusive::Yes: return true;
+    case platform::Exclusive::No:
+      log_.Message(txt::NoExclusiveAccess, LogLevel::Warning, {name, retry});
+      return false;
+    case platform::Exclusive::OutOfDescriptors:
+      log_.Message(txt::FileOutOfDescriptors, LogLevel::Error, {name, retry});
+      return false;
+  }
+  return false;
 }
 
 }  // namespace corvane

@@ -15,7 +15,8 @@ class ScanWalk;
 
 namespace platform {
 class DirectoryListing;
-}
+struct FileStatus;
+}  // namespace platform
 
 // File attribute bits as a point's flags allow or exclude them.
 namespace FileAttribute {
@@ -45,10 +46,14 @@ class DirectoryScanner final : public DirectoryCheck {
 
  private:
   // Files handled in sDir and below, or -100 when this level failed.
-  std::int32_t CheckLevel(ScanWalk& walk, const std::string& sDir);
+  std::int32_t CheckLevel(ScanWalk& walk, platform::DirectoryListing& listing,
+                          const std::string& sDir);
   // The attribute, name, age and exclusive tests of one entry.
   bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
-                      const std::string& sDir, const std::string& name);
+                      const std::string& name);
+  // The exclusive test; a refusal is logged with its reason.
+  bool HadExclusively(ScanWalk& walk, const platform::DirectoryListing& listing,
+                      const std::string& name, const platform::FileStatus& status);
 
   const DaemonState& state_;
   Log& log_;

@@ -1,5 +1,7 @@
 #include "core/format_msg.h"
 
+#include "core/visible_text.h"
+
 namespace corvane {
 namespace {
 
@@ -17,7 +19,7 @@ std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vAr
   for (auto i = vArgs.size(); i-- > 0;) {
     std::string placeholder(1, '%');
     placeholder += std::to_string(i + 1);
-    ReplaceAll(text, placeholder, vArgs[i].text());
+    ReplaceAll(text, placeholder, VisibleText(vArgs[i].text()));
   }
   return text;
 }

@@ -24,7 +24,9 @@ class MsgArg {
 
 // Fills %1, %2, … with the values, the highest number first so that %12 is
 // filled before %1 could take its first two characters. A placeholder
-// without a value stays as it is; surplus values are not used.
+// without a value stays as it is; surplus values are not used. Every value
+// goes in as VisibleText, so no name can split a log line or reach the
+// terminal as a control sequence.
 std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vArgs);
 
 // Numbers that some messages show with one leading blank (" 0", " 3").

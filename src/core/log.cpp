@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 
 #include "core/clock.h"
 #include "core/daemon_state.h"
 #include "core/hosts/desktop_host.h"
 #include "core/hosts/log_view.h"
+#include "core/platform/platform.h"
 #include "lang/language.h"
+#include "lang/untranslated_texts.h"
 
 namespace corvane {
 namespace {
@@ -67,14 +68,23 @@ std::string Log::Prefix(std::int32_t level) const {
 }
 
 // A log file that cannot be written must not stop the daemon or hide the
-// line from the view: failures here are silent.
-void Log::AppendToFile(const std::string& line) const {
-  if (state_.sLogFile.empty()) return;
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-      std::fopen(state_.sLogFile.c_str(), "ab"), &std::fclose);
-  if (!file) return;
-  const std::string entry = line + "\r\n";
-  std::fwrite(entry.data(), 1, entry.size(), file.get());
+// line from the view: its failure is told once, and its recovery once.
+void Log::AppendToFile(const std::string& line) {
+  const std::string file = state_.sLogFile;
+  if (file.empty()) return;
+  const std::string problem = platform::AppendToRegularFile(file, line + "\r\n");
+  const bool reported = failingFile_ == file;
+  if (problem.empty()) {
+    failingFile_.clear();
+    if (reported) Message(txt::LogFileWritableAgain, LogLevel::Info, {file});
+    return;
+  }
+  if (reported) return;
+  failingFile_ = file;  // first, so that the report's own line is not reported
+  const std::string report =
+      FormatMsg(language_.Translate(txt::LogFileUnwritable), {file, problem});
+  WriteLog(report, LogLevel::Error);
+  std::fprintf(stderr, "%s%s\n", Prefix(LogLevel::Error).c_str(), report.c_str());
 }
 
 }  // namespace corvane

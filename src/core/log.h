@@ -21,8 +21,12 @@ struct DaemonState;
 // move or delete it at any time) and, for warnings and errors while the
 // window is hidden, shown as a balloon.
 //
-// WriteLog may be re-entered from a message pump; it keeps no state between
-// calls.
+// A log file that cannot be written (a missing folder, a full disk, anything
+// but a regular file) is reported once, in the view and on stderr, with the
+// reason, and once more when writing to it works again.
+//
+// WriteLog may be re-entered from a message pump; the only state it keeps
+// between calls is which log file is known to fail.
 class Log {
  public:
   Log(const DaemonState& state, const Language& language, LogView& view, DesktopHost& desktop,
@@ -41,13 +45,14 @@ class Log {
 
  private:
   std::string Prefix(std::int32_t level) const;
-  void AppendToFile(const std::string& line) const;
+  void AppendToFile(const std::string& line);
 
   const DaemonState& state_;
   const Language& language_;
   LogView& view_;
   DesktopHost& desktop_;
   const Clock& clock_;
+  std::string failingFile_;  // the log file whose failure was reported
 };
 
 }  // namespace corvane

@@ -2,9 +2,11 @@
 
 #include "core/daemon_error.h"
 #include "core/daemon_state.h"
+#include "core/file_age.h"
 #include "core/log.h"
 #include "core/point_reader.h"
 #include "lang/language.h"
+#include "lang/untranslated_texts.h"
 #include "xml/go_xml.h"
 
 namespace corvane {
@@ -17,7 +19,10 @@ bool PointLoader::fLoadFile(const std::string& sFile) {
   try {
     CGoXML document;
     document.Initialize(kBestAvailableParser);
-    if (!document.OpenFromFile(sFile)) return false;
+    if (!document.OpenFromFile(sFile)) {
+      log_.Message(txt::LoadFailed, LogLevel::Error, {sFile, document.LastLoadError()});
+      return false;
+    }
     ReadPoints(document, added, failed);
     if (std::string name = document.ReadNode("/Corvane/Name"); !name.empty()) {
       state_.sDaemonName = std::move(name);
@@ -26,7 +31,10 @@ bool PointLoader::fLoadFile(const std::string& sFile) {
     log_.WriteLog(ErrorLine("modMain::fLoadFile:", error), LogLevel::Error);
     return false;
   }
-  if (added == 0) return false;
+  if (added == 0) {
+    log_.Message(txt::LoadFailed, LogLevel::Error, {sFile, "no usable observation point"});
+    return false;
+  }
   std::string message =
       FormatMsg(log_.language().Translate(txt::Loaded), {sFile, WithLeadingBlank(added)});
   if (failed > 0) {
@@ -64,6 +72,10 @@ bool PointLoader::fAddPoint(ObservationPoint& point) {
   }
   log_.Message(txt::PointAdded, LogLevel::Debug,
                {point.Name, point.Directory, point.FilePattern, point.Intervall});
+  // Such a point never handles a file; the user should know why.
+  if (point.LastChange >= 1 && !point.Period.empty() && !AgeUnitFromPeriod(point.Period)) {
+    log_.Message(txt::UnknownPeriod, LogLevel::Warning, {point.Name, point.Period});
+  }
   return true;
 }
 

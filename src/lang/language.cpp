@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <charconv>
-#include <fstream>
+#include <sstream>
+
+#include "core/platform/platform.h"
 
 namespace corvane {
 namespace {
@@ -40,9 +42,19 @@ std::string ExpandLineBreaks(std::string_view text) {
 }  // namespace
 
 void Language::LoadLanguageFile(const std::string& path) {
+  std::string text;
+  ReadLanguageFile(path, text);
+  LoadLanguageText(std::move(text));
+}
+
+std::string Language::ReadLanguageFile(const std::string& path, std::string& text) {
+  return platform::ReadRegularFile(path, kMaxFileBytes, text);
+}
+
+void Language::LoadLanguageText(std::string text) {
   table_.emplace();
   translator_.clear();
-  std::ifstream in(path, std::ios::binary);
+  std::istringstream in(std::move(text));
   std::string line;
   bool firstLine = true;
   while (std::getline(in, line)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -13,9 +14,19 @@ namespace corvane {
 // built-in English.
 class Language {
  public:
-  // Replaces the whole table by the file's entries. A missing or unreadable
-  // file leaves an empty table; malformed lines are skipped.
+  // A language file is a few hundred lines; anything bigger is not one.
+  static constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
+
+  // Replaces the whole table by the file's entries; malformed lines are
+  // skipped. A file that ReadLanguageFile refuses leaves an empty table.
   void LoadLanguageFile(const std::string& path);
+
+  // Reads a language file whole into `text`, never blocking: a FIFO or a
+  // device (which could block or never end), anything larger than
+  // kMaxFileBytes or unreadable is refused. "" on success, else why.
+  static std::string ReadLanguageFile(const std::string& path, std::string& text);
+  // Replaces the whole table by the entries of a language file's text.
+  void LoadLanguageText(std::string text);
 
   std::string Translate(TextId id, bool spaceBefore, bool spaceAfter, bool upperFirst,
                         const std::string& defaultText) const;

@@ -17,6 +17,7 @@ enum class UpdateResult {
   Failed,   // no version file, or one without a usable version or download location
   NoNewer,  // the server's version is not newer than ours
   Newer,    // a newer version exists; the user was asked
+  Joined,   // a check was already running; it reports for both
 };
 
 struct UpdateCheckOptions {
@@ -41,8 +42,9 @@ struct UpdateCheckOptions {
 //
 // CheckForUpdate runs on the calling (user-interface) thread and returns
 // when the check is over, but the download keeps the event loop turning:
-// timers, the console and the window go on meanwhile, and may even start a
-// second check, which then finds the transfer busy and fails.
+// timers, the console and the window go on meanwhile, and may even ask for
+// a second check. That one returns at once (Joined) and the running check
+// reports for both: verbosely when either asked so.
 class UpdateChecker {
  public:
   UpdateChecker(Log& log, MessageBoxHost& boxes, UpdateCheckOptions options = {});
@@ -55,13 +57,16 @@ class UpdateChecker {
   std::string TempFile() const;
 
  private:
-  UpdateResult Fail(bool bVerbose);
+  UpdateResult Check();
+  UpdateResult Fail();
   void Offer(const VersionParts& parts, const std::string& sDownload);
 
   Log& log_;
   MessageBoxHost& boxes_;
   UpdateCheckOptions options_;
   HttpFetcher transfer_;
+  bool bRunning_ = false;
+  bool bVerbose_ = false;  // of the running check, joined ones included
 };
 
 }  // namespace corvane

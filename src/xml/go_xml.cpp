@@ -87,20 +87,27 @@ bool CGoXML::FinishLoad(std::unique_ptr<pugi::xml_document> document,
     document_ = std::move(document);
     return true;
   }
-  if (bolVerboseError) DisplayParseError(result, source);
+  const ParseErrorLocation where = Locate(result, source);
+  lastLoadError_ = result.description();
+  if (where.line > 0) {
+    lastLoadError_ = "line " + std::to_string(where.line) + ", column " +
+                     std::to_string(where.column) + ": " + lastLoadError_;
+  }
+  if (bolVerboseError) DisplayParseError(result, where);
   return false;
 }
 
+ParseErrorLocation CGoXML::Locate(const pugi::xml_parse_result& result, const std::string& source) {
+  if (!IsSourceError(result.status)) return {};
+  // pugixml counts the offset in the text after converting it to UTF-8.
+  const std::string text =
+      result.encoding == pugi::encoding_utf8 ? source : DecodeToUtf8(source, result.encoding);
+  return LocateOffset(text, static_cast<std::size_t>(result.offset));
+}
+
 void CGoXML::DisplayParseError(const pugi::xml_parse_result& result,
-                               const std::string& source) const {
+                               const ParseErrorLocation& where) const {
   if (messageBoxes_ == nullptr) return;
-  ParseErrorLocation where;
-  if (IsSourceError(result.status)) {
-    // pugixml counts the offset in the text after converting it to UTF-8.
-    const std::string text =
-        result.encoding == pugi::encoding_utf8 ? source : DecodeToUtf8(source, result.encoding);
-    where = LocateOffset(text, static_cast<std::size_t>(result.offset));
-  }
   messageBoxes_->ShowMessage(
       kParseErrorTitle,
       ParseErrorReportText(static_cast<int>(result.status), result.description(), where),

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/hosts/message_box.h"
+#include "xml/parse_error_report.h"
 #include "xml/xml_errors.h"
 #include "xml/xml_value.h"
 
@@ -65,6 +66,9 @@ class CGoXML {
   // (UTF-8, UTF-16, UTF-32, ISO-8859-1); strSource is always UTF-8.
   bool OpenFromFile(const std::string& strFileName, bool bolVerboseError = false);
   bool OpenFromString(const std::string& strSource, bool bolVerboseError = false);
+  // Why the last load failed ("line 3, column 7: Start-end tags mismatch",
+  // "File was not found"); kept until the next failed load.
+  const std::string& LastLoadError() const { return lastLoadError_; }
 
   // The whole document as UTF-8 markup. Throws XmlDocumentMissing.
   std::string XML() const;
@@ -103,7 +107,9 @@ class CGoXML {
   bool FinishLoad(std::unique_ptr<pugi::xml_document> document,
                   const pugi::xml_parse_result& result, const std::string& source,
                   bool bolVerboseError);
-  void DisplayParseError(const pugi::xml_parse_result& result, const std::string& source) const;
+  static ParseErrorLocation Locate(const pugi::xml_parse_result& result, const std::string& source);
+  void DisplayParseError(const pugi::xml_parse_result& result,
+                         const ParseErrorLocation& where) const;
   pugi::xml_node RootElement() const;
   pugi::xpath_node FirstMatch(const std::string& strQueryString) const;
 
@@ -112,6 +118,7 @@ class CGoXML {
   std::unique_ptr<pugi::xml_document> document_;
   // Fast first matches of plain child paths; forgotten on every change.
   std::unique_ptr<ChildPathFinder> childPaths_;
+  std::string lastLoadError_;
 };
 
 }  // namespace corvane

@@ -52,12 +52,17 @@ TEST_F(ConsoleCommandsTest, ClearTakesTheEchoWithItAndAnythingElseIsNotUnderstoo
            {"\"pause", {"> pause:", Info("Pausing on user request...")}}}) {
     EXPECT_EQ(Run(line), expected) << line;
   }
-  // Hostile lines get the same answer, whole.
-  for (const std::string& line :
-       {std::string(1 << 20, 'x'), std::string("\x01\xff\0\x7f\"", 6), std::string("   ")}) {
-    const Strings lines = Run(line);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], NotUnderstood(line));
+  // Hostile lines get the same answer, whole, and echoed escaped: they can
+  // neither split the line nor command the terminal.
+  for (const auto& [line, echo, shown] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
+           {std::string(1 << 20, 'x'), "> " + std::string(1 << 20, 'x') + ":",
+            std::string(1 << 20, 'x')},
+           {std::string("\x01\xff\0\x7f\"", 6),
+            "> \\x01\\xff\\x00\\x7f\\x00:", "\\x01\\xff\\x00\\x7f\"\\x00"},
+           {"a\r\nb \x1b]0;x\a", "> a\\r\\nb:", "a\\r\\nb \\x1b]0;x\\x07"},
+           {"   ", ">  :", "   "}}) {
+    EXPECT_EQ(Run(line), (Strings{echo, NotUnderstood(shown)}));
   }
 }
 

@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+
+#include <fstream>
+
 #include "console_fixture.h"
 #include "core/instance_lock.h"
 
@@ -46,6 +50,34 @@ TEST_F(SetCommandTest, LogFileIsChangedBeforeItsMessage) {
             "[2026-01-02 03:04:05    Info ] Changed 'logfile' to '" + log + "'.\r\n");
 }
 
+// A FIFO or a device would block the daemon or never end: refused with the
+// reason, and the setting before stays in force.
+TEST_F(SetCommandTest, FifosDevicesAndHugeFilesAreRefusedAsLogOrLanguageFile) {
+  const std::string log = dir.File("kept.log");
+  const std::string language = dir.Write("kept.lng", "40=Neu: %1 = %2\n");
+  Run("set logfile " + log);
+  Run("set languagefile " + language);
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  std::ofstream(dir.File("huge.lng")).seekp(Language::kMaxFileBytes) << '\n';
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"logfile", dir.File("fifo"), "not a regular file"},
+      {"logfile", "/dev/zero", "not a regular file"},
+      {"logfile", dir.path(), "not a regular file"},
+      {"languagefile", dir.File("fifo"), "not a regular file"},
+      {"languagefile", "/dev/zero", "not a regular file"},
+      {"languagefile", "/dev/urandom", "not a regular file"},
+      {"languagefile", dir.File("huge.lng"), "larger than 4194304 bytes"},
+  };
+  for (const auto& [setting, value, reason] : cases) {
+    EXPECT_EQ(Run("set " + setting + " " + value),
+              (Strings{"> set:", "  Error ] Cannot use '" + value + "' as " + setting + ": " +
+                                     reason + "."}));
+  }
+  EXPECT_EQ(daemon.state.sLogFile, log);
+  EXPECT_EQ(daemon.state.sLanguageFile, language);
+  EXPECT_EQ(Run("set logfile " + log), (Strings{"> set:", "   Info ] Neu: logfile = " + log}));
+}
+
 TEST_F(SetCommandTest, NameTakesOneWordAndRefreshesTheCaption) {
   daemon.state.sXmlFile = "/srv/points.xml";
   EXPECT_EQ(Run("set name Night Shift"), Strings{"> set:"});
@@ -64,7 +96,9 @@ TEST_F(SetCommandTest, XmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
   Load(first);
   InstanceLock holder(daemon.log);
   ASSERT_TRUE(holder.RegisterInstance(held));
-  EXPECT_EQ(Run("set xmlfile " + dir.File("missing.xml")), Strings{"> set:"});
+  EXPECT_EQ(Run("set xmlfile " + dir.File("missing.xml")),
+            (Strings{"> set:", "  Error ] Cannot use '" + dir.File("missing.xml") +
+                                   "' as xmlfile: no such file."}));
   EXPECT_EQ(daemon.state.sXmlFile, first);
 
   EXPECT_EQ(Run("set xmlfile " + second),

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -11,9 +12,11 @@
 #include <QProcess>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <tuple>
 
 #include "core/child_reaper.h"
+#include "core/platform/platform.h"
 #include "core/run_command.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
@@ -185,30 +188,101 @@ TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndTheExclusiveTestRunsRegardle
   EXPECT_EQ(Refused(), Names{"young-readonly.txt"});
 }
 
-TEST_F(DirectoryScanTest, EveryDirectoryBelowIsEnteredOnceAndLinksNeverLoop) {
+// Whoever writes into the hot folder must not aim the command elsewhere: a
+// link, to a file or a directory, inside the tree or out of it, is a system
+// entry and is never followed. The point's own directory may be a link.
+TEST_F(DirectoryScanTest, LinksInTheTreeAreNeverFollowedButThePointMayBeOne) {
   for (const char* name : {"a.txt", "sub/b.txt", "sub/deep/c.txt", "folder.d/e.txt"}) Put(name);
   fs::create_directory(dir.File("outside"));
   dir.Write("outside/d.txt", "");
-  fs::create_directory_symlink(dir.File("outside"), in + "/linked");
-  fs::create_directory_symlink("sub", in + "/alias");  // the same directory a second time
-  fs::create_directory_symlink(".", in + "/self");
-  fs::create_directory_symlink("..", in + "/sub/up");
+  fs::create_directory_symlink(dir.File("outside"), in + "/out.d");
+  fs::create_directory_symlink("sub", in + "/in.d");
+  fs::create_directory_symlink("..", in + "/sub/up.d");
+  fs::create_symlink(dir.File("outside/d.txt"), in + "/out.txt");
+  fs::create_symlink("a.txt", in + "/sub/in.txt");
+  fs::create_directory_symlink(in, dir.File("via-link"));
   point.Exclusive = false;
+  const Names files = {"a.txt", "folder.d/e.txt", "sub/b.txt", "sub/deep/c.txt"};
 
-  EXPECT_EQ(Check(), 5);
-  Names names;
-  for (const std::string& path : Handled()) names.push_back(fs::path(path).filename());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (Names{"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}));
+  EXPECT_EQ(Check(), 4);
+  EXPECT_EQ(Handled(), files);
+  point.System = true;  // the links themselves are handed out, not what they point to
+  EXPECT_EQ(Check(), 9);
+  EXPECT_EQ(Handled(), (Names{"a.txt", "folder.d/e.txt", "in.d", "out.d", "out.txt", "sub/b.txt",
+                              "sub/deep/c.txt", "sub/in.txt", "sub/up.d"}));
+  point.Exclusive = true;  // and nobody can have a link exclusively
+  EXPECT_EQ(Check(), 4);
+  EXPECT_EQ(Refused(), (Names{"in.d", "in.txt", "out.d", "out.txt", "up.d"}));
+  Handled();
+
+  point.System = point.Exclusive = false;
+  point.Directory = dir.File("via-link/");
+  EXPECT_EQ(Check(), 4);
+  EXPECT_EQ(Handled(), files);
 
   // Without sub-directories a directory is tested like a file: it matches
   // "*.*", but nobody can have it exclusively.
-  point.NoSubdirs = true;
-  EXPECT_EQ(Check(), 2);
-  EXPECT_EQ(Handled(), (Names{"a.txt", "folder.d"}));
-  point.Exclusive = true;
+  point.NoSubdirs = point.Exclusive = true;
   EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(Handled(), Names{"a.txt"});
   EXPECT_EQ(Refused(), Names{"folder.d"});
+}
+
+// Between the listing and the exclusive test the entry is swapped: the test
+// opens nothing but the file the listing saw, and never blocks.
+TEST_F(DirectoryScanTest, AnEntrySwappedAfterTheListingIsNeverHadExclusively) {
+  const std::string swap = in + "/new";
+  const std::function<void()> replacements[] = {
+      [] {},  // nothing swapped: the one case that is had
+      [&] { ASSERT_EQ(::mkfifo(swap.c_str(), 0644), 0); },
+      [&] { fs::create_symlink(dir.Write("outside.txt", ""), swap); },
+      [&] { Put("new"); },  // another regular file: another inode
+  };
+  for (std::size_t i = 0; i < std::size(replacements); ++i) {
+    const std::string path = Put("swap.txt");
+    platform::DirectoryListing listing(in);
+    platform::FileStatus listed;
+    ASSERT_TRUE(listing.Status("swap.txt", listed));
+    replacements[i]();
+    if (i > 0) fs::rename(swap, path);
+    platform::ForeignOpenFiles foreign;
+    EXPECT_EQ(listing.TestExclusive("swap.txt", listed, foreign) == platform::Exclusive::Yes,
+              i == 0)
+        << i;
+    fs::remove(path);
+  }
+}
+
+// With the descriptor table full, neither a directory nor a file is passed
+// over in silence, nor is a file called busy.
+TEST_F(DirectoryScanTest, AFullDescriptorTableIsReportedAsSuch) {
+  // UBSan's first look at a dynamic type may open files of its own.
+  Check();
+  log.WriteLog("first", LogLevel::Error);
+  view.items.clear();
+  Put("top.txt");
+  Put("sub/below.txt");
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  const rlimit low{std::min<rlim_t>(256, saved.rlim_max), saved.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  std::vector<int> filler;
+  for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) filler.push_back(fd);
+  ASSERT_FALSE(filler.empty());
+  ::close(filler.back());  // room for the point's own directory only
+  filler.pop_back();
+  const std::int32_t count = Check();
+  for (int fd : filler) ::close(fd);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+  EXPECT_EQ(count, CheckStatus::NothingQualified);
+  Names lines = Lines();
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines, (Names{"  Error ] Directory " + in +
+                              "/sub/ was not checked: no file descriptor "
+                              "left (the descriptor table is full).",
+                          "  Error ] Exclusive access to 'top.txt' could not be tested: no file "
+                          "descriptor left (the descriptor table is full). Will retry in 7 sec."}));
 }
 
 TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {

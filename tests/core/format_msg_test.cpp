@@ -18,6 +18,22 @@ TEST(FormatMsg, FillsPlaceholders) {
       {"%1 %2 100%", {"a"}, "a %2 100%"},
       {"%2", {"one", "%1"}, "one"},  // a higher value is searched by a lower
       {"%1", {"%1"}, "%1"},          // but a lower one is not searched again
+      // Values arrive escaped, reversibly: they cannot split a line or
+      // command the terminal.
+      {"'%1'", {"a\r\nb\tc\\d"}, "'a\\r\\nb\tc\\\\d'"},
+      {"%1", {std::string("\x1b[31m\a\x7f\0", 8)}, "\\x1b[31m\\x07\\x7f\\x00"},
+      {"%1",
+       {"\xc2\x9b"
+        "2J \xc2\x80"},
+       "\\u009b2J \\u0080"},  // C1 controls as UTF-8
+      {"%1",
+       {"\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80"},  // U+00A0 ä € 😀
+       "\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80"},
+      // Bytes of no valid UTF-8 sequence: a lone C1 byte, a cut sequence,
+      // an overlong "/", a surrogate, a code point past U+10FFFF.
+      {"%1",
+       {"\x9b\xe2\x82 \xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80"},
+       "\\x9b\\xe2\\x82 \\xc0\\xaf\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatMsg(c.tmpl, c.args), c.expected) << c.tmpl;
   EXPECT_EQ(WithLeadingBlank(12) + WithLeadingBlank(-3), " 12-3");  // only non-negative get one

@@ -1,6 +1,7 @@
 #include "core/log.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -62,18 +63,56 @@ TEST_F(LogTest, BalloonsOnlyForWarningsAndErrorsWhileHidden) {
   EXPECT_EQ(desktop.balloons[1].type, BalloonType::Error);
 }
 
-TEST_F(LogTest, LogFileIsAppendedNeverHeldOpenAndMayBeUnwritable) {
+TEST_F(LogTest, LogFileIsAppendedAndNeverHeldOpen) {
   log.WriteLog("one", LogLevel::Info);
   std::filesystem::rename(state.sLogFile, dir.File("moved.txt"));
   log.WriteLog("two", LogLevel::Info);
   EXPECT_EQ(FileContent(), "[2026-01-02 03:04:05    Info ] two\r\n");
   EXPECT_EQ(test::ReadFile(dir.File("moved.txt")), "[2026-01-02 03:04:05    Info ] one\r\n");
+}
 
-  state.sLogFile = dir.File("no/such/dir/log.txt");
+// Each target that cannot take a line is told once, with its reason, in the
+// view and on stderr; never blocks (a FIFO without a reader); and is told
+// once more when it can be written again.
+TEST_F(LogTest, AnUnwritableLogFileIsReportedOnceAndItsRecoveryToo) {
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  const std::pair<std::string, std::string> targets[] = {
+      {dir.path(), "Is a directory"},
+      {dir.File("fifo"), "not a regular file"},
+      {"/dev/full", "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {dir.File("no/such/dir/log.txt"), "No such file or directory"},  // recovers below
+  };
+  for (const auto& [target, reason] : targets) {
+    state.sLogFile = target;
+    view.items.clear();
+    testing::internal::CaptureStderr();
+    log.WriteLog("one", LogLevel::Info);
+    log.WriteLog("two", LogLevel::Info);
+    const std::string report =
+        "  Error ] Cannot write the log file '" + target + "': " + reason + ".";
+    EXPECT_EQ(Lines(), (Texts{"   Info ] one", report, "   Info ] two"}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "[2026-01-02 03:04:05 " + report + "\n");
+  }
+  std::filesystem::create_directories(dir.File("no/such/dir"));
   log.WriteLog("three", LogLevel::Info);
-  state.sLogFile = dir.path();  // a directory cannot be appended to
   log.WriteLog("four", LogLevel::Info);
-  EXPECT_EQ(view.items.size(), 4u);
+  EXPECT_EQ(FileContent(),
+            "[2026-01-02 03:04:05    Info ] three\r\n"
+            "[2026-01-02 03:04:05    Info ] The log file '" +
+                state.sLogFile + "' is written again.\r\n[2026-01-02 03:04:05    Info ] four\r\n");
+}
+
+// A name from a hot folder can neither split an entry nor reach the
+// terminal or the file raw.
+TEST_F(LogTest, AHostileNameStaysOneVisibleEntry) {
+  log.Message(txt::NoExclusiveAccess, LogLevel::Warning,
+              {"a\r\n[2026-01-01 00:00:00 \x1b[2J\a.txt", 5});
+  const std::string entry =
+      "[2026-01-02 03:04:05 Warning ] Exclusive access to 'a\\r\\n[2026-01-01 00:00:00 "
+      "\\x1b[2J\\x07.txt' not granded. Will retry in 5 sec.";
+  EXPECT_EQ(view.Texts(), Texts{entry});
+  EXPECT_EQ(FileContent(), entry + "\r\n");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
 
@@ -119,14 +121,38 @@ TEST_F(PointLoaderTest, ConversionErrorStopsTheLoadAndKeepsEarlierPoints) {
   }
 }
 
-TEST_F(PointLoaderTest, FailedLoads) {
-  EXPECT_FALSE(loader.fLoadFile(dir.File("missing.xml")));
-  EXPECT_FALSE(Load("<Corvane><Name>X</Name><Observation>"));
-  EXPECT_EQ(state.sDaemonName, "Corvane");
-  // Without a valid point the load fails, but the name is still read.
-  EXPECT_FALSE(Load(File({Point("<Directory>/a</Directory><Intervall>-3</Intervall>")}, "Never")));
+// Every failed load says at Error which file and what is wrong, so that a
+// failed reload is not silent in the log.
+TEST_F(PointLoaderTest, FailedLoadsSayWhy) {
+  const std::string file = dir.File("points.xml");
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "File was not found"},
+      {"<Corvane><Name>X</Name>\n<Observation>", "line 2, column 13: Start-end tags mismatch"},
+      {File({Point("<Directory>/a</Directory><Intervall>-3</Intervall>")}, "Never"),
+       "no usable observation point"},
+  };
+  for (const auto& [xml, reason] : cases) {
+    std::filesystem::remove(file);
+    if (!xml.empty()) dir.Write("points.xml", xml);
+    view.items.clear();
+    EXPECT_FALSE(loader.fLoadFile(file));
+    EXPECT_EQ(Lines().back(), "  Error ] Could not load " + file + ": " + reason + ".") << xml;
+  }
+  // The name is read all the same.
   EXPECT_TRUE(state.Points.empty());
   EXPECT_EQ(state.sDaemonName, "Never");
+}
+
+// Such a point never handles a file: it is loaded all the same, but the user is told.
+TEST_F(PointLoaderTest, AnUnknownPeriodIsWarnedOf) {
+  LoadOne(
+      "<Name>Scans</Name><Directory>/a</Directory><Intervall>5</Intervall><Command>x"
+      "</Command><LastChange Period=\"minute\">10</LastChange>");
+  EXPECT_EQ(Lines(), (Texts{"  Debug ] Added observation point: 'Scans' [/a/ | *.* | 5 sec ]",
+                            "Warning ] Observation point 'Scans': unknown LastChange period "
+                            "'minute'; the point will handle no file.",
+                            "   Info ] Loaded " + dir.File("points.xml") +
+                                ",  1 observation points added."}));
 }
 
 TEST_F(PointLoaderTest, ReloadStartsFromOneBlankEntryThatTheFirstPointReplaces) {
@@ -137,8 +163,10 @@ TEST_F(PointLoaderTest, ReloadStartsFromOneBlankEntryThatTheFirstPointReplaces) 
   ASSERT_EQ(state.Points.size(), 1u);
   EXPECT_EQ(state.Points[0].Directory, "/z/");
 
-  state.sXmlFile = dir.Write("empty.xml", File({}));
+  state.sXmlFile = dir.Write("broken.xml", "<Corvane><Observation>");
   loader.ReloadPoints();
+  EXPECT_EQ(Lines().back(), "  Error ] Could not load " + state.sXmlFile +
+                                ": line 1, column 22: Start-end tags mismatch.");
   ASSERT_EQ(state.Points.size(), 1u);
   EXPECT_TRUE(state.Points[0].IsBlank());
   EXPECT_FALSE(state.Points[0].Archive);

@@ -1,6 +1,7 @@
 // The real corvane in console mode: commands on stdin, answers on stdout.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +54,43 @@ TEST(ConsoleE2eTest, CommandsOnStdinSteerTheDaemon) {
   EXPECT_TRUE(daemon.Out().ends_with("Exiting on user request...\n"));
   const std::string settings = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Talvex/Corvane.ini";
   EXPECT_NE(ReadFile(settings).find("Log.Level=0"), std::string::npos);
+}
+
+// What a hot folder and a console line can throw at the real daemon: a
+// name with a line break and an escape sequence, a FIFO as log file, a
+// device as language file. Nothing hangs, nothing reaches the terminal or
+// the log file raw, and the command still gets the name byte for byte.
+TEST(ConsoleE2eTest, HostileNamesAndSpecialFilesNeitherHangNorReachTheTerminalRaw) {
+  TempDir dir;
+  const std::string in = dir.File("in");
+  std::filesystem::create_directory(in);
+  const std::string name = "a\r\n[2026-01-01 00:00:00    Info ] \x1b[2J\a.txt";
+  dir.Write("in/" + name, "x");
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  const std::string log = dir.File("good.log");
+  const std::string xml = dir.Write(
+      "points.xml", "<Corvane><Observation><Point><Directory>" + in +
+                        "</Directory><Intervall>3600</Intervall><Command Wait=\"0\">sh -c "
+                        "'printf %s \"$1\" > \"$0\"' " +
+                        dir.File("got") +
+                        " %File%</Command>"
+                        "<Attributes Exclusive=\"0\"/></Point></Observation></Corvane>");
+  CorvaneProcess daemon({"/XML", xml, "/Log", dir.File("fifo")},
+                        "set languagefile /dev/zero\nset logfile " + log + "\nrun\nexit\n");
+  EXPECT_EQ(daemon.Finished(), 0) << daemon.Err();
+  const std::string refused =
+      "Cannot write the log file '" + dir.File("fifo") + "': not a regular file.";
+  EXPECT_EQ(Occurrences(daemon.Err(), refused), 1) << daemon.Err();
+  EXPECT_EQ(Occurrences(daemon.Out(), refused), 1);
+  EXPECT_TRUE(daemon.Says("Error ] Cannot use '/dev/zero' as languagefile: not a regular file.\n"));
+  const std::string shown = "a\\r\\n[2026-01-01 00:00:00    Info ] \\x1b[2J\\x07.txt";
+  for (const std::string& text : {daemon.Out(), ReadFile(log)}) {
+    EXPECT_NE(text.find("found 1 files"), std::string::npos) << text;
+    EXPECT_EQ(text.find_first_of("\x1b\a"), std::string::npos) << text;
+  }
+  // The file has every level: the command line shows the name escaped.
+  EXPECT_NE(ReadFile(log).find(in + "/" + shown), std::string::npos) << ReadFile(log);
+  EXPECT_EQ(ReadFile(dir.File("got")), in + "/" + name);
 }
 
 }  // namespace

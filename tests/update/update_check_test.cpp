@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QNetworkProxy>
+#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -64,7 +65,7 @@ TEST_F(UpdateCheckTest, EachVersionFileGivesItsOutcomeAndOnlyTheVerboseCheckLogs
   const std::tuple<std::string, UpdateResult, Lines> cases[] = {
       {file("1.0.2", "Message=Hi\r\n"), NoNewer, {kNewest}},
       {file("1.0.3"), Newer, {}},
-      {file("1.0.3", "Message=Fresh!\r\n"), Newer, {Info("Fresh!")}},
+      {file("1.0.3", "Message=Fresh!\x1b[2J\r\n"), Newer, {Info("Fresh!\\x1b[2J")}},
       {file("1.0.3", "Error=1\r\nMessage=m\r\n"), Newer, {kNoUpdate}},
       {file("1.0.2", "Error=1\r\nMessage=m\r\n"), NoNewer, {kNoUpdate, kNewest}},
       {file("1.0.2", "Error=1\r\n"), NoNewer, {kNewest}},
@@ -91,6 +92,18 @@ TEST_F(UpdateCheckTest, EachVersionFileGivesItsOutcomeAndOnlyTheVerboseCheckLogs
     }
   }
   EXPECT_TRUE(opened.empty());
+}
+
+// The console asks while the start-up check still waits for the server.
+TEST_F(UpdateCheckTest, ACheckAskedForDuringAnotherJoinsItAndGetsItsAnswer) {
+  ServeVersionFile("Current Version=1.0.2\r\nDownload=d\r\n");
+  UpdateChecker checker(core.log, core.boxes, Options());
+  std::vector<UpdateResult> joined;
+  QTimer::singleShot(0, [&] { joined.push_back(checker.CheckForUpdate(true)); });
+  EXPECT_EQ(checker.CheckForUpdate(false), UpdateResult::NoNewer);
+  EXPECT_EQ(joined, std::vector{UpdateResult::Joined});
+  EXPECT_EQ(core.Lines(), Lines{kNewest});
+  EXPECT_EQ(server.requests().size(), 1u);
 }
 
 TEST_F(UpdateCheckTest, EveryServerFaultIsAFailedCheckThatOnlyTheVerboseCheckReports) {
@@ -123,15 +136,18 @@ TEST_F(UpdateCheckTest, EveryServerFaultIsAFailedCheckThatOnlyTheVerboseCheckRep
 }
 
 TEST_F(UpdateCheckTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogLevel) {
-  ServeVersionFile("Current Version=2.00.0\r\nDownload=http://127.0.0.1:9/setup.zip\r\n");
+  ServeVersionFile("Current Version=2.00.0\r\nDownload=http://127.0.0.1:9/\x1b[2J.zip\r\n");
   core.state.iLogLevel = LogLevel::Error;
   core.state.sLogFile = dir.File("corvane.log");
   core.boxes.answer = true;
-  EXPECT_EQ(Check(false), UpdateResult::Newer);
+  UpdateCheckOptions options = Options();
+  options.bQuestionNamesLocation = true;
+  EXPECT_EQ(Check(false, options), UpdateResult::Newer);
   ASSERT_EQ(core.boxes.boxes.size(), 1u);
-  EXPECT_EQ(core.boxes.boxes[0].text,  // the version as written
-            "There is a new version avaliable: 2.00.0\r\nDo you wish to download this version?");
-  EXPECT_EQ(opened, Lines{"http://127.0.0.1:9/setup.zip"});
+  EXPECT_EQ(core.boxes.boxes[0].text,  // the version as written, the location escaped
+            "There is a new version avaliable: 2.00.0\r\nDo you wish to download this version?"
+            "\r\nDownload: http://127.0.0.1:9/\\x1b[2J.zip");
+  EXPECT_EQ(opened, Lines{"http://127.0.0.1:9/\x1b[2J.zip"});
   EXPECT_EQ(core.Lines(), Lines{"Please close the Corvane to apply the update."});
   EXPECT_FALSE(core.view.items[0].bold);
   EXPECT_FALSE(std::filesystem::exists(core.state.sLogFile)) << "raw lines never reach the file";

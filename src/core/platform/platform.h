@@ -4,7 +4,9 @@
 // header; platform_linux.cpp implements it with POSIX and Linux calls.
 // Paths are byte strings: Linux file names need not be valid UTF-8.
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -78,41 +80,67 @@ class ChildEndSignal {
 // What a directory listing says of an entry without asking for its status.
 enum class EntryType { Directory, Regular, Other, Unknown };
 
-// The status of an entry, links followed. A dangling link reports the
-// link's own status with `dangling` set.
+// The status of an entry itself: a symbolic link is never followed and
+// reports as a link, whatever it points to.
 struct FileStatus {
   unsigned long long device = 0;
   unsigned long long inode = 0;
   bool isDirectory = false;
   bool isRegular = false;
+  bool isLink = false;
   bool ownerWritable = false;
-  bool dangling = false;
   long long mtimeSeconds = 0;  // last write, seconds since the epoch
 };
+
+// What the exclusive test found.
+enum class Exclusive { Yes, No, OutOfDescriptors };
+
+class ForeignOpenFiles;
 
 // One open directory, read entry by entry in the file system's order. The
 // descriptor is close-on-exec. A directory that cannot be opened lists
 // nothing.
 class DirectoryListing {
  public:
+  // The path's last part may be a link to a directory (a point's own
+  // directory is what the user configured).
   explicit DirectoryListing(const std::string& path);
+  // The sub-directory `name` of `parent`, never through a link: when the
+  // entry was swapped for a link since it was listed, nothing is opened.
+  DirectoryListing(const DirectoryListing& parent, const std::string& name);
   ~DirectoryListing();
   DirectoryListing(const DirectoryListing&) = delete;
   DirectoryListing& operator=(const DirectoryListing&) = delete;
 
   bool IsOpen() const { return dir_ != nullptr; }
+  // True when the open failed only because the process or the system ran
+  // out of descriptors: the directory was not looked at, and should be.
+  bool OutOfDescriptors() const { return outOfDescriptors_; }
   // The directory's own device and inode.
   bool Identity(unsigned long long& device, unsigned long long& inode) const;
   // The next entry other than "." and ".."; false at the end. A link, or an
   // entry whose type the file system does not tell, is Unknown.
   bool Next(std::string& name, EntryType& type);
-  // Status of an entry of this directory; false when it is gone.
+  // Status of an entry of this directory (links not followed); false when
+  // it is gone.
   bool Status(const std::string& name, FileStatus& status) const;
   // Whether the file system marks the entry as compressed (btrfs, f2fs).
   bool IsCompressed(const std::string& name) const;
 
+  // Yes when the entry `name`, still the regular, owner-writable file that
+  // `listed` describes (same device and inode), is open in no other process
+  // and locked by nobody: a write lease is granted (or, where leases are
+  // refused, no other process has it open) and an exclusive flock is free.
+  // Opens without following a link and without blocking, and keeps nothing
+  // open that turns out not to be that file.
+  Exclusive TestExclusive(const std::string& name, const FileStatus& listed,
+                          ForeignOpenFiles& foreign) const;
+
  private:
+  void Adopt(int fd);
+
   void* dir_ = nullptr;  // DIR*
+  bool outOfDescriptors_ = false;
 };
 
 // The files other processes hold open, by device and inode, read once from
@@ -126,11 +154,20 @@ class ForeignOpenFiles {
   std::vector<std::pair<unsigned long long, unsigned long long>> open_;
 };
 
-// True when the regular, owner-writable file at `path` is open in no other
-// process and locked by nobody: a write lease is granted (or, where leases
-// are refused, no other process has it open) and an exclusive flock is free.
-// Never opens anything but a regular file, and never blocks.
-bool IsExclusive(const std::string& path, ForeignOpenFiles& foreign);
+// Appends `bytes` to the regular file at `path` (links followed), creating
+// it when missing. Never blocks and never writes to anything else: a FIFO, a
+// device or a directory is refused. "" when everything was written, else
+// why not, in a few English words.
+std::string AppendToRegularFile(const std::string& path, std::string_view bytes);
+
+// Reads the regular file at `path` (links followed) into `content` when it
+// holds at most `maxBytes`. Never blocks. "" on success, else why not;
+// `content` is then left as it was.
+std::string ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& content);
+
+// "" when nothing is at `path` or a regular file is (links followed); else
+// why the path cannot be taken as a file to write.
+std::string NotARegularFile(const std::string& path);
 
 // A lease break would send SIGIO, whose default action ends the process.
 void IgnoreLeaseBreakSignal();

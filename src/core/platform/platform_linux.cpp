@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -208,6 +209,7 @@ FileStatus ToFileStatus(const struct stat& st) {
   status.inode = st.st_ino;
   status.isDirectory = S_ISDIR(st.st_mode);
   status.isRegular = S_ISREG(st.st_mode);
+  status.isLink = S_ISLNK(st.st_mode);
   status.ownerWritable = (st.st_mode & S_IWUSR) != 0;
   status.mtimeSeconds = st.st_mtim.tv_sec;
   return status;
@@ -215,13 +217,47 @@ FileStatus ToFileStatus(const struct stat& st) {
 
 DIR* AsDir(void* dir) { return static_cast<DIR*>(dir); }
 
+bool IsOutOfDescriptors(int error) { return error == EMFILE || error == ENFILE; }
+
+// Closes a descriptor on every way out.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+std::string ErrorText(int error) { return std::strerror(error); }
+
 }  // namespace
 
 DirectoryListing::DirectoryListing(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return;
+  Adopt(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK));
+}
+
+DirectoryListing::DirectoryListing(const DirectoryListing& parent, const std::string& name) {
+  if (!parent.dir_) return;
+  Adopt(::openat(::dirfd(AsDir(parent.dir_)), name.c_str(),
+                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+}
+
+void DirectoryListing::Adopt(int fd) {
+  if (fd < 0) {
+    outOfDescriptors_ = IsOutOfDescriptors(errno);
+    return;
+  }
   dir_ = ::fdopendir(fd);
-  if (!dir_) ::close(fd);
+  if (!dir_) {
+    outOfDescriptors_ = IsOutOfDescriptors(errno);
+    ::close(fd);
+  }
 }
 
 DirectoryListing::~DirectoryListing() {
@@ -255,31 +291,27 @@ bool DirectoryListing::Next(std::string& name, EntryType& type) {
 }
 
 bool DirectoryListing::Status(const std::string& name, FileStatus& status) const {
-  if (!dir_) return false;
-  const int fd = ::dirfd(AsDir(dir_));
   struct stat st {};
-  if (::fstatat(fd, name.c_str(), &st, 0) == 0) {
-    status = ToFileStatus(st);
-    return true;
-  }
-  // A link that cannot be followed, whether its target is missing or it
-  // leads round in a loop (ELOOP), is dangling; anything else is gone.
-  if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
+  if (!dir_ || ::fstatat(::dirfd(AsDir(dir_)), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     return false;
   }
   status = ToFileStatus(st);
-  status.dangling = true;
   return true;
 }
 
 bool DirectoryListing::IsCompressed(const std::string& name) const {
   if (!dir_) return false;
   struct statx stx {};
-  if (::statx(::dirfd(AsDir(dir_)), name.c_str(), AT_STATX_DONT_SYNC, 0, &stx) != 0) return false;
+  if (::statx(::dirfd(AsDir(dir_)), name.c_str(), AT_STATX_DONT_SYNC | AT_SYMLINK_NOFOLLOW, 0,
+              &stx) != 0) {
+    return false;
+  }
   return (stx.stx_attributes_mask & STATX_ATTR_COMPRESSED) &&
          (stx.stx_attributes & STATX_ATTR_COMPRESSED);
 }
 
+// /proc/PID/fd/N are links to what each descriptor holds: followed here,
+// since the target is what counts.
 bool ForeignOpenFiles::IsOpenElsewhere(unsigned long long device, unsigned long long inode) {
   if (!loaded_) {
     loaded_ = true;
@@ -289,12 +321,12 @@ bool ForeignOpenFiles::IsOpenElsewhere(unsigned long long device, unsigned long 
     EntryType type;
     while (proc.Next(pid, type)) {
       if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
-      DirectoryListing fds("/proc/" + pid + "/fd");
+      const std::string fdDir = "/proc/" + pid + "/fd/";
+      DirectoryListing fds(fdDir);
       std::string fd;
-      FileStatus status;
+      struct stat st {};
       while (fds.Next(fd, type)) {
-        if (fds.Status(fd, status) && !status.dangling)
-          open_.emplace_back(status.device, status.inode);
+        if (::stat((fdDir + fd).c_str(), &st) == 0) open_.emplace_back(st.st_dev, st.st_ino);
       }
     }
   }
@@ -302,21 +334,6 @@ bool ForeignOpenFiles::IsOpenElsewhere(unsigned long long device, unsigned long 
 }
 
 namespace {
-
-// Closes a descriptor on every way out.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // A write lease is granted only while no other open file description of the
 // file exists, for reading or writing. Nullopt where leases are refused.
@@ -329,23 +346,80 @@ std::optional<bool> NobodyElseHasItOpen(int fd) {
   return std::nullopt;
 }
 
+bool IsListedFile(int fd, const FileStatus& listed) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == listed.device &&
+         st.st_ino == listed.inode;
+}
+
 }  // namespace
 
-bool IsExclusive(const std::string& path, ForeignOpenFiles& foreign) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR)) {
-    return false;
-  }
-  const Descriptor file(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-  if (file.get() < 0) return false;
+// The entry may have been swapped for a link, a FIFO or a device since it
+// was listed: O_NOFOLLOW refuses a link, O_NONBLOCK keeps a FIFO from
+// blocking the open, and the descriptor's own status must be the file the
+// listing saw before anything else is done with it.
+Exclusive DirectoryListing::TestExclusive(const std::string& name, const FileStatus& listed,
+                                          ForeignOpenFiles& foreign) const {
+  if (!dir_ || !listed.isRegular || !listed.ownerWritable) return Exclusive::No;
+  const Descriptor file(::openat(::dirfd(AsDir(dir_)), name.c_str(),
+                                 O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW));
+  if (file.get() < 0)
+    return IsOutOfDescriptors(errno) ? Exclusive::OutOfDescriptors : Exclusive::No;
+  if (!IsListedFile(file.get(), listed)) return Exclusive::No;
   const std::optional<bool> alone = NobodyElseHasItOpen(file.get());
-  if (alone.has_value() && !*alone) return false;
-  if (!alone.has_value()) {
-    struct stat opened {};
-    if (::fstat(file.get(), &opened) != 0) return false;
-    if (foreign.IsOpenElsewhere(opened.st_dev, opened.st_ino)) return false;
+  if (alone.has_value() && !*alone) return Exclusive::No;
+  if (!alone.has_value() && foreign.IsOpenElsewhere(listed.device, listed.inode)) {
+    return Exclusive::No;
   }
-  return ::flock(file.get(), LOCK_EX | LOCK_NB) == 0;
+  return ::flock(file.get(), LOCK_EX | LOCK_NB) == 0 ? Exclusive::Yes : Exclusive::No;
+}
+
+std::string AppendToRegularFile(const std::string& path, std::string_view bytes) {
+  const Descriptor file(::open(
+      path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666));
+  // A FIFO without a reader answers ENXIO to a non-blocking open.
+  if (file.get() < 0) return errno == ENXIO ? "not a regular file" : ErrorText(errno);
+  struct stat st {};
+  if (::fstat(file.get(), &st) != 0) return ErrorText(errno);
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return ErrorText(errno);
+    if (written == 0) return ErrorText(ENOSPC);
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return {};
+}
+
+std::string ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& content) {
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0) return ErrorText(errno);
+  struct stat st {};
+  if (::fstat(file.get(), &st) != 0) return ErrorText(errno);
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  const std::string tooLarge = "larger than " + std::to_string(maxBytes) + " bytes";
+  if (static_cast<unsigned long long>(st.st_size) > maxBytes) return tooLarge;
+  // Read one byte more than allowed, so that a file still growing is caught.
+  std::string text(maxBytes + 1, '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = ::read(file.get(), text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return ErrorText(errno);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got > maxBytes) return tooLarge;
+  text.resize(got);
+  content = std::move(text);
+  return {};
+}
+
+std::string NotARegularFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+  return "not a regular file";
 }
 
 void IgnoreLeaseBreakSignal() { ::signal(SIGIO, SIG_IGN); }
