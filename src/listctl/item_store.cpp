@@ -1,0 +1,54 @@
+#include "listctl/item_store.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+// What the items were compared by when they were stored as one joined
+// record: text, icon number and bold flag, separated by "<%S%>". Comparing
+// that string keeps the order of items whose texts differ only after a
+// common prefix.
+QString SortKey(const ListItem& item) {
+  static const QString kSeparator = QStringLiteral("<%S%>");
+  return item.text + kSeparator + QString::number(item.icon) + kSeparator +
+         (item.bold ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+}  // namespace
+
+void ItemStore::Insert(int index, ListItem item) {
+  if (index == -1) {
+    items_.push_back(std::move(item));
+  } else {
+    items_.insert(items_.begin() + index, std::move(item));
+  }
+}
+
+void ItemStore::Remove(int index) { items_.erase(items_.begin() + index); }
+
+void ItemStore::RemoveFirst(int count) {
+  const auto n = static_cast<std::size_t>(std::clamp(count, 0, Count()));
+  items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+void ItemStore::Sort(int order) {
+  if (order != -1 && order != 1) return;
+  std::vector<QString> keys;
+  keys.reserve(items_.size());
+  for (const ListItem& item : items_) keys.push_back(SortKey(item));
+  std::vector<std::size_t> permutation(items_.size());
+  std::iota(permutation.begin(), permutation.end(), std::size_t{0});
+  std::stable_sort(permutation.begin(), permutation.end(), [&](std::size_t a, std::size_t b) {
+    const int c = keys[a].compare(keys[b], Qt::CaseInsensitive);
+    return order == -1 ? c < 0 : c > 0;
+  });
+  std::deque<ListItem> sorted;
+  for (std::size_t i : permutation) sorted.push_back(std::move(items_[i]));
+  items_.swap(sorted);
+}
+
+}  // namespace corvane
