@@ -6,6 +6,21 @@
 
 namespace corvane {
 
+ItemText::ItemText(QStringView text) {
+  if (text.isEmpty()) return;
+  const auto length = static_cast<std::uint32_t>(text.size());
+  block_ = std::make_unique_for_overwrite<char16_t[]>(2 + static_cast<std::size_t>(length));
+  block_[0] = static_cast<char16_t>(length & 0xFFFF);
+  block_[1] = static_cast<char16_t>(length >> 16);
+  std::copy(text.utf16(), text.utf16() + length, block_.get() + 2);
+}
+
+QStringView ItemText::View() const {
+  if (!block_) return {};
+  const std::uint32_t length = block_[0] | (std::uint32_t{block_[1]} << 16);
+  return QStringView(block_.get() + 2, static_cast<qsizetype>(length));
+}
+
 namespace {
 
 // What the items were compared by when they were stored as one joined
@@ -14,7 +29,7 @@ namespace {
 // common prefix.
 QString SortKey(const ListItem& item) {
   static const QString kSeparator = QStringLiteral("<%S%>");
-  return item.text + kSeparator + QString::number(item.icon) + kSeparator +
+  return item.text.ToString() + kSeparator + QString::number(item.icon) + kSeparator +
          (item.bold ? QStringLiteral("True") : QStringLiteral("False"));
 }
 

@@ -4,14 +4,38 @@
 // three fields, so that no text can be mistaken for a field separator.
 
 #include <QString>
+#include <QStringView>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <memory>
 
 namespace corvane {
 
+// An item's text in one heap block, its length in front of its UTF-16 code
+// units: a log view holds up to millions of them, and a QString would cost
+// half as much again for its header and a separate length field.
+class ItemText {
+ public:
+  ItemText() = default;
+  ItemText(QStringView text);  // NOLINT(google-explicit-constructor): texts convert freely
+  ItemText(const QString& text) : ItemText(QStringView(text)) {}
+  ItemText(const char16_t* text) : ItemText(QStringView(text)) {}
+  ItemText(const ItemText& other) : ItemText(other.View()) {}
+  ItemText(ItemText&&) noexcept = default;
+  ItemText& operator=(const ItemText& other) { return *this = ItemText(other); }
+  ItemText& operator=(ItemText&&) noexcept = default;
+
+  QStringView View() const;
+  QString ToString() const { return View().toString(); }
+
+ private:
+  std::unique_ptr<char16_t[]> block_;  // length (two units), then the text
+};
+
 struct ListItem {
-  QString text;
-  int icon = -1;  // index into the image list; -1 = no icon
+  ItemText text;
+  std::int32_t icon = -1;  // index into the image list; -1 = no icon
   bool bold = false;
 };
 

@@ -48,7 +48,7 @@ class RowPainter {
   // Returns the text's right edge, or nullopt for a missing icon.
   std::optional<int> Paint(int index, int y) {
     const ListItem& item = view_.items.At(index);
-    QString text = item.text;
+    QString text = item.text.ToString();
     int xOffset = -view_.horizontal;
     const bool treeMode = p_.mode == 4 || p_.mode == 5;
     if (treeMode) DrawTreeLines(&painter_, text, xOffset, y, p_.rowHeight, view_.palette);

@@ -43,11 +43,11 @@ void McListBox::CheckIndex(int index) const {
 // --- Items ---
 
 QString McListBox::Text() const {
-  return items_.Contains(listIndex_) ? items_.At(listIndex_).text : QString();
+  return items_.Contains(listIndex_) ? items_.At(listIndex_).text.ToString() : QString();
 }
 
 QString McListBox::List(int index) const {
-  return items_.Contains(index) ? items_.At(index).text : QString();
+  return items_.Contains(index) ? items_.At(index).text.ToString() : QString();
 }
 
 void McListBox::SetList(int index, const QString& text) {
@@ -195,6 +195,7 @@ void McListBox::Refresh() {
   refreshing_ = true;
   for (int pass = 0; pass < 3; ++pass) {
     refreshAgain_ = false;
+    if (props_.mode != 0) FillFromDisk();
     if (props_.rowHeight > 0)
       visibleRows_ = corvane::VisibleRows(viewport()->height(), props_.rowHeight);
     UpdateVerticalBar();

@@ -11,7 +11,7 @@ namespace {
 
 QStringList Texts(const ItemStore& store) {
   QStringList texts;
-  for (int i = 0; i < store.Count(); ++i) texts << store.At(i).text;
+  for (int i = 0; i < store.Count(); ++i) texts << store.At(i).text.ToString();
   return texts;
 }
 
@@ -47,8 +47,8 @@ TEST(ItemStoreTest, SortsStablyByWholeRecordIgnoringCase) {
 
 TEST(ItemStoreTest, SortComparesIconAndBoldAfterEqualTexts) {
   ItemStore store;
-  store.Insert(-1, ListItem{"a", 7, true});
-  store.Insert(-1, ListItem{"a", -1, false});
+  store.Insert(-1, ListItem{u"a", 7, true});
+  store.Insert(-1, ListItem{u"a", -1, false});
   store.Sort(-1);  // "-1" sorts before "7"
   EXPECT_EQ(store.At(0).icon, -1);
   EXPECT_EQ(store.At(1).icon, 7);
@@ -57,8 +57,8 @@ TEST(ItemStoreTest, SortComparesIconAndBoldAfterEqualTexts) {
 
 TEST(ItemStoreTest, InsertsBeforeIndexAndDropsOldestInOneStep) {
   ItemStore store = StoreOf({"a", "b", "c"});
-  store.Insert(0, ListItem{"first", -1, false});
-  store.Insert(2, ListItem{"mid", -1, false});
+  store.Insert(0, ListItem{u"first", -1, false});
+  store.Insert(2, ListItem{u"mid", -1, false});
   EXPECT_EQ(Texts(store), QStringList({"first", "a", "mid", "b", "c"}));
   store.RemoveFirst(2);
   EXPECT_EQ(Texts(store), QStringList({"mid", "b", "c"}));
