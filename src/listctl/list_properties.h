@@ -1,0 +1,66 @@
+#pragma once
+
+// The appearance and behaviour properties of the list control with their
+// defaults, and their storage in a property bag.
+
+#include <QFont>
+#include <QPixmap>
+#include <QString>
+#include <QVariantMap>
+
+#include "listctl/ole_color.h"
+
+namespace corvane {
+
+// Extended window style values of BorderStyle.
+constexpr int kBorderNone = 0;
+constexpr int kBorderSunken = 0x200;    // a 2-pixel sunken frame
+constexpr int kBorderStatic = 0x20000;  // a 1-pixel sunken frame
+
+struct ListProperties {
+  QPixmap picture;
+  QFont font;
+  OleColor backColor = 0x00FFFFFF;
+  OleColor foreColor = 0x80000012;  // system button text
+  OleColor selColor = 0x00FF8C1A;
+  OleColor selForeColor = 0x00FFFFFF;
+  bool strechIcon = false;  // spelt as the stored name is
+  int appearance = 1;       // 0 flat, 1 three-dimensional
+  int borderStyle = kBorderSunken;
+  bool fullRowSelect = false;
+  int sortOrder = 0;  // -1 ascending, 1 descending, else unsorted
+  bool iconFocus = true;
+  int textAlignment = 0;  // TextFormat bits
+  int rowHeight = 22;
+  bool gridLines = false;
+  OleColor gridColor = 0x8000000F;  // system button face
+  int backGradient = 0;
+  int selGradient = 0;
+  OleColor backGradientCol = 0x00C0C0C0;
+  OleColor selGradientCol = 0x00FFFFFF;
+  bool multiSelect = false;
+  bool focusRectangle = false;
+  bool showIcon = false;
+  int selectionStyle = 1;
+  bool flatScrollBar = false;
+  bool autoHideScrollBars = false;
+  int mode = 0;  // 0 = the plain list; the directory modes use the rest
+  QString path;
+  int iconExtractSize = 0;
+  QString filter = QStringLiteral("*.*");
+  bool autoRefresh = true;
+  bool showSystemFiles = false;
+  bool showHiddenFiles = false;
+};
+
+// The 33 stored properties under their lower-case names, in the stored
+// order; a value equal to its default (the ambient font for Font, empty text
+// for Path) is left out.
+QVariantMap WritePropertyBag(const ListProperties& properties, const QFont& ambientFont);
+
+// The stored values over the defaults, names matched without regard to case.
+// A value that does not convert to the property's type, or is missing, takes
+// the default; Path then is empty text.
+ListProperties ReadPropertyBag(const QVariantMap& bag, const QFont& ambientFont);
+
+}  // namespace corvane

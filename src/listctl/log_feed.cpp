@@ -1,0 +1,13 @@
+#include "listctl/log_feed.h"
+
+#include "listctl/mc_list_box.h"
+
+namespace corvane {
+
+void AppendLogLine(McListBox& view, const QString& text, bool bold, int limit) {
+  if (limit > 0 && view.ListCount() >= limit) view.RemoveOldest(view.ListCount() - limit + 1);
+  view.AddItem(text, -1, -1, bold, true);
+  view.ScrollToBottom();
+}
+
+}  // namespace corvane

@@ -1,0 +1,315 @@
+#include "listctl/mc_list_box.h"
+
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+
+#include "listctl/list_painter.h"
+#include "listctl/row_geometry.h"
+
+namespace corvane {
+
+namespace {
+
+// The deferred refresh ticks every millisecond and refreshes on the fifth.
+constexpr int kRefreshTickMs = 1;
+constexpr int kRefreshTicks = 5;
+
+}  // namespace
+
+McListBox::McListBox(QWidget* parent) : QAbstractScrollArea(parent) {
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+  // The page sizes are in force before the first Refresh, so that its range
+  // already lets the last item reach the bottom row.
+  verticalScrollBar()->setSingleStep(1);
+  verticalScrollBar()->setPageStep(5);
+  horizontalScrollBar()->setSingleStep(5);
+  horizontalScrollBar()->setPageStep(15);
+  refreshTimer_.setInterval(kRefreshTickMs);
+  connect(&refreshTimer_, &QTimer::timeout, this, &McListBox::OnRefreshTick);
+  InitProperties();
+  Refresh();
+}
+
+McListBox::~McListBox() = default;
+
+void McListBox::CheckIndex(int index) const {
+  if (!items_.Contains(index)) throw std::out_of_range("McListBox: item index out of range");
+}
+
+// --- Items ---
+
+QString McListBox::Text() const {
+  return items_.Contains(listIndex_) ? items_.At(listIndex_).text.ToString() : QString();
+}
+
+QString McListBox::List(int index) const {
+  return items_.Contains(index) ? items_.At(index).text.ToString() : QString();
+}
+
+void McListBox::SetList(int index, const QString& text) {
+  if (items_.Contains(index)) items_.At(index).text = text;
+}
+
+int McListBox::ListIcon(int index) const {
+  CheckIndex(index);
+  return items_.At(index).icon;
+}
+
+void McListBox::SetListIcon(int index, int icon) {
+  CheckIndex(index);
+  items_.At(index).icon = icon;
+  Redraw();
+}
+
+bool McListBox::ListBold(int index) const {
+  CheckIndex(index);
+  return items_.At(index).bold;
+}
+
+void McListBox::SetListBold(int index, bool bold) {
+  CheckIndex(index);
+  items_.At(index).bold = bold;
+  Redraw();
+}
+
+int McListBox::SelItem(int k) const {
+  if (k < 0 || k >= selection_.Count()) throw std::out_of_range("McListBox: selection index");
+  return selection_.At(k);
+}
+
+void McListBox::AddItem(const QString& text, int index, int icon, bool bold, bool refresh) {
+  if (props_.mode != 0) return;
+  if (index != -1) CheckIndex(index);
+  items_.Insert(index, ListItem{text, icon, bold});
+  if (refresh) {
+    Refresh();
+  } else if (props_.autoRefresh) {
+    refreshTicks_ = 0;
+    refreshTimer_.start();
+  }
+}
+
+void McListBox::OnRefreshTick() {
+  if (++refreshTicks_ < kRefreshTicks) return;
+  refreshTimer_.stop();
+  refreshTicks_ = 0;
+  Refresh();
+}
+
+void McListBox::Remove(int index) {
+  if (props_.mode != 0) return;
+  CheckIndex(index == -1 ? ListIndex() : index);
+  items_.Remove(index == -1 ? listIndex_ : index);
+  SortItems();
+  Refresh();
+}
+
+void McListBox::RemoveOldest(int count) {
+  if (props_.mode != 0) return;
+  const int n = std::clamp(count, 0, items_.Count());
+  if (n == 0) return;
+  items_.RemoveFirst(n);
+  selection_.DropFirst(n);
+  listIndex_ = std::max(0, listIndex_ - n);
+  anchor_ = std::max(0, anchor_ - n);
+  // The rows on screen move up by n, the view follows them.
+  QScrollBar* bar = verticalScrollBar();
+  bar->setValue(std::max(0, bar->value() - n));
+  Refresh();
+}
+
+void McListBox::Clear() {
+  if (props_.mode != 0) return;
+  items_.Clear();
+  selection_.Reset();
+  Refresh();
+}
+
+// --- Selection ---
+
+void McListBox::SetListIndex(int index) {
+  if (!items_.Contains(index)) return;
+  listIndex_ = index;
+  if (BarShown(Qt::Vertical)) {
+    QScrollBar* bar = verticalScrollBar();
+    if (index < bar->value()) bar->setValue(index);
+    const int wholeRows = props_.rowHeight > 0 ? viewport()->height() / props_.rowHeight : 0;
+    if (wholeRows + bar->value() <= index) bar->setValue(index - visibleRows_ + 1);
+  }
+  selection_.Reset();
+  selection_.Add(index);
+  Redraw();
+  emit SelChange();
+}
+
+void McListBox::ClearSelection(bool clearOnly) {
+  selection_.Reset();
+  if (clearOnly) return;
+  if (items_.Contains(listIndex_)) selection_.Add(listIndex_);
+  Redraw();
+  emit SelChange();
+}
+
+void McListBox::SelectAll() {
+  selection_.Reset();
+  for (int i = 0; i < items_.Count(); ++i) selection_.Add(i);
+  Redraw();
+  emit SelChange();
+}
+
+void McListBox::SelectItem(int item, bool deselect) {
+  if (items_.Contains(item)) {
+    if (deselect) {
+      selection_.Remove(item);
+    } else {
+      selection_.Add(item);
+    }
+  }
+  Redraw();
+  emit SelChange();
+}
+
+void McListBox::ClampListIndex() {
+  listIndex_ = std::clamp(listIndex_, 0, std::max(0, items_.Count() - 1));
+}
+
+void McListBox::SortItems() {
+  if ((props_.mode == 0 || props_.mode == 3) && props_.sortOrder != 0)
+    items_.Sort(props_.sortOrder);
+}
+
+// --- Layout and scroll bars ---
+
+void McListBox::Refresh() {
+  // Showing or hiding a bar resizes the viewport, whose resize asks for a
+  // refresh again: that one runs here, after this pass, a bounded number of
+  // times.
+  if (refreshing_) {
+    refreshAgain_ = true;
+    return;
+  }
+  refreshing_ = true;
+  for (int pass = 0; pass < 3; ++pass) {
+    refreshAgain_ = false;
+    if (props_.mode != 0) FillFromDisk();
+    if (props_.rowHeight > 0)
+      visibleRows_ = corvane::VisibleRows(viewport()->height(), props_.rowHeight);
+    UpdateVerticalBar();
+    SortItems();
+    Redraw();
+    if (!refreshAgain_) break;
+  }
+  refreshing_ = false;
+  emit Refreshed();
+}
+
+void McListBox::UpdateVerticalBar() {
+  QScrollBar* bar = verticalScrollBar();
+  if (items_.Count() > visibleRows_) {
+    ShowBar(Qt::Vertical, true);
+    bar->setEnabled(true);
+    bar->setRange(0, items_.Count() - visibleRows_);
+  } else {
+    bar->setValue(0);
+    bar->setRange(0, 0);
+    ShowBar(Qt::Vertical, !props_.autoHideScrollBars);
+    bar->setEnabled(props_.autoHideScrollBars);
+  }
+  bar->setSingleStep(1);
+  bar->setPageStep(5);
+  horizontalScrollBar()->setSingleStep(5);
+  horizontalScrollBar()->setPageStep(15);
+}
+
+// The range lets the view move by maxTextRight + 50 - width + 1 pixels.
+void McListBox::UpdateHorizontalBar(int maxTextRight) {
+  QScrollBar* bar = horizontalScrollBar();
+  const int width = viewport()->width();
+  if (width < maxTextRight) {
+    ShowBar(Qt::Horizontal, true);
+    bar->setEnabled(true);
+    bar->setRange(0, static_cast<int>(std::min<long long>(
+                         INT_MAX, static_cast<long long>(maxTextRight) + 50 - width + 1)));
+  } else {
+    bar->setValue(0);
+    bar->setRange(0, 0);
+    ShowBar(Qt::Horizontal, !props_.autoHideScrollBars);
+    bar->setEnabled(props_.autoHideScrollBars);
+  }
+}
+
+void McListBox::ShowBar(Qt::Orientation bar, bool show) {
+  const Qt::ScrollBarPolicy policy = show ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+  if (bar == Qt::Vertical && verticalScrollBarPolicy() != policy) {
+    setVerticalScrollBarPolicy(policy);
+  } else if (bar == Qt::Horizontal && horizontalScrollBarPolicy() != policy) {
+    setHorizontalScrollBarPolicy(policy);
+  }
+}
+
+bool McListBox::BarShown(Qt::Orientation bar) const {
+  return (bar == Qt::Vertical ? verticalScrollBarPolicy() : horizontalScrollBarPolicy()) ==
+         Qt::ScrollBarAlwaysOn;
+}
+
+void McListBox::ScrollToBottom() {
+  if (!BarShown(Qt::Vertical)) return;
+  verticalScrollBar()->setValue(items_.Count() - visibleRows_);
+  Redraw();
+}
+
+// --- Drawing ---
+
+void McListBox::Redraw() {
+  ClampListIndex();
+  composePending_ = true;
+  viewport()->update();
+}
+
+void McListBox::Compose() {
+  composePending_ = false;
+  const QSize size = viewport()->size();
+  if (backImage_.size() != size) backImage_ = QImage(size, QImage::Format_ARGB32);
+  const ListView view{props_,
+                      items_,
+                      selection_,
+                      imageList_ ? &*imageList_ : nullptr,
+                      palette(),
+                      listIndex_,
+                      visibleRows_,
+                      verticalScrollBar()->value(),
+                      horizontalScrollBar()->value(),
+                      hasFocus_};
+  const std::optional<int> maxTextRight = PaintList(backImage_, view);
+  // Changing a bar relayouts the viewport, which must not happen while it
+  // paints: the range follows right after.
+  if (maxTextRight) {
+    QMetaObject::invokeMethod(
+        this, [this, right = *maxTextRight] { UpdateHorizontalBar(right); }, Qt::QueuedConnection);
+  }
+}
+
+void McListBox::CheckItem(QString& text, int& x, int y) {
+  if (y == -1 || backImage_.isNull()) {
+    DrawTreeLines(nullptr, text, x, y, props_.rowHeight, palette());
+    return;
+  }
+  QPainter painter(&backImage_);
+  DrawTreeLines(&painter, text, x, y, props_.rowHeight, palette());
+}
+
+void McListBox::SetImageList(QList<QPixmap> images) {
+  imageList_ = std::move(images);
+  Redraw();
+}
+
+void McListBox::DetachImageList() {
+  imageList_.reset();
+  Redraw();
+}
+
+}  // namespace corvane

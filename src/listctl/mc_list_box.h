@@ -1,0 +1,232 @@
+#pragma once
+
+// McListBox: the owner-drawn list control that serves as the log view.
+//
+// Members keep the control's established public names (AddItem, ListCount,
+// ListIndex, ...); property getters carry the property's name and setters
+// prefix it with Set. All members run on the GUI thread.
+//
+// Invalid arguments. ListIcon, ListBold (get and set), Remove and SelItem
+// with an index outside the items, and AddItem with an index other than -1
+// outside 0..ListCount()-1, throw std::out_of_range and leave the list
+// unchanged. ListIndex, List and Text never fail: an index out of range is
+// ignored or reads as "". Item operations in modes other than 0 do nothing.
+//
+// Painting. Every change updates the control's state at once and asks for
+// one repaint; the picture is composed into a back image at most once per
+// turn of the event loop, so a burst of AddItem calls costs one paint.
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QList>
+#include <QPixmap>
+#include <QTimer>
+#include <QVariantMap>
+#include <optional>
+
+#include "listctl/item_store.h"
+#include "listctl/list_properties.h"
+#include "listctl/selection.h"
+
+namespace corvane {
+
+class McListBox : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  explicit McListBox(QWidget* parent = nullptr);
+  ~McListBox() override;
+
+  // --- Items and selection ---
+  int ListCount() const { return items_.Count(); }
+  int ListIndex() const { return items_.Count() == 0 ? -1 : listIndex_; }
+  // Makes `index` the current and only selected item and scrolls it into
+  // view; an index outside the items is ignored.
+  void SetListIndex(int index);
+  QString Text() const;
+  QString List(int index) const;
+  void SetList(int index, const QString& text);  // no repaint
+  int ListIcon(int index) const;
+  void SetListIcon(int index, int icon);
+  bool ListBold(int index) const;
+  void SetListBold(int index, bool bold);
+  int SelCount() const { return selection_.Count(); }
+  int SelItem(int k) const;
+  bool IsSelected(int index) const { return selection_.Contains(index); }
+
+  // Index -1 appends, else the item is inserted before item `index`. With
+  // refresh the layout is brought up to date at once; without, AutoRefresh
+  // schedules one refresh after a burst of additions.
+  void AddItem(const QString& text, int index = -1, int icon = -1, bool bold = false,
+               bool refresh = true);
+  // Removes item `index`, or the current item for -1. The selection keeps
+  // its indexes.
+  void Remove(int index = -1);
+  // Drops the `count` oldest items in one step and renumbers the current
+  // item and the selection; the rows the user looks at stay in place.
+  void RemoveOldest(int count);
+  void Clear();
+  void Refresh();
+  void ClearSelection(bool clearOnly = false);
+  void SelectAll();
+  void SelectItem(int item, bool deselect = false);
+  // Makes the last item the bottom row when the vertical bar is shown.
+  void ScrollToBottom();
+  // The tree-line routine of the directory tree modes; y -1 only measures.
+  void CheckItem(QString& text, int& x, int y);
+  template <typename Container>
+  static int GetMax(const Container& c) {
+    return static_cast<int>(std::size(c)) - 1;
+  }
+
+  // The images icon numbers refer to, 0-based; nothing attached at first.
+  void SetImageList(QList<QPixmap> images);
+  void DetachImageList();
+
+  // --- Properties (defaults in ListProperties) ---
+  const ListProperties& Properties() const { return props_; }
+  QPixmap Picture() const { return props_.picture; }
+  void SetPicture(const QPixmap& picture);
+  QFont Font() const { return props_.font; }
+  void SetFont(const QFont& font);
+  OleColor BackColor() const { return props_.backColor; }
+  void SetBackColor(OleColor color);
+  OleColor ForeColor() const { return props_.foreColor; }
+  void SetForeColor(OleColor color);
+  OleColor SelColor() const { return props_.selColor; }
+  void SetSelColor(OleColor color);
+  OleColor SelForeColor() const { return props_.selForeColor; }
+  void SetSelForeColor(OleColor color);
+  bool StrechIcon() const { return props_.strechIcon; }
+  void SetStrechIcon(bool on);
+  int Appearance() const { return props_.appearance; }
+  void SetAppearance(int appearance);
+  int BorderStyle() const { return props_.borderStyle; }
+  void SetBorderStyle(int style);
+  bool FullRowSelect() const { return props_.fullRowSelect; }
+  void SetFullRowSelect(bool on);
+  int SortOrder() const { return props_.sortOrder; }
+  void SetSortOrder(int order);
+  bool IconFocus() const { return props_.iconFocus; }
+  void SetIconFocus(bool on);
+  int TextAlignment() const { return props_.textAlignment; }
+  void SetTextAlignment(int format);
+  int RowHeight() const { return props_.rowHeight; }
+  void SetRowHeight(int height);
+  bool GridLines() const { return props_.gridLines; }
+  void SetGridLines(bool on);
+  OleColor GridColor() const { return props_.gridColor; }
+  void SetGridColor(OleColor color);
+  int BackGradient() const { return props_.backGradient; }
+  void SetBackGradient(int direction);
+  int SelGradient() const { return props_.selGradient; }
+  void SetSelGradient(int direction);
+  OleColor BackGradientCol() const { return props_.backGradientCol; }
+  void SetBackGradientCol(OleColor color);
+  OleColor SelGradientCol() const { return props_.selGradientCol; }
+  void SetSelGradientCol(OleColor color);
+  bool MultiSelect() const { return props_.multiSelect; }
+  void SetMultiSelect(bool on);
+  bool FocusRectangle() const { return props_.focusRectangle; }
+  void SetFocusRectangle(bool on);
+  bool ShowIcon() const { return props_.showIcon; }
+  void SetShowIcon(bool on);
+  int SelectionStyle() const { return props_.selectionStyle; }
+  void SetSelectionStyle(int style);
+  bool FlatScrollBar() const { return props_.flatScrollBar; }
+  void SetFlatScrollBar(bool on);
+  bool AutoHideScrollBars() const { return props_.autoHideScrollBars; }
+  void SetAutoHideScrollBars(bool on);
+  int Mode() const { return props_.mode; }
+  void SetMode(int mode);
+  QString Path() const { return props_.path; }
+  void SetPath(const QString& path);
+  int IconExtractSize() const { return props_.iconExtractSize; }
+  void SetIconExtractSize(int size);
+  QString Filter() const { return props_.filter; }
+  void SetFilter(const QString& filter);
+  bool AutoRefresh() const { return props_.autoRefresh; }
+  void SetAutoRefresh(bool on);
+  bool ShowSystemFiles() const { return props_.showSystemFiles; }
+  void SetShowSystemFiles(bool on);
+  bool ShowHiddenFiles() const { return props_.showHiddenFiles; }
+  void SetShowHiddenFiles(bool on);
+
+  // Standard bars are used always: flat scroll bars do not exist here.
+  bool UsesStandardScrollBars() const { return true; }
+
+  // --- Persistence ---
+  void InitProperties();
+  void ReadProperties(const QVariantMap& bag);
+  QVariantMap WriteProperties() const;
+
+  // The whole rows that fit, as of the last Refresh.
+  int VisibleRows() const { return visibleRows_; }
+
+ signals:
+  void MouseEnter();
+  void MouseLeave();
+  void Click();
+  void SelChange();
+  void DbClick();
+  void KeyDown(int& keyCode, int& shift);
+  void KeyPress(int& keyAscii);
+  void KeyUp(int& keyCode, int& shift);
+  void MouseUp(int button, int shift, float x, float y);
+  void MouseMove(int button, int shift, float x, float y);
+  void MouseDown(int button, int shift, float x, float y);
+  // A property was set; carries the property's name.
+  void PropertyChanged(const QString& name);
+  // Refresh finished: rows, scroll bars and order are up to date.
+  void Refreshed();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  void Redraw();
+  void Compose();
+  void ClampListIndex();
+  void SortItems();
+  void UpdateVerticalBar();
+  void UpdateHorizontalBar(int maxTextRight);
+  void ShowBar(Qt::Orientation bar, bool show);
+  bool BarShown(Qt::Orientation bar) const;
+  void OnRefreshTick();
+  void ApplyFrame();
+  void RaiseRowHeightToFont();
+  int TextHeightOfA() const;
+  void CheckIndex(int index) const;
+  void Changed(const char* name);
+  template <typename T, typename V>
+  void SetAndRedraw(T ListProperties::*field, const V& value, const char* name);
+  void FillFromDisk();
+
+  ListProperties props_;
+  ItemStore items_;
+  Selection selection_;
+  std::optional<QList<QPixmap>> imageList_;
+  int listIndex_ = 0;
+  int anchor_ = 0;  // the last plain or Ctrl click; Shift selects from here
+  int visibleRows_ = 1;
+  bool hasFocus_ = false;
+  bool mouseInside_ = false;
+  int hoverIndex_ = -100;  // the row whose full-text tip shows; -100 none
+
+  QTimer refreshTimer_;  // the deferred refresh after AddItem without refresh
+  int refreshTicks_ = 0;
+  bool refreshing_ = false;
+  bool refreshAgain_ = false;
+
+  QImage backImage_;
+  bool composePending_ = true;
+};
+
+}  // namespace corvane
