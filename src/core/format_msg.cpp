@@ -5,21 +5,41 @@
 namespace corvane {
 namespace {
 
-void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
-  for (auto pos = text.find(what); pos != std::string::npos;
-       pos = text.find(what, pos + with.size())) {
-    text.replace(pos, what.size(), with);
-  }
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
+// Fills in one pass over the template, so that an inserted value is never
+// searched for placeholders again: a file name holding "%1" stays as it is.
+// At each "%" the longest run of digits that names a value wins, which is
+// what filling the highest number first would give ("%10" takes the tenth
+// value, or the first followed by "0" when there are fewer than ten).
 std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vArgs) {
-  std::string text(sTemplate);
-  for (auto i = vArgs.size(); i-- > 0;) {
-    std::string placeholder(1, '%');
-    placeholder += std::to_string(i + 1);
-    ReplaceAll(text, placeholder, VisibleText(vArgs[i].text()));
+  std::string text;
+  text.reserve(sTemplate.size());
+  std::size_t pos = 0;
+  while (pos < sTemplate.size()) {
+    const char c = sTemplate[pos];
+    std::size_t digits = 0;
+    std::size_t number = 0;
+    std::size_t used = 0;  // digits of the longest number that names a value
+    std::size_t chosen = 0;
+    while (c == '%' && pos + 1 + digits < sTemplate.size() && digits < 9 &&
+           IsDigit(sTemplate[pos + 1 + digits])) {
+      number = number * 10 + static_cast<std::size_t>(sTemplate[pos + 1 + digits] - '0');
+      ++digits;
+      if (number >= 1 && number <= vArgs.size()) {
+        used = digits;
+        chosen = number;
+      }
+    }
+    if (used == 0) {
+      text += c;
+      ++pos;
+      continue;
+    }
+    text += VisibleText(vArgs[chosen - 1].text());
+    pos += 1 + used;
   }
   return text;
 }

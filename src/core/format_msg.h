@@ -22,9 +22,10 @@ class MsgArg {
   std::string text_;
 };
 
-// Fills %1, %2, … with the values, the highest number first so that %12 is
-// filled before %1 could take its first two characters. A placeholder
-// without a value stays as it is; surplus values are not used. Every value
+// Fills %1, %2, … with the values; %12 is the twelfth value, not the first
+// followed by "2", when there are twelve. A placeholder without a value
+// stays as it is; surplus values are not used; a value is never searched
+// for placeholders itself. Every value
 // goes in as VisibleText, so no name can split a log line or reach the
 // terminal as a control sequence.
 std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vArgs);

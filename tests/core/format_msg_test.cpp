@@ -16,8 +16,8 @@ TEST(FormatMsg, FillsPlaceholders) {
       {"%1|%10", ten, "a|J"},  // %10 is filled before %1 could eat its start
       {"%10", {"a"}, "a0"},    // without a tenth value the %1 matches
       {"%1 %2 100%", {"a"}, "a %2 100%"},
-      {"%2", {"one", "%1"}, "one"},  // a higher value is searched by a lower
-      {"%1", {"%1"}, "%1"},          // but a lower one is not searched again
+      {"%2 %1", {"one", "%1"}, "%1 one"},  // values are never searched again
+      {"%1%", {"50"}, "50%"},
       // Values arrive escaped, reversibly: they cannot split a line or
       // command the terminal.
       {"'%1'", {"a\r\nb\tc\\d"}, "'a\\r\\nb\tc\\\\d'"},
