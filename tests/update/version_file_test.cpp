@@ -10,24 +10,6 @@
 namespace corvane {
 namespace {
 
-TEST(VersionFileTest, ReadsEachKeyAtTheStartOfALine) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"Current Version=1.2.3\r\nDownload=h\r\nDescription=d\r\nMessage=m\r\nError=2\r\n",
-       "1.2.3|h|d|m|2"},
-      {" Current Version=1.2.3\r\ncurrent version=1\r\nX Message=m\r\nDownload=x\n\xEF\xBB\xBF"
-       "Current Version=1.2.3\n",
-       "|x|||0"},  // keys only at a line start, case counts, BOM only at the start
-      {"Error=2\nError=beta\nMessage=a\nMessage=b\n", "|||b|0"},  // the later line wins
-  };
-  for (const auto& [text, expected] : cases) {
-    const VersionFileInfo i = ParseVersionFile(text);
-    EXPECT_EQ(i.sVersion + "|" + i.sDownload + "|" + i.sDescription + "|" + i.sMessage + "|" +
-                  std::to_string(i.iError),
-              expected)
-        << text;
-  }
-}
-
 TEST(VersionFileTest, SplitsAtTwoDotsIntoWholeNumbersAndComparesPartByPart) {
   for (const char* bad : {"", "1.0.", "1..2", "1.0.2.5", "1.0.-2", "v1.0.2", "1.0.0x10"}) {
     EXPECT_FALSE(SplitVersion(bad).has_value()) << '"' << bad << '"';
