@@ -56,13 +56,7 @@ class GoXml : public ::testing::Test {
   CGoXML xml{&boxes};
 };
 
-TEST(GoXmlLoading, ParserChoiceAndFailedLoadsLeaveNoDocument) {
-  const std::pair<std::int32_t, std::int32_t> choices[] = {{99, 4}, {1, 1}, {0, 0}, {5, 0}};
-  for (const auto& [requested, expected] : choices) {
-    CGoXML xml;
-    EXPECT_EQ(xml.Initialize(requested), expected) << requested;
-    EXPECT_EQ(xml.XMLParserVersion(), expected) << requested;
-  }
+TEST(GoXmlLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   TempDir dir;
   CGoXML xml, fromText;
   EXPECT_THROW(xml.OpenFromFile(dir.Write("config.xml", kDoc)), XmlParserUnavailable);
