@@ -17,15 +17,10 @@ std::set<std::string> PlaceholdersOf(const std::string& text) {
           std::sregex_token_iterator()};
 }
 
+// "%1" to "%<count>".
 std::set<std::string> Numbered(int count) {
   std::set<std::string> all;
-  for (int i = 1; i <= count; ++i) {
-    // Appended rather than "%" + to_string(i): GCC 12 at -O3 sees a false
-    // overlap in that temporary (-Wrestrict).
-    std::string placeholder(1, '%');
-    placeholder += std::to_string(i);
-    all.insert(std::move(placeholder));
-  }
+  for (int i = 1; i <= count; ++i) all.insert(QString("%%1").arg(i).toStdString());
   return all;
 }
 

@@ -31,11 +31,9 @@ void LoopbackHttpServer::ServeRaw(const std::string& path, const std::string& re
   behaviours_[path] = {response, 0};
 }
 
-void LoopbackHttpServer::Serve(const std::string& path, const std::string& body,
-                               bool bDeclareLength) {
-  const std::string length =
-      bDeclareLength ? "Content-Length: " + std::to_string(body.size()) + "\r\n" : "";
-  ServeRaw(path, "HTTP/1.1 200 OK\r\n" + length + "Connection: close\r\n\r\n" + body);
+void LoopbackHttpServer::Serve(const std::string& path, const std::string& body) {
+  ServeRaw(path, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                     "\r\nConnection: close\r\n\r\n" + body);
 }
 
 void LoopbackHttpServer::Stream(const std::string& path, std::uint64_t length) {

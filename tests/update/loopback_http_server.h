@@ -20,9 +20,8 @@ class LoopbackHttpServer {
   std::string Url(const std::string& path) const;  // "http://127.0.0.1:<port>" + path
   // Answers with these exact bytes (status line, headers and body).
   void ServeRaw(const std::string& path, const std::string& response);
-  // A 200 answer with a Content-Length header, or (bDeclareLength false)
-  // one whose end is the closing of the connection.
-  void Serve(const std::string& path, const std::string& body, bool bDeclareLength = true);
+  // A 200 answer with a Content-Length header.
+  void Serve(const std::string& path, const std::string& body);
   // Reads the request and never answers.
   void Stall(const std::string& path) { ServeRaw(path, ""); }
   // A 200 answer of `length` bytes without a Content-Length header, written

@@ -2,35 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QSettings>
+#include <cstdlib>
 
-#include "update/shell.h"
+#include "update/update_url.h"
 
 namespace corvane {
 namespace {
 
-TEST(VersionFileTest, ReadsEachKeyAtTheStartOfALine) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"Current Version=1.2.3\r\nDownload=h\r\nDescription=d\r\nMessage=m\r\nError=2\r\n",
-       "1.2.3|h|d|m|2"},
-      {" Current Version=1.2.3\r\ncurrent version=1\r\nX Message=m\r\nDownload=x\n\xEF\xBB\xBF"
-       "Current Version=1.2.3\n",
-       "|x|||0"},  // keys only at a line start, case counts, BOM only at the start
-      {"Error=2\nError=\n", "||||0"},
-  };
-  for (const auto& [text, expected] : cases) {
-    const VersionFileInfo i = ParseVersionFile(text);
-    EXPECT_EQ(i.sVersion + "|" + i.sDownload + "|" + i.sDescription + "|" + i.sMessage + "|" +
-                  std::to_string(i.iError),
-              expected)
-        << text;
-  }
-}
-
 TEST(VersionFileTest, SplitsAtTwoDotsIntoWholeNumbersAndComparesPartByPart) {
-  const auto parts = SplitVersion("01.002.30");
-  ASSERT_TRUE(parts.has_value());
-  EXPECT_EQ(parts->sMajor + "|" + parts->sMinor + "|" + parts->sRevision, "01|002|30");
   for (const char* bad : {"", "1.0.", "1..2", "1.0.2.5", "1.0.-2", "v1.0.2", "1.0.0x10"}) {
     EXPECT_FALSE(SplitVersion(bad).has_value()) << '"' << bad << '"';
   }
@@ -46,16 +26,36 @@ TEST(VersionFileTest, SplitsAtTwoDotsIntoWholeNumbersAndComparesPartByPart) {
   }
 }
 
-// The tests run with a console-only application object, as console mode
-// does: nothing may be launched there, and the answer says so.
-TEST(ShellTest, NamesTheVerbsAndOpensNothingWithoutAGraphicalSession) {
-  const std::vector<std::string> names = {"", "open", "explore", "find", "print", "edit", ""};
-  for (int verb = -1; verb < static_cast<int>(names.size()); ++verb) {
-    EXPECT_EQ(ShellVerbName(verb), verb < 0 ? "" : names[static_cast<std::size_t>(verb)]) << verb;
+TEST(UpdateUrlTest, AppendsTheVersionFilePathToAServerAddress) {
+  const std::string ver = "/download/corvane_setup.zip.ver";
+  const std::pair<std::string, std::string> cases[] = {
+      {"http://updates.example.org", "http://updates.example.org" + ver},
+      {"  https://h:8443/  ", "https://h:8443" + ver},
+      {"HTTP://H/mirror/", "http://h/mirror" + ver},
+      {"127.0.0.1:8080", "http://127.0.0.1:8080" + ver},
+      {"http://h/other/version.txt", "http://h/other/version.txt"},
+      {"http://h/?channel=beta", "http://h" + ver + "?channel=beta"},
+      {"ftp://h/", ""},
+      {"http://", ""},
+      {"http://h h/", ""},
+  };
+  for (const auto& [configured, expected] : cases) {
+    EXPECT_EQ(VersionFileUrl(configured), expected) << '"' << configured << '"';
   }
-  ASSERT_NE(QCoreApplication::instance(), nullptr);
-  EXPECT_FALSE(ShellExec("http://127.0.0.1:9/download/x.zip", 1, "", "", 5));
-  EXPECT_FALSE(ShellExec("", 1, "", "", 5));
+}
+
+// Each test runs in its own process with its own settings directory.
+TEST(UpdateUrlTest, TheEnvironmentOverridesTheSettingsStore) {
+  ::unsetenv("CORVANE_UPDATE_URL");
+  EXPECT_EQ(ConfiguredUpdateUrl(), "");
+  QSettings(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane")
+      .setValue("Update.Url", " http://from-settings/ ");
+  EXPECT_EQ(ConfiguredUpdateUrl(), "http://from-settings/");
+  ::setenv("CORVANE_UPDATE_URL", "   ", 1);
+  EXPECT_EQ(ConfiguredUpdateUrl(), "http://from-settings/");
+  ::setenv("CORVANE_UPDATE_URL", "http://from-environment:81", 1);
+  EXPECT_EQ(ConfiguredUpdateUrl(), "http://from-environment:81");
+  ::unsetenv("CORVANE_UPDATE_URL");
 }
 
 }  // namespace
