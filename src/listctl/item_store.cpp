@@ -45,6 +45,15 @@ void ItemStore::Insert(int index, ListItem item) {
 
 void ItemStore::Remove(int index) { items_.erase(items_.begin() + index); }
 
+void ItemStore::InsertAll(int index, std::vector<ListItem> items) {
+  items_.insert(items_.begin() + index, std::make_move_iterator(items.begin()),
+                std::make_move_iterator(items.end()));
+}
+
+void ItemStore::RemoveRange(int first, int count) {
+  items_.erase(items_.begin() + first, items_.begin() + first + count);
+}
+
 void ItemStore::RemoveFirst(int count) {
   const auto n = static_cast<std::size_t>(std::clamp(count, 0, Count()));
   items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(n));

@@ -3,12 +3,14 @@
 // The items of the list control: text, icon number and bold flag kept as
 // three fields, so that no text can be mistaken for a field separator.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 namespace corvane {
 
@@ -33,10 +35,21 @@ class ItemText {
   std::unique_ptr<char16_t[]> block_;  // length (two units), then the text
 };
 
+// Where a listed entry lives, for the directory and drive modes. The path
+// keeps the name's bytes as the file system has them, while the item's text
+// shows them decoded (bytes that are not UTF-8 as replacement characters).
+struct DiskEntry {
+  QByteArray path;
+  int depth = 0;  // tree level below its drive; 0 for a drive or a flat entry
+  bool drive = false;
+  bool folder = false;
+};
+
 struct ListItem {
   ItemText text;
   std::int32_t icon = -1;  // index into the image list; -1 = no icon
   bool bold = false;
+  std::unique_ptr<DiskEntry> disk;  // only in the directory modes
 };
 
 // A deque: the log view appends at the end and drops its oldest lines at
@@ -51,6 +64,10 @@ class ItemStore {
   // index -1 appends; otherwise the item is inserted before item `index`.
   void Insert(int index, ListItem item);
   void Remove(int index);
+  // Inserts the items before item `index` (index Count() appends).
+  void InsertAll(int index, std::vector<ListItem> items);
+  // Removes `count` items from item `first` on.
+  void RemoveRange(int first, int count);
   // Drops items 0..count-1 (count is clamped to the number of items).
   void RemoveFirst(int count);
   void Clear() { std::deque<ListItem>().swap(items_); }

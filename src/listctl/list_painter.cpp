@@ -48,16 +48,19 @@ class RowPainter {
   // Returns the text's right edge, or nullopt for a missing icon.
   std::optional<int> Paint(int index, int y) {
     const ListItem& item = view_.items.At(index);
-    QString text = item.text.ToString();
     int xOffset = -view_.horizontal;
+    const QString text = ShownText(view_, index, &painter_, y, xOffset);
     const bool treeMode = p_.mode == 4 || p_.mode == 5;
-    if (treeMode) DrawTreeLines(&painter_, text, xOffset, y, p_.rowHeight, view_.palette);
+    QPixmap diskIcon;
     const QPixmap* icon = nullptr;
     if (p_.showIcon && p_.mode == 0 && item.icon != -1) {
       if (!view_.imageList || item.icon < 0 || item.icon >= view_.imageList->size()) {
         return std::nullopt;
       }
       icon = &(*view_.imageList)[item.icon];
+    } else if (p_.showIcon && p_.mode != 0 && item.disk && view_.disk) {
+      diskIcon = view_.disk->icon(*item.disk);
+      if (!diskIcon.isNull()) icon = &diskIcon;
     }
     const int cellRight = RoundEven(xOffset + rowH_);
     const int rowBottom = RoundEven(y + rowH_);
@@ -169,22 +172,39 @@ std::optional<int> PaintList(QImage& image, const ListView& view) {
   return RoundEven(double(maxTextRight) + view.horizontal);
 }
 
-void DrawTreeLines(QPainter* painter, QString& text, int& x, int y, int rowHeight,
-                   const QPalette& palette) {
+QString ShownText(const ListView& view, int index, QPainter* painter, int y, int& xOffset) {
+  const ListProperties& p = view.properties;
+  const ListItem& item = view.items.At(index);
+  QString text = item.text.ToString();
+  if (!item.disk || (p.mode < 1 || p.mode > 5)) return text;
+  const DiskEntry& entry = *item.disk;
+  if (p.mode == 4 || p.mode == 5) {
+    DrawTreeLevels(painter, entry.depth, xOffset, y, p.rowHeight, view.palette);
+    if (entry.depth > 0) return text.mid(text.lastIndexOf(u'/') + 1);
+  }
+  if (entry.drive && view.disk)
+    return view.disk->description(entry) + QStringLiteral(" (") + text + u')';
+  return text;
+}
+
+void DrawTreeLevels(QPainter* painter, int levels, int& x, int y, int rowHeight,
+                    const QPalette& palette) {
   const QRgb gray = PixelOf(kGrayText, palette);
   const double half = rowHeight / 2.0;
   const bool draw = painter && y != -1;
-  int from = 0;
-  for (int slash = text.indexOf(u'/'); slash >= 0; slash = text.indexOf(u'/', from)) {
+  for (int level = 0; level < levels; ++level) {
     if (draw)
       DrawVerticalLine(*painter, RoundEven(x + half), y, RoundEven(y + rowHeight + 2.0), gray);
     x = RoundEven(double(x) + rowHeight);
-    from = slash + 1;
   }
-  text = text.mid(from);
-  if (draw) {
-    DrawHorizontalLine(*painter, RoundEven(x - half), x, RoundEven(y + half), gray);
-  }
+  if (draw) DrawHorizontalLine(*painter, RoundEven(x - half), x, RoundEven(y + half), gray);
+}
+
+void DrawTreeLines(QPainter* painter, QString& text, int& x, int y, int rowHeight,
+                   const QPalette& palette) {
+  const int levels = static_cast<int>(text.count(u'/'));
+  text = text.mid(text.lastIndexOf(u'/') + 1);
+  DrawTreeLevels(painter, levels, x, y, rowHeight, palette);
 }
 
 }  // namespace corvane

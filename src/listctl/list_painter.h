@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPalette>
 #include <QPixmap>
+#include <functional>
 #include <optional>
 
 #include "listctl/item_store.h"
@@ -15,6 +16,13 @@
 #include "listctl/selection.h"
 
 namespace corvane {
+
+// What the directory modes add to a row: the entry's icon and a drive's
+// description.
+struct DiskDecor {
+  std::function<QPixmap(const DiskEntry&)> icon;
+  std::function<QString(const DiskEntry&)> description;
+};
 
 struct ListView {
   const ListProperties& properties;
@@ -27,6 +35,7 @@ struct ListView {
   int top;          // vertical scroll position: the item in the first row
   int horizontal;   // horizontal scroll position in pixels
   bool hasFocus;
+  const DiskDecor* disk = nullptr;  // the directory modes only
 };
 
 // The widest drawn row (text width plus its x origin, plus the horizontal
@@ -34,6 +43,17 @@ struct ListView {
 // picture could not be finished (an icon the image list lacks, or icons
 // without an image list); what was drawn until then stays in the image.
 std::optional<int> PaintList(QImage& image, const ListView& view);
+
+// The text a row shows and where it starts: in the tree modes the last part
+// of the path, indented by its level (drawing the tree lines when painter is
+// not null); for a drive its description and, in brackets, its path.
+// xOffset comes in as minus the horizontal position and leaves moved right.
+QString ShownText(const ListView& view, int index, QPainter* painter, int y, int& xOffset);
+
+// Tree lines for `levels` levels from x, moving x right by one row height
+// per level. Draws when painter is not null and y is not -1.
+void DrawTreeLevels(QPainter* painter, int levels, int& x, int y, int rowHeight,
+                    const QPalette& palette);
 
 // The tree lines of a path item, in the directory tree modes: one level per
 // "/" in `text`, which is shortened to its last part while `x` moves right.

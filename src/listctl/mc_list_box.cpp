@@ -6,6 +6,7 @@
 #include <climits>
 #include <stdexcept>
 
+#include "listctl/full_text_tip.h"
 #include "listctl/list_painter.h"
 #include "listctl/row_geometry.h"
 
@@ -16,11 +17,15 @@ namespace {
 // The deferred refresh ticks every millisecond and refreshes on the fifth.
 constexpr int kRefreshTickMs = 1;
 constexpr int kRefreshTicks = 5;
+// A single-selection drag held above or below the control moves one item
+// this often.
+constexpr int kDragStepMs = 30;
 
 }  // namespace
 
 McListBox::McListBox(QWidget* parent) : QAbstractScrollArea(parent) {
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setMouseTracking(true);  // the full-text tip follows the mouse
   setFocusPolicy(Qt::StrongFocus);
   // The page sizes are in force before the first Refresh, so that its range
   // already lets the last item reach the bottom row.
@@ -30,6 +35,13 @@ McListBox::McListBox(QWidget* parent) : QAbstractScrollArea(parent) {
   horizontalScrollBar()->setPageStep(15);
   refreshTimer_.setInterval(kRefreshTickMs);
   connect(&refreshTimer_, &QTimer::timeout, this, &McListBox::OnRefreshTick);
+  dragTimer_.setInterval(kDragStepMs);
+  connect(&dragTimer_, &QTimer::timeout, this, &McListBox::DragStep);
+  tip_ = std::make_unique<FullTextTip>();
+  diskDecor_.icon = [this](const DiskEntry& entry) {
+    return iconCache_.Icon(entry, props_.iconExtractSize);
+  };
+  diskDecor_.description = [this](const DiskEntry& entry) { return DriveDescription(entry); };
   InitProperties();
   Refresh();
 }
@@ -84,7 +96,7 @@ int McListBox::SelItem(int k) const {
 void McListBox::AddItem(const QString& text, int index, int icon, bool bold, bool refresh) {
   if (props_.mode != 0) return;
   if (index != -1) CheckIndex(index);
-  items_.Insert(index, ListItem{text, icon, bold});
+  items_.Insert(index, ListItem{text, icon, bold, nullptr});
   if (refresh) {
     Refresh();
   } else if (props_.autoRefresh) {
@@ -115,7 +127,7 @@ void McListBox::RemoveOldest(int count) {
   items_.RemoveFirst(n);
   selection_.DropFirst(n);
   listIndex_ = std::max(0, listIndex_ - n);
-  anchor_ = std::max(0, anchor_ - n);
+  anchor_ = anchor_ >= n ? anchor_ - n : -1;
   // The rows on screen move up by n, the view follows them.
   QScrollBar* bar = verticalScrollBar();
   bar->setValue(std::max(0, bar->value() - n));
@@ -126,6 +138,7 @@ void McListBox::Clear() {
   if (props_.mode != 0) return;
   items_.Clear();
   selection_.Reset();
+  anchor_ = -1;
   Refresh();
 }
 
@@ -134,16 +147,21 @@ void McListBox::Clear() {
 void McListBox::SetListIndex(int index) {
   if (!items_.Contains(index)) return;
   listIndex_ = index;
-  if (BarShown(Qt::Vertical)) {
-    QScrollBar* bar = verticalScrollBar();
-    if (index < bar->value()) bar->setValue(index);
-    const int wholeRows = props_.rowHeight > 0 ? viewport()->height() / props_.rowHeight : 0;
-    if (wholeRows + bar->value() <= index) bar->setValue(index - visibleRows_ + 1);
-  }
+  ScrollIntoView(index);
   selection_.Reset();
   selection_.Add(index);
   Redraw();
   emit SelChange();
+}
+
+// The item becomes the top row when above the view, the bottom row when
+// below it.
+void McListBox::ScrollIntoView(int index) {
+  if (!BarShown(Qt::Vertical)) return;
+  QScrollBar* bar = verticalScrollBar();
+  if (index < bar->value()) bar->setValue(index);
+  const int wholeRows = props_.rowHeight > 0 ? viewport()->height() / props_.rowHeight : 0;
+  if (wholeRows + bar->value() <= index) bar->setValue(index - visibleRows_ + 1);
 }
 
 void McListBox::ClearSelection(bool clearOnly) {
@@ -184,7 +202,18 @@ void McListBox::SortItems() {
 
 // --- Layout and scroll bars ---
 
+// In the directory modes every refresh reads the disk again, once; the
+// layout passes below never do.
 void McListBox::Refresh() {
+  if (refreshing_) {
+    refreshAgain_ = true;
+    return;
+  }
+  if (props_.mode != 0) FillFromDisk();
+  Relayout();
+}
+
+void McListBox::Relayout() {
   // Showing or hiding a bar resizes the viewport, whose resize asks for a
   // refresh again: that one runs here, after this pass, a bounded number of
   // times.
@@ -195,7 +224,6 @@ void McListBox::Refresh() {
   refreshing_ = true;
   for (int pass = 0; pass < 3; ++pass) {
     refreshAgain_ = false;
-    if (props_.mode != 0) FillFromDisk();
     if (props_.rowHeight > 0)
       visibleRows_ = corvane::VisibleRows(viewport()->height(), props_.rowHeight);
     UpdateVerticalBar();
@@ -274,16 +302,7 @@ void McListBox::Compose() {
   composePending_ = false;
   const QSize size = viewport()->size();
   if (backImage_.size() != size) backImage_ = QImage(size, QImage::Format_ARGB32);
-  const ListView view{props_,
-                      items_,
-                      selection_,
-                      imageList_ ? &*imageList_ : nullptr,
-                      palette(),
-                      listIndex_,
-                      visibleRows_,
-                      verticalScrollBar()->value(),
-                      horizontalScrollBar()->value(),
-                      hasFocus_};
+  const ListView view = View();
   const std::optional<int> maxTextRight = PaintList(backImage_, view);
   // Changing a bar relayouts the viewport, which must not happen while it
   // paints: the range follows right after.
@@ -291,6 +310,20 @@ void McListBox::Compose() {
     QMetaObject::invokeMethod(
         this, [this, right = *maxTextRight] { UpdateHorizontalBar(right); }, Qt::QueuedConnection);
   }
+}
+
+ListView McListBox::View() const {
+  return ListView{props_,
+                  items_,
+                  selection_,
+                  imageList_ ? &*imageList_ : nullptr,
+                  palette(),
+                  listIndex_,
+                  visibleRows_,
+                  verticalScrollBar()->value(),
+                  horizontalScrollBar()->value(),
+                  hasFocus_,
+                  &diskDecor_};
 }
 
 void McListBox::CheckItem(QString& text, int& x, int y) {

@@ -17,18 +17,26 @@
 // turn of the event loop, so a burst of AddItem calls costs one paint.
 
 #include <QAbstractScrollArea>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPixmap>
 #include <QTimer>
 #include <QVariantMap>
+#include <memory>
 #include <optional>
+#include <vector>
 
+#include "listctl/icon_cache.h"
 #include "listctl/item_store.h"
+#include "listctl/list_painter.h"
 #include "listctl/list_properties.h"
+#include "listctl/name_matcher.h"
 #include "listctl/selection.h"
 
 namespace corvane {
+
+class FullTextTip;
 
 class McListBox : public QAbstractScrollArea {
   Q_OBJECT
@@ -141,6 +149,9 @@ class McListBox : public QAbstractScrollArea {
   void SetMode(int mode);
   QString Path() const { return props_.path; }
   void SetPath(const QString& path);
+  // Path as bytes: a folder whose name is not UTF-8 can be listed only so.
+  QByteArray PathBytes() const { return pathBytes_; }
+  void SetPathBytes(const QByteArray& path);
   int IconExtractSize() const { return props_.iconExtractSize; }
   void SetIconExtractSize(int size);
   QString Filter() const { return props_.filter; }
@@ -151,6 +162,15 @@ class McListBox : public QAbstractScrollArea {
   void SetShowSystemFiles(bool on);
   bool ShowHiddenFiles() const { return props_.showHiddenFiles; }
   void SetShowHiddenFiles(bool on);
+
+  // Filter's patterns are compiled by this; without one every name fits.
+  void SetNameMatcherFactory(NameMatcherFactory factory);
+  // The bytes of the entry that item `index` lists; empty in mode 0.
+  QByteArray ItemPath(int index) const;
+  // Icons looked up and kept since the last fill.
+  int CachedIcons() const { return iconCache_.Size(); }
+  // The floating tip that shows a cut-off row's whole text.
+  const QWidget& Tip() const;
 
   // Standard bars are used always: flat scroll bars do not exist here.
   bool UsesStandardScrollBars() const { return true; }
@@ -189,6 +209,13 @@ class McListBox : public QAbstractScrollArea {
   void leaveEvent(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void Redraw();
@@ -207,18 +234,48 @@ class McListBox : public QAbstractScrollArea {
   void Changed(const char* name);
   template <typename T, typename V>
   void SetAndRedraw(T ListProperties::*field, const V& value, const char* name);
+  void Relayout();
+  ListView View() const;
   void FillFromDisk();
+  void AddDiskItem(const QByteArray& path, int depth, bool drive, bool folder, int index = -1);
+  std::vector<NameMatcher> FilterMatchers() const;
+  void OpenOrClose(int index);
+  QString DriveDescription(const DiskEntry& entry) const;
+  void StorePath(const QString& text, const QByteArray& bytes);
+
+  // Mouse and keyboard.
+  double RowH() const;
+  void MouseDownAt(int button, int shift, double x, double y, Qt::KeyboardModifiers held);
+  bool SingleDragTo(int target);
+  void ScrollIntoView(int index);
+  void Navigate(int keyCode, Qt::KeyboardModifiers held);
+  void DragStep();
+  void UpdateTip(int viewRow);
+  void HideTip();
 
   ListProperties props_;
   ItemStore items_;
   Selection selection_;
   std::optional<QList<QPixmap>> imageList_;
   int listIndex_ = 0;
-  int anchor_ = 0;  // the last plain or Ctrl click; Shift selects from here
+  int anchor_ = -1;  // the last plain or Ctrl click; Shift selects from here; -1 none
   int visibleRows_ = 1;
   bool hasFocus_ = false;
   bool mouseInside_ = false;
   int hoverIndex_ = -100;  // the row whose full-text tip shows; -100 none
+  int lastDragIndex_ = -1;
+  bool yInside_ = true;
+  bool leftDown_ = false;
+  bool doubleClicked_ = false;  // the release that ends a double click is no click
+  QTimer dragTimer_;            // moves a single-selection drag on while outside
+  int dragDirection_ = 0;
+  std::unique_ptr<FullTextTip> tip_;
+
+  NameMatcherFactory matcherFactory_;
+  QByteArray pathBytes_;
+  IconCache iconCache_;
+  QHash<QByteArray, QString> driveDescriptions_;
+  DiskDecor diskDecor_;
 
   QTimer refreshTimer_;  // the deferred refresh after AddItem without refresh
   int refreshTicks_ = 0;

@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 
 #include "listctl/mc_list_box.h"
+#include "listctl/row_geometry.h"
 
 namespace corvane {
 
@@ -15,7 +16,18 @@ void McListBox::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, backImage_);
 }
 
-void McListBox::resizeEvent(QResizeEvent*) { Refresh(); }
+// In the directory modes a resize reads the disk again only when the number
+// of rows changes, and never in the tree modes, whose open folders a new
+// listing would close.
+void McListBox::resizeEvent(QResizeEvent*) {
+  const int rows = corvane::VisibleRows(viewport()->height(), props_.rowHeight);
+  const bool reread = props_.mode >= 1 && props_.mode <= 3 && rows != visibleRows_;
+  if (props_.mode == 0 || reread) {
+    Refresh();
+  } else {
+    Relayout();
+  }
+}
 
 // A scroll bar moved (arrows, page clicks, the thumb while dragged, the
 // wheel): the rows are drawn anew, never shifted.
@@ -25,7 +37,7 @@ void McListBox::scrollContentsBy(int, int) { Redraw(); }
 // ignores the wheel.
 void McListBox::wheelEvent(QWheelEvent* event) {
   event->accept();
-  hoverIndex_ = -100;
+  HideTip();
   if (items_.Count() <= visibleRows_) return;
   const int delta =
       event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
@@ -45,7 +57,7 @@ void McListBox::enterEvent(QEnterEvent*) {
 
 void McListBox::leaveEvent(QEvent*) {
   mouseInside_ = false;
-  hoverIndex_ = -100;
+  HideTip();
   emit MouseLeave();
 }
 

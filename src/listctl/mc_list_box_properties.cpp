@@ -1,6 +1,7 @@
 // The control's property setters, what each sets off, and the property bag.
 
 #include <QApplication>
+#include <QFile>
 #include <QFontMetrics>
 
 #include "listctl/mc_list_box.h"
@@ -37,17 +38,11 @@ void McListBox::ApplyFrame() {
   }
 }
 
-// Listing drives and folders (modes 1 to 5) belongs to the directory
-// modes; any fill starts from an empty list and selection.
-void McListBox::FillFromDisk() {
-  items_.Clear();
-  selection_.Reset();
-}
-
 void McListBox::InitProperties() {
   props_ = ListProperties{};
   props_.font = AmbientFont(this);
-  props_.path = QCoreApplication::applicationDirPath() + u'/';
+  StorePath(QCoreApplication::applicationDirPath() + u'/',
+            QFile::encodeName(QCoreApplication::applicationDirPath()) + '/');
   QWidget::setFont(props_.font);
   SetBorderStyle(kBorderSunken);
   SetAppearance(1);
@@ -56,10 +51,10 @@ void McListBox::InitProperties() {
 
 void McListBox::ReadProperties(const QVariantMap& bag) {
   props_ = ReadPropertyBag(bag, AmbientFont(this));
+  pathBytes_ = QFile::encodeName(props_.path);
   ApplyFrame();
   QWidget::setFont(props_.font);
   RaiseRowHeightToFont();
-  if (props_.mode != 0) FillFromDisk();
   Refresh();
 }
 
@@ -189,61 +184,10 @@ void McListBox::SetAutoHideScrollBars(bool on) {
   Changed("AutoHideScrollBars");
 }
 
-void McListBox::SetMode(int mode) {
-  if (mode == props_.mode) return;
-  props_.mode = mode;
-  if (mode == 0) {
-    Clear();
-  } else {
-    FillFromDisk();
-  }
-  Refresh();
-  Changed("Mode");
-}
-
-// A non-empty path ends in "/"; in mode 5 the path cannot change.
-void McListBox::SetPath(const QString& path) {
-  if (path == props_.path || props_.mode == 5) return;
-  props_.path = path.isEmpty() || path.endsWith(u'/') ? path : path + u'/';
-  FillFromDisk();
-  SortItems();
-  Refresh();
-  Changed("Path");
-}
-
-void McListBox::SetIconExtractSize(int size) {
-  props_.iconExtractSize = size;
-  Refresh();
-  Changed("IconExtractSize");
-}
-
-void McListBox::SetFilter(const QString& filter) {
-  if (filter == props_.filter) return;
-  props_.filter = filter;
-  FillFromDisk();
-  SortItems();
-  Refresh();
-  Changed("Filter");
-}
-
 void McListBox::SetAutoRefresh(bool on) {
   props_.autoRefresh = on;
   if (on) Refresh();
   Changed("AutoRefresh");
-}
-
-void McListBox::SetShowSystemFiles(bool on) {
-  props_.showSystemFiles = on;
-  FillFromDisk();
-  Refresh();
-  Changed("ShowSystemFiles");
-}
-
-void McListBox::SetShowHiddenFiles(bool on) {
-  props_.showHiddenFiles = on;
-  FillFromDisk();
-  Refresh();
-  Changed("ShowHiddenFiles");
 }
 
 }  // namespace corvane

@@ -17,7 +17,7 @@ QStringList Texts(const ItemStore& store) {
 
 ItemStore StoreOf(const QStringList& texts) {
   ItemStore store;
-  for (const QString& t : texts) store.Insert(-1, ListItem{t, -1, false});
+  for (const QString& t : texts) store.Insert(-1, ListItem{t, -1, false, nullptr});
   return store;
 }
 
@@ -47,8 +47,8 @@ TEST(ItemStoreTest, SortsStablyByWholeRecordIgnoringCase) {
 
 TEST(ItemStoreTest, SortComparesIconAndBoldAfterEqualTexts) {
   ItemStore store;
-  store.Insert(-1, ListItem{u"a", 7, true});
-  store.Insert(-1, ListItem{u"a", -1, false});
+  store.Insert(-1, ListItem{u"a", 7, true, nullptr});
+  store.Insert(-1, ListItem{u"a", -1, false, nullptr});
   store.Sort(-1);  // "-1" sorts before "7"
   EXPECT_EQ(store.At(0).icon, -1);
   EXPECT_EQ(store.At(1).icon, 7);
@@ -57,8 +57,8 @@ TEST(ItemStoreTest, SortComparesIconAndBoldAfterEqualTexts) {
 
 TEST(ItemStoreTest, InsertsBeforeIndexAndDropsOldestInOneStep) {
   ItemStore store = StoreOf({"a", "b", "c"});
-  store.Insert(0, ListItem{u"first", -1, false});
-  store.Insert(2, ListItem{u"mid", -1, false});
+  store.Insert(0, ListItem{u"first", -1, false, nullptr});
+  store.Insert(2, ListItem{u"mid", -1, false, nullptr});
   EXPECT_EQ(Texts(store), QStringList({"first", "a", "mid", "b", "c"}));
   store.RemoveFirst(2);
   EXPECT_EQ(Texts(store), QStringList({"mid", "b", "c"}));
