@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QThread>
 #include <filesystem>
+#include <fstream>
 
 #include "core/change_source.h"
 #include "core/change_watch.h"
@@ -94,6 +95,29 @@ TEST(ChangeEventsTest, LinksAndFilesAreNeverWatchedAndTheDescriptorIsNotInherite
   const auto below = source->SubDirectories(dir.path() + "/");
   EXPECT_EQ(std::set<std::string>(below.begin(), below.end()),
             (std::set<std::string>{dir.File("real/"), dir.File("link/")}));
+}
+
+// The exclusive test of every check looks at the files it may hand on; it
+// must not wake the point again by that, or a file held open would keep
+// its point busy.
+TEST(ChangeEventsTest, TheExclusiveTestRaisesNoChangeEvent) {
+  const TempDir dir;
+  const std::string file = dir.Write("held.txt", "x");
+  const auto source = MakeSystemChangeSource();
+  const int watch = WatchOf(*source, dir.path());
+  platform::ForeignOpenFiles foreign;
+  EXPECT_TRUE(platform::IsExclusive(file, foreign));
+  {
+    std::ofstream writer(file, std::ios::app);
+    EXPECT_FALSE(platform::IsExclusive(file, foreign));
+    writer << "more";
+  }
+  EXPECT_TRUE(Sees(*source, watch, ChangeKind::Changed));  // the writer's close
+  EXPECT_TRUE(platform::IsExclusive(file, foreign));
+  QThread::msleep(50);
+  std::vector<ChangeEvent> events;
+  source->Read(events);
+  EXPECT_TRUE(events.empty());
 }
 
 // A write deep in a tree that grew after arming makes the point due, a

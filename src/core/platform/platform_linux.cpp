@@ -336,7 +336,9 @@ bool IsExclusive(const std::string& path, ForeignOpenFiles& foreign) {
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR)) {
     return false;
   }
-  const Descriptor file(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  // Read-only: closing a descriptor opened for writing raises a change event
+  // (IN_CLOSE_WRITE), which would wake a watched point again and again.
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (file.get() < 0) return false;
   const std::optional<bool> alone = NobodyElseHasItOpen(file.get());
   if (alone.has_value() && !*alone) return false;
