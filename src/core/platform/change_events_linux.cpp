@@ -74,7 +74,9 @@ void ChangeEvents::Remove(int watch) {
 void ChangeEvents::Read(std::vector<ChangeEvent>& events) {
   if (fd_ < 0) return;
   alignas(struct inotify_event) std::array<char, 64 * 1024> buffer;
-  for (;;) {
+  // Bounded, so that a storm cannot keep the caller here: what is left
+  // makes the descriptor readable again.
+  for (int reads = 0; reads < 16; ++reads) {
     const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return;

@@ -172,7 +172,8 @@ class ChangeEvents {
   // same directory again returns the same watch.
   WatchResult Add(const std::string& directory, int& watch);
   void Remove(int watch);
-  // Appends every event waiting now; never blocks.
+  // Appends the events waiting now (up to about a megabyte of them); never
+  // blocks.
   void Read(std::vector<ChangeEvent>& events);
 
  private:
