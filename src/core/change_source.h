@@ -19,7 +19,8 @@ class ChangeSource {
   virtual ~ChangeSource() = default;
   // Readable when events wait; -1 when the source has none to offer.
   virtual int Descriptor() const = 0;
-  // The same directory (also under another path) yields the same watch.
+  // The same directory (also under another path) yields the same watch. A
+  // link is followed only where the path ends in "/".
   virtual WatchResult Add(const std::string& directory, int& watch) = 0;
   virtual void Remove(int watch) = 0;
   virtual void Read(std::vector<ChangeEvent>& events) = 0;

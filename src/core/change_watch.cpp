@@ -92,8 +92,13 @@ ChangeWatch::Walk ChangeWatch::HoldBelow(std::size_t index, const std::string& d
 }
 
 WatchResult ChangeWatch::Hold(std::size_t index, const std::string& directory, bool& added) {
+  // The point's own directory may be reached through a link (the observation
+  // file names it); a link below it is never followed, so the trailing "/"
+  // that would resolve it is left off.
+  const bool root = directory == points_[index].directory;
   int watch = -1;
-  const WatchResult result = source_.Add(directory, watch);
+  const WatchResult result =
+      source_.Add(root ? directory : directory.substr(0, directory.size() - 1), watch);
   added = result == WatchResult::Ok && points_[index].watches.insert(watch).second;
   if (added) {
     Entry& entry = watches_[watch];

@@ -97,6 +97,32 @@ TEST(ChangeEventsTest, LinksAndFilesAreNeverWatchedAndTheDescriptorIsNotInherite
             (std::set<std::string>{dir.File("real/"), dir.File("link/")}));
 }
 
+// A link inside the tree, to a directory outside it, is never watched:
+// nothing written there wakes the point.
+TEST(ChangeEventsTest, ALinkBelowThePointIsNeverFollowed) {
+  const TempDir dir;
+  fs::create_directories(dir.File("in/sub"));
+  fs::create_directory(dir.File("outside"));
+  fs::create_directory_symlink(dir.File("outside"), dir.File("in/sub/link"));
+  fs::create_directory_symlink(dir.File("in"), dir.File("link-to-in"));
+  const auto source = MakeSystemChangeSource();
+  ChangeWatch watch(*source, {}, {});
+  ObservationPoint point;
+  point.Directory = dir.File("link-to-in/");  // named by the observation file: followed
+  point.Intervall = 60;
+  point.Watch = true;
+  watch.Arm({point});
+  dir.Write("outside/x.txt", "x");
+  QThread::msleep(50);
+  const auto later = std::chrono::steady_clock::now() + 1s;
+  watch.TakeEvents(later);
+  EXPECT_TRUE(watch.Due(later + 1s).empty());
+  dir.Write("in/sub/y.txt", "y");
+  QThread::msleep(50);
+  watch.TakeEvents(later);
+  EXPECT_FALSE(watch.Due(later + 1s).empty());
+}
+
 // The exclusive test of every check looks at the files it may hand on; it
 // must not wake the point again by that, or a file held open would keep
 // its point busy.

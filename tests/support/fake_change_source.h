@@ -91,7 +91,8 @@ class FakeChangeSource final : public ChangeSource {
   bool descriptor = true;
 
  private:
-  std::string Resolve(const std::string& path) const {
+  std::string Resolve(std::string path) const {
+    if (!path.ends_with('/')) path += '/';
     const auto alias = aliases.find(path);
     return alias == aliases.end() ? path : alias->second;
   }

@@ -168,8 +168,9 @@ class ChangeEvents {
 
   // Close-on-exec and non-blocking; -1 when the system gave none.
   int Descriptor() const { return fd_; }
-  // Watches the directory itself (a link is never followed). Watching the
-  // same directory again returns the same watch.
+  // Watches the directory. A link is followed only where the path ends in
+  // "/", as the system resolves paths. Watching the same directory again
+  // returns the same watch.
   WatchResult Add(const std::string& directory, int& watch);
   void Remove(int watch);
   // Appends the events waiting now (up to about a megabyte of them); never
