@@ -59,7 +59,8 @@ clean:
 # The benchmarks, built for release; each prints its figures against its peer.
 BENCH_BUILD ?= build-bench
 
-bench: deps
+bench:
+	@scripts/install-deps --bench
 	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCORVANE_BENCH=ON -DCORVANE_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*_bench; do echo "== $$b"; "$$b" || exit 1; done

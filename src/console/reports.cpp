@@ -1,6 +1,7 @@
 #include "console/reports.h"
 
 #include "console/daemon_control.h"
+#include "core/change_wakeups.h"
 #include "core/clock.h"
 #include "core/daemon_state.h"
 #include "core/log.h"
@@ -40,7 +41,8 @@ void ShowPoint(Log& log, std::size_t index, const ObservationPoint& point) {
                               point.Wait, YesNo(language, point.Terminate), point.Window,
                               AttributeWords(language, point), YesNo(language, point.Exclusive),
                               point.LastChange, point.Period, point.Intervall, ticksLeft,
-                              point.lExecuted, point.lFailed, YesNo(language, !point.NoSubdirs)}));
+                              point.lExecuted, point.lFailed, YesNo(language, !point.NoSubdirs),
+                              WatchStateText(language, point)}));
 }
 
 }  // namespace

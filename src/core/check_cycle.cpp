@@ -40,13 +40,7 @@ bool CheckCycle::fCheckPoints(bool bForce) {
           Inc(point.lTicks);
           continue;
         }
-        std::int32_t status = 0;
-        const bool wasRunning = state_.bCheckRunning;
-        const bool handled = CheckPointGuarded(status, point);
-        // A refused check has reported itself (message 58); it is neither
-        // a success nor a failure of this walk.
-        if (!wasRunning && !Report(point, handled, status)) result = false;
-        point.lTicks = 0;
+        if (!CheckDuePoint(point)) result = false;
       }
     } catch (const std::exception& error) {
       log_.WriteLog(ErrorLine("modMain::fCheckPoints:  ", error), LogLevel::Error);
@@ -54,6 +48,33 @@ bool CheckCycle::fCheckPoints(bool bForce) {
     }
   }
   if (!IsWalking()) RunDeferredChanges();
+  return result;
+}
+
+bool CheckCycle::CheckDuePoint(ObservationPoint& point) {
+  std::int32_t status = 0;
+  const bool wasRunning = state_.bCheckRunning;
+  const bool handled = CheckPointGuarded(status, point);
+  point.lTicks = 0;
+  // A refused check has reported itself (message 58); it is neither a
+  // success nor a failure.
+  return wasRunning || Report(point, handled, status);
+}
+
+bool CheckCycle::CheckWokenPoint(std::size_t index) {
+  if (IsWalking() || state_.bCheckRunning || index >= state_.Points.size()) return false;
+  bool result = true;
+  {
+    // The point is worked on in place: table changes wait, as for a walk.
+    const WalkScope walk(walkDepth_);
+    try {
+      result = CheckDuePoint(state_.Points[index]);
+    } catch (const std::exception& error) {
+      log_.WriteLog(ErrorLine("modMain::fCheckPoints:  ", error), LogLevel::Error);
+      result = false;
+    }
+  }
+  RunDeferredChanges();
   return result;
 }
 

@@ -45,6 +45,10 @@ class CheckCycle {
   // Checks one point unless a check is already running. True when files
   // were handled; iStatus is left alone when the check is refused.
   bool CheckPointGuarded(std::int32_t& iStatus, ObservationPoint& point);
+  // The check a change event brings forward: the same as a due point's on
+  // a tick, its tick count reset. Refused (false) while any check or walk
+  // is under way. False when the directory was missing or the check failed.
+  bool CheckWokenPoint(std::size_t index);
 
   // Runs a change of the point table now, or after the walk under way.
   // True when it ran at once.
@@ -54,6 +58,8 @@ class CheckCycle {
  private:
   // Logs the outcome of a check; false for a failure.
   bool Report(const ObservationPoint& point, bool handled, std::int32_t status);
+  // Checks a due point, reports it and resets its tick count.
+  bool CheckDuePoint(ObservationPoint& point);
   void RunDeferredChanges();
 
   DaemonState& state_;

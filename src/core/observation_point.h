@@ -6,6 +6,16 @@
 
 namespace corvane {
 
+// Why a point that asked for change events is checked on its interval alone.
+enum class WatchFallback : std::uint8_t {
+  None,           // events wake the point
+  Overflow,       // events were lost; events are used again after one interval
+  WatchLimit,     // the user's inotify watch limit is reached
+  NoEvents,       // a file system without events (network, FUSE)
+  DirectoryGone,  // missing, deleted or moved; used again once it is back
+  Unavailable,    // the system gave no event descriptor
+};
+
 // One configured point: which directory to watch, which names count, how
 // often to look and what to run for every file found. The defaults are
 // those a point has before its fields are read from the observation file.
@@ -28,6 +38,8 @@ struct ObservationPoint {
   bool Terminate = false;  // kill the command when it outlasts Wait
   bool Exclusive = true;   // only files nobody else has open
   bool NoSubdirs = false;
+  bool Watch = false;  // change events bring the next check forward
+  WatchFallback WatchState = WatchFallback::None;
   std::int32_t lExecuted = 0;  // commands started
   std::int32_t lFailed = 0;    // commands that could not be started
 

@@ -27,6 +27,7 @@ ObservationPoint ReadPoint(const CGoXML& document, int position) {
   point.Directory = node("Directory");
   point.FilePattern = node("FilePattern");
   point.Intervall = ToInt32(node("Intervall"));
+  point.Watch = attribute("Intervall", "Watch") == "1";
   point.Command = node("Command");
   point.NoSubdirs = node("NoSubdirs") == "Yes";
   if (const std::string wait = attribute("Command", "Wait"); !wait.empty()) {

@@ -66,6 +66,14 @@ std::span<const CatalogueText> AllCatalogueTexts() {
       txt::CheckAlreadyRunning,
       txt::ProcessNotTerminated,
       txt::ProcessLeftRunning,
+      txt::WatchFallbackWarning,
+      txt::WatchResumed,
+      txt::ReasonOverflow,
+      txt::ReasonWatchLimit,
+      txt::ReasonNoEvents,
+      txt::ReasonDirectoryGone,
+      txt::ReasonUnavailable,
+      txt::IntervalOnly,
   };
   return kAll;
 }

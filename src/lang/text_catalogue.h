@@ -81,6 +81,14 @@ inline constexpr CatalogueText AttrSystem{57, "system ", false, true};
 inline constexpr CatalogueText CheckAlreadyRunning{58, "fCheckDirectory was called, while it is still running!"};
 inline constexpr CatalogueText ProcessNotTerminated{59, "Process with PID: %1 could not be terminated."};
 inline constexpr CatalogueText ProcessLeftRunning{60, "Process with PID: %1 is left running: the daemon stops."};
+inline constexpr CatalogueText WatchFallbackWarning{61, "%1: change events are not used (%2); the point is checked every %3 sec."};
+inline constexpr CatalogueText WatchResumed{62, "%1: change events wake the point again."};
+inline constexpr CatalogueText ReasonOverflow{63, "events were lost"};
+inline constexpr CatalogueText ReasonWatchLimit{64, "the watch limit is reached"};
+inline constexpr CatalogueText ReasonNoEvents{65, "its file system reports no changes made elsewhere"};
+inline constexpr CatalogueText ReasonDirectoryGone{66, "the directory is missing, deleted or moved"};
+inline constexpr CatalogueText ReasonUnavailable{67, "the system offers no change events"};
+inline constexpr CatalogueText IntervalOnly{68, "interval only: %1"};
 // clang-format on
 }  // namespace txt
 

@@ -38,7 +38,8 @@ DaemonApp::DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const C
       daemon_(hosts.view, hosts.desktop, clock),
       updater_(daemon_.log, hosts.messages, UpdateOptions(hosts.window)),
       commands_(ConsoleContext{
-          daemon_, *this, [this](bool verbose) { updater_.CheckForUpdate(verbose); }, {}}) {
+          daemon_, *this, [this](bool verbose) { updater_.CheckForUpdate(verbose); }, {}}),
+      wakeups_(daemon_.state, daemon_.log, WakeupHooks()) {
   tmrMain.setInterval(kCheckIntervalMs);
   tmrEnd.setInterval(kEndDelayMs);
   tmrEnd.setSingleShot(true);
@@ -75,6 +76,7 @@ void DaemonApp::Form_Load() {
   if (const std::string name = commandLine_.GetCmdParam("/Name", true); !name.empty()) {
     state.sDaemonName = name;
   }
+  wakeups_.Follow();
   if (startConsole_) startConsole_();
   if (commandLine_.GetCmdParam("/runnow", false) == "1") daemon_.cycle.fCheckPoints(true);
   // A stop during the first check ("exit", or a signal that the walk saw
@@ -131,13 +133,27 @@ void DaemonApp::FatalStartupError(const std::string& text, MessageIcon icon) {
   QuitDaemon();
 }
 
+ChangeWakeups::Hooks DaemonApp::WakeupHooks() {
+  return {[this] { return daemon_.state.bCheckRunning || daemon_.cycle.IsWalking(); },
+          [this] { return IsRunning() && !daemon_.state.bQuitting; },
+          [this](std::size_t index) {
+            if (!daemon_.cycle.CheckWokenPoint(index)) {
+              daemon_.log.Message(txt::ObservationError, LogLevel::Error);
+            }
+          }};
+}
+
 void DaemonApp::tmrMain_Timer() {
+  // Ticks wait while a woken point's check waits for its command, as they
+  // do while a tick's own check waits.
+  if (wakeups_.Checking()) return;
   tmrMain.stop();
   inTick_ = true;
   runAfterTick_ = true;
   if (!daemon_.cycle.fCheckPoints(false)) {
     daemon_.log.Message(txt::ObservationError, LogLevel::Error);
   }
+  wakeups_.Tick();
   inTick_ = false;
   if (runAfterTick_ && !daemon_.state.bQuitting) tmrMain.start();
 }

@@ -7,6 +7,7 @@
 
 #include "console/console_commands.h"
 #include "console/daemon_control.h"
+#include "core/change_wakeups.h"
 #include "core/clock.h"
 #include "core/daemon.h"
 #include "core/hosts/message_box.h"
@@ -93,6 +94,7 @@ class DaemonApp : public QObject, public DaemonControl {
   bool TakeInstanceLock(const std::string& xmlFile);
   void FatalStartupError(const std::string& text, MessageIcon icon);
   void WatchStopSignals();
+  ChangeWakeups::Hooks WakeupHooks();
 
   MessageBoxHost& messages_;
   CaptionHost& caption_;
@@ -102,6 +104,7 @@ class DaemonApp : public QObject, public DaemonControl {
   Daemon daemon_;
   UpdateChecker updater_;
   ConsoleCommands commands_;
+  ChangeWakeups wakeups_;
   bool settingsLoaded_ = false;  // only settings that were read are written back
   bool bHidden_ = true;
   bool inTick_ = false;

@@ -118,5 +118,38 @@ TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkT
   EXPECT_TRUE(state.Points.empty());
 }
 
+// A woken point gets the tick's check, report and reset; it is refused
+// while any check or walk is under way, and a table change asked for
+// during it waits until it is over.
+TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckButNeverInsideAnother) {
+  AddPoint("quiet", 5);
+  AddPoint("woken", 5).lTicks = 4;
+  checks.status[in] = 3;
+  EXPECT_TRUE(cycle.CheckWokenPoint(1));
+  EXPECT_EQ(checks.checked, Texts{"woken"});
+  EXPECT_EQ(state.Points[1].lTicks, 0);
+  EXPECT_TRUE(Logged("woken: found 3 files in " + in + "."));
+
+  state.Points[1].Directory = dir.File("missing") + "/";
+  EXPECT_FALSE(cycle.CheckWokenPoint(1));
+  EXPECT_TRUE(Logged("Directory not found: " + dir.File("missing") + "/"));
+  EXPECT_FALSE(cycle.CheckWokenPoint(2));  // no such point
+
+  // Asked for while a tick's check runs, and while the woken check runs.
+  checks.checked.clear();
+  state.Points[1].Directory = in;
+  checks.duringCheck = [&] { EXPECT_FALSE(cycle.CheckWokenPoint(0)); };
+  EXPECT_TRUE(cycle.fCheckPoints(true));
+  bool changed = false;
+  checks.duringCheck = [&] {
+    EXPECT_FALSE(cycle.CheckWokenPoint(0));
+    EXPECT_FALSE(cycle.ChangePointTable([&] { changed = true; }));
+    EXPECT_FALSE(changed);
+  };
+  EXPECT_TRUE(cycle.CheckWokenPoint(1));
+  EXPECT_TRUE(changed);
+  EXPECT_EQ(checks.checked, (Texts{"quiet", "woken", "woken"}));
+}
+
 }  // namespace
 }  // namespace corvane

@@ -77,6 +77,18 @@ TEST_F(PointLoaderTest, NumbersRoundHalfToEvenAndFlagsAreOnOnlyForOne) {
   for (const char* off : {"2", "-1", "1.5", "0.5"}) EXPECT_FALSE(with("1", off).Hidden) << off;
 }
 
+TEST_F(PointLoaderTest, ChangeEventsAreAskedForOnlyByWatchOne) {
+  const auto with = [&](const std::string& attribute) {
+    return LoadOne("<Directory>/a</Directory><Command>x</Command><Intervall" + attribute +
+                   ">60</Intervall>");
+  };
+  EXPECT_TRUE(with(" Watch=\"1\"").Watch);
+  EXPECT_EQ(with(" Watch=\"1\"").Intervall, 60);
+  for (const char* off : {"", " Watch=\"0\"", " Watch=\"yes\"", " Watch=\"01\"", " Watch=\"2\""}) {
+    EXPECT_FALSE(with(off).Watch) << off;
+  }
+}
+
 TEST_F(PointLoaderTest, AddPointRepairsDirectoryPatternAndName) {
   const auto added = [&](const std::string& directory, const std::string& pattern) {
     ObservationPoint p;

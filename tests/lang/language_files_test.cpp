@@ -62,7 +62,7 @@ TEST_P(LanguageFileTest, EveryCatalogueTextIsTranslatedWithItsPlaceholdersOnOneL
 TEST_P(LanguageFileTest, ReportsShowEveryValueAndHelpListsEveryCommand) {
   EXPECT_EQ(PlaceholdersOf(language.Translate(txt::ConfigurationReport)), Numbered(5));
   EXPECT_EQ(PlaceholdersOf(language.Translate(txt::StatisticsHeader)), Numbered(3));
-  EXPECT_EQ(PlaceholdersOf(language.Translate(txt::StatisticsPoint)), Numbered(17));
+  EXPECT_EQ(PlaceholdersOf(language.Translate(txt::StatisticsPoint)), Numbered(18));
   const std::string help = language.Translate(txt::HelpReport);
   for (const char* word :
        {"end", "exit",     "quit",    "clear",   "cls",  "pause",       "halt", "go",  "continue",

@@ -172,6 +172,58 @@ std::string NotARegularFile(const std::string& path);
 // A lease break would send SIGIO, whose default action ends the process.
 void IgnoreLeaseBreakSignal();
 
+// ---- Change events ---------------------------------------------------------
+// One inotify descriptor for every watched directory. An event tells which
+// watch saw it and what kind it is; the name of the entry it is about is
+// read and thrown away, so no name from a watched tree ever reaches the core.
+
+enum class ChangeKind {
+  Changed,       // an entry was created, written and closed, moved in, or changed attributes
+  NewDirectory,  // a sub-directory was created or moved in
+  Gone,          // the directory itself was deleted, moved or unmounted
+  Overflow,      // the queue overflowed: events were lost (watch is -1)
+};
+
+struct ChangeEvent {
+  int watch = -1;
+  ChangeKind kind = ChangeKind::Changed;
+};
+
+enum class WatchResult {
+  Ok,
+  LimitReached,   // the user's watch limit (or the kernel's memory) is exhausted
+  NotADirectory,  // missing, a link, or no directory
+  Failed,
+};
+
+class ChangeEvents {
+ public:
+  ChangeEvents();
+  ~ChangeEvents();
+  ChangeEvents(const ChangeEvents&) = delete;
+  ChangeEvents& operator=(const ChangeEvents&) = delete;
+
+  // Close-on-exec and non-blocking; -1 when the system gave none.
+  int Descriptor() const { return fd_; }
+  // Watches the directory. A link is followed only where the path ends in
+  // "/", as the system resolves paths. Watching the same directory again
+  // returns the same watch.
+  WatchResult Add(const std::string& directory, int& watch);
+  void Remove(int watch);
+  // Appends the events waiting now (up to about a megabyte of them); never
+  // blocks.
+  void Read(std::vector<ChangeEvent>& events);
+
+ private:
+  int fd_ = -1;
+};
+
+// False for file systems where changes made elsewhere (another machine, a
+// user-space server) raise no events: network file systems and FUSE.
+// True when it cannot tell.
+bool FileSystemDeliversEvents(const std::string& directory);
+// ---- End of change events --------------------------------------------------
+
 // ---- Instance lock ---------------------------------------------------------
 
 // Takes an exclusive flock on the file `name` in $XDG_RUNTIME_DIR (else the

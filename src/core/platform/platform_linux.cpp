@@ -357,12 +357,14 @@ bool IsListedFile(int fd, const FileStatus& listed) {
 // The entry may have been swapped for a link, a FIFO or a device since it
 // was listed: O_NOFOLLOW refuses a link, O_NONBLOCK keeps a FIFO from
 // blocking the open, and the descriptor's own status must be the file the
-// listing saw before anything else is done with it.
+// listing saw before anything else is done with it. Read-only: closing a
+// descriptor opened for writing raises a change event (IN_CLOSE_WRITE),
+// which would wake a watched point again and again.
 Exclusive DirectoryListing::TestExclusive(const std::string& name, const FileStatus& listed,
                                           ForeignOpenFiles& foreign) const {
   if (!dir_ || !listed.isRegular || !listed.ownerWritable) return Exclusive::No;
   const Descriptor file(::openat(::dirfd(AsDir(dir_)), name.c_str(),
-                                 O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW));
+                                 O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW));
   if (file.get() < 0)
     return IsOutOfDescriptors(errno) ? Exclusive::OutOfDescriptors : Exclusive::No;
   if (!IsListedFile(file.get(), listed)) return Exclusive::No;

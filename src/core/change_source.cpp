@@ -1,0 +1,40 @@
+#include "core/change_source.h"
+
+namespace corvane {
+namespace {
+
+class SystemChangeSource final : public ChangeSource {
+ public:
+  int Descriptor() const override { return events_.Descriptor(); }
+  WatchResult Add(const std::string& directory, int& watch) override {
+    return events_.Add(directory, watch);
+  }
+  void Remove(int watch) override { events_.Remove(watch); }
+  void Read(std::vector<ChangeEvent>& events) override { events_.Read(events); }
+  bool DeliversEvents(const std::string& directory) override {
+    return platform::FileSystemDeliversEvents(directory);
+  }
+  std::vector<std::string> SubDirectories(const std::string& directory) override {
+    std::vector<std::string> found;
+    platform::DirectoryListing listing(directory);
+    std::string name;
+    platform::EntryType type = platform::EntryType::Unknown;
+    while (listing.Next(name, type)) {
+      if (type == platform::EntryType::Directory || type == platform::EntryType::Unknown) {
+        found.push_back(directory + name + '/');
+      }
+    }
+    return found;
+  }
+
+ private:
+  platform::ChangeEvents events_;
+};
+
+}  // namespace
+
+std::unique_ptr<ChangeSource> MakeSystemChangeSource() {
+  return std::make_unique<SystemChangeSource>();
+}
+
+}  // namespace corvane

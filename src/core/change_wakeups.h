@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/change_source.h"
+#include "core/change_watch.h"
+#include "lang/text_catalogue.h"
+
+class QSocketNotifier;
+
+namespace corvane {
+
+class Language;
+class Log;
+struct DaemonState;
+
+// Runs the checks that change events bring forward. It follows the point
+// table (arming anew when the table changed), reads the events when the
+// descriptor is readable and, when a point's events have settled, runs
+// that point's check through `check`. A wake-up that falls due while any
+// check or walk is under way waits until it is over; while the daemon is
+// paused or stopping, wake-ups are dropped (the ticks look again later).
+// Without a point that asks for events, nothing is opened.
+class ChangeWakeups : public QObject {
+ public:
+  struct Hooks {
+    std::function<bool()> busy;              // a check or a walk is under way
+    std::function<bool()> running;           // checks are wanted now
+    std::function<void(std::size_t)> check;  // the point's guarded check
+  };
+  using SourceFactory = std::function<std::unique_ptr<ChangeSource>()>;
+
+  ChangeWakeups(DaemonState& state, Log& log, Hooks hooks,
+                SourceFactory makeSource = MakeSystemChangeSource);
+  ~ChangeWakeups() override;
+
+  // Arms anew when the point table changed since the last call.
+  void Follow();
+  // Once a second, from the tick: Follow, and re-arm what came back.
+  void Tick();
+  // True while a check that this object started runs.
+  bool Checking() const { return checking_; }
+
+ private:
+  void Drop();
+  void OnReadable();
+  void RunDue();
+  void Schedule();
+  void Notice(std::size_t index, WatchFallback reason);
+
+  DaemonState& state_;
+  Log& log_;
+  Hooks hooks_;
+  SourceFactory makeSource_;
+  bool checking_ = false;
+  QTimer timer_;
+  // Declared in the order they depend on each other, so that they go in
+  // reverse: the notifier first, the source last.
+  std::unique_ptr<ChangeSource> source_;
+  std::unique_ptr<ChangeWatch> watch_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// What "stat" shows for a point: no, yes, or why its interval alone counts.
+std::string WatchStateText(const Language& language, const ObservationPoint& point);
+
+}  // namespace corvane

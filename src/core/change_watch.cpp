@@ -1,0 +1,240 @@
+#include "core/change_watch.h"
+
+#include <algorithm>
+
+namespace corvane {
+
+ChangeWatch::ChangeWatch(ChangeSource& source, Notice notice, std::function<bool()> stopRequested)
+    : source_(source), notice_(std::move(notice)), stopRequested_(std::move(stopRequested)) {}
+
+ChangeWatch::~ChangeWatch() {
+  for (const auto& [watch, entry] : watches_) source_.Remove(watch);
+}
+
+bool ChangeWatch::Follows(const PointTable& points) const {
+  if (points.size() != points_.size()) return false;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const ObservationPoint& point = points[i];
+    const Point& armed = points_[i];
+    if (point.Watch != armed.requested) return false;
+    if (point.Watch && (point.Directory != armed.directory || point.NoSubdirs == armed.recursive ||
+                        point.Intervall != armed.interval)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void ChangeWatch::Arm(const PointTable& points) {
+  for (std::size_t i = 0; i < points_.size(); ++i) Release(i);
+  points_.assign(points.size(), Point{});
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    Point& armed = points_[i];
+    armed.requested = points[i].Watch;
+    armed.directory = points[i].Directory;
+    armed.recursive = !points[i].NoSubdirs;
+    armed.interval = points[i].Intervall;
+    if (armed.requested) ArmPoint(i);
+  }
+}
+
+void ChangeWatch::Publish(PointTable& points) const {
+  if (!Follows(points)) return;
+  for (std::size_t i = 0; i < points.size(); ++i) points[i].WatchState = points_[i].fallback;
+}
+
+bool ChangeWatch::WatchesAny() const {
+  return std::any_of(points_.begin(), points_.end(), [](const Point& p) { return p.requested; });
+}
+
+// True when events wake the point from now on; otherwise it has fallen back.
+bool ChangeWatch::ArmPoint(std::size_t index) {
+  if (source_.Descriptor() < 0) {
+    FallBack(index, WatchFallback::Unavailable);
+    return false;
+  }
+  bool added = false;
+  switch (Hold(index, points_[index].directory, added)) {
+    case WatchResult::Ok: break;
+    case WatchResult::LimitReached: FallBack(index, WatchFallback::WatchLimit); return false;
+    case WatchResult::NotADirectory: FallBack(index, WatchFallback::DirectoryGone); return false;
+    case WatchResult::Failed: FallBack(index, WatchFallback::Unavailable); return false;
+  }
+  Point& point = points_[index];
+  point.rootWatch = *point.watches.begin();
+  if (!source_.DeliversEvents(point.directory)) {
+    FallBack(index, WatchFallback::NoEvents);
+    return false;
+  }
+  if (point.recursive && HoldBelow(index, point.directory) == Walk::LimitReached) {
+    FallBack(index, WatchFallback::WatchLimit);
+    return false;
+  }
+  point.fallback = WatchFallback::None;
+  return true;
+}
+
+// Watches every directory below `directory` that the point does not watch
+// yet. An explicit stack, since a hostile tree may be very deep.
+ChangeWatch::Walk ChangeWatch::HoldBelow(std::size_t index, const std::string& directory) {
+  std::vector<std::string> toVisit = source_.SubDirectories(directory);
+  while (!toVisit.empty()) {
+    if (stopRequested_ && stopRequested_()) return Walk::Stopped;
+    const std::string next = std::move(toVisit.back());
+    toVisit.pop_back();
+    bool added = false;
+    const WatchResult result = Hold(index, next, added);
+    if (result == WatchResult::LimitReached) return Walk::LimitReached;
+    if (result != WatchResult::Ok || !added) continue;
+    for (std::string& below : source_.SubDirectories(next)) toVisit.push_back(std::move(below));
+  }
+  return Walk::Done;
+}
+
+WatchResult ChangeWatch::Hold(std::size_t index, const std::string& directory, bool& added) {
+  // The point's own directory may be reached through a link (the observation
+  // file names it); a link below it is never followed, so the trailing "/"
+  // that would resolve it is left off.
+  const bool root = directory == points_[index].directory;
+  int watch = -1;
+  const WatchResult result =
+      source_.Add(root ? directory : directory.substr(0, directory.size() - 1), watch);
+  added = result == WatchResult::Ok && points_[index].watches.insert(watch).second;
+  if (added) {
+    Entry& entry = watches_[watch];
+    entry.holders.push_back(index);
+    entry.path = directory;  // a directory moved within a tree is known by its new path
+  }
+  return result;
+}
+
+void ChangeWatch::Release(std::size_t index) {
+  Point& point = points_[index];
+  for (const int watch : point.watches) {
+    const auto found = watches_.find(watch);
+    if (found == watches_.end()) continue;
+    auto& holders = found->second.holders;
+    holders.erase(std::find(holders.begin(), holders.end(), index));
+    if (holders.empty()) {
+      source_.Remove(watch);
+      watches_.erase(found);
+    }
+  }
+  point.watches.clear();
+  point.rootWatch = -1;
+}
+
+void ChangeWatch::FallBack(std::size_t index, WatchFallback reason) {
+  Release(index);
+  Point& point = points_[index];
+  point.pending = false;
+  point.pauseTicks = reason == WatchFallback::Overflow ? point.interval + 1 : 0;
+  if (point.fallback == reason) return;
+  point.fallback = reason;
+  if (notice_) notice_(index, reason);
+}
+
+// The directory of a watch is gone. Losing a point's own directory sends
+// the point back to its interval until the directory is back.
+void ChangeWatch::Forget(int watch) {
+  const auto found = watches_.find(watch);
+  if (found == watches_.end()) return;
+  const std::vector<std::size_t> holders = found->second.holders;
+  watches_.erase(found);
+  source_.Remove(watch);  // a moved directory stays watched otherwise
+  for (const std::size_t index : holders) {
+    Point& point = points_[index];
+    point.watches.erase(watch);
+    if (point.rootWatch == watch) FallBack(index, WatchFallback::DirectoryGone);
+  }
+}
+
+void ChangeWatch::TakeEvents(Time now) {
+  std::vector<ChangeEvent> events;
+  source_.Read(events);
+  // Watches that ended first, so that a directory moved within a tree is
+  // watched again under its new path below.
+  for (const ChangeEvent& event : events) {
+    if (event.kind == ChangeKind::Gone) Forget(event.watch);
+  }
+  const bool overflow = std::any_of(events.begin(), events.end(), [](const ChangeEvent& e) {
+    return e.kind == ChangeKind::Overflow;
+  });
+  if (overflow) {
+    for (std::size_t i = 0; i < points_.size(); ++i) {
+      if (!points_[i].requested || points_[i].fallback != WatchFallback::None) continue;
+      FallBack(i, WatchFallback::Overflow);
+      Note(i, now, true);
+    }
+    return;
+  }
+  std::vector<std::pair<std::size_t, std::string>> grown;
+  for (const ChangeEvent& event : events) {
+    const auto found = watches_.find(event.watch);
+    if (event.kind == ChangeKind::Gone || found == watches_.end()) continue;
+    for (const std::size_t index : found->second.holders) {
+      Note(index, now, false);
+      if (event.kind == ChangeKind::NewDirectory && points_[index].recursive) {
+        grown.emplace_back(index, found->second.path);
+      }
+    }
+  }
+  for (const auto& [index, directory] : grown) {
+    if (points_[index].fallback != WatchFallback::None) continue;
+    if (HoldBelow(index, directory) == Walk::LimitReached) {
+      FallBack(index, WatchFallback::WatchLimit);
+    }
+  }
+}
+
+void ChangeWatch::Tick(Time now) {
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    Point& point = points_[i];
+    const bool retry = point.fallback == WatchFallback::DirectoryGone ||
+                       (point.fallback == WatchFallback::Overflow && --point.pauseTicks <= 0);
+    if (!point.requested || !retry) continue;
+    if (!ArmPoint(i)) continue;
+    // Events may have been missed meanwhile: the check looks at once.
+    Note(i, now, true);
+    if (notice_) notice_(i, WatchFallback::None);
+  }
+}
+
+void ChangeWatch::Note(std::size_t index, Time now, bool immediate) {
+  Point& point = points_[index];
+  if (!point.pending) point.firstEvent = now;
+  point.pending = true;
+  point.immediate = point.immediate || immediate;
+  point.lastEvent = now;
+}
+
+ChangeWatch::Time ChangeWatch::DueTime(const Point& point) const {
+  if (point.immediate) return point.firstEvent;
+  const Time settled = std::min(point.lastEvent + kQuiet, point.firstEvent + kSpacing);
+  return point.lastWake ? std::max(settled, *point.lastWake + kSpacing) : settled;
+}
+
+std::vector<std::size_t> ChangeWatch::Due(Time now) const {
+  std::vector<std::size_t> due;
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    if (points_[i].pending && DueTime(points_[i]) <= now) due.push_back(i);
+  }
+  return due;
+}
+
+std::optional<ChangeWatch::Time> ChangeWatch::NextDue() const {
+  std::optional<Time> next;
+  for (const Point& point : points_) {
+    if (point.pending && (!next || DueTime(point) < *next)) next = DueTime(point);
+  }
+  return next;
+}
+
+void ChangeWatch::MarkWoken(std::size_t index, Time now) {
+  Point& point = points_[index];
+  point.pending = false;
+  point.immediate = false;
+  point.lastWake = now;
+}
+
+}  // namespace corvane

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/change_source.h"
+#include "core/observation_point.h"
+
+namespace corvane {
+
+// Which points change events should wake, and when: the watches of every
+// point that asked for them, shared where points overlap, and the settling
+// of bursts. Events never say which file qualifies; a due point only gets
+// its check sooner.
+//
+// A point with pending events is due once no event came for kQuiet, or
+// kSpacing after the first of them while events keep coming, and never
+// sooner than kSpacing after its last wake-up. Time is passed in, so that
+// the rules can be followed step by step.
+class ChangeWatch {
+ public:
+  using Time = std::chrono::steady_clock::time_point;
+  static constexpr std::chrono::milliseconds kQuiet{50};
+  static constexpr std::chrono::milliseconds kSpacing{250};
+
+  // Told when a point falls back to its interval (once per fall, with the
+  // reason) and when events wake it again (WatchFallback::None).
+  using Notice = std::function<void(std::size_t point, WatchFallback reason)>;
+
+  ChangeWatch(ChangeSource& source, Notice notice, std::function<bool()> stopRequested);
+  ~ChangeWatch();
+  ChangeWatch(const ChangeWatch&) = delete;
+  ChangeWatch& operator=(const ChangeWatch&) = delete;
+
+  // True when the points armed are those the table asks for, at the same
+  // positions.
+  bool Follows(const PointTable& points) const;
+  // Drops every watch and watches the table's points that ask for it.
+  void Arm(const PointTable& points);
+  // Writes each point's state into the table, when it follows it.
+  void Publish(PointTable& points) const;
+  bool WatchesAny() const;
+
+  // Takes the waiting events.
+  void TakeEvents(Time now);
+  // Once a second: re-arms the points whose directory is back or whose
+  // pause after lost events is over.
+  void Tick(Time now);
+
+  // The points due now, in table order, and when the next one will be.
+  std::vector<std::size_t> Due(Time now) const;
+  std::optional<Time> NextDue() const;
+  // The point's check ran (or was not wanted): its events are settled.
+  void MarkWoken(std::size_t point, Time now);
+
+ private:
+  struct Point {
+    std::string directory;
+    bool requested = false;
+    bool recursive = false;
+    std::int32_t interval = 0;
+    WatchFallback fallback = WatchFallback::None;
+    int pauseTicks = 0;
+    int rootWatch = -1;
+    std::set<int> watches;
+    bool pending = false;
+    bool immediate = false;
+    Time firstEvent{};
+    Time lastEvent{};
+    std::optional<Time> lastWake;
+  };
+  struct Entry {
+    std::vector<std::size_t> holders;
+    std::string path;
+  };
+  enum class Walk { Done, LimitReached, Stopped };
+
+  bool ArmPoint(std::size_t index);
+  Walk HoldBelow(std::size_t index, const std::string& directory);
+  WatchResult Hold(std::size_t index, const std::string& directory, bool& added);
+  void Release(std::size_t index);
+  void FallBack(std::size_t index, WatchFallback reason);
+  void Forget(int watch);
+  void Note(std::size_t index, Time now, bool immediate);
+  Time DueTime(const Point& point) const;
+
+  ChangeSource& source_;
+  Notice notice_;
+  std::function<bool()> stopRequested_;
+  std::vector<Point> points_;
+  std::unordered_map<int, Entry> watches_;
+};
+
+}  // namespace corvane

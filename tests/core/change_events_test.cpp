@@ -1,0 +1,197 @@
+// The system's change events (inotify) on temporary trees: what each change
+// reports, links and renames, a descriptor no command inherits, and the
+// whole chain from a write to a due point.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QThread>
+#include <filesystem>
+#include <fstream>
+
+#include "core/change_source.h"
+#include "core/change_watch.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::TempDir;
+
+// Reads until an event of `kind` for `watch` arrives (or a few seconds pass).
+bool Sees(ChangeSource& source, int watch, ChangeKind kind) {
+  const QDeadlineTimer deadline(5000);
+  std::vector<ChangeEvent> events;
+  while (!deadline.hasExpired()) {
+    source.Read(events);
+    for (const ChangeEvent& event : events) {
+      if (event.watch == watch && event.kind == kind) return true;
+    }
+    QThread::msleep(5);
+  }
+  return false;
+}
+
+int WatchOf(ChangeSource& source, const std::string& dir) {
+  int watch = -1;
+  EXPECT_EQ(source.Add(dir, watch), WatchResult::Ok) << dir;
+  return watch;
+}
+
+TEST(ChangeEventsTest, EachChangeIsReportedAsItsKind) {
+  struct Case {
+    const char* name;
+    std::function<void(const TempDir&)> change;
+    const char* watched;  // below the temp directory
+    ChangeKind kind;
+  };
+  const std::vector<Case> cases = {
+      {"a file written and closed", [](const TempDir& d) { d.Write("in/f.txt", "x"); }, "in/",
+       ChangeKind::Changed},
+      {"a file moved in",
+       [](const TempDir& d) {
+         d.Write("elsewhere.txt", "x");
+         fs::rename(d.File("elsewhere.txt"), d.File("in/f.txt"));
+       },
+       "in/", ChangeKind::Changed},
+      {"a hostile name", [](const TempDir& d) { d.Write("in/\n\x1b[2J;rm -rf ~", "x"); }, "in/",
+       ChangeKind::Changed},
+      {"a new sub-directory", [](const TempDir& d) { fs::create_directory(d.File("in/new")); },
+       "in/", ChangeKind::NewDirectory},
+      {"the directory deleted", [](const TempDir& d) { fs::remove_all(d.File("in")); }, "in/",
+       ChangeKind::Gone},
+      {"the directory renamed",
+       [](const TempDir& d) { fs::rename(d.File("in"), d.File("renamed")); }, "in/",
+       ChangeKind::Gone},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempDir dir;
+    fs::create_directory(dir.File("in"));
+    const auto source = MakeSystemChangeSource();
+    ASSERT_GE(source->Descriptor(), 0);
+    const int watch = WatchOf(*source, dir.File(c.watched));
+    c.change(dir);
+    EXPECT_TRUE(Sees(*source, watch, c.kind));
+  }
+}
+
+TEST(ChangeEventsTest, LinksAndFilesAreNeverWatchedAndTheDescriptorIsNotInherited) {
+  const TempDir dir;
+  fs::create_directory(dir.File("real"));
+  fs::create_directory_symlink(dir.File("real"), dir.File("link"));
+  dir.Write("file", "x");
+  const auto source = MakeSystemChangeSource();
+  int watch = -1;
+  for (const char* name : {"link", "file", "missing"}) {
+    EXPECT_EQ(source->Add(dir.File(name), watch), WatchResult::NotADirectory) << name;
+  }
+  // The same directory twice is one watch.
+  EXPECT_EQ(WatchOf(*source, dir.File("real/")), WatchOf(*source, dir.path() + "/./real/"));
+  EXPECT_NE(::fcntl(source->Descriptor(), F_GETFD) & FD_CLOEXEC, 0);
+  EXPECT_TRUE(source->DeliversEvents(dir.path()));
+  const auto below = source->SubDirectories(dir.path() + "/");
+  EXPECT_EQ(std::set<std::string>(below.begin(), below.end()),
+            (std::set<std::string>{dir.File("real/"), dir.File("link/")}));
+}
+
+// A link inside the tree, to a directory outside it, is never watched:
+// nothing written there wakes the point.
+TEST(ChangeEventsTest, ALinkBelowThePointIsNeverFollowed) {
+  const TempDir dir;
+  fs::create_directories(dir.File("in/sub"));
+  fs::create_directory(dir.File("outside"));
+  fs::create_directory_symlink(dir.File("outside"), dir.File("in/sub/link"));
+  fs::create_directory_symlink(dir.File("in"), dir.File("link-to-in"));
+  const auto source = MakeSystemChangeSource();
+  ChangeWatch watch(*source, {}, {});
+  ObservationPoint point;
+  point.Directory = dir.File("link-to-in/");  // named by the observation file: followed
+  point.Intervall = 60;
+  point.Watch = true;
+  watch.Arm({point});
+  dir.Write("outside/x.txt", "x");
+  QThread::msleep(50);
+  const auto later = std::chrono::steady_clock::now() + 1s;
+  watch.TakeEvents(later);
+  EXPECT_TRUE(watch.Due(later + 1s).empty());
+  dir.Write("in/sub/y.txt", "y");
+  QThread::msleep(50);
+  watch.TakeEvents(later);
+  EXPECT_FALSE(watch.Due(later + 1s).empty());
+}
+
+// The exclusive test of every check looks at the files it may hand on; it
+// must not wake the point again by that, or a file held open would keep
+// its point busy.
+TEST(ChangeEventsTest, TheExclusiveTestRaisesNoChangeEvent) {
+  const TempDir dir;
+  const std::string file = dir.Write("held.txt", "x");
+  const auto source = MakeSystemChangeSource();
+  const int watch = WatchOf(*source, dir.path());
+  platform::ForeignOpenFiles foreign;
+  EXPECT_TRUE(platform::IsExclusive(file, foreign));
+  {
+    std::ofstream writer(file, std::ios::app);
+    EXPECT_FALSE(platform::IsExclusive(file, foreign));
+    writer << "more";
+  }
+  EXPECT_TRUE(Sees(*source, watch, ChangeKind::Changed));  // the writer's close
+  EXPECT_TRUE(platform::IsExclusive(file, foreign));
+  QThread::msleep(50);
+  std::vector<ChangeEvent> events;
+  source->Read(events);
+  EXPECT_TRUE(events.empty());
+}
+
+// A write deep in a tree that grew after arming makes the point due, a
+// tree deleted and made again is watched again, and no name ever needs to
+// be read for it.
+TEST(ChangeEventsTest, AGrowingTreeWakesItsPointAndARecreatedOneIsWatchedAgain) {
+  const TempDir dir;
+  const std::string root = dir.File("in/");
+  fs::create_directory(root);
+  const auto source = MakeSystemChangeSource();
+  std::vector<WatchFallback> notices;
+  ChangeWatch watch(*source, [&](std::size_t, WatchFallback r) { notices.push_back(r); }, {});
+  ObservationPoint point;
+  point.Directory = root;
+  point.Intervall = 60;
+  point.Watch = true;
+  watch.Arm({point});
+
+  const auto dueAfter = [&](const std::function<void()>& change) {
+    change();
+    const QDeadlineTimer deadline(5000);
+    for (;;) {
+      const auto now = std::chrono::steady_clock::now();
+      watch.TakeEvents(now);
+      if (!watch.Due(now + ChangeWatch::kSpacing).empty()) {
+        watch.MarkWoken(0, now);
+        return true;
+      }
+      if (deadline.hasExpired()) return false;
+      QThread::msleep(5);
+    }
+  };
+  EXPECT_TRUE(dueAfter([&] { fs::create_directories(root + "a/b/c"); }));
+  EXPECT_TRUE(dueAfter([&] { dir.Write("in/a/b/c/late.txt", "x"); }));
+
+  fs::remove_all(root);
+  const QDeadlineTimer deadline(5000);
+  while (notices.empty() && !deadline.hasExpired()) {
+    watch.TakeEvents(std::chrono::steady_clock::now());
+    QThread::msleep(5);
+  }
+  EXPECT_EQ(notices, std::vector<WatchFallback>{WatchFallback::DirectoryGone});
+  EXPECT_TRUE(watch.Due(std::chrono::steady_clock::now() + 1s).empty());
+  fs::create_directories(root + "again");
+  watch.Tick(std::chrono::steady_clock::now());
+  EXPECT_EQ(notices.back(), WatchFallback::None);
+  EXPECT_TRUE(dueAfter([&] { dir.Write("in/again/file.txt", "x"); }));
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,154 @@
+// The wake-ups as the daemon runs them, with a scripted event source: never
+// nested in a running check but run after it, dropped while paused, one
+// Warning line per fallback, and re-armed when the point table changes.
+#include "core/change_wakeups.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include "support/fake_change_source.h"
+#include "support/logging_core.h"
+
+namespace corvane {
+namespace {
+
+using test::FakeChangeSource;
+
+bool Eventually(const std::function<bool()>& condition, int patienceMs = 10000) {
+  const QDeadlineTimer deadline(patienceMs);
+  while (!condition()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+// Lets the event loop run for a while, for things that must not happen.
+void Settle(int ms) {
+  const QDeadlineTimer deadline(ms);
+  while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+class ChangeWakeupsTest : public ::testing::Test {
+ protected:
+  ChangeWakeupsTest() {
+    core.state.Points.push_back(Point("watched", "/in/", true));
+    core.state.Points.push_back(Point("polled", "/other/", false));
+  }
+  static ObservationPoint Point(const std::string& name, const std::string& dir, bool watch) {
+    ObservationPoint point;
+    point.Name = name;
+    point.Directory = dir;
+    point.Intervall = 60;
+    point.Watch = watch;
+    return point;
+  }
+  // The source the wake-ups made; the object is made on the first Follow.
+  FakeChangeSource& Source() { return *made.back(); }
+  ChangeWakeups::SourceFactory Factory() {
+    return [this] {
+      auto source = std::make_unique<FakeChangeSource>();
+      source->MakeDirectory("/in/sub/");
+      source->MakeDirectory("/other/");
+      made.push_back(source.get());
+      return source;
+    };
+  }
+  int Warnings() const {
+    int count = 0;
+    for (const std::string& line : core.Lines()) count += line.starts_with("Warning ]") ? 1 : 0;
+    return count;
+  }
+
+  test::LoggingCore core;
+  std::vector<FakeChangeSource*> made;
+  bool busy = false;
+  bool running = true;
+  std::vector<std::size_t> checked;
+  std::function<void(std::size_t)> duringCheck;
+  ChangeWakeups wakeups{core.state, core.log,
+                        ChangeWakeups::Hooks{[this] { return busy; }, [this] { return running; },
+                                             [this](std::size_t index) {
+                                               EXPECT_FALSE(busy) << "a check ran nested";
+                                               busy = true;
+                                               checked.push_back(index);
+                                               if (duringCheck) duringCheck(index);
+                                               busy = false;
+                                             }},
+                        Factory()};
+};
+
+TEST_F(ChangeWakeupsTest, AWakeUpDuringARunningCheckRunsOnceAfterItAndNeverInside) {
+  wakeups.Follow();
+  ASSERT_EQ(made.size(), 1u);
+  Source().Queue(Source().WatchOf("/in/sub/"), ChangeKind::Changed);
+  ASSERT_TRUE(Eventually([&] { return checked.size() == 1; }));
+  EXPECT_EQ(checked[0], 0u);
+
+  // Events while the woken check waits for its command: one more check after it.
+  duringCheck = [&](std::size_t) {
+    duringCheck = nullptr;
+    Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
+    Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
+    Settle(400);
+  };
+  Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
+  ASSERT_TRUE(Eventually([&] { return checked.size() == 3; }));
+  Settle(400);
+  EXPECT_EQ(checked.size(), 3u);
+
+  // A tick's check runs: the wake-up waits for it.
+  busy = true;
+  Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
+  Settle(400);
+  EXPECT_EQ(checked.size(), 3u);
+  busy = false;
+  EXPECT_TRUE(Eventually([&] { return checked.size() == 4; }));
+}
+
+TEST_F(ChangeWakeupsTest, WhilePausedWakeUpsAreDropped) {
+  wakeups.Follow();
+  running = false;
+  Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
+  Settle(400);
+  running = true;
+  Settle(400);
+  EXPECT_TRUE(checked.empty());
+}
+
+TEST_F(ChangeWakeupsTest, AnOverflowChecksAtOnceWithOneWarningNamingThePointAndTheReason) {
+  wakeups.Follow();
+  Source().Queue(-1, ChangeKind::Overflow);
+  ASSERT_TRUE(Eventually([&] { return checked.size() == 1; }));
+  Source().Queue(-1, ChangeKind::Overflow);
+  Settle(300);
+  EXPECT_EQ(Warnings(), 1);
+  EXPECT_TRUE(core.Logged("watched: change events are not used (events were lost)"));
+  EXPECT_EQ(core.state.Points[0].WatchState, WatchFallback::Overflow);
+  EXPECT_EQ(WatchStateText(core.language, core.state.Points[0]), "interval only: events were lost");
+  EXPECT_EQ(WatchStateText(core.language, core.state.Points[1]), "no");
+}
+
+TEST_F(ChangeWakeupsTest, TheTableIsFollowedAndNothingIsOpenedWithoutAWatchedPoint) {
+  core.state.Points[0].Watch = false;
+  wakeups.Follow();
+  EXPECT_TRUE(made.empty());
+  core.state.Points[1].Watch = true;
+  wakeups.Tick();
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_NE(Source().WatchOf("/other/"), -1);
+  EXPECT_EQ(Source().WatchOf("/in/"), -1);
+  wakeups.Tick();
+  EXPECT_EQ(made.size(), 1u);  // unchanged table: nothing armed anew
+  Source().Queue(Source().WatchOf("/other/"), ChangeKind::Changed);
+  ASSERT_TRUE(Eventually([&] { return checked.size() == 1; }));
+  EXPECT_EQ(checked[0], 1u);
+  EXPECT_EQ(WatchStateText(core.language, core.state.Points[1]), "yes");
+}
+
+}  // namespace
+}  // namespace corvane

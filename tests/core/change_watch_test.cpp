@@ -1,0 +1,257 @@
+// Which points change events wake and when, against a scripted source:
+// settling of bursts, shared watches, growing trees and every fallback.
+#include "core/change_watch.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_change_source.h"
+
+namespace corvane {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakeChangeSource;
+using Time = ChangeWatch::Time;
+
+ObservationPoint Watched(const std::string& directory, bool subdirs = true, int interval = 60) {
+  ObservationPoint point;
+  point.Directory = directory;
+  point.NoSubdirs = !subdirs;
+  point.Intervall = interval;
+  point.Watch = true;
+  return point;
+}
+
+class ChangeWatchTest : public ::testing::Test {
+ protected:
+  ChangeWatchTest() {
+    source.MakeDirectory("/in/a/deep/");
+    source.MakeDirectory("/in/b/");
+    source.MakeDirectory("/other/");
+  }
+  void Arm(PointTable table) {
+    points = std::move(table);
+    watch.Arm(points);
+  }
+  void Event(const std::string& dir, Time at, ChangeKind kind = ChangeKind::Changed) {
+    source.Queue(source.WatchOf(dir), kind);
+    watch.TakeEvents(at);
+  }
+  std::vector<std::size_t> Due(Time at) const { return watch.Due(at); }
+
+  FakeChangeSource source;
+  std::vector<std::pair<std::size_t, WatchFallback>> notices;
+  bool stop = false;
+  ChangeWatch watch{source, [this](std::size_t i, WatchFallback r) { notices.emplace_back(i, r); },
+                    [this] { return stop; }};
+  PointTable points;
+  const Time t0 = Time{} + 1h;
+};
+
+using Indexes = std::vector<std::size_t>;
+
+TEST_F(ChangeWatchTest, BurstsSettleAfterQuietAndWakeAtMostEveryQuarterSecond) {
+  struct Step {
+    int eventAtMs;  // -1: none
+    int askAtMs;
+    bool due;
+    bool wake;  // mark the point woken when due
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+  };
+  const std::vector<Case> cases = {
+      {"one event waits for 50 ms of quiet",
+       {{0, 0, false, false}, {-1, 49, false, false}, {-1, 50, true, false}}},
+      {"a steady stream still wakes 250 ms after its start",
+       {{0, 0, false, false},
+        {40, 40, false, false},
+        {80, 80, false, false},
+        {120, 120, false, false},
+        {160, 160, false, false},
+        {200, 200, false, false},
+        {240, 249, false, false},
+        {-1, 250, true, false}}},
+      {"a second burst waits 250 ms after the last wake-up",
+       {{0, 50, true, true},
+        {60, 110, false, false},
+        {-1, 299, false, false},
+        {-1, 300, true, true},
+        {-1, 900, false, false}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Arm({Watched("/in/")});
+    for (const Step& step : c.steps) {
+      if (step.eventAtMs >= 0) Event("/in/", t0 + std::chrono::milliseconds(step.eventAtMs));
+      const Time at = t0 + std::chrono::milliseconds(step.askAtMs);
+      EXPECT_EQ(Due(at), step.due ? Indexes{0} : Indexes{}) << "at " << step.askAtMs << " ms";
+      if (step.due) {
+        EXPECT_LE(*watch.NextDue(), at);
+        if (step.wake) watch.MarkWoken(0, at);
+      }
+    }
+  }
+}
+
+TEST_F(ChangeWatchTest, OverlappingPointsShareWatchesAndKeepThemUntilTheLastLetsGo) {
+  source.aliases["/link-to-b/"] = "/in/b/";
+  Arm({Watched("/in/"), Watched("/in/b/"), Watched("/link-to-b/", false), Watched("/other/")});
+  EXPECT_EQ(source.active.size(), 5u);  // in, a, deep, b, other: one watch each
+
+  Event("/in/b/", t0);
+  EXPECT_EQ(Due(t0 + 50ms), (Indexes{0, 1, 2}));
+  Event("/in/a/deep/", t0 + 100ms);
+  EXPECT_EQ(Due(t0 + 150ms), (Indexes{0, 1, 2}));  // still pending from the first
+  for (std::size_t i : {0, 1, 2}) watch.MarkWoken(i, t0 + 150ms);
+  Event("/in/a/deep/", t0 + 200ms);
+  EXPECT_EQ(Due(t0 + 1s), Indexes{0});
+
+  // Only "/in/b/" watched by the two that stay.
+  Arm({ObservationPoint{}, Watched("/in/b/"), Watched("/link-to-b/", false)});
+  EXPECT_EQ(source.active, (std::set<int>{source.WatchOf("/in/b/")}));
+  Arm({});
+  EXPECT_TRUE(source.active.empty());
+}
+
+TEST_F(ChangeWatchTest, NewSubDirectoriesAreWatchedOnlyWhenSubDirectoriesCount) {
+  Arm({Watched("/in/"), Watched("/other/", false)});
+  source.MakeDirectory("/in/b/new/inner/");
+  source.MakeDirectory("/other/new/");
+  Event("/in/b/", t0, ChangeKind::NewDirectory);
+  Event("/other/", t0, ChangeKind::NewDirectory);
+  EXPECT_NE(source.WatchOf("/in/b/new/"), -1);
+  EXPECT_NE(source.WatchOf("/in/b/new/inner/"), -1);
+  EXPECT_EQ(source.WatchOf("/other/new/"), -1);
+
+  // Already watched directories are not walked again.
+  const int adds = source.adds;
+  Event("/in/", t0 + 10ms, ChangeKind::NewDirectory);
+  EXPECT_EQ(source.adds - adds, 2);  // "a" and "b" asked once, nothing below them
+  Event("/in/b/new/inner/", t0 + 20ms);
+  EXPECT_EQ(Due(t0 + 1s), (Indexes{0, 1}));
+}
+
+TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsForOneInterval) {
+  Arm({Watched("/in/", true, 2), ObservationPoint{}, Watched("/other/", true, 5)});
+  watch.MarkWoken(0, t0);
+  source.Queue(-1, ChangeKind::Overflow);
+  source.Queue(-1, ChangeKind::Overflow);
+  watch.TakeEvents(t0 + 1ms);
+  EXPECT_EQ(Due(t0 + 1ms), (Indexes{0, 2}));  // neither quiet nor spacing holds it back
+  EXPECT_EQ(notices,
+            (decltype(notices){{0, WatchFallback::Overflow}, {2, WatchFallback::Overflow}}));
+  EXPECT_TRUE(source.active.empty());
+  watch.MarkWoken(0, t0 + 2ms);
+  watch.MarkWoken(2, t0 + 2ms);
+  watch.Publish(points);
+  EXPECT_EQ(points[0].WatchState, WatchFallback::Overflow);
+
+  notices.clear();
+  for (int tick = 1; tick <= 2; ++tick) watch.Tick(t0 + std::chrono::seconds(tick));
+  EXPECT_TRUE(notices.empty());
+  watch.Tick(t0 + 3s);  // Intervall 2: events count again on the third tick
+  EXPECT_EQ(notices, (decltype(notices){{0, WatchFallback::None}}));
+  EXPECT_EQ(Due(t0 + 3s), Indexes{0});  // events missed meanwhile: looked at once
+  watch.Publish(points);
+  EXPECT_EQ(points[0].WatchState, WatchFallback::None);
+  EXPECT_EQ(points[2].WatchState, WatchFallback::Overflow);
+}
+
+TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
+  // 100,000 sub-directories against a limit of 8,192 watches.
+  for (int i = 0; i < 100000; ++i) {
+    source.below["/huge/"].insert("/huge/" + std::to_string(i) + "/");
+    source.dirs.insert("/huge/" + std::to_string(i) + "/");
+  }
+  source.dirs.insert("/huge/");
+  source.limit = 8192;
+  Arm({Watched("/other/"), Watched("/huge/"), Watched("/in/")});
+  EXPECT_EQ(notices, (decltype(notices){{1, WatchFallback::WatchLimit}}));
+  EXPECT_EQ(source.active.size(), 5u);  // the huge tree let go of all it held
+  Event("/other/", t0);
+  EXPECT_EQ(Due(t0 + 50ms), Indexes{0});
+  watch.Tick(t0 + 1s);  // the limit stays: no retry, no second line
+  EXPECT_EQ(notices.size(), 1u);
+}
+
+TEST_F(ChangeWatchTest, ALostDirectoryFallsBackOnceAndIsWatchedAgainWhenItIsBack) {
+  Arm({Watched("/in/"), Watched("/other/")});
+  const int root = source.WatchOf("/in/");
+  // Moved away: the watch would follow it, so it must be given up.
+  Event("/in/", t0, ChangeKind::Gone);
+  EXPECT_FALSE(source.active.contains(root));
+  EXPECT_EQ(source.WatchOf("/in/a/"), -1);
+  EXPECT_EQ(notices, (decltype(notices){{0, WatchFallback::DirectoryGone}}));
+  source.RemoveDirectory("/in/");
+  for (int tick = 1; tick <= 3; ++tick) watch.Tick(t0 + std::chrono::seconds(tick));
+  EXPECT_EQ(notices.size(), 1u);
+  EXPECT_TRUE(Due(t0 + 3s).empty());
+
+  source.MakeDirectory("/in/");
+  watch.Tick(t0 + 4s);
+  EXPECT_EQ(notices.back(), std::make_pair(std::size_t{0}, WatchFallback::None));
+  EXPECT_NE(source.WatchOf("/in/a/deep/"), -1);
+  EXPECT_EQ(Due(t0 + 4s), Indexes{0});
+
+  // A sub-directory that goes costs nothing but its own watch.
+  Event("/in/b/", t0 + 5s, ChangeKind::Gone);
+  EXPECT_EQ(source.WatchOf("/in/b/"), -1);
+  EXPECT_EQ(notices.size(), 2u);
+}
+
+TEST_F(ChangeWatchTest, SourcesThatCannotBeTrustedFallBackWithTheirReason) {
+  struct Case {
+    const char* name;
+    bool delivers;
+    bool descriptor;
+    std::string directory;
+    WatchFallback reason;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"network or FUSE mount", false, true, "/in/", WatchFallback::NoEvents},
+           {"no descriptor", true, false, "/in/", WatchFallback::Unavailable},
+           {"missing directory", true, true, "/missing/", WatchFallback::DirectoryGone},
+       }) {
+    SCOPED_TRACE(c.name);
+    notices.clear();
+    source.delivers = c.delivers;
+    source.descriptor = c.descriptor;
+    Arm({Watched(c.directory), ObservationPoint{}});
+    EXPECT_EQ(notices, (decltype(notices){{0, c.reason}}));
+    EXPECT_TRUE(source.active.empty());
+    watch.Publish(points);
+    EXPECT_EQ(points[0].WatchState, c.reason);
+  }
+}
+
+TEST_F(ChangeWatchTest, FollowsNoticesEveryChangeThatMattersToTheWatches) {
+  Arm({Watched("/in/"), ObservationPoint{}});
+  EXPECT_TRUE(watch.Follows(points));
+  PointTable changed = points;
+  changed[1].Command = "other";  // nothing the watches depend on
+  EXPECT_TRUE(watch.Follows(changed));
+  const std::vector<std::function<void(PointTable&)>> changes = {
+      [](PointTable& t) { t[0].Directory = "/other/"; },
+      [](PointTable& t) { t[0].NoSubdirs = true; },
+      [](PointTable& t) { t[0].Intervall = 5; },
+      [](PointTable& t) { t[1].Watch = true; },
+      [](PointTable& t) { t.pop_back(); },
+  };
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    PointTable table = points;
+    changes[i](table);
+    EXPECT_FALSE(watch.Follows(table)) << i;
+  }
+}
+
+TEST_F(ChangeWatchTest, AStopEndsTheWalkOfALargeTree) {
+  for (int i = 0; i < 1000; ++i) source.MakeDirectory("/huge/" + std::to_string(i) + "/");
+  stop = true;
+  Arm({Watched("/huge/")});
+  EXPECT_LE(source.adds, 2);
+}
+
+}  // namespace
+}  // namespace corvane
