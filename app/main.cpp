@@ -8,6 +8,7 @@
 #include "core/version.h"
 #include "ui/command_line.h"
 #include "ui/daemon_app.h"
+#include "ui/window_main.h"
 
 namespace {
 
@@ -31,7 +32,10 @@ int main(int argc, char** argv) {
     std::cerr << "corvane: ignoring unknown argument '" << arg << "'\n";
   }
 
-  // There is no window yet: the daemon always runs in console mode.
+  if (corvane::WantsWindow(commandLine)) {
+    return corvane::RunWindowFrontEnd(argc, argv, std::move(commandLine));
+  }
+
   QCoreApplication app(argc, argv);
   // Names the per-user cache directory (~/.cache/Talvex/Corvane).
   QCoreApplication::setOrganizationName("Talvex");

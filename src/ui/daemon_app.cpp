@@ -178,12 +178,14 @@ void DaemonApp::ProcessCommand(const std::string& line) {
 }
 
 void DaemonApp::QuitDaemon() {
-  if (settingsLoaded_ && !daemon_.state.bQuitting) SaveSettings(daemon_.state, window_);
+  const bool first = !daemon_.state.bQuitting;
+  if (settingsLoaded_ && first) SaveSettings(daemon_.state, window_);
   daemon_.state.bQuitting = true;
   runAfterTick_ = false;
   tmrMain.stop();
   if (!tmrEnd.isActive()) tmrEnd.start();
   InterruptWaits();
+  if (first) emit Quitting();
 }
 
 void DaemonApp::EndDaemon() {

@@ -83,10 +83,16 @@ class DaemonApp : public QObject, public DaemonControl {
   ConsoleCommands& commands() { return commands_; }
 
   int exitCode() const { return exitCode_; }
+  // "Start hidden" as the stored settings say; known once start-up has run.
+  bool StartsHidden() const { return bHidden_; }
   Daemon& daemon() { return daemon_; }
   const DaemonState& state() const { return daemon_.state; }
   QTimer tmrMain;
   QTimer tmrEnd;
+
+ signals:
+  // The orderly stop has begun (emitted once, after the settings are saved).
+  void Quitting();
 
  private:
   // Steps that need the observation file; false when start-up must stop.

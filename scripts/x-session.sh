@@ -1,0 +1,85 @@
+# Sourced by the window's end-to-end test and scripts/take-screenshots: an X server of our
+# own (Xvfb) with a window manager (openbox) and a tray (trayer), and small
+# helpers to look at windows. Every process started here is ended by
+# x_session_end.
+
+x_session_tools=(Xvfb xdotool trayer openbox wmctrl xwininfo import convert flock)
+
+# Installs what is missing through the project's install script.
+x_session_install() {
+  local tool
+  for tool in "${x_session_tools[@]}"; do
+    command -v "$tool" >/dev/null || { "$1/scripts/install-deps" >&2; return; }
+  done
+}
+
+# Starts Xvfb on a free display and exports DISPLAY; returns 1 when Xvfb
+# cannot start.
+x_session_start_server() {
+  local fifo=$x_tmp/displayfd
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x700x24 -nolisten tcp 3>"$fifo" 2>"$x_tmp/xvfb.log" &
+  x_server_pid=$!
+  local number
+  if ! read -r -t 20 number <"$fifo" || [ -z "$number" ]; then
+    kill "$x_server_pid" 2>/dev/null
+    return 1
+  fi
+  export DISPLAY=:$number
+  unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+}
+
+x_session_start_desktop() {
+  openbox >"$x_tmp/openbox.log" 2>&1 &
+  x_wm_pid=$!
+  trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    --expand false --transparent false >"$x_tmp/trayer.log" 2>&1 &
+  x_tray_pid=$!
+  # The tray is there once it owns the tray selection's window.
+  local i
+  for i in $(seq 100); do
+    xdotool search --class trayer >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+x_session_end() {
+  local pid
+  for pid in ${x_tray_pid:-} ${x_wm_pid:-} ${x_server_pid:-}; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  x_tray_pid='' x_wm_pid='' x_server_pid=''
+}
+
+# Waits up to $2 seconds (default 20) for the command $1 to succeed.
+eventually() {
+  local tries=$(( ${2:-20} * 10 )) i
+  for ((i = 0; i < tries; i++)); do
+    eval "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+map_state() { xwininfo -id "$1" 2>/dev/null | awk '/Map State:/ { print $3 }'; }
+
+# The visible top-level window whose name is exactly $1.
+window_named() {
+  xdotool search --onlyvisible --name "^$(printf '%s' "$1" | sed 's/[][().*^$]/\\&/g')\$" 2>/dev/null |
+    head -n 1
+}
+
+# The windows docked in the tray: the trayer's mapped descendants of icon
+# size, as "id x y" (absolute centre).
+tray_icons() {
+  local tray
+  for tray in $(xdotool search --class trayer 2>/dev/null); do
+    xwininfo -tree -id "$tray" 2>/dev/null |
+      awk '/0x[0-9a-f]+ .*: \(/ {
+        if (match($0, /([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+(-?[0-9]+)\+(-?[0-9]+)/, m) &&
+            m[1] >= 8 && m[1] <= 64 && m[2] >= 8 && m[2] <= 64)
+          print $1, m[3] + int(m[1] / 2), m[4] + int(m[2] / 2)
+      }'
+  done
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ui/daemon_steering.h"
+
+namespace corvane {
+
+class DaemonApp;
+
+// The window's steering of the daemon through the start-up object, the one
+// that the console commands steer too. The daemon reports to the window,
+// which steers the daemon: the steering is made first and bound to the
+// daemon once that exists; no call may come before.
+class DaemonAppSteering final : public DaemonSteering {
+ public:
+  void Bind(DaemonApp& app) { app_ = &app; }
+
+  bool IsRunning() const override;
+  void SetRunning(bool run) override;
+  void CheckNow() override;
+  void Quit() override;
+  void ProcessCommand(const std::string& line) override;
+  std::string DaemonName() const override;
+  std::string Translate(const CatalogueText& text) const override;
+
+ private:
+  DaemonApp* app_ = nullptr;
+};
+
+}  // namespace corvane

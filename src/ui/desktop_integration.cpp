@@ -1,0 +1,85 @@
+#include "ui/desktop_integration.h"
+
+#include <QCursor>
+
+#include "core/format_msg.h"
+#include "ui/daemon_steering.h"
+#include "ui/main_window.h"
+
+namespace corvane {
+namespace {
+
+constexpr int kBalloonMs = 5000;
+
+}  // namespace
+
+DesktopIntegration::DesktopIntegration(MainWindow& window, std::unique_ptr<TrayIconHost> tray,
+                                       DaemonSteering& daemon)
+    : window_(window), tray_(std::move(tray)), daemon_(daemon), menu_(daemon) {
+  tray_->onMouseEvent = [this](int mouseEvent) { OnTrayMouse(mouseEvent); };
+  menu_.onShow = [this] { ShowFromTray(); };
+  window_.onCloseBox = [this] { HideToTray(); };
+  window_.onCommand = [this](const std::string& line) { daemon_.ProcessCommand(line); };
+}
+
+DesktopIntegration::~DesktopIntegration() {
+  tray_->RemoveIcon();
+  window_.onCloseBox = nullptr;
+  window_.onCommand = nullptr;
+}
+
+bool DesktopIntegration::IsWindowVisible() const { return window_.isVisible(); }
+
+bool DesktopIntegration::fShowBalloonTip(const std::string& text, int durationMs,
+                                         BalloonType type) {
+  if (window_.isVisible() || !tray_->IsAvailable()) return false;
+  tray_->ShowBalloon(type, QString::fromStdString(text),
+                     QString::fromStdString(daemon_.DaemonName()), durationMs);
+  return true;
+}
+
+void DesktopIntegration::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  window_.setWindowTitle(QString::fromStdString(caption));
+  tray_->SetToolTip(QString::fromStdString(caption));
+}
+
+void DesktopIntegration::FinishStartup(bool startHidden) {
+  window_.EnsureReachable();
+  if (!startHidden) {
+    window_.show();
+    window_.inputLine().setFocus();
+    return;
+  }
+  HideToTray();
+  std::string text = FormatMsg(daemon_.Translate(txt::LoadedBalloon), {daemon_.DaemonName()});
+  if (!daemon_.IsRunning()) text += daemon_.Translate(txt::PausedSuffix);
+  fShowBalloonTip(text, kBalloonMs, BalloonType::Information);
+}
+
+void DesktopIntegration::HideToTray() {
+  if (!tray_->IsAvailable()) {
+    window_.showMinimized();
+    return;
+  }
+  window_.hide();
+  tray_->AddIcon(QString::fromStdString(caption_));
+}
+
+void DesktopIntegration::ShowFromTray() {
+  window_.show();
+  window_.raise();
+  tray_->RemoveIcon();
+}
+
+void DesktopIntegration::OnQuitting() {
+  window_.AllowClose();
+  window_.hide();
+}
+
+void DesktopIntegration::OnTrayMouse(int mouseEvent) {
+  if (mouseEvent == TrayMouse::DoubleClick) ShowFromTray();
+  if (mouseEvent == TrayMouse::ContextMenu) menu_.Open(caption_, QCursor::pos());
+}
+
+}  // namespace corvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+#include "core/hosts/caption_host.h"
+#include "core/hosts/desktop_host.h"
+#include "ui/tray_icon_host.h"
+#include "ui/tray_menu.h"
+
+namespace corvane {
+
+class DaemonSteering;
+class MainWindow;
+
+// Ties the main window to the notification area: the close box hides the
+// window into the tray, the icon brings it back and opens the menu, and
+// warnings reach the user as balloons while the window is hidden. Where the
+// desktop has no notification area the window is minimised instead of
+// hidden, so that it can always be reached again.
+class DesktopIntegration final : public QObject, public DesktopHost, public CaptionHost {
+  Q_OBJECT
+
+ public:
+  DesktopIntegration(MainWindow& window, std::unique_ptr<TrayIconHost> tray,
+                     DaemonSteering& daemon);
+  ~DesktopIntegration() override;
+
+  // DesktopHost
+  bool IsWindowVisible() const override;
+  bool fShowBalloonTip(const std::string& text, int durationMs, BalloonType type) override;
+
+  // CaptionHost: the window caption and the tray tooltip.
+  void SetCaption(const std::string& caption) override;
+
+  // The end of start-up: the window shown with the focus on its input line,
+  // or hidden into the tray with the "is loaded" balloon.
+  void FinishStartup(bool startHidden);
+  // Hides into the tray (the close box).
+  void HideToTray();
+  // Shows the window and removes the icon (double click, menu).
+  void ShowFromTray();
+  // The orderly stop has begun: the window goes, the icon stays until the
+  // end.
+  void OnQuitting();
+  // The mouse on the tray icon (TrayMouse values).
+  void OnTrayMouse(int mouseEvent);
+
+  TrayMenu& menu() { return menu_; }
+  const std::string& caption() const { return caption_; }
+
+ private:
+  MainWindow& window_;
+  std::unique_ptr<TrayIconHost> tray_;
+  DaemonSteering& daemon_;
+  TrayMenu menu_;
+  std::string caption_ = "Corvane";
+};
+
+}  // namespace corvane

@@ -1,0 +1,34 @@
+#include "ui/window_front_end.h"
+
+#include <QGuiApplication>
+#include <QSettings>
+
+#include "core/settings.h"
+#include "listctl/log_feed.h"
+
+namespace corvane {
+
+int StoredViewLines() {
+  const QSettings store(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
+  bool ok = false;
+  const int lines = store.value(kViewLinesKey).toInt(&ok);
+  return ok && lines >= 0 ? lines : kDefaultViewLines;
+}
+
+WindowFrontEnd::WindowFrontEnd(CommandLineSwitches commandLine, std::unique_ptr<TrayIconHost> tray)
+    : window_(StoredViewLines()),
+      messages_(&window_),
+      desktop_(window_, std::move(tray), steering_),
+      daemon_({window_, desktop_, messages_, desktop_, &window_}, std::move(commandLine), clock_) {
+  steering_.Bind(daemon_);
+  QObject::connect(&daemon_, &DaemonApp::Quitting, &desktop_, &DesktopIntegration::OnQuitting);
+  // The session ending (log out, shut down) is an orderly stop.
+  QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &daemon_, &DaemonApp::QuitDaemon);
+}
+
+void WindowFrontEnd::Start() {
+  daemon_.Form_Load();
+  if (!daemon_.state().bQuitting) desktop_.FinishStartup(daemon_.StartsHidden());
+}
+
+}  // namespace corvane

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include "core/clock.h"
+#include "ui/command_line.h"
+#include "ui/daemon_app.h"
+#include "ui/daemon_app_steering.h"
+#include "ui/desktop_integration.h"
+#include "ui/main_window.h"
+#include "ui/message_boxes.h"
+
+namespace corvane {
+
+class TrayIconHost;
+
+// The daemon with its window and tray icon, wired together. Needs a
+// QApplication.
+class WindowFrontEnd {
+ public:
+  WindowFrontEnd(CommandLineSwitches commandLine, std::unique_ptr<TrayIconHost> tray);
+
+  // The start-up sequence, ending with the window shown or hidden into the
+  // tray. The daemon then runs in the event loop until it ends it.
+  void Start();
+
+  MainWindow& window() { return window_; }
+  DesktopIntegration& desktop() { return desktop_; }
+  DaemonApp& daemon() { return daemon_; }
+
+ private:
+  const SystemClock clock_;
+  MainWindow window_;
+  MessageBoxes messages_;
+  // The daemon reports to the desktop integration, which steers the daemon:
+  // the steering is bound once the daemon exists.
+  DaemonAppSteering steering_;
+  DesktopIntegration desktop_;
+  DaemonApp daemon_;
+};
+
+// "Log.ViewLines" from the settings store: a negative or unreadable value
+// gives the default.
+int StoredViewLines();
+
+}  // namespace corvane

@@ -1,0 +1,127 @@
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "listctl/mc_list_box.h"
+
+namespace corvane {
+namespace {
+
+// The colour in the middle of the input line as painted now.
+QRgb InputBackground(QLineEdit& input) {
+  const QImage image = input.grab().toImage();
+  return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
+}
+
+struct InputLineState {
+  bool enabled;
+  QRgb background;
+};
+
+TEST(MainWindowTest, TheInputLineIsGreyAndDisabledWhileACommandRunsAndEmptyAfterEveryOne) {
+  MainWindow window(0);
+  window.show();
+  QLineEdit& input = window.inputLine();
+  std::vector<std::string> commands;
+  InputLineState during{true, 0};
+  window.onCommand = [&](const std::string& line) {
+    commands.push_back(line);
+    during = {input.isEnabled(), InputBackground(input)};
+    // What is typed now cannot reach the disabled line as a second command.
+    input.setText("go");
+    window.RunInput();
+  };
+  for (const char* line : {"run", "exit"}) {
+    input.setText(line);
+    window.RunInput();
+    EXPECT_FALSE(during.enabled) << line;
+    EXPECT_EQ(during.background, 0xE0E0E0u) << line;
+    EXPECT_TRUE(input.isEnabled()) << line;
+    EXPECT_EQ(InputBackground(input), 0xFFFFFFu) << line;
+    EXPECT_TRUE(input.text().isEmpty()) << line;
+  }
+  EXPECT_EQ(commands, (std::vector<std::string>{"run", "exit"}));
+
+  // Enter on an empty line runs nothing and leaves it empty.
+  window.RunInput();
+  EXPECT_EQ(commands.size(), 2u);
+  EXPECT_TRUE(input.text().isEmpty());
+}
+
+TEST(MainWindowTest, EnterInTheInputLineRunsIt) {
+  MainWindow window(0);
+  std::vector<std::string> commands;
+  window.onCommand = [&](const std::string& line) { commands.push_back(line); };
+  window.inputLine().setText("stat");
+  for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+    window.inputLine().setText("stat");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, modifiers, QStringLiteral("\r"));
+    QApplication::sendEvent(&window.inputLine(), &enter);
+  }
+  EXPECT_EQ(commands, (std::vector<std::string>{"stat", "stat"}));
+  EXPECT_TRUE(window.inputLine().text().isEmpty());
+}
+
+TEST(MainWindowTest, KeysTypedIntoTheLogViewGoToTheEndOfTheInputLine) {
+  MainWindow window(0);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  window.inputLine().setText("st");
+  window.inputLine().setCursorPosition(0);
+  window.logView().setFocus();
+  for (const char* typed : {"a", "t"}) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString::fromLatin1(typed));
+    QApplication::sendEvent(&window.logView(), &key);
+  }
+  EXPECT_EQ(window.inputLine().text(), QStringLiteral("stat"));
+  EXPECT_EQ(window.inputLine().cursorPosition(), 4);
+  EXPECT_EQ(QApplication::focusWidget(), &window.inputLine());
+
+  // Keys without a character (arrows) stay with the log view.
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(&window.logView(), &down);
+  EXPECT_EQ(window.inputLine().text(), QStringLiteral("stat"));
+}
+
+TEST(MainWindowTest, TheLogViewKeepsTheNewestLinesUpToItsLimit) {
+  for (const int limit : {0, 3}) {
+    MainWindow window(limit);
+    for (int i = 0; i < 5; ++i) window.AddItem("line " + std::to_string(i), i == 4);
+    const int kept = limit == 0 ? 5 : limit;
+    ASSERT_EQ(window.logView().ListCount(), kept) << limit;
+    EXPECT_EQ(window.logView().List(0), QString("line %1").arg(5 - kept)) << limit;
+    EXPECT_TRUE(window.logView().ListBold(kept - 1)) << limit;
+  }
+}
+
+TEST(MainWindowTest, ControlsFollowTheLayoutInPixels) {
+  MainWindow window(0);
+  const double dpi = window.LogicalDpi();
+  const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+  window.resize(px(7815), px(5640));
+  EXPECT_EQ(window.logView().geometry(), QRect(0, 0, px(7815), px(5355)));
+  EXPECT_EQ(window.inputLine().geometry(), QRect(px(5), px(5350), px(7805), px(285)));
+  // Lower than the input line: the log view keeps its height.
+  window.resize(px(7815), px(200));
+  EXPECT_EQ(window.logView().height(), px(5355));
+}
+
+TEST(MainWindowTest, TheLogViewCarriesItsDesignValues) {
+  MainWindow window(0);
+  McListBox& log = window.logView();
+  EXPECT_EQ(log.RowHeight(), 15);
+  EXPECT_EQ(log.BorderStyle(), 0x20000);
+  EXPECT_TRUE(log.FullRowSelect());
+  EXPECT_EQ(log.BackGradient(), 1);
+  EXPECT_EQ(log.SelGradient(), 1);
+  EXPECT_FALSE(log.AutoRefresh());
+  window.SetNoBackground(true);
+  EXPECT_EQ(log.BackGradient(), 0);
+}
+
+}  // namespace
+}  // namespace corvane

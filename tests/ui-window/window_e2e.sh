@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Usage: window_e2e.sh CORVANE
+# Runs the real corvane with its window under Xvfb, with openbox as window
+# manager and trayer as the notification area, and drives it like a user
+# with xdotool and wmctrl. Skips (77) only where Xvfb cannot start.
+set -uo pipefail
+
+corvane=$1
+here=$(cd "$(dirname "$0")" && pwd)
+x_tmp=$(mktemp -d)
+. "$here/../../scripts/x-session.sh"
+trap 'x_session_end; [ -n "${corvane_pid:-}" ] && kill -9 "$corvane_pid" 2>/dev/null; rm -rf "$x_tmp"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+x_session_install "$here/../.."
+if ! x_session_start_server; then
+  echo "SKIP: Xvfb cannot start here: $(cat "$x_tmp/xvfb.log")"
+  exit 77
+fi
+x_session_start_desktop || fail "trayer did not come up: $(cat "$x_tmp/trayer.log")"
+
+export XDG_CONFIG_HOME=$x_tmp/config XDG_RUNTIME_DIR=$x_tmp/run XDG_CACHE_HOME=$x_tmp/cache
+mkdir -p "$XDG_CONFIG_HOME/Talvex" "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" "$x_tmp/in"
+chmod 700 "$XDG_RUNTIME_DIR"
+settings=$XDG_CONFIG_HOME/Talvex/Corvane.ini
+printf '[General]\nWindow.Hidden=False\n' >"$settings"
+xml=$x_tmp/inbox.xml
+cat >"$xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<Corvane>
+  <Name>Inbox</Name>
+  <Observation>
+    <Point>
+      <Name>Inbox</Name>
+      <Directory>$x_tmp/in/</Directory>
+      <FilePattern>*.*</FilePattern>
+      <Intervall>0</Intervall>
+      <Command>true %File%</Command>
+    </Point>
+  </Observation>
+</Corvane>
+XML
+lock_file=$XDG_RUNTIME_DIR/CorvaneApp_$(printf '%s' "$xml" | tr -d /)
+
+start_corvane() {
+  "$corvane" /XML "$xml" /Log "$x_tmp/corvane.log" >"$x_tmp/out" 2>"$x_tmp/err" &
+  corvane_pid=$!
+}
+
+# Rows of the window's log view that hold dark (text) pixels: a measure of
+# how many lines the view shows.
+text_rows() {
+  import -window "$1" "$x_tmp/shot.png" 2>/dev/null || { echo 0; return; }
+  convert "$x_tmp/shot.png" -crop "+0+0" -colorspace Gray -threshold 40% txt:- 2>/dev/null |
+    awk -F'[,:]' '/black|#000000/ { rows[$2] = 1 } END { print length(rows) }'
+}
+
+# 1. Started shown: the window is mapped with its caption.
+start_corvane
+eventually '[ -n "$(window_named "Inbox (running)")" ]' 30 ||
+  fail "no window captioned 'Inbox (running)'; stderr: $(cat "$x_tmp/err")"
+win=$(window_named "Inbox (running)")
+
+if [ -n "$win" ]; then
+  # 2. "stat" typed into the input line (it has the focus) shows the report.
+  sleep 0.5
+  before=$(text_rows "$win")
+  xdotool windowactivate --sync "$win" 2>/dev/null
+  xdotool type --delay 30 stat && xdotool key Return
+  eventually '[ "$(text_rows "$win")" -ge $((before + 40)) ]' 15 ||
+    fail "the log view did not grow after 'stat' ($before rows, then $(text_rows "$win"))"
+  grep -q 'stat' "$x_tmp/corvane.log" && fail "the raw report reached the log file"
+
+  # 3. The close box hides the window into the tray.
+  icons_before=$(tray_icons | wc -l)
+  wmctrl -i -c "$win"
+  eventually '[ "$(map_state "$win")" = IsUnMapped ]' 10 || fail "the close box left the window mapped"
+  eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10 || fail "no icon docked in the tray"
+  kill -0 "$corvane_pid" 2>/dev/null || fail "the close box ended the program"
+
+  # 4. A double click on the icon maps the window again.
+  read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
+  if [ -n "${icon_x:-}" ]; then
+    xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 60 1
+    eventually '[ "$(map_state "$win")" = IsViewable ]' 10 || fail "a double click did not bring the window back"
+    eventually '[ "$(tray_icons | wc -l)" -eq "$icons_before" ]' 10 || fail "the icon stayed in the tray"
+
+    # 5. Hidden again, the right-click menu opens; its fourth item pauses.
+    wmctrl -i -c "$win"
+    eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10
+    read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    menu_open() { xdotool search --onlyvisible --class corvane 2>/dev/null | grep -qv "^$win\$"; }
+    eventually menu_open 10 || fail "no menu opened on a right click"
+    # Title, Show, Pause: the separators are skipped.
+    xdotool key Down Down Down Return
+    eventually '[ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ]' 10 ||
+      fail "choosing pause left the caption '$(xdotool getwindowname "$win")'"
+    xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 60 1
+    eventually '[ "$(map_state "$win")" = IsViewable ]' 10
+  else
+    fail "no tray icon to click"
+  fi
+
+  # 6. SIGTERM: an orderly stop with the geometry saved.
+  xdotool windowsize --sync "$win" 600 400 2>/dev/null
+  sleep 0.5
+  kill -TERM "$corvane_pid"
+  eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "SIGTERM did not end the program"
+  wait "$corvane_pid"
+  status=$?
+  corvane_pid=''
+  [ "$status" -eq 0 ] || fail "exit code $status after SIGTERM"
+  grep -q '^Window.Width=9000$' "$settings" || fail "width not saved: $(grep Window "$settings")"
+  grep -q '^Window.Height=6000$' "$settings" || fail "height not saved: $(grep Window "$settings")"
+  grep -q '^Window.X=' "$settings" || fail "place not saved"
+  flock -n "$lock_file" true || fail "the instance lock is still held"
+fi
+
+# 7. The display going away ends the daemon: lock free, log complete, reason
+# on stderr.
+start_corvane
+eventually '[ -n "$(window_named "Inbox (running)")" ]' 30 || fail "no window for the second run"
+touch "$x_tmp/in/file.txt"
+eventually 'grep -q "found 1 files" "$x_tmp/corvane.log"' 15 || fail "the check did not log"
+kill -9 "$x_server_pid"
+eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "the daemon hangs without its display"
+kill -9 "$corvane_pid" 2>/dev/null
+wait "$corvane_pid" 2>/dev/null
+corvane_pid=''
+flock -n "$lock_file" true || fail "the instance lock is held after the display went"
+[ "$(tail -c 2 "$x_tmp/corvane.log" | od -An -c | tr -d ' ')" = '\r\n' ] ||
+  fail "the log file ends in a broken line"
+grep -qi 'X11\|display' "$x_tmp/err" || fail "stderr does not say why it ended: $(cat "$x_tmp/err")"
+
+[ "$failures" -eq 0 ] && echo "window end-to-end: all checks passed"
+exit $((failures > 0))
