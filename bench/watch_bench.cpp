@@ -116,15 +116,15 @@ bool Ready(const Tree& tree) {
   return moved;
 }
 
-Steady::duration MoveAll(const Tree& tree) {
-  for (const auto& entry : fs::directory_iterator(tree.done)) fs::remove(entry.path());
-  const auto start = Steady::now();
-  for (int i = 0; i < kFiles; ++i) WriteFile(tree.in + "/f" + std::to_string(i) + ".txt");
-  if (!WaitFor([&] { return CountEntries(tree.done) >= kFiles; })) {
+// One round: kFiles new files, timed until every one of them is moved. The
+// names differ from round to round, so done/ needs no clearing in between.
+void MoveAll(const Tree& tree, int& round) {
+  const std::string prefix = tree.in + "/r" + std::to_string(round++) + "-";
+  for (int i = 0; i < kFiles; ++i) WriteFile(prefix + std::to_string(i) + ".txt");
+  if (!WaitFor([&] { return CountEntries(tree.done) >= round * kFiles; })) {
     std::fprintf(stderr, "watch_bench: files were not all moved from %s\n", tree.in.c_str());
     std::exit(1);
   }
-  return Steady::now() - start;
 }
 
 std::string PointXml(const std::string& name, const std::string& in, const std::string& done) {
@@ -213,20 +213,10 @@ int main() {
       std::fprintf(stderr, "watch_bench: a mover did not start watching\n");
       return 1;
     }
-    for (int round = 0; round < kRounds; ++round) {
-      Steady::duration a{};
-      Steady::duration b{};
-      if (round % 2 == 0) {
-        a = MoveAll(ours);
-        b = MoveAll(peers);
-      } else {
-        b = MoveAll(peers);
-        a = MoveAll(ours);
-      }
-      c.ours += a;
-      c.peer += b;
-      c.ratios.push_back(Seconds(a) / Seconds(b));
-    }
+    int ourRounds = 0;
+    int peerRounds = 0;
+    c = Compare(
+        kRounds, [&] { MoveAll(ours, ourRounds); }, [&] { MoveAll(peers, peerRounds); });
     latency = MedianLatencyMs(ours);
   }
   const double idle = IdleCpuPercent(root);
