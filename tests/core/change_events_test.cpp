@@ -132,14 +132,20 @@ TEST(ChangeEventsTest, TheExclusiveTestRaisesNoChangeEvent) {
   const auto source = MakeSystemChangeSource();
   const int watch = WatchOf(*source, dir.path());
   platform::ForeignOpenFiles foreign;
-  EXPECT_TRUE(platform::IsExclusive(file, foreign));
+  const platform::DirectoryListing listing(dir.path());
+  const auto isExclusive = [&](const std::string&, platform::ForeignOpenFiles& open) {
+    platform::FileStatus status;
+    return listing.Status("held.txt", status) &&
+           listing.TestExclusive("held.txt", status, open) == platform::Exclusive::Yes;
+  };
+  EXPECT_TRUE(isExclusive(file, foreign));
   {
     std::ofstream writer(file, std::ios::app);
-    EXPECT_FALSE(platform::IsExclusive(file, foreign));
+    EXPECT_FALSE(isExclusive(file, foreign));
     writer << "more";
   }
   EXPECT_TRUE(Sees(*source, watch, ChangeKind::Changed));  // the writer's close
-  EXPECT_TRUE(platform::IsExclusive(file, foreign));
+  EXPECT_TRUE(isExclusive(file, foreign));
   QThread::msleep(50);
   std::vector<ChangeEvent> events;
   source->Read(events);
