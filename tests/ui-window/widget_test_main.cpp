@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   for (const char* var : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"}) {
     const std::string dir = home.File(var);
     std::filesystem::create_directory(dir);
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
     ::setenv(var, dir.c_str(), 1);
   }
   QApplication app(argc, argv);
