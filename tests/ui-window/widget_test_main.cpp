@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
     ::setenv(var, dir.c_str(), 1);
   }
+  // Also when the test list is read without the tests' environment.
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
