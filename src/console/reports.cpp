@@ -1,6 +1,5 @@
 #include "console/reports.h"
 
-#include "console/daemon_control.h"
 #include "core/clock.h"
 #include "core/daemon_state.h"
 #include "core/log.h"
@@ -71,10 +70,6 @@ std::string CaptionText(const DaemonState& state, const Language& language, bool
   std::string caption = state.sDaemonName;
   if (caption.empty()) caption = FormatMsg("Corvane [%1]", {state.sXmlFile});
   return caption + " (" + StateWord(language, running) + ")";
-}
-
-void UpdateCaption(const DaemonState& state, const Language& language, DaemonControl& control) {
-  control.SetCaption(CaptionText(state, language, control.IsRunning()));
 }
 
 }  // namespace corvane

@@ -78,7 +78,7 @@ TEST_F(DaemonAppTest, FatalStartupErrorsShowTheirBoxAfterTheBannerAndSaveTheSett
     ASSERT_FALSE(view.items.empty());
     EXPECT_EQ(view.items[0].text, "Corvane v. 1.0.2 is starting...");
     EXPECT_TRUE(view.items[0].bold);
-    EXPECT_FALSE(app->tmrMain.isActive());
+    EXPECT_FALSE(app->controller().IsRunning());
   }
   EXPECT_EQ(Store().value("Log.Level").toString(), "2");
   EXPECT_EQ(Store().value("App.Language").toString(), "english.lng");
@@ -98,14 +98,14 @@ TEST_F(DaemonAppTest, RunNowChecksOnceAndPauseKeepsTheTimerOffUntilGo) {
   const std::string xml = ObservationFile("<Command Wait=\"0\">rm %File%</Command>");
   std::ofstream(dir.File("in/a.txt")) << "x";
   Start({"/XML", xml, "/runnow", "/pause", "/Name", "Night", "Shift"});
-  EXPECT_FALSE(app->IsRunning());
+  EXPECT_FALSE(app->controller().IsRunning());
   EXPECT_FALSE(std::filesystem::exists(dir.File("in/a.txt")));
   const std::string in = dir.File("in") + "/";
   EXPECT_TRUE(Logged("Info ] " + in + "*.*: found 1 files in " + in + "."));
   EXPECT_TRUE(Logged("Info ] The Daemon is paused. Type 'go' to start it."));
   EXPECT_EQ(caption.captions, std::vector<std::string>{"Night Shift (stopped)"});
   app->ProcessCommand("go");
-  EXPECT_TRUE(app->tmrMain.isActive());
+  EXPECT_TRUE(app->controller().IsRunning());
   EXPECT_EQ(caption.captions.back(), "Night Shift (running)");
 }
 
@@ -141,12 +141,11 @@ TEST_F(DaemonAppTest, APauseDuringATickHoldsAfterIt) {
   Start({"/XML", xml});
   // Runs while the tick waits for the command.
   QTimer::singleShot(0, [this] { app->ProcessCommand("pause"); });
-  app->tmrMain_Timer();  // not due yet: counts a tick
-  app->tmrMain_Timer();  // due: runs the command and waits for it
+  app->controller().OnTick();  // not due yet: counts a tick
+  app->controller().OnTick();  // due: runs the command and waits for it
   EXPECT_TRUE(Logged("Pausing on user request..."));
   EXPECT_TRUE(Logged("found 1 files"));
-  EXPECT_FALSE(app->IsRunning());
-  EXPECT_FALSE(app->tmrMain.isActive());
+  EXPECT_FALSE(app->controller().IsRunning());
 }
 
 // The check at the end of start-up stays silent unless a newer version
