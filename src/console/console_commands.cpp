@@ -64,11 +64,11 @@ Log& ConsoleCommands::log() { return context_.controller.log(); }
 
 void ConsoleCommands::NotUnderstood(const std::string& sLine) {
   log().WriteLog(FormatMsg(log().language().Translate(txt::CommandNotUnderstood), {sLine}),
-                 LogLevel::Error, false, true);
+                 LogLevel::Error, kRawLine);
 }
 
 void ConsoleCommands::Raw(const std::string& text) {
-  log().WriteLog(text, LogLevel::Info, false, true);
+  log().WriteLog(text, LogLevel::Info, kRawLine);
 }
 
 void ConsoleCommands::Quit(const Tokens&) {

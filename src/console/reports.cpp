@@ -9,7 +9,7 @@ namespace corvane {
 namespace {
 
 void WriteReport(Log& log, const std::string& text) {
-  log.WriteLog(text, LogLevel::Info, false, true);
+  log.WriteLog(text, LogLevel::Info, kRawLine);
 }
 
 std::string YesNo(const Language& language, bool yes) {

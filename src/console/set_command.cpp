@@ -36,7 +36,7 @@ void ConsoleCommands::Set(const Tokens& tokens) {
     SetLanguageFile(value);
   } else {
     log().WriteLog(FormatMsg(log().language().Translate(txt::UnknownParameter), {name}),
-                   LogLevel::Info, false, true);
+                   LogLevel::Info, kRawLine);
   }
 }
 

@@ -15,7 +15,7 @@ class LanguageTest : public ::testing::Test {
     for (const auto& line : lines) content += line + eol;
     language.LoadLanguageFile(dir.Write("test.lng", content));
   }
-  std::string T(TextId id) const { return language.Translate(id, false, false, false, "def"); }
+  std::string T(TextId id) const { return language.Translate(id, {}, "def"); }
 
   test::TempDir dir;
   Language language;
@@ -28,7 +28,7 @@ TEST_F(LanguageTest, LineRules) {
   EXPECT_EQ(T(3), "a=b==c");
   EXPECT_EQ(T(5), "two\r\nlines");
   EXPECT_EQ(T(7), "");
-  EXPECT_EQ(language.Translate(7, true, false, false, "x"), " ");
+  EXPECT_EQ(language.Translate(7, {.spaceBefore = true}, "x"), " ");
   EXPECT_EQ(T(8), "second");
   EXPECT_EQ(T(500), "far away");
   EXPECT_EQ(T(499), "def");
@@ -48,12 +48,13 @@ TEST_F(LanguageTest, LineRules) {
 
 TEST_F(LanguageTest, TranslateAddsBlanksAndCapitalOrAnswersTheDefault) {
   EXPECT_EQ(language.Translate(txt::StartBanner), "Corvane v. %1.%2.%3 is starting...");
-  EXPECT_EQ(language.Translate(3, false, false, false, ""), "Translation Error!");
+  EXPECT_EQ(language.Translate(3, {}, ""), "Translation Error!");
   Load({"9=The daemon is paused.", "2=Language file not found:", "7=über", "40=Changed '%1'"});
   EXPECT_EQ(language.Translate(txt::PausedSuffix), " The daemon is paused.");
   EXPECT_EQ(language.Translate(txt::LanguageFileNotFound), "Language file not found: ");
-  EXPECT_EQ(language.Translate(7, false, false, true, "x"), "Über");
-  EXPECT_EQ(language.Translate(40, true, true, false, "x"), " Changed '%1' ");
+  EXPECT_EQ(language.Translate(7, {.upperFirst = true}, "x"), "Über");
+  EXPECT_EQ(language.Translate(40, {.spaceBefore = true, .spaceAfter = true}, "x"),
+            " Changed '%1' ");
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QSettings>
 #include <cstdlib>
+
+#include "core/settings_store.h"
 
 namespace corvane {
 namespace {
@@ -30,8 +31,7 @@ TEST(UpdateUrlTest, AppendsTheVersionFilePathToAServerAddress) {
 TEST(UpdateUrlTest, TheEnvironmentOverridesTheSettingsStore) {
   ::unsetenv("CORVANE_UPDATE_URL");
   EXPECT_EQ(ConfiguredUpdateUrl(), "");
-  QSettings(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane")
-      .setValue("Update.Url", " http://from-settings/ ");
+  OpenSettingsStore().setValue("Update.Url", " http://from-settings/ ");
   EXPECT_EQ(ConfiguredUpdateUrl(), "http://from-settings/");
   ::setenv("CORVANE_UPDATE_URL", "   ", 1);
   EXPECT_EQ(ConfiguredUpdateUrl(), "http://from-settings/");

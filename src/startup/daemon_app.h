@@ -10,7 +10,7 @@
 #include "core/daemon_controller.h"
 #include "core/hosts/message_box.h"
 #include "core/platform/platform.h"
-#include "ui/command_line.h"
+#include "startup/command_line.h"
 #include "update/update_check.h"
 
 class QSocketNotifier;

@@ -1,4 +1,4 @@
-#include "ui/daemon_app.h"
+#include "startup/daemon_app.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -63,7 +63,7 @@ void DaemonApp::Form_Load() {
   state.sDaemonName = "Corvane";
   daemon_.log.WriteLog(FormatMsg(daemon_.language.Translate(txt::StartBanner),
                                  {kVersionMajor, kVersionMinor, kVersionRevision}),
-                       LogLevel::Info, true, true);
+                       LogLevel::Info, {.bold = true, .raw = true});
   state.dStartTime = clock_.Now();
   platform::IgnoreLeaseBreakSignal();
 

@@ -1,10 +1,9 @@
-#include "ui/daemon_app.h"
+#include "startup/daemon_app.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QSettings>
 #include <QTimer>
 #include <csignal>
 #include <filesystem>
@@ -12,6 +11,8 @@
 #include <ranges>
 
 #include "core/hosts/caption_host.h"
+#include "core/settings_store.h"
+#include "core/version.h"
 #include "loopback_http_server.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
@@ -26,9 +27,7 @@ class RecordingCaption final : public CaptionHost {
   std::vector<std::string> captions;
 };
 
-QSettings Store() {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane");
-}
+QSettings Store() { return OpenSettingsStore(); }
 
 // The daemon as the executable makes it, on the recording hosts of a
 // LoggingCore.
@@ -76,7 +75,7 @@ TEST_F(DaemonAppTest, FatalStartupErrorsShowTheirBoxAfterTheBannerAndSaveTheSett
     EXPECT_EQ(boxes.boxes[0].text, text);
     EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Stop);
     ASSERT_FALSE(view.items.empty());
-    EXPECT_EQ(view.items[0].text, "Corvane v. 1.0.2 is starting...");
+    EXPECT_EQ(view.items[0].text, std::string("Corvane v. ") + kVersionText + " is starting...");
     EXPECT_TRUE(view.items[0].bold);
     EXPECT_FALSE(app->controller().IsRunning());
   }
@@ -154,7 +153,7 @@ TEST_F(DaemonAppTest, StartupUpdateCheckSpeaksOnlyOfANewerVersion) {
   LoopbackHttpServer server;
   ::setenv("CORVANE_UPDATE_URL", server.Url("/").c_str(), 1);
   const std::string xml = ObservationFile("<Command>true</Command>");
-  for (const std::string version : {"1.0.2", "1.0.3"}) {
+  for (const std::string& version : {std::string(kVersionText), std::string("99.0.0")}) {
     server.Serve(kVersionFilePath,
                  "Current Version=" + version + "\r\nDownload=http://127.0.0.1:9/corvane.zip\r\n");
     Start({"/XML", xml, "/NIC"});
@@ -167,7 +166,7 @@ TEST_F(DaemonAppTest, StartupUpdateCheckSpeaksOnlyOfANewerVersion) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     ASSERT_GT(server.requests().size(), requests) << version;
-    if (version == "1.0.2") {
+    if (version == kVersionText) {
       EXPECT_TRUE(boxes.boxes.empty());
       EXPECT_EQ(view.items.size(), lines);
     } else {
