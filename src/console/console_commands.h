@@ -6,14 +6,13 @@
 
 namespace corvane {
 
-class Daemon;
-class DaemonControl;
+class DaemonController;
+class Log;
 
-// Everything the console commands act on. The daemon and the control must
-// outlive the commands.
+// Everything the console commands act on. The controller must outlive the
+// commands.
 struct ConsoleContext {
-  Daemon& daemon;
-  DaemonControl& control;
+  DaemonController& controller;
   // Asks the update server for a newer release (true: report every
   // outcome). Empty where no update check is built in: "chk_update" then
   // answers with its echo only.
@@ -76,7 +75,7 @@ class ConsoleCommands {
 
   void NotUnderstood(const std::string& sLine);
   void Raw(const std::string& text);
-  void RefreshCaption();
+  Log& log();
 
   ConsoleContext context_;
 };

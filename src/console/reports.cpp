@@ -1,6 +1,5 @@
 #include "console/reports.h"
 
-#include "console/daemon_control.h"
 #include "core/change_wakeups.h"
 #include "core/clock.h"
 #include "core/daemon_state.h"
@@ -11,7 +10,7 @@ namespace corvane {
 namespace {
 
 void WriteReport(Log& log, const std::string& text) {
-  log.WriteLog(text, LogLevel::Info, false, true);
+  log.WriteLog(text, LogLevel::Info, kRawLine);
 }
 
 std::string YesNo(const Language& language, bool yes) {
@@ -73,10 +72,6 @@ std::string CaptionText(const DaemonState& state, const Language& language, bool
   std::string caption = state.sDaemonName;
   if (caption.empty()) caption = FormatMsg("Corvane [%1]", {state.sXmlFile});
   return caption + " (" + StateWord(language, running) + ")";
-}
-
-void UpdateCaption(const DaemonState& state, const Language& language, DaemonControl& control) {
-  control.SetCaption(CaptionText(state, language, control.IsRunning()));
 }
 
 }  // namespace corvane

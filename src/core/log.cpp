@@ -44,15 +44,15 @@ Log::Log(const DaemonState& state, const Language& language, LogView& view, Desk
          const Clock& clock)
     : state_(state), language_(language), view_(view), desktop_(desktop), clock_(clock) {}
 
-void Log::WriteLog(const std::string& sText, std::int32_t lLevel, bool bBold, bool bRaw) {
+void Log::WriteLog(const std::string& sText, std::int32_t lLevel, LogStyle style) {
   for (const std::string& text : SplitLines(sText)) {
-    const std::string line = bRaw ? text : Prefix(lLevel) + text;
-    if (bRaw || lLevel >= state_.iLogLevel) view_.AddItem(line, bBold);
+    const std::string line = style.raw ? text : Prefix(lLevel) + text;
+    if (style.raw || lLevel >= state_.iLogLevel) view_.AddItem(line, style.bold);
     if (lLevel >= LogLevel::Warning && !desktop_.IsWindowVisible()) {
       desktop_.fShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(std::min(lLevel, 3)));
     }
     view_.ScrollToBottom();
-    if (!bRaw) AppendToFile(line);
+    if (!style.raw) AppendToFile(line);
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "core/platform/platform.h"
 
@@ -12,13 +11,8 @@ class ChildReaper;
 class Log;
 struct DaemonState;
 struct ObservationPoint;
-struct ProcessRecord;
+class ChildProcess;
 enum class WaitEnd;
-
-// The show mode for a point's Window hint ("min" 6, "max" 3, "none" 0,
-// "normal" 1, in any letter case; anything else hides: 0). Linux has no use
-// for it, but it is handed on with every start.
-std::int16_t ShowModeFor(std::string_view sWindow);
 
 // Runs a point's command for each file the scan hands over: fills the
 // placeholders, starts the command, waits and terminates as the point says,
@@ -45,8 +39,8 @@ class CommandRunner {
   void RunCommand(const std::string& sDir, const std::string& sFileName, ObservationPoint& point);
 
  private:
-  void Supervise(ProcessRecord& proc, std::int32_t lWait, bool bTerminate);
-  void LeaveOrKill(const ProcessRecord& proc, std::int32_t lAfterMs, bool bTerminate, WaitEnd why);
+  void Supervise(ChildProcess& proc, std::int32_t lWait, bool bTerminate);
+  void LeaveOrKill(const ChildProcess& proc, std::int32_t lAfterMs, bool bTerminate, WaitEnd why);
 
   Log& log_;
   const DaemonState& state_;

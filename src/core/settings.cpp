@@ -1,6 +1,5 @@
 #include "core/settings.h"
 
-#include <QSettings>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -8,6 +7,7 @@
 #include "core/daemon_state.h"
 #include "core/hosts/window_settings_host.h"
 #include "core/number_text.h"
+#include "core/settings_store.h"
 #include "core/std_helpers.h"
 
 namespace corvane {
@@ -30,18 +30,9 @@ constexpr double kTwipsPerPixelAt96Dpi = 15.0;
 // The per-user store; every instance shares one file.
 class Store {
  public:
-  Store() : settings_(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane") {}
+  Store() : settings_(OpenSettingsStore()) {}
 
-  // The stored text, or nothing when the key is missing. A value with a
-  // comma reads back as a list in this file format: it is joined again.
-  std::optional<std::string> Text(const char* key) const {
-    const QVariant value = settings_.value(key);
-    if (!value.isValid()) return std::nullopt;
-    if (value.typeId() == QMetaType::QStringList) {
-      return value.toStringList().join(',').toStdString();
-    }
-    return value.toString().toStdString();
-  }
+  std::optional<std::string> Text(const char* key) const { return StoredText(settings_, key); }
   void Write(const char* key, const std::string& text) {
     settings_.setValue(key, QString::fromStdString(text));
   }

@@ -6,17 +6,14 @@
 
 namespace corvane {
 
-// Appends sTail to s and returns the new s.
-std::string& StrAppend(std::string& s, const std::string& sTail);
-
 // Adds 1 to n and returns the new value. Counting past the 32-bit limit is a
 // fault of the caller and throws std::overflow_error.
 std::int32_t Inc(std::int32_t& n);
 
 // Lets pending events run, so that the window (or console) stays responsive
-// during long waits. Qt has no "one message only": both forms drain what is
-// pending; bFull additionally waits for and handles deferred deletions.
-void PumpMessage(bool bFull = false);
+// during long waits. Qt has no "one message only": it drains what is
+// pending.
+void PumpMessage();
 
 // True when a file or directory of that name exists.
 bool PathExists(const std::string& sPath);

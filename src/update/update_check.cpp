@@ -1,7 +1,5 @@
 #include "update/update_check.h"
 
-#include <QDir>
-#include <QStandardPaths>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +8,7 @@
 #include "core/hosts/message_box.h"
 #include "core/log.h"
 #include "core/log_level.h"
+#include "core/settings_store.h"
 #include "core/visible_text.h"
 #include "update/shell.h"
 #include "update/update_url.h"
@@ -34,17 +33,14 @@ UpdateChecker::UpdateChecker(Log& log, MessageBoxHost& boxes, UpdateCheckOptions
     : log_(log), boxes_(boxes), options_(std::move(options)), transfer_(options_.timeLimit) {
   if (!options_.openLocation) {
     options_.openLocation = [](const std::string& sLocation) {
-      return ShellExec(sLocation, 1, "", "", 5);
+      return ShellExec(sLocation, ShellVerb::Open);
     };
   }
 }
 
 std::string UpdateChecker::TempFile() const {
   if (!options_.sTempFile.empty()) return options_.sTempFile;
-  QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-  if (dir.isEmpty()) dir = QDir::tempPath();
-  QDir().mkpath(dir);
-  return (dir + "/VTemp.txt").toStdString();
+  return CacheDirectory() + "/VTemp.txt";
 }
 
 // A check asked for while one runs (the download keeps the event loop
@@ -117,7 +113,7 @@ void UpdateChecker::Offer(const VersionParts& parts, const std::string& sDownloa
   if (!boxes_.AskYesNo(kTitle, sText)) return;
   // Whether the desktop could open it or not, the user has said yes.
   options_.openLocation(sDownload);
-  log_.WriteLog("Please close the Corvane to apply the update.", LogLevel::Info, false, true);
+  log_.WriteLog("Please close the Corvane to apply the update.", LogLevel::Info, kRawLine);
 }
 
 }  // namespace corvane

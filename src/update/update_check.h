@@ -30,7 +30,7 @@ struct UpdateCheckOptions {
   std::string sTempFile;
   Version ownVersion = OwnVersion();
   // Opens the download location after a Yes; empty: the desktop's handler
-  // (ShellExec with "open"). Its answer is not looked at.
+  // (ShellExec with Open). Its answer is not looked at.
   std::function<bool(const std::string&)> openLocation;
   // Console mode: nobody can answer the question there, so the printed text
   // also names the download location for the reader to fetch by hand.

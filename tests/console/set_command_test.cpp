@@ -22,7 +22,7 @@ TEST_F(SetCommandTest, WithoutAValueOrWithAWrongCaseNameNothingChanges) {
   }
   EXPECT_EQ(daemon.state.iLogLevel, LogLevel::Info);
   EXPECT_EQ(daemon.state.sDaemonName, "Kept");
-  EXPECT_TRUE(control.captions.empty());
+  EXPECT_TRUE(captions.empty());
 }
 
 TEST_F(SetCommandTest, LogLevelTakesWholeLevelsAndRoundsHalvesToEven) {
@@ -81,11 +81,11 @@ TEST_F(SetCommandTest, FifosDevicesAndHugeFilesAreRefusedAsLogOrLanguageFile) {
 TEST_F(SetCommandTest, NameTakesOneWordAndRefreshesTheCaption) {
   daemon.state.sXmlFile = "/srv/points.xml";
   EXPECT_EQ(Run("set name Night Shift"), Strings{"> set:"});
-  EXPECT_EQ(control.captions.back(), "Night (running)");
-  control.running = false;
+  EXPECT_EQ(captions.back(), "Night (running)");
+  controller.Pause();
   Run("set name \"\"");
   EXPECT_EQ(daemon.state.sDaemonName, "");
-  EXPECT_EQ(control.captions.back(), "Corvane [/srv/points.xml] (stopped)");
+  EXPECT_EQ(captions.back(), "Corvane [/srv/points.xml] (stopped)");
 }
 
 TEST_F(SetCommandTest, XmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
@@ -104,7 +104,7 @@ TEST_F(SetCommandTest, XmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
   EXPECT_EQ(Run("set xmlfile " + second),
             (Strings{"> set:", Info("Changed 'xmlfile' to '" + second + "'."),
                      Info("Loaded " + second + ",  2 observation points added.")}));
-  EXPECT_TRUE(control.captions.empty());                          // a taken lock leaves the caption
+  EXPECT_EQ(captions.back(), "Second (running)");
   EXPECT_TRUE(InstanceLock(daemon.log).RegisterInstance(first));  // the old file is free now
   EXPECT_TRUE(daemon.lock.IsHeld());
 
@@ -112,8 +112,8 @@ TEST_F(SetCommandTest, XmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
             "  Error ] Could not lock '" + held +
                 "'. The daemon was halted. (Maybe another daemon is running.)");
   EXPECT_EQ(daemon.state.Points.at(0).Command, "x");  // loaded all the same
-  EXPECT_FALSE(control.running);
-  EXPECT_EQ(control.captions.back(), "Held (stopped)");
+  EXPECT_FALSE(controller.IsRunning());
+  EXPECT_EQ(captions.back(), "Held (stopped)");
   EXPECT_FALSE(daemon.lock.IsHeld());
 }
 

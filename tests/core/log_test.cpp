@@ -43,7 +43,7 @@ TEST_F(LogTest, TagsAndMessagesComeFromTheLanguage) {
 TEST_F(LogTest, LevelFiltersTheViewButNotTheFileAndRawLinesAreOnlyShown) {
   state.iLogLevel = LogLevel::Error;
   log.WriteLog("debug detail", LogLevel::Debug);
-  log.WriteLog("> help:", LogLevel::Info, true, true);
+  log.WriteLog("> help:", LogLevel::Info, {.bold = true, .raw = true});
   ASSERT_EQ(view.items.size(), 1u);
   EXPECT_EQ(view.items[0].text, "> help:");
   EXPECT_TRUE(view.items[0].bold);

@@ -257,14 +257,18 @@ TEST_F(RunCommandTest, ACommandWritesToTheDaemonsStderrOrToNothing) {
 TEST_F(RunCommandTest, CommandsThatCannotStartAreCountedAndRunNothing) {
   const std::string plainFile = dir.Write("plain", "#!/bin/sh\ntouch \"$0.ran\"\n");
   ::chmod(plainFile.c_str(), 0644);
-  for (const std::string& command :
-       Words{"corvane-no-such-program %FileName%", Quoted(dir.path()), Quoted(plainFile),
-             Dump() + "\"open quote %FileName%", "  "}) {
+  // The Debug line says why.
+  for (const auto& [command, reason] : std::vector<std::pair<std::string, std::string>>{
+           {"corvane-no-such-program %FileName%", "No such file or directory"},
+           {Quoted(dir.path()), "Permission denied"},
+           {Quoted(plainFile), "Permission denied"},
+           {Dump() + "\"open quote %FileName%", "no program named"},
+           {"  ", "no program named"}}) {
     view.Clear();
     const ObservationPoint point = Run(command);
-    EXPECT_EQ(Lines(),
-              Words{"  Error ] Could not execute '" +
-                    FillPlaceholders(command, {"/in/f", "f", "/watch/top/", "", ""}) + "'!"})
+    const std::string shown = FillPlaceholders(command, {"/in/f", "f", "/watch/top/", "", ""});
+    EXPECT_EQ(Lines(), (Words{"  Error ] Could not execute '" + shown + "'!",
+                              "  Debug ] Could not start '" + shown + "': " + reason + "."}))
         << command;
     EXPECT_EQ(point.lFailed, 1) << command;
     EXPECT_EQ(point.lExecuted, 0) << command;

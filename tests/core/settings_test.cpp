@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QSettings>
-
 #include "core/daemon_state.h"
 #include "core/hosts/window_settings_host.h"
+#include "core/settings_store.h"
 
 namespace corvane {
 namespace {
@@ -36,9 +35,7 @@ std::string Text(const PixelRect& r) {
 class SettingsTest : public ::testing::Test {
  protected:
   SettingsTest() { Store().clear(); }
-  static QSettings Store() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane");
-  }
+  static QSettings Store() { return OpenSettingsStore(); }
   static void Put(const char* key, const char* text) { Store().setValue(key, text); }
   static std::string Stored(const char* key) {
     return Store().value(key, "<missing>").toString().toStdString();
@@ -97,6 +94,21 @@ TEST_F(SettingsTest, AMaximisedWindowKeepsItsLastNormalPlace) {
   EXPECT_EQ(Stored("Window.X"), "1500");
   EXPECT_EQ(Stored("Window.Width"), "9600");
   EXPECT_EQ(Stored("Window.Hidden"), "True");
+}
+
+// Console mode has no window: its stop saves the level and the language
+// and leaves what the window stored as it was.
+TEST_F(SettingsTest, WithoutAWindowTheWindowKeysStayUntouched) {
+  const std::vector<std::pair<const char*, const char*>> windowKeys = {
+      {"Window.X", "1500"},      {"Window.Y", "-30"},   {"Window.Width", "9000"},
+      {"Window.Height", "4500"}, {"Window.State", "2"}, {"Window.Hidden", "False"},
+      {"Window.NoBKG", "1"}};
+  for (const auto& [key, text] : windowKeys) Put(key, text);
+  LoadSettings(state, hidden, nullptr);
+  state.iLogLevel = 0;
+  SaveSettings(state, nullptr);
+  for (const auto& [key, text] : windowKeys) EXPECT_EQ(Stored(key), text) << key;
+  EXPECT_EQ(Stored("Log.Level"), "0");
 }
 
 TEST_F(SettingsTest, AValueThatCannotBeConvertedStopsTheLoadNamingKeyAndFile) {
