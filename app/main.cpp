@@ -47,6 +47,6 @@ int main(int argc, char** argv) {
   // is heard while it runs; the end of the input leaves the daemon running.
   corvane::StdinReader input([&daemon](const std::string& line) { daemon.ProcessCommand(line); });
   daemon.SetConsoleStarter([&input] { input.Start(); });
-  daemon.Form_Load();
+  daemon.Start();
   return app.exec();
 }

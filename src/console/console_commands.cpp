@@ -39,9 +39,9 @@ const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
   return table;
 }
 
-void ConsoleCommands::ProcessCommand(const std::string& sLine) {
+void ConsoleCommands::ProcessCommand(const std::string& line) {
   try {
-    const Tokens tokens = TokenizeCommand(sLine);
+    const Tokens tokens = TokenizeCommand(line);
     Raw(FormatMsg("> %1:", {tokens[0]}));
     const std::string word = AsciiLower(tokens[0]);
     for (const Command& command : Table()) {
@@ -50,11 +50,11 @@ void ConsoleCommands::ProcessCommand(const std::string& sLine) {
         return;
       }
     }
-    NotUnderstood(sLine);
+    NotUnderstood(line);
   } catch (...) {
     // Whatever failed, the user gets the one answer for a failed command.
     try {
-      NotUnderstood(sLine);
+      NotUnderstood(line);
     } catch (...) {
     }
   }
@@ -62,8 +62,8 @@ void ConsoleCommands::ProcessCommand(const std::string& sLine) {
 
 Log& ConsoleCommands::log() { return context_.controller.log(); }
 
-void ConsoleCommands::NotUnderstood(const std::string& sLine) {
-  log().WriteLog(FormatMsg(log().language().Translate(txt::CommandNotUnderstood), {sLine}),
+void ConsoleCommands::NotUnderstood(const std::string& line) {
+  log().WriteLog(FormatMsg(log().language().Translate(txt::CommandNotUnderstood), {line}),
                  LogLevel::Error, kRawLine);
 }
 

@@ -38,7 +38,7 @@ class ConsoleCommands {
   // Runs one line. Never throws: anything that goes wrong, like a word
   // that names no command, answers "Command '<line>' not understood!"; the
   // part of the command that ran before stays done.
-  void ProcessCommand(const std::string& sLine);
+  void ProcessCommand(const std::string& line);
 
   ConsoleContext& context() { return context_; }
 
@@ -73,7 +73,7 @@ class ConsoleCommands {
   void SetLanguageFile(const std::string& value);
   void Refuse(const std::string& value, const char* setting, const std::string& problem);
 
-  void NotUnderstood(const std::string& sLine);
+  void NotUnderstood(const std::string& line);
   void Raw(const std::string& text);
   Log& log();
 

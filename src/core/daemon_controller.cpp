@@ -17,7 +17,7 @@ DaemonController::DaemonController(Daemon& daemon, QObject* parent)
     : QObject(parent),
       daemon_(daemon),
       wakeups_(daemon.state, daemon.log,
-               {[this] { return daemon_.state.bCheckRunning || daemon_.cycle.IsWalking(); },
+               {[this] { return daemon_.state.checkRunning || daemon_.cycle.IsWalking(); },
                 [this] { return IsRunning() && !IsStopping(); },
                 [this](std::size_t index) {
                   if (!daemon_.cycle.CheckWokenPoint(index)) {
@@ -36,10 +36,10 @@ bool DaemonController::IsRunning() const {
   return inTick_ ? runAfterTick_ : checkTimer_.isActive();
 }
 
-bool DaemonController::IsChecking() const { return daemon_.state.bCheckRunning; }
-bool DaemonController::IsStopping() const { return daemon_.state.bQuitting; }
-const std::string& DaemonController::DaemonName() const { return daemon_.state.sDaemonName; }
-const std::string& DaemonController::ObservationFile() const { return daemon_.state.sXmlFile; }
+bool DaemonController::IsChecking() const { return daemon_.state.checkRunning; }
+bool DaemonController::IsStopping() const { return daemon_.state.quitting; }
+const std::string& DaemonController::DaemonName() const { return daemon_.state.daemonName; }
+const std::string& DaemonController::ObservationFile() const { return daemon_.state.xmlFile; }
 const DaemonState& DaemonController::state() const { return daemon_.state; }
 const Language& DaemonController::language() const { return daemon_.language; }
 Log& DaemonController::log() { return daemon_.log; }
@@ -58,7 +58,7 @@ void DaemonController::SetRunning(bool run) {
   Publish();
 }
 
-bool DaemonController::CheckAllNow() { return daemon_.cycle.fCheckPoints(true); }
+bool DaemonController::CheckAllNow() { return daemon_.cycle.CheckPoints(true); }
 
 void DaemonController::Reload() {
   daemon_.cycle.ChangePointTable([this] {
@@ -73,7 +73,7 @@ void DaemonController::ChangeObservationFile(const std::string& file) {
 
 void DaemonController::MoveToObservationFile(const std::string& file) {
   daemon_.lock.ReleaseInstance();
-  daemon_.state.sXmlFile = file;
+  daemon_.state.xmlFile = file;
   daemon_.loader.ReloadPoints();
   if (!daemon_.lock.RegisterInstance(file)) {
     daemon_.log.Message(txt::CouldNotLock, LogLevel::Error, {file});
@@ -83,15 +83,15 @@ void DaemonController::MoveToObservationFile(const std::string& file) {
 }
 
 void DaemonController::SetDaemonName(const std::string& name) {
-  daemon_.state.sDaemonName = name;
+  daemon_.state.daemonName = name;
   Publish();
 }
 
-void DaemonController::SetLogLevel(std::int16_t level) { daemon_.state.iLogLevel = level; }
-void DaemonController::SetLogFile(const std::string& file) { daemon_.state.sLogFile = file; }
+void DaemonController::SetLogLevel(std::int16_t level) { daemon_.state.logLevel = level; }
+void DaemonController::SetLogFile(const std::string& file) { daemon_.state.logFile = file; }
 
 void DaemonController::SetLanguageFile(const std::string& file, std::string text) {
-  daemon_.state.sLanguageFile = file;
+  daemon_.state.languageFile = file;
   daemon_.language.LoadLanguageText(std::move(text));
 }
 
@@ -102,7 +102,7 @@ void DaemonController::OnTick() {
   checkTimer_.stop();
   inTick_ = true;
   runAfterTick_ = true;
-  if (!daemon_.cycle.fCheckPoints(false)) {
+  if (!daemon_.cycle.CheckPoints(false)) {
     daemon_.log.Message(txt::ObservationError, LogLevel::Error);
   }
   wakeups_.Tick();
@@ -113,7 +113,7 @@ void DaemonController::OnTick() {
 void DaemonController::Quit(int exitCode) {
   if (exitCode != 0) exitCode_ = exitCode;
   if (!IsStopping()) emit Stopping();
-  daemon_.state.bQuitting = true;
+  daemon_.state.quitting = true;
   runAfterTick_ = false;
   checkTimer_.stop();
   if (!endTimer_.isActive()) endTimer_.start();

@@ -40,8 +40,8 @@ class Log {
   Log(const DaemonState& state, const Language& language, LogView& view, DesktopHost& desktop,
       const Clock& clock);
 
-  // sText may hold several lines separated by CR LF; each becomes an entry.
-  void WriteLog(const std::string& sText, std::int32_t lLevel, LogStyle style = {});
+  // text may hold several lines separated by CR LF; each becomes an entry.
+  void WriteLog(const std::string& text, std::int32_t level, LogStyle style = {});
 
   // Translate, fill and log one catalogue message: the usual road of a text.
   void Message(const CatalogueText& text, std::int32_t level, const std::vector<MsgArg>& args = {});

@@ -126,8 +126,8 @@ bool ChildProcess::Kill() const { return !ended_ && platform::KillProcessGroup(p
 // between the start and the process's owner taking it.
 StartResult StartProcess(const CommandLine& cmd, platform::CommandOutput output,
                          ChildReaper& reaper) {
-  std::string command = cmd.sText;
-  platform::Spawned spawned = platform::SpawnProcess(cmd.vArgs, output);
+  std::string command = cmd.text;
+  platform::Spawned spawned = platform::SpawnProcess(cmd.args, output);
   if (spawned.pid <= 0) return StartResult{std::nullopt, std::move(spawned.failure)};
   return StartResult{ChildProcess(spawned.pid, std::move(command), reaper), ""};
 }

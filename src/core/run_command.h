@@ -26,9 +26,9 @@ class CommandRunner {
   // the daemon's standard error, which is the default).
   void SetCommandOutput(platform::CommandOutput output) { output_ = output; }
 
-  // sDir is the directory being listed, ending in "/"; sFileName the name of
-  // the file in it. Adds 1 to point.lFailed when the command cannot be
-  // started, else 1 to point.lExecuted. Once a stop is requested, no
+  // dir is the directory being listed, ending in "/"; fileName the name of
+  // the file in it. Adds 1 to point.failed when the command cannot be
+  // started, else 1 to point.executed. Once a stop is requested, no
   // command starts; one being waited for is then ended (Terminate) or left
   // running, and the log says which.
   //
@@ -36,11 +36,11 @@ class CommandRunner {
   // inside this call (timers, console input, log writes). point must stay
   // where it is until the call returns, so the point table must not be
   // rebuilt meanwhile; Wait and Terminate are read once, before the wait.
-  void RunCommand(const std::string& sDir, const std::string& sFileName, ObservationPoint& point);
+  void RunCommand(const std::string& dir, const std::string& fileName, ObservationPoint& point);
 
  private:
-  void Supervise(ChildProcess& proc, std::int32_t lWait, bool bTerminate);
-  void LeaveOrKill(const ChildProcess& proc, std::int32_t lAfterMs, bool bTerminate, WaitEnd why);
+  void Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate);
+  void LeaveOrKill(const ChildProcess& proc, std::int32_t afterMs, bool terminate, WaitEnd why);
 
   Log& log_;
   const DaemonState& state_;

@@ -15,7 +15,7 @@ std::int32_t Inc(std::int32_t& n) {
 
 void PumpMessage() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-bool PathExists(const std::string& sPath) { return platform::PathExists(sPath); }
+bool PathExists(const std::string& path) { return platform::PathExists(path); }
 
 std::string AsciiLower(std::string_view text) {
   std::string lower(text);

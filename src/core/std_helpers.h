@@ -16,7 +16,7 @@ std::int32_t Inc(std::int32_t& n);
 void PumpMessage();
 
 // True when a file or directory of that name exists.
-bool PathExists(const std::string& sPath);
+bool PathExists(const std::string& path);
 
 // The text with A-Z turned into a-z. Every other byte stays, so names that
 // are not valid UTF-8 are safe to pass.

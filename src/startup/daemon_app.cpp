@@ -22,7 +22,7 @@ constexpr const char* kAppTitle = "Corvane";
 // question names the download location instead.
 UpdateCheckOptions UpdateOptions(const WindowSettingsHost* window) {
   UpdateCheckOptions options;
-  options.bQuestionNamesLocation = window == nullptr;
+  options.questionNamesLocation = window == nullptr;
   return options;
 }
 
@@ -47,7 +47,7 @@ DaemonApp::DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const C
 
 DaemonApp::~DaemonApp() = default;
 
-void DaemonApp::Form_Load() {
+void DaemonApp::Start() {
   DaemonState& state = daemon_.state;
   WatchStopSignals();
   try {
@@ -58,18 +58,18 @@ void DaemonApp::Form_Load() {
   }
   settingsLoaded_ = true;
 
-  daemon_.language.LoadLanguageFile(ProgramFile(state.sLanguageFile));
-  state.sLogFile = commandLine_.GetCmdParam("/Log", true);
-  state.sDaemonName = "Corvane";
+  daemon_.language.LoadLanguageFile(ProgramFile(state.languageFile));
+  state.logFile = commandLine_.GetCmdParam("/Log", true);
+  state.daemonName = "Corvane";
   daemon_.log.WriteLog(FormatMsg(daemon_.language.Translate(txt::StartBanner),
                                  {kVersionMajor, kVersionMinor, kVersionRevision}),
                        LogLevel::Info, {.bold = true, .raw = true});
-  state.dStartTime = clock_.Now();
+  state.startTime = clock_.Now();
   platform::IgnoreLeaseBreakSignal();
 
   if (!LoadObservationFile()) return;
   if (const std::string name = commandLine_.GetCmdParam("/Name", true); !name.empty()) {
-    state.sDaemonName = name;
+    state.daemonName = name;
   }
   controller_.FollowChangeEvents();
   if (startConsole_) startConsole_();
@@ -90,7 +90,7 @@ void DaemonApp::Form_Load() {
   // The silent check: after the event loop has started, so that a slow
   // update server never holds up start-up.
   QTimer::singleShot(0, this, [this] {
-    if (!daemon_.state.bQuitting) updater_.CheckForUpdate(false);
+    if (!daemon_.state.quitting) updater_.CheckForUpdate(false);
   });
 }
 
@@ -100,7 +100,7 @@ bool DaemonApp::LoadObservationFile() {
     FatalStartupError(daemon_.language.Translate(txt::UseXmlSwitch), MessageIcon::Stop);
     return false;
   }
-  if (!daemon_.loader.fLoadFile(xmlFile)) {
+  if (!daemon_.loader.LoadFile(xmlFile)) {
     FatalStartupError(FormatMsg(daemon_.language.Translate(txt::XmlFileUseless), {xmlFile}),
                       MessageIcon::Stop);
     return false;
@@ -119,7 +119,7 @@ bool DaemonApp::TakeInstanceLock(const std::string& xmlFile) {
     }
     daemon_.log.WriteLog(alreadyRunning, LogLevel::Warning);
   }
-  daemon_.state.sXmlFile = xmlFile;
+  daemon_.state.xmlFile = xmlFile;
   return true;
 }
 
@@ -134,7 +134,7 @@ void DaemonApp::RefreshCaption() {
 }
 
 void DaemonApp::ProcessCommand(const std::string& line) {
-  if (daemon_.state.bQuitting) return;
+  if (daemon_.state.quitting) return;
   commands_.ProcessCommand(line);
 }
 

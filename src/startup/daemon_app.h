@@ -58,7 +58,7 @@ class DaemonApp : public QObject {
   // Ends in QuitDaemon when start-up cannot go on; a stored setting that
   // cannot be read ends it before anything else, and the settings are then
   // left as they are.
-  void Form_Load();
+  void Start();
   // The orderly stop (see DaemonController::Quit); the settings that were
   // read are saved first. Safe to call twice; only the first call saves.
   void QuitDaemon() { controller_.Quit(); }

@@ -20,7 +20,7 @@ void DaemonAppSteering::Quit() { app_->QuitDaemon(); }
 
 void DaemonAppSteering::ProcessCommand(const std::string& line) { app_->ProcessCommand(line); }
 
-std::string DaemonAppSteering::DaemonName() const { return app_->state().sDaemonName; }
+std::string DaemonAppSteering::DaemonName() const { return app_->state().daemonName; }
 
 std::string DaemonAppSteering::Translate(const CatalogueText& text) const {
   return app_->daemon().language.Translate(text);

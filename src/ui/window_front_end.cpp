@@ -29,8 +29,8 @@ WindowFrontEnd::WindowFrontEnd(CommandLineSwitches commandLine, std::unique_ptr<
 }
 
 void WindowFrontEnd::Start() {
-  daemon_.Form_Load();
-  if (!daemon_.state().bQuitting) desktop_.FinishStartup(daemon_.StartHidden());
+  daemon_.Start();
+  if (!daemon_.state().quitting) desktop_.FinishStartup(daemon_.StartHidden());
 }
 
 }  // namespace corvane

@@ -85,16 +85,16 @@ class Transfer {
 
 HttpFetcher::HttpFetcher(std::chrono::milliseconds timeLimit) : timeLimit_(timeLimit) {}
 
-FetchResult HttpFetcher::Fetch(const std::string& sUrl) {
+FetchResult HttpFetcher::Fetch(const std::string& url) {
   if (bBusy_) return {false, {}, "busy"};
-  const QUrl url(QString::fromStdString(sUrl), QUrl::StrictMode);
+  const QUrl url(QString::fromStdString(url), QUrl::StrictMode);
   if (!url.isValid() || (url.scheme() != "http" && url.scheme() != "https")) {
     return {false, {}, "not an http address"};
   }
   bBusy_ = true;
   struct ClearBusy {
-    bool& bBusy;
-    ~ClearBusy() { bBusy = false; }
+    bool& busy;
+    ~ClearBusy() { busy = false; }
   } clearBusy{bBusy_};
   QNetworkRequest request(url);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -105,13 +105,13 @@ FetchResult HttpFetcher::Fetch(const std::string& sUrl) {
   return Transfer(*reply, timeLimit_).Run();
 }
 
-bool DownloadFile(HttpFetcher& transfer, const std::string& sUrl, const std::string& sFile) {
+bool DownloadFile(HttpFetcher& transfer, const std::string& url, const std::string& file) {
   if (transfer.IsBusy()) return false;
-  if (!std::ofstream(sFile, std::ios::binary | std::ios::trunc)) return false;
-  const FetchResult fetched = transfer.Fetch(sUrl);
-  if (!fetched.bOk) return false;
-  std::ofstream file(sFile, std::ios::binary | std::ios::trunc);
-  file.write(fetched.sBody.data(), static_cast<std::streamsize>(fetched.sBody.size()));
+  if (!std::ofstream(file, std::ios::binary | std::ios::trunc)) return false;
+  const FetchResult fetched = transfer.Fetch(url);
+  if (!fetched.ok) return false;
+  std::ofstream file(file, std::ios::binary | std::ios::trunc);
+  file.write(fetched.body.data(), static_cast<std::streamsize>(fetched.body.size()));
   file.close();
   return !file.fail();
 }

@@ -14,8 +14,8 @@ std::string ConfiguredUpdateUrl() {
   return QString::fromStdString(stored).trimmed().toStdString();
 }
 
-std::string VersionFileUrl(const std::string& sConfigured) {
-  QString text = QString::fromStdString(sConfigured).trimmed();
+std::string VersionFileUrl(const std::string& configured) {
+  QString text = QString::fromStdString(configured).trimmed();
   if (text.isEmpty()) return {};
   if (!text.contains("://")) text.prepend("http://");
   QUrl url(text, QUrl::StrictMode);

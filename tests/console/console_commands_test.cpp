@@ -30,7 +30,7 @@ TEST(ConsoleTokenizer, SplitsOnBlanksOutsideQuotes) {
 // The message comes also when the state does not change; the caption
 // changes only with the state.
 TEST_F(ConsoleCommandsTest, PauseGoAndExitInAnyLetterCase) {
-  daemon.state.sDaemonName = "Inbox";
+  daemon.state.daemonName = "Inbox";
   const std::vector<std::tuple<std::string, std::string, bool>> cases = {
       {"PAUSE", "Pausing", false},      {"Halt", "Pausing", false}, {"GO", "Continuing", true},
       {"continue", "Continuing", true}, {"End", "Exiting", false},  {"quit", "Exiting", false}};
@@ -96,9 +96,9 @@ TEST_F(ConsoleCommandsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
   point.Window = point.Period = "min";
   point.LastChange = 3;
   point.Intervall = 60;
-  point.lTicks = 15;
-  point.lExecuted = 12;
-  point.lFailed = 2;
+  point.ticks = 15;
+  point.executed = 12;
+  point.failed = 2;
   point.Terminate = point.NoSubdirs = true;
   point.Exclusive = false;
   point.Archive = point.Readonly = point.Compressed = point.Hidden = point.System = true;
@@ -152,7 +152,7 @@ TEST_F(ConsoleCommandsTest, ReloadDuringACheckWaitsForTheEndOfTheWalk) {
     pointsDuring = daemon.state.Points.size();
     std::ofstream(flag) << "";
   });
-  daemon.cycle.fCheckPoints(true);
+  daemon.cycle.CheckPoints(true);
   EXPECT_EQ(during,
             (Strings{"> run:", "> reload:", Info("Reloading '" + xml + "' on user request...")}));
   EXPECT_EQ(pointsDuring, 1u);

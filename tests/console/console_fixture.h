@@ -21,7 +21,7 @@ using Strings = std::vector<std::string>;
 class ConsoleTest : public ::testing::Test, protected LoggingCore {
  protected:
   ConsoleTest() {
-    daemon.state.dStartTime = clock.Now();
+    daemon.state.startTime = clock.Now();
     controller.Start();
     QObject::connect(&controller, &DaemonController::StatusChanged, [this] {
       captions.push_back(
@@ -53,8 +53,8 @@ class ConsoleTest : public ::testing::Test, protected LoggingCore {
   }
   // Loads the file and takes its lock, as start-up does.
   void Load(const std::string& xml) {
-    daemon.state.sXmlFile = xml;
-    ASSERT_TRUE(daemon.loader.fLoadFile(xml));
+    daemon.state.xmlFile = xml;
+    ASSERT_TRUE(daemon.loader.LoadFile(xml));
     ASSERT_TRUE(daemon.lock.RegisterInstance(xml));
   }
 

@@ -70,7 +70,7 @@ TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
 // check's guard then refuses each point with a warning.
 TEST_F(DaemonControllerTest, CheckAllNowDuringACheckMeetsTheCheckGuard) {
   const std::string flag = dir.File("flag");
-  daemon.loader.fLoadFile(ObservationFile(
+  daemon.loader.LoadFile(ObservationFile(
       "Inbox", {"<Command Wait=\"0\">sh -c 'until [ -e \"$0\" ]; do sleep 0.01; done' " + flag +
                 "</Command>"}));
   std::ofstream(dir.File("in/a.txt")) << "x";
@@ -83,7 +83,7 @@ TEST_F(DaemonControllerTest, CheckAllNowDuringACheckMeetsTheCheckGuard) {
   EXPECT_TRUE(controller.CheckAllNow());
   EXPECT_TRUE(checkingDuring);
   EXPECT_FALSE(controller.IsChecking());
-  EXPECT_TRUE(Logged("Warning ] fCheckDirectory was called, while it is still running!"));
+  EXPECT_TRUE(Logged("Warning ] CheckDirectory was called, while it is still running!"));
 }
 
 // The first failure's exit code stays; the event loop ends with it after

@@ -39,7 +39,7 @@ class DaemonAppTest : public ::testing::Test, protected LoggingCore {
   void Start(std::vector<std::string> args) {
     app = std::make_unique<DaemonApp>(DaemonHosts{view, desktop, boxes, caption, nullptr},
                                       CommandLineSwitches(std::move(args)), clock);
-    app->Form_Load();
+    app->Start();
   }
   // An observation file with one point on `in/` running `command`.
   std::string ObservationFile(const std::string& command) {
