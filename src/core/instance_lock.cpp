@@ -34,11 +34,11 @@ std::string WithoutSlashes(const std::string& key) {
 }  // namespace
 
 std::string InstanceLockName(const std::string& key) {
-  const std::string key = WithoutSlashes(key);
-  const std::string name = std::string(kPrefix) + key;
+  const std::string slashFree = WithoutSlashes(key);
+  const std::string name = std::string(kPrefix) + slashFree;
   if (name.size() <= kMaxNameBytes) return name;
   // Hashed without its slashes too: keys that differ only there share a lock.
-  const std::string hash = HashText(key);
+  const std::string hash = HashText(slashFree);
   std::string shortened(name, 0, kMaxNameBytes - hash.size() - 1);
   shortened += '_';
   shortened += hash;
