@@ -81,7 +81,7 @@ std::string WriteObservationFile(const std::string& dir) {
     const std::string folder = dir + "/in" + std::to_string(i);
     ::mkdir(folder.c_str(), 0700);
     out << "<Point><Name>P" << i << "</Name><Directory>" << folder
-        << "/</Directory><FilePattern>*.*</FilePattern><Intervall>0</Intervall>"
+        << "/</Directory><FilePattern>*.*</FilePattern><Intervall>1</Intervall>"
            "<Command>true %File%</Command></Point>\n";
   }
   out << "</Observation></Corvane>\n";

@@ -76,10 +76,12 @@ tray_icons() {
   local tray
   for tray in $(xdotool search --class trayer 2>/dev/null); do
     xwininfo -tree -id "$tray" 2>/dev/null |
-      awk '/0x[0-9a-f]+ .*: \(/ {
-        if (match($0, /([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+(-?[0-9]+)\+(-?[0-9]+)/, m) &&
-            m[1] >= 8 && m[1] <= 64 && m[2] >= 8 && m[2] <= 64)
-          print $1, m[3] + int(m[1] / 2), m[4] + int(m[2] / 2)
+      awk '/^ +0x[0-9a-f]+ / {
+        for (i = 2; i < NF; i++) if ($i ~ /^[0-9]+x[0-9]+[-+]/) {
+          split($i, size, /[x+-]/); split($(i + 1), abs, /[+]/)
+          if (size[1] >= 8 && size[1] <= 64 && size[2] >= 8 && size[2] <= 64)
+            print $1, abs[2] + int(size[1] / 2), abs[3] + int(size[2] / 2)
+        }
       }'
   done
 }

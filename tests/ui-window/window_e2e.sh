@@ -17,6 +17,7 @@ fail() {
 }
 
 x_session_install "$here/../.."
+export LSAN_OPTIONS=suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
 if ! x_session_start_server; then
   echo "SKIP: Xvfb cannot start here: $(cat "$x_tmp/xvfb.log")"
   exit 77
@@ -38,7 +39,7 @@ cat >"$xml" <<XML
       <Name>Inbox</Name>
       <Directory>$x_tmp/in/</Directory>
       <FilePattern>*.*</FilePattern>
-      <Intervall>0</Intervall>
+      <Intervall>1</Intervall>
       <Command>true %File%</Command>
     </Point>
   </Observation>
