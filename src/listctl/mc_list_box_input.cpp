@@ -34,6 +34,11 @@ int ButtonCode(Qt::MouseButton button) {
   }
 }
 
+int ButtonsCode(Qt::MouseButtons held) {
+  return (held.testFlag(Qt::LeftButton) ? 1 : 0) | (held.testFlag(Qt::RightButton) ? 2 : 0) |
+         (held.testFlag(Qt::MiddleButton) ? 4 : 0);
+}
+
 int ShiftCode(Qt::KeyboardModifiers held) {
   return (held.testFlag(Qt::ShiftModifier) ? 1 : 0) | (held.testFlag(Qt::ControlModifier) ? 2 : 0) |
          (held.testFlag(Qt::AltModifier) ? 4 : 0);
@@ -206,8 +211,8 @@ void McListBox::mouseMoveEvent(QMouseEvent* event) {
       props_.rowHeight > 0 && std::floor(at.y() / props_.rowHeight) > items_.Count() - 1;
   viewport()->setCursor(beyondItems ? Qt::ArrowCursor : Qt::PointingHandCursor);
   lastDragIndex_ = listIndex_;
-  emit MouseMove(ButtonCode(event->button()) | (event->buttons().testFlag(Qt::LeftButton) ? 1 : 0),
-                 ShiftCode(held), static_cast<float>(at.x()), static_cast<float>(at.y()));
+  emit MouseMove(ButtonsCode(event->buttons()), ShiftCode(held), static_cast<float>(at.x()),
+                 static_cast<float>(at.y()));
 }
 
 void McListBox::mouseReleaseEvent(QMouseEvent* event) {

@@ -14,9 +14,7 @@ class InputTest : public test::ListBoxTest {
  protected:
   void SetUp() override {
     ListBoxTest::SetUp();
-    Resize(200, 200);
-    box.SetRowHeight(20);
-    if (box.RowHeight() != 20) GTEST_SKIP() << "the test font is taller than 20 pixels";
+    if (!TenRowsOfTwenty()) GTEST_SKIP() << "the test font is taller than 20 pixels";
     Record();
   }
 

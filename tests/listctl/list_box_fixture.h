@@ -28,6 +28,13 @@ class ListBoxTest : public ::testing::Test {
     Settle();
   }
 
+  // 10 rows of 20 pixels; false when the test font is taller than that.
+  bool TenRowsOfTwenty() {
+    Resize(200, 200);
+    box.SetRowHeight(20);
+    return box.RowHeight() == 20;
+  }
+
   void Resize(int w, int h) {
     box.resize(w, h);
     Settle();
