@@ -30,6 +30,8 @@ x_session_start_server() {
 }
 
 x_session_start_desktop() {
+  # A busy machine may answer the display number before clients get in.
+  eventually "xdotool getdisplaygeometry >/dev/null 2>&1" 20 || return 1
   openbox >"$x_tmp/openbox.log" 2>&1 &
   x_wm_pid=$!
   trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
@@ -37,8 +39,14 @@ x_session_start_desktop() {
   x_tray_pid=$!
   # The tray is there once it owns the tray selection's window.
   local i
-  for i in $(seq 100); do
+  for i in $(seq 200); do
     xdotool search --class trayer >/dev/null 2>&1 && return 0
+    # One more start when the first could not reach the display.
+    if [ "$i" = 50 ] && ! kill -0 "$x_tray_pid" 2>/dev/null; then
+      trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+        --expand false --transparent false >>"$x_tmp/trayer.log" 2>&1 &
+      x_tray_pid=$!
+    fi
     sleep 0.1
   done
   return 1

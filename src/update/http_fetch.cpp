@@ -87,8 +87,8 @@ HttpFetcher::HttpFetcher(std::chrono::milliseconds timeLimit) : timeLimit_(timeL
 
 FetchResult HttpFetcher::Fetch(const std::string& url) {
   if (bBusy_) return {false, {}, "busy"};
-  const QUrl url(QString::fromStdString(url), QUrl::StrictMode);
-  if (!url.isValid() || (url.scheme() != "http" && url.scheme() != "https")) {
+  const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
+  if (!address.isValid() || (address.scheme() != "http" && address.scheme() != "https")) {
     return {false, {}, "not an http address"};
   }
   bBusy_ = true;
@@ -96,7 +96,7 @@ FetchResult HttpFetcher::Fetch(const std::string& url) {
     bool& busy;
     ~ClearBusy() { busy = false; }
   } clearBusy{bBusy_};
-  QNetworkRequest request(url);
+  QNetworkRequest request(address);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::NoLessSafeRedirectPolicy);
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -110,10 +110,10 @@ bool DownloadFile(HttpFetcher& transfer, const std::string& url, const std::stri
   if (!std::ofstream(file, std::ios::binary | std::ios::trunc)) return false;
   const FetchResult fetched = transfer.Fetch(url);
   if (!fetched.ok) return false;
-  std::ofstream file(file, std::ios::binary | std::ios::trunc);
-  file.write(fetched.body.data(), static_cast<std::streamsize>(fetched.body.size()));
-  file.close();
-  return !file.fail();
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(fetched.body.data(), static_cast<std::streamsize>(fetched.body.size()));
+  out.close();
+  return !out.fail();
 }
 
 }  // namespace corvane

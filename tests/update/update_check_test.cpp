@@ -191,7 +191,7 @@ TEST_F(UpdateTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogL
   EXPECT_EQ(core.Lines(), Lines{"Please close the Corvane to apply the update."});
   EXPECT_FALSE(core.view.items[0].bold);
   EXPECT_FALSE(std::filesystem::exists(core.state.logFile)) << "raw lines never reach the file";
-  EXPECT_FALSE(ShellExec("http://127.0.0.1:9/download/x.zip", 1, "", "", 5));
+  EXPECT_FALSE(ShellExec("http://127.0.0.1:9/download/x.zip", ShellVerb::Open));
 }
 
 }  // namespace
