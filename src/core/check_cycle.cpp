@@ -10,7 +10,7 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kCheckPointsPrefix = "modMain::CheckPoints: ";
+constexpr const char* kCheckPointsPrefix = "modMain::fCheckPoints: ";
 
 // Counts nested walks, also when one ends with an exception.
 class WalkScope {
@@ -43,7 +43,7 @@ bool CheckCycle::CheckPoints(bool force) {
         if (!CheckDuePoint(point)) result = false;
       }
     } catch (const std::exception& error) {
-      log_.WriteLog(ErrorLine("modMain::CheckPoints:  ", error), LogLevel::Error);
+      log_.WriteLog(ErrorLine("modMain::fCheckPoints:  ", error), LogLevel::Error);
       result = false;
     }
   }
@@ -70,7 +70,7 @@ bool CheckCycle::CheckWokenPoint(std::size_t index) {
     try {
       result = CheckDuePoint(state_.Points[index]);
     } catch (const std::exception& error) {
-      log_.WriteLog(ErrorLine("modMain::CheckPoints:  ", error), LogLevel::Error);
+      log_.WriteLog(ErrorLine("modMain::fCheckPoints:  ", error), LogLevel::Error);
       result = false;
     }
   }

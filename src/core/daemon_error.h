@@ -7,7 +7,7 @@
 namespace corvane {
 
 // Error numbers the daemon logs after a procedure's name, as in
-// "modMain::LoadFile:13 (Type mismatch)". They never change, so logs stay
+// "modMain::fLoadFile:13 (Type mismatch)". They never change, so logs stay
 // comparable across versions.
 namespace ErrorNumber {
 inline constexpr int Overflow = 6;

@@ -125,7 +125,7 @@ std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& list
     }
     return total;
   } catch (const std::exception& error) {
-    log_.WriteLog(ErrorLine("modMain::CheckDirectory:", error), LogLevel::Error);
+    log_.WriteLog(ErrorLine("modMain::fCheckDirectory:", error), LogLevel::Error);
     return CheckStatus::UnexpectedError;
   }
 }

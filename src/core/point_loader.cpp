@@ -28,7 +28,7 @@ bool PointLoader::LoadFile(const std::string& file) {
       state_.daemonName = std::move(name);
     }
   } catch (const std::exception& error) {
-    log_.WriteLog(ErrorLine("modMain::LoadFile:", error), LogLevel::Error);
+    log_.WriteLog(ErrorLine("modMain::fLoadFile:", error), LogLevel::Error);
     return false;
   }
   if (added == 0) {
@@ -67,7 +67,7 @@ bool PointLoader::AddPoint(ObservationPoint& point) {
     if (point.Name.empty()) point.Name = point.Directory + point.FilePattern;
     AppendPoint(point);
   } catch (const std::exception& error) {
-    log_.WriteLog(ErrorLine("modMain::AddPoint:", error), LogLevel::Error);
+    log_.WriteLog(ErrorLine("modMain::fAddPoint:", error), LogLevel::Error);
     return false;
   }
   log_.Message(txt::PointAdded, LogLevel::Debug,

@@ -53,8 +53,8 @@ struct CatalogueText {
   TEXT(FoundFiles, 21, "%1: found %2 files in %3.") \
   TEXT(NoNewFiles, 22, "%1: no new files found in %2.") \
   TEXT(DirectoryNotFound, 23, "Directory not found: %1") \
-  TEXT(CheckTerminated, 24, "CheckDirectory terminated unexpectedly for %1") \
-  TEXT(CheckUnknownError, 25, "Unknown error in CheckDirectory!") \
+  TEXT(CheckTerminated, 24, "fCheckDirectory terminated unexpectedly for %1") \
+  TEXT(CheckUnknownError, 25, "Unknown error in fCheckDirectory!") \
   TEXT(NoExclusiveAccess, 26, "Exclusive access to '%1' not granded. Will retry in %2 sec.") \
   TEXT(Executing, 27, "Executing '%1' (PID: %2)") \
   TEXT(ProcessNotCompleted, 28, "Process with PID: %1 did not complete after %2 ms.") \
@@ -86,7 +86,7 @@ struct CatalogueText {
   TEXT(AttrCompressed, 55, "compressed ", .spaceAfter = true) \
   TEXT(AttrHidden, 56, "hidden ", .spaceAfter = true) \
   TEXT(AttrSystem, 57, "system ", .spaceAfter = true) \
-  TEXT(CheckAlreadyRunning, 58, "CheckDirectory was called, while it is still running!") \
+  TEXT(CheckAlreadyRunning, 58, "fCheckDirectory was called, while it is still running!") \
   TEXT(ProcessNotTerminated, 59, "Process with PID: %1 could not be terminated.") \
   TEXT(ProcessLeftRunning, 60, "Process with PID: %1 is left running: the daemon stops.") \
   TEXT(WatchFallbackWarning, 61, "%1: change events are not used (%2); the point is checked every %3 sec.") \

@@ -80,11 +80,11 @@ TEST_F(CheckCycleTest, ReportsEachOutcome) {
   EXPECT_FALSE(cycle.CheckPoints(true));
   EXPECT_EQ(
       Lines(),
-      (Texts{"  Error ] modMain::CheckPoints: Directory not found: " + dir.File("missing/"),
+      (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
              "   Info ] busy: found 40000 files in " + in + ".",
              "  Debug ] busy: no new files found in " + in + ".",
-             "  Error ] modMain::CheckPoints: CheckDirectory terminated unexpectedly for " + in,
-             "  Error ] modMain::CheckPoints: Unknown error in CheckDirectory!"}));
+             "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " + in,
+             "  Error ] modMain::fCheckPoints: Unknown error in fCheckDirectory!"}));
   EXPECT_EQ(checks.checked, (Texts{"busy", "busy", "busy", "busy"}));
 }
 
@@ -92,7 +92,7 @@ TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory)
   state.Points.assign(1, ObservationPoint::Blank());
   EXPECT_FALSE(cycle.CheckPoints(false));
   EXPECT_FALSE(cycle.CheckPoints(false));
-  EXPECT_EQ(Lines(), Texts(2, "  Error ] modMain::CheckPoints: Directory not found: "));
+  EXPECT_EQ(Lines(), Texts(2, "  Error ] modMain::fCheckPoints: Directory not found: "));
 }
 
 TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkToEnd) {
@@ -110,7 +110,7 @@ TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkT
   EXPECT_EQ(checks.checked, (Texts{"outer", "other"}));
   const Texts lines = Lines();
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0], "Warning ] CheckDirectory was called, while it is still running!");
+  EXPECT_EQ(lines[0], "Warning ] fCheckDirectory was called, while it is still running!");
   EXPECT_EQ(lines[1], lines[0]);
   EXPECT_FALSE(state.checkRunning);
   EXPECT_EQ(state.Points.size(), 1u);

@@ -83,7 +83,7 @@ TEST_F(DaemonControllerTest, CheckAllNowDuringACheckMeetsTheCheckGuard) {
   EXPECT_TRUE(controller.CheckAllNow());
   EXPECT_TRUE(checkingDuring);
   EXPECT_FALSE(controller.IsChecking());
-  EXPECT_TRUE(Logged("Warning ] CheckDirectory was called, while it is still running!"));
+  EXPECT_TRUE(Logged("Warning ] fCheckDirectory was called, while it is still running!"));
 }
 
 // The first failure's exit code stays; the event loop ends with it after

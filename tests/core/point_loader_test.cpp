@@ -129,7 +129,7 @@ TEST_F(PointLoaderTest, ConversionErrorStopsTheLoadAndKeepsEarlierPoints) {
     ASSERT_EQ(state.Points.size(), 1u);
     EXPECT_EQ(state.Points[0].Directory, "/a/");
     EXPECT_EQ(state.daemonName, "Corvane");
-    EXPECT_EQ(Lines().back(), std::string("  Error ] modMain::LoadFile:") + error) << badPoint;
+    EXPECT_EQ(Lines().back(), std::string("  Error ] modMain::fLoadFile:") + error) << badPoint;
   }
 }
 

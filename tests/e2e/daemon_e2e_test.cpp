@@ -188,7 +188,7 @@ TEST_F(DaemonE2eTest, AMissingDirectoryIsReportedOnEveryTickUntilFilesArriveInIt
   const std::string log = dir.File("corvane.log");
   CorvaneProcess daemon({"/XML", ObservationFile(), "/Log", log}, "ver\n");
   EXPECT_TRUE(daemon.Says("> ver:\nCorvane 1.0.2\nBuild: "));
-  EXPECT_TRUE(daemon.Says("  Error ] modMain::CheckPoints: Directory not found: " + in + "/", 2));
+  EXPECT_TRUE(daemon.Says("  Error ] modMain::fCheckPoints: Directory not found: " + in + "/", 2));
   EXPECT_TRUE(daemon.Says("  Error ] Observation error! Please check the daemon settings.", 2));
   fs::create_directory(in);
   dir.Write("in/x.txt", "x");
