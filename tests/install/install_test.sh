@@ -61,7 +61,7 @@ run_installed() {
   local example=$1
   shift
   (
-    cd "$tmp/work" || exit 1
+    cd "$tmp/project" || exit 1
     env -u DISPLAY -u WAYLAND_DISPLAY -u CORVANE_UPDATE_URL \
       HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" XDG_CACHE_HOME="$tmp/home/.cache" \
       XDG_RUNTIME_DIR="$tmp/run" \
@@ -82,7 +82,7 @@ exit_when_moved() {
 # The installed program finds its language files in share/corvane: German
 # chosen in one run is the language of the next, which handles a file.
 check_installed_run() {
-  mkdir -p "$tmp/work/build/hot-folder/in" "$tmp/work/build/hot-folder/done" "$tmp/home"
+  mkdir -p "$tmp/project/build/hot-folder/in" "$tmp/project/build/hot-folder/done" "$tmp/home"
   mkdir -m 700 "$tmp/run"
   local out status
   out=$(run_installed hot-folder.xml printf 'set languagefile german.lng\nexit\n' 2>&1)
@@ -93,11 +93,11 @@ check_installed_run() {
     echo "$out"
   fi
 
-  echo hi >"$tmp/work/build/hot-folder/in/hi.txt"
+  echo hi >"$tmp/project/build/hot-folder/in/hi.txt"
   out=$(run_installed hot-folder.xml exit_when_moved 2>&1)
   status=$?
   [ $status -eq 0 ] || fail "handling a file: exit code $status"
-  [ -e "$tmp/work/build/hot-folder/done/hi.txt" ] || fail "the example did not move the file"
+  [ -e "$tmp/project/build/hot-folder/done/hi.txt" ] || fail "the example did not move the file"
   if ! grep -q "Corvane v\. ${version//./\\.} startet" <<<"$out" ||
     ! grep -q 'Inbox: 1 Dateien in build/hot-folder/in/ gefunden' <<<"$out"; then
     fail "the second run did not speak German:"
