@@ -3,11 +3,12 @@
 #include <QCoreApplication>
 #include <iostream>
 
-#include "console/console_host.h"
-#include "console/stdin_reader.h"
+#include "core/settings_store.h"
 #include "core/version.h"
-#include "ui/command_line.h"
-#include "ui/daemon_app.h"
+#include "headless/console_host.h"
+#include "headless/stdin_reader.h"
+#include "startup/command_line.h"
+#include "startup/daemon_app.h"
 #include "ui/window_main.h"
 
 namespace {
@@ -37,9 +38,7 @@ int main(int argc, char** argv) {
   }
 
   QCoreApplication app(argc, argv);
-  // Names the per-user cache directory (~/.cache/Talvex/Corvane).
-  QCoreApplication::setOrganizationName("Talvex");
-  QCoreApplication::setApplicationName("Corvane");
+  corvane::SetApplicationNames();
   corvane::ConsoleHost console = corvane::MakeStdioConsoleHost();
   const corvane::SystemClock clock;
   corvane::DaemonApp daemon({console, console, console, console, nullptr}, std::move(commandLine),
@@ -48,6 +47,6 @@ int main(int argc, char** argv) {
   // is heard while it runs; the end of the input leaves the daemon running.
   corvane::StdinReader input([&daemon](const std::string& line) { daemon.ProcessCommand(line); });
   daemon.SetConsoleStarter([&input] { input.Start(); });
-  daemon.Form_Load();
+  daemon.Start();
   return app.exec();
 }

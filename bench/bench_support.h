@@ -31,7 +31,7 @@ class NullView final : public LogView {
 class NullDesktop final : public DesktopHost {
  public:
   bool IsWindowVisible() const override { return true; }
-  bool fShowBalloonTip(const std::string&, int, BalloonType) override { return false; }
+  bool ShowBalloonTip(const std::string&, int, BalloonType) override { return false; }
 };
 
 // The core's command runner at log level Info: the Debug lines are made but

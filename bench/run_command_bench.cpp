@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kPerRound; ++i) spawned = SpawnAndWait({kProgram}) && spawned;
   };
   const Comparison c = Compare(kRounds, viaRunner, viaSpawn);
-  if (point.lFailed != 0 || !spawned) {
+  if (point.failed != 0 || !spawned) {
     std::fprintf(stderr, "run_command_bench: %s could not be started\n", kProgram);
     return 1;
   }

@@ -78,13 +78,13 @@ int main(int argc, char** argv) {
   std::int32_t count = 0;
   const auto scanTree = [&] {
     point.Directory = tree;
-    scanner.fCheckDirectory(count, tree, point);
+    scanner.CheckDirectory(count, tree, point);
     ok = ok && count == CheckStatus::NothingQualified;
   };
   const auto findTree = [&] { ok = SpawnAndWait({"find", tree.c_str(), "-name", "*.txt"}) && ok; };
   const auto scanReady = [&] {
     point.Directory = ready;
-    scanner.fCheckDirectory(count, ready, point);
+    scanner.CheckDirectory(count, ready, point);
     ok = ok && count == kCommands;
   };
   const auto spawnLoop = [&] {
@@ -94,16 +94,16 @@ int main(int argc, char** argv) {
   const Comparison scan = Compare(kScanRounds, scanTree, findTree);
   const Comparison commands = Compare(kCommandRounds, scanReady, spawnLoop);
   std::filesystem::remove_all(root);
-  if (!ok || point.lFailed != 0) {
+  if (!ok || point.failed != 0) {
     std::fprintf(stderr, "scan_bench: a check or a peer did not do what was asked\n");
     return 1;
   }
 
   std::printf("%d checks of %d files in %d directories, no name matching:\n", kScanRounds,
               kDirectories * kFilesPerDirectory, kDirectories);
-  Print("fCheckDirectory", "find -name", scan, kScanTarget);
+  Print("CheckDirectory", "find -name", scan, kScanTarget);
   std::printf("%d checks of %d qualifying files, %s waited for each:\n", kCommandRounds, kCommands,
               kProgram);
-  Print("fCheckDirectory", "posix_spawn + waitpid", commands, kCommandTarget);
+  Print("CheckDirectory", "posix_spawn + waitpid", commands, kCommandTarget);
   return 0;
 }

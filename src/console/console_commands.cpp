@@ -1,12 +1,13 @@
 #include "console/console_commands.h"
 
 #include "console/console_tokenizer.h"
-#include "console/daemon_control.h"
 #include "console/reports.h"
-#include "core/daemon.h"
+#include "core/daemon_controller.h"
 #include "core/hosts/log_view.h"
+#include "core/log.h"
 #include "core/std_helpers.h"
 #include "core/version.h"
+#include "lang/language.h"
 
 namespace corvane {
 
@@ -38,9 +39,9 @@ const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
   return table;
 }
 
-void ConsoleCommands::ProcessCommand(const std::string& sLine) {
+void ConsoleCommands::ProcessCommand(const std::string& line) {
   try {
-    const Tokens tokens = TokenizeCommand(sLine);
+    const Tokens tokens = TokenizeCommand(line);
     Raw(FormatMsg("> %1:", {tokens[0]}));
     const std::string word = AsciiLower(tokens[0]);
     for (const Command& command : Table()) {
@@ -49,62 +50,54 @@ void ConsoleCommands::ProcessCommand(const std::string& sLine) {
         return;
       }
     }
-    NotUnderstood(sLine);
+    NotUnderstood(line);
   } catch (...) {
     // Whatever failed, the user gets the one answer for a failed command.
     try {
-      NotUnderstood(sLine);
+      NotUnderstood(line);
     } catch (...) {
     }
   }
 }
 
-void ConsoleCommands::NotUnderstood(const std::string& sLine) {
-  Log& log = context_.daemon.log;
-  log.WriteLog(FormatMsg(log.language().Translate(txt::CommandNotUnderstood), {sLine}),
-               LogLevel::Error, false, true);
+Log& ConsoleCommands::log() { return context_.controller.log(); }
+
+void ConsoleCommands::NotUnderstood(const std::string& line) {
+  log().WriteLog(FormatMsg(log().language().Translate(txt::CommandNotUnderstood), {line}),
+                 LogLevel::Error, kRawLine);
 }
 
 void ConsoleCommands::Raw(const std::string& text) {
-  context_.daemon.log.WriteLog(text, LogLevel::Info, false, true);
-}
-
-void ConsoleCommands::RefreshCaption() {
-  UpdateCaption(context_.daemon.state, context_.daemon.language, context_.control);
+  log().WriteLog(text, LogLevel::Info, kRawLine);
 }
 
 void ConsoleCommands::Quit(const Tokens&) {
-  context_.daemon.log.Message(txt::ExitingOnRequest, LogLevel::Info);
-  context_.control.QuitDaemon();
+  log().Message(txt::ExitingOnRequest, LogLevel::Info);
+  context_.controller.Quit();
 }
 
 // The echo goes with the rest.
-void ConsoleCommands::Clear(const Tokens&) { context_.daemon.log.view().Clear(); }
+void ConsoleCommands::Clear(const Tokens&) { log().view().Clear(); }
 
-// Pausing and continuing only switch the check timer: a check under way
-// runs to its end.
 void ConsoleCommands::Pause(const Tokens&) {
-  context_.control.SetRunning(false);
-  context_.daemon.log.Message(txt::PausingOnRequest, LogLevel::Info);
-  RefreshCaption();
+  context_.controller.Pause();
+  log().Message(txt::PausingOnRequest, LogLevel::Info);
 }
 
 void ConsoleCommands::Continue(const Tokens&) {
-  context_.control.SetRunning(true);
-  context_.daemon.log.Message(txt::ContinuingOnRequest, LogLevel::Info);
-  RefreshCaption();
+  context_.controller.Resume();
+  log().Message(txt::ContinuingOnRequest, LogLevel::Info);
 }
 
 // Typed while a check waits for a command: the check under way is all
 // there is, so nothing happens, not even a message.
 void ConsoleCommands::Run(const Tokens&) {
-  Daemon& daemon = context_.daemon;
-  if (daemon.state.bCheckRunning) return;
-  daemon.log.Message(txt::SearchingOnRequest, LogLevel::Info);
-  daemon.cycle.fCheckPoints(true);
+  if (context_.controller.IsChecking()) return;
+  log().Message(txt::SearchingOnRequest, LogLevel::Info);
+  context_.controller.CheckAllNow();
 }
 
-void ConsoleCommands::Help(const Tokens&) { ShowHelp(context_.daemon.log); }
+void ConsoleCommands::Help(const Tokens&) { ShowHelp(log()); }
 
 void ConsoleCommands::Version(const Tokens&) {
   Raw(std::string("Corvane ") + std::to_string(kVersionMajor) + "." +
@@ -112,24 +105,19 @@ void ConsoleCommands::Version(const Tokens&) {
   Raw(std::string("Build: ") + kBuildDate + " - " + kBuildTime);
 }
 
-// The table must not change under a check that walks it: the reload (and
-// the caption, which may show a name from the file) then waits for the
-// walk's end. The message is written at once.
+// The message is written at once; the reload may wait for a walk's end.
 void ConsoleCommands::Reload(const Tokens&) {
-  Daemon& daemon = context_.daemon;
-  daemon.log.Message(txt::Reloading, LogLevel::Info, {daemon.state.sXmlFile});
-  daemon.cycle.ChangePointTable([this] {
-    context_.daemon.loader.ReloadPoints();
-    RefreshCaption();
-  });
+  log().Message(txt::Reloading, LogLevel::Info, {context_.controller.ObservationFile()});
+  context_.controller.Reload();
 }
 
 void ConsoleCommands::Statistics(const Tokens&) {
-  ShowStatistics(context_.daemon.log, context_.daemon.state, context_.control.IsRunning());
+  const DaemonController& controller = context_.controller;
+  ShowStatistics(log(), controller.state(), controller.IsRunning());
 }
 
 void ConsoleCommands::Configuration(const Tokens&) {
-  ShowConfiguration(context_.daemon.log, context_.daemon.state);
+  ShowConfiguration(log(), context_.controller.state());
 }
 
 void ConsoleCommands::CheckUpdate(const Tokens&) {

@@ -6,14 +6,13 @@
 
 namespace corvane {
 
-class Daemon;
-class DaemonControl;
+class DaemonController;
+class Log;
 
-// Everything the console commands act on. The daemon and the control must
-// outlive the commands.
+// Everything the console commands act on. The controller must outlive the
+// commands.
 struct ConsoleContext {
-  Daemon& daemon;
-  DaemonControl& control;
+  DaemonController& controller;
   // Asks the update server for a newer release (true: report every
   // outcome). Empty where no update check is built in: "chk_update" then
   // answers with its echo only.
@@ -39,7 +38,7 @@ class ConsoleCommands {
   // Runs one line. Never throws: anything that goes wrong, like a word
   // that names no command, answers "Command '<line>' not understood!"; the
   // part of the command that ran before stays done.
-  void ProcessCommand(const std::string& sLine);
+  void ProcessCommand(const std::string& line);
 
   ConsoleContext& context() { return context_; }
 
@@ -74,9 +73,9 @@ class ConsoleCommands {
   void SetLanguageFile(const std::string& value);
   void Refuse(const std::string& value, const char* setting, const std::string& problem);
 
-  void NotUnderstood(const std::string& sLine);
+  void NotUnderstood(const std::string& line);
   void Raw(const std::string& text);
-  void RefreshCaption();
+  Log& log();
 
   ConsoleContext context_;
 };

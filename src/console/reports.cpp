@@ -1,6 +1,5 @@
 #include "console/reports.h"
 
-#include "console/daemon_control.h"
 #include "core/change_wakeups.h"
 #include "core/clock.h"
 #include "core/daemon_state.h"
@@ -11,7 +10,7 @@ namespace corvane {
 namespace {
 
 void WriteReport(Log& log, const std::string& text) {
-  log.WriteLog(text, LogLevel::Info, false, true);
+  log.WriteLog(text, LogLevel::Info, kRawLine);
 }
 
 std::string YesNo(const Language& language, bool yes) {
@@ -35,13 +34,13 @@ std::string AttributeWords(const Language& language, const ObservationPoint& poi
 
 void ShowPoint(Log& log, std::size_t index, const ObservationPoint& point) {
   const Language& language = log.language();
-  const long long ticksLeft = static_cast<long long>(point.Intervall) - point.lTicks;
+  const long long ticksLeft = static_cast<long long>(point.Intervall) - point.ticks;
   WriteReport(log, FormatMsg(language.Translate(txt::StatisticsPoint),
                              {index, point.Name, point.Directory, point.FilePattern, point.Command,
                               point.Wait, YesNo(language, point.Terminate), point.Window,
                               AttributeWords(language, point), YesNo(language, point.Exclusive),
                               point.LastChange, point.Period, point.Intervall, ticksLeft,
-                              point.lExecuted, point.lFailed, YesNo(language, !point.NoSubdirs),
+                              point.executed, point.failed, YesNo(language, !point.NoSubdirs),
                               WatchStateText(language, point)}));
 }
 
@@ -52,8 +51,8 @@ void ShowHelp(Log& log) { WriteReport(log, log.language().Translate(txt::HelpRep
 void ShowConfiguration(Log& log, const DaemonState& state) {
   try {
     WriteReport(log, FormatMsg(log.language().Translate(txt::ConfigurationReport),
-                               {state.sDaemonName, state.sXmlFile, state.sLogFile, state.iLogLevel,
-                                state.sLanguageFile}));
+                               {state.daemonName, state.xmlFile, state.logFile, state.logLevel,
+                                state.languageFile}));
   } catch (...) {
   }
 }
@@ -62,21 +61,17 @@ void ShowStatistics(Log& log, const DaemonState& state, bool running) {
   try {
     const Language& language = log.language();
     WriteReport(log, FormatMsg(language.Translate(txt::StatisticsHeader),
-                               {FormatTimeStamp(state.dStartTime).toStdString(),
-                                state.Points.size(), StateWord(language, running)}));
+                               {FormatTimeStamp(state.startTime).toStdString(), state.Points.size(),
+                                StateWord(language, running)}));
     for (std::size_t i = 0; i < state.Points.size(); ++i) ShowPoint(log, i, state.Points[i]);
   } catch (...) {
   }
 }
 
 std::string CaptionText(const DaemonState& state, const Language& language, bool running) {
-  std::string caption = state.sDaemonName;
-  if (caption.empty()) caption = FormatMsg("Corvane [%1]", {state.sXmlFile});
+  std::string caption = state.daemonName;
+  if (caption.empty()) caption = FormatMsg("Corvane [%1]", {state.xmlFile});
   return caption + " (" + StateWord(language, running) + ")";
-}
-
-void UpdateCaption(const DaemonState& state, const Language& language, DaemonControl& control) {
-  control.SetCaption(CaptionText(state, language, control.IsRunning()));
 }
 
 }  // namespace corvane

@@ -4,7 +4,6 @@
 
 namespace corvane {
 
-class DaemonControl;
 class Language;
 class Log;
 struct DaemonState;
@@ -22,7 +21,5 @@ void ShowStatistics(Log& log, const DaemonState& state, bool running);
 // The daemon's name (or "Corvane [observation file]" when it has none) and
 // its state word in brackets.
 std::string CaptionText(const DaemonState& state, const Language& language, bool running);
-// Shows CaptionText where the control puts captions.
-void UpdateCaption(const DaemonState& state, const Language& language, DaemonControl& control);
 
 }  // namespace corvane

@@ -3,21 +3,22 @@
 // file at the orderly stop.
 
 #include "console/console_commands.h"
-#include "console/daemon_control.h"
 #include "console/reports.h"
-#include "core/daemon.h"
+#include "core/daemon_controller.h"
+#include "core/log.h"
 #include "core/number_text.h"
 #include "core/platform/platform.h"
 #include "core/program_directory.h"
 #include "core/std_helpers.h"
 #include "core/visible_text.h"
+#include "lang/language.h"
 #include "lang/untranslated_texts.h"
 
 namespace corvane {
 
 void ConsoleCommands::Set(const Tokens& tokens) {
   if (tokens.size() < 3) {
-    ShowConfiguration(context_.daemon.log, context_.daemon.state);
+    ShowConfiguration(log(), context_.controller.state());
     return;
   }
   // Setting names are matched exactly: they are typed in small letters.
@@ -34,9 +35,8 @@ void ConsoleCommands::Set(const Tokens& tokens) {
   } else if (name == "languagefile") {
     SetLanguageFile(value);
   } else {
-    Log& log = context_.daemon.log;
-    log.WriteLog(FormatMsg(log.language().Translate(txt::UnknownParameter), {name}), LogLevel::Info,
-                 false, true);
+    log().WriteLog(FormatMsg(log().language().Translate(txt::UnknownParameter), {name}),
+                   LogLevel::Info, kRawLine);
   }
 }
 
@@ -45,8 +45,8 @@ void ConsoleCommands::Set(const Tokens& tokens) {
 void ConsoleCommands::SetLogLevel(const std::string& value) {
   const std::int16_t level = ToInt16(value);
   if (level < LogLevel::Debug || level > LogLevel::Error) return;
-  context_.daemon.state.iLogLevel = level;
-  context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"loglevel", level});
+  context_.controller.SetLogLevel(level);
+  log().Message(txt::Changed, LogLevel::Info, {"loglevel", level});
 }
 
 // The message comes after the change, so it opens the new log file. A FIFO
@@ -57,44 +57,31 @@ void ConsoleCommands::SetLogFile(const std::string& value) {
     Refuse(value, "logfile", problem);
     return;
   }
-  context_.daemon.state.sLogFile = value;
-  context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"logfile", value});
+  context_.controller.SetLogFile(value);
+  log().Message(txt::Changed, LogLevel::Info, {"logfile", value});
 }
 
-// The lock moves with the file. When another daemon holds the new file's
-// lock, the file is loaded all the same but this daemon stops checking.
-// While a check walks the point table, everything after the message waits
-// for the walk's end, so that the steps keep their order.
+// The message comes first; the move of the file and its lock may wait for
+// a walk's end.
 void ConsoleCommands::SetXmlFile(const std::string& value) {
   if (!PathExists(value)) {
     Refuse(value, "xmlfile", "no such file");
     return;
   }
-  context_.daemon.log.Message(txt::Changed, LogLevel::Info, {"xmlfile", value});
-  context_.daemon.cycle.ChangePointTable([this, value] {
-    Daemon& daemon = context_.daemon;
-    daemon.lock.ReleaseInstance();
-    daemon.state.sXmlFile = value;
-    daemon.loader.ReloadPoints();
-    if (daemon.lock.RegisterInstance(daemon.state.sXmlFile)) return;
-    daemon.log.Message(txt::CouldNotLock, LogLevel::Error, {daemon.state.sXmlFile});
-    context_.control.SetRunning(false);
-    RefreshCaption();
-  });
+  log().Message(txt::Changed, LogLevel::Info, {"xmlfile", value});
+  context_.controller.ChangeObservationFile(value);
 }
 
 void ConsoleCommands::SetName(const std::string& value) {
-  context_.daemon.state.sDaemonName = value;
-  RefreshCaption();
+  context_.controller.SetDaemonName(value);
 }
 
 // Language files are looked for in the program's directory (a full path is
 // taken as it is).
 void ConsoleCommands::SetLanguageFile(const std::string& value) {
-  Daemon& daemon = context_.daemon;
   if (!PathExists(ProgramFile(value))) {
-    daemon.log.WriteLog(daemon.language.Translate(txt::LanguageFileNotFound) + VisibleText(value),
-                        LogLevel::Info);
+    log().WriteLog(log().language().Translate(txt::LanguageFileNotFound) + VisibleText(value),
+                   LogLevel::Info);
     return;
   }
   std::string text;
@@ -103,16 +90,15 @@ void ConsoleCommands::SetLanguageFile(const std::string& value) {
     Refuse(value, "languagefile", problem);
     return;
   }
-  daemon.state.sLanguageFile = value;
-  daemon.language.LoadLanguageText(std::move(text));
+  context_.controller.SetLanguageFile(value, std::move(text));
   if (context_.translateTrayMenu) context_.translateTrayMenu();
-  daemon.log.Message(txt::Changed, LogLevel::Info, {"languagefile", value});
+  log().Message(txt::Changed, LogLevel::Info, {"languagefile", value});
 }
 
 // The setting keeps its value; the log says why.
 void ConsoleCommands::Refuse(const std::string& value, const char* setting,
                              const std::string& problem) {
-  context_.daemon.log.Message(txt::FileRefused, LogLevel::Error, {value, setting, problem});
+  log().Message(txt::FileRefused, LogLevel::Error, {value, setting, problem});
 }
 
 }  // namespace corvane

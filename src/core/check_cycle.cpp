@@ -29,15 +29,15 @@ class WalkScope {
 CheckCycle::CheckCycle(DaemonState& state, Log& log, DirectoryCheck& directoryCheck)
     : state_(state), log_(log), directoryCheck_(directoryCheck) {}
 
-bool CheckCycle::fCheckPoints(bool bForce) {
+bool CheckCycle::CheckPoints(bool force) {
   bool result = true;
   {
     const WalkScope walk(walkDepth_);
     try {
       for (std::size_t i = 0; i < state_.Points.size() && !StopRequested(state_); ++i) {
         ObservationPoint& point = state_.Points[i];
-        if (!bForce && point.lTicks < point.Intervall) {
-          Inc(point.lTicks);
+        if (!force && point.ticks < point.Intervall) {
+          Inc(point.ticks);
           continue;
         }
         if (!CheckDuePoint(point)) result = false;
@@ -53,16 +53,16 @@ bool CheckCycle::fCheckPoints(bool bForce) {
 
 bool CheckCycle::CheckDuePoint(ObservationPoint& point) {
   std::int32_t status = 0;
-  const bool wasRunning = state_.bCheckRunning;
+  const bool wasRunning = state_.checkRunning;
   const bool handled = CheckPointGuarded(status, point);
-  point.lTicks = 0;
+  point.ticks = 0;
   // A refused check has reported itself (message 58); it is neither a
   // success nor a failure.
   return wasRunning || Report(point, handled, status);
 }
 
 bool CheckCycle::CheckWokenPoint(std::size_t index) {
-  if (IsWalking() || state_.bCheckRunning || index >= state_.Points.size()) return false;
+  if (IsWalking() || state_.checkRunning || index >= state_.Points.size()) return false;
   bool result = true;
   {
     // The point is worked on in place: table changes wait, as for a walk.
@@ -78,24 +78,24 @@ bool CheckCycle::CheckWokenPoint(std::size_t index) {
   return result;
 }
 
-bool CheckCycle::CheckPointGuarded(std::int32_t& iStatus, ObservationPoint& point) {
-  if (state_.bCheckRunning) {
+bool CheckCycle::CheckPointGuarded(std::int32_t& status, ObservationPoint& point) {
+  if (state_.checkRunning) {
     log_.Message(txt::CheckAlreadyRunning, LogLevel::Warning);
     return false;
   }
-  state_.bCheckRunning = true;
+  state_.checkRunning = true;
   bool handled = false;
   if (!PathExists(point.Directory)) {
-    iStatus = CheckStatus::DirectoryMissing;
+    status = CheckStatus::DirectoryMissing;
   } else {
     try {
-      handled = directoryCheck_.fCheckDirectory(iStatus, point.Directory, point);
+      handled = directoryCheck_.CheckDirectory(status, point.Directory, point);
     } catch (...) {
-      state_.bCheckRunning = false;
+      state_.checkRunning = false;
       throw;
     }
   }
-  state_.bCheckRunning = false;
+  state_.checkRunning = false;
   return handled;
 }
 

@@ -24,27 +24,27 @@ inline constexpr std::int32_t UnexpectedError = -100;
 class DirectoryCheck {
  public:
   virtual ~DirectoryCheck() = default;
-  // True when files were handled; iCount then holds how many.
-  virtual bool fCheckDirectory(std::int32_t& iCount, const std::string& sDir,
-                               ObservationPoint& point) = 0;
+  // True when files were handled; count then holds how many.
+  virtual bool CheckDirectory(std::int32_t& count, const std::string& dir,
+                              ObservationPoint& point) = 0;
 };
 
 // Decides which points are due on a tick and reports every look.
 //
 // Re-entrancy: a check may wait for a command, and while it waits the event
 // loop runs console commands and timers. A second check is then refused
-// (bCheckRunning), and changes of the point table are deferred until the
+// (checkRunning), and changes of the point table are deferred until the
 // walk is over, because the walk works on the table's entries in place.
 class CheckCycle {
  public:
   CheckCycle(DaemonState& state, Log& log, DirectoryCheck& directoryCheck);
 
   // Walks the table: counts ticks and checks the due points (every point
-  // with bForce). False when a directory was missing or a check failed.
-  bool fCheckPoints(bool bForce);
+  // with force). False when a directory was missing or a check failed.
+  bool CheckPoints(bool force);
   // Checks one point unless a check is already running. True when files
-  // were handled; iStatus is left alone when the check is refused.
-  bool CheckPointGuarded(std::int32_t& iStatus, ObservationPoint& point);
+  // were handled; status is left alone when the check is refused.
+  bool CheckPointGuarded(std::int32_t& status, ObservationPoint& point);
   // The check a change event brings forward: the same as a due point's on
   // a tick, its tick count reset. Refused (false) while any check or walk
   // is under way. False when the directory was missing or the check failed.

@@ -10,11 +10,11 @@ using Placeholder = std::pair<std::string_view, const std::string PlaceholderVal
 
 // None of the names is the start of another, so the first match is the match.
 constexpr std::array<Placeholder, 5> kPlaceholders{{
-    {"%File%", &PlaceholderValues::sFile},
-    {"%FileName%", &PlaceholderValues::sFileName},
-    {"%Dir%", &PlaceholderValues::sDir},
-    {"%PointName%", &PlaceholderValues::sPointName},
-    {"%DaemonName%", &PlaceholderValues::sDaemonName},
+    {"%File%", &PlaceholderValues::file},
+    {"%FileName%", &PlaceholderValues::fileName},
+    {"%Dir%", &PlaceholderValues::dir},
+    {"%PointName%", &PlaceholderValues::pointName},
+    {"%DaemonName%", &PlaceholderValues::daemonName},
 }};
 
 const Placeholder* MatchAt(std::string_view text) {
@@ -104,15 +104,15 @@ class Splitter {
 
 }  // namespace
 
-std::string FillPlaceholders(std::string_view sText, const PlaceholderValues& values) {
+std::string FillPlaceholders(std::string_view text, const PlaceholderValues& values) {
   std::string out;
-  out.reserve(sText.size());
+  out.reserve(text.size());
   std::size_t pos = 0;
-  while (pos < sText.size()) {
-    const auto mark = sText.find('%', pos);
-    out.append(sText.substr(pos, mark - pos));
+  while (pos < text.size()) {
+    const auto mark = text.find('%', pos);
+    out.append(text.substr(pos, mark - pos));
     if (mark == std::string_view::npos) break;
-    if (const Placeholder* found = MatchAt(sText.substr(mark))) {
+    if (const Placeholder* found = MatchAt(text.substr(mark))) {
       out += values.*found->second;
       pos = mark + found->first.size();
     } else {
@@ -123,14 +123,14 @@ std::string FillPlaceholders(std::string_view sText, const PlaceholderValues& va
   return out;
 }
 
-std::optional<std::vector<std::string>> SplitCommand(std::string_view sText) {
-  return Splitter(sText).Run();
+std::optional<std::vector<std::string>> SplitCommand(std::string_view text) {
+  return Splitter(text).Run();
 }
 
-CommandLine BuildCommandLine(std::string_view sCommand, const PlaceholderValues& values) {
-  CommandLine line{{}, FillPlaceholders(sCommand, values)};
-  if (auto words = SplitCommand(sCommand)) {
-    for (const std::string& word : *words) line.vArgs.push_back(FillPlaceholders(word, values));
+CommandLine BuildCommandLine(std::string_view commandLine, const PlaceholderValues& values) {
+  CommandLine line{{}, FillPlaceholders(commandLine, values)};
+  if (auto words = SplitCommand(commandLine)) {
+    for (const std::string& word : *words) line.args.push_back(FillPlaceholders(word, values));
   }
   return line;
 }

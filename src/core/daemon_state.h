@@ -13,15 +13,15 @@ namespace corvane {
 // console's "set" command, read by the log and the reports. One object owns
 // it and hands it to the parts that need it.
 struct DaemonState {
-  std::string sDaemonName = "Corvane";
-  std::string sXmlFile;                     // observation file; also the lock key
-  std::string sLogFile;                     // empty: no log file
-  std::int16_t iLogLevel = LogLevel::Info;  // least level shown in the view
-  std::string sLanguageFile = "english.lng";
-  QDateTime dStartTime;
-  bool bCheckRunning = false;
-  bool bQuitting = false;  // the orderly stop has begun: start no more commands
-  PointTable Points;       // empty before the first load
+  std::string daemonName = "Corvane";
+  std::string xmlFile;                     // observation file; also the lock key
+  std::string logFile;                     // empty: no log file
+  std::int16_t logLevel = LogLevel::Info;  // least level shown in the view
+  std::string languageFile = "english.lng";
+  QDateTime startTime;
+  bool checkRunning = false;
+  bool quitting = false;  // the orderly stop has begun: start no more commands
+  PointTable Points;      // empty before the first load
 };
 
 }  // namespace corvane

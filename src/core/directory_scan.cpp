@@ -88,20 +88,20 @@ DirectoryScanner::DirectoryScanner(const DaemonState& state, Log& log, const Clo
                                    CommandRunner& runner)
     : state_(state), log_(log), clock_(clock), runner_(runner) {}
 
-bool DirectoryScanner::fCheckDirectory(std::int32_t& iCount, const std::string& sDir,
-                                       ObservationPoint& point) {
+bool DirectoryScanner::CheckDirectory(std::int32_t& count, const std::string& dir,
+                                      ObservationPoint& point) {
   ScanWalk walk(point);
-  DirectoryListing listing(sDir);  // the point's own directory may be a link
-  const std::int32_t total = CheckLevel(walk, listing, sDir);
-  iCount = total > 0 ? total : total == 0 ? CheckStatus::NothingQualified : total;
+  DirectoryListing listing(dir);  // the point's own directory may be a link
+  const std::int32_t total = CheckLevel(walk, listing, dir);
+  count = total > 0 ? total : total == 0 ? CheckStatus::NothingQualified : total;
   return total > 0;
 }
 
 std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& listing,
-                                          const std::string& sDir) {
+                                          const std::string& dir) {
   try {
     if (listing.OutOfDescriptors()) {
-      log_.Message(txt::DirectoryOutOfDescriptors, LogLevel::Error, {sDir});
+      log_.Message(txt::DirectoryOutOfDescriptors, LogLevel::Error, {dir});
       return 0;
     }
     if (!FirstVisit(walk, listing)) return 0;
@@ -111,7 +111,7 @@ std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& list
     while (!StopRequested(state_) && listing.Next(name, type)) {
       if (!walk.point.NoSubdirs && IsDirectoryEntry(listing, name, type)) {
         DirectoryListing sub(listing, name);
-        const std::int32_t below = CheckLevel(walk, sub, sDir + name + "/");
+        const std::int32_t below = CheckLevel(walk, sub, dir + name + "/");
         if (below > 0) {
           if (total > INT32_MAX - below) throw OverflowError();
           total += below;
@@ -119,7 +119,7 @@ std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& list
         continue;
       }
       if (EntryQualifies(walk, listing, name)) {
-        runner_.RunCommand(sDir, name, walk.point);
+        runner_.RunCommand(dir, name, walk.point);
         Inc(total);
       }
     }

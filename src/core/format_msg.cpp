@@ -14,21 +14,21 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // At each "%" the longest run of digits that names a value wins, which is
 // what filling the highest number first would give ("%10" takes the tenth
 // value, or the first followed by "0" when there are fewer than ten).
-std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vArgs) {
+std::string FormatMsg(std::string_view templateText, const std::vector<MsgArg>& args) {
   std::string text;
-  text.reserve(sTemplate.size());
+  text.reserve(templateText.size());
   std::size_t pos = 0;
-  while (pos < sTemplate.size()) {
-    const char c = sTemplate[pos];
+  while (pos < templateText.size()) {
+    const char c = templateText[pos];
     std::size_t digits = 0;
     std::size_t number = 0;
     std::size_t used = 0;  // digits of the longest number that names a value
     std::size_t chosen = 0;
-    while (c == '%' && pos + 1 + digits < sTemplate.size() && digits < 9 &&
-           IsDigit(sTemplate[pos + 1 + digits])) {
-      number = number * 10 + static_cast<std::size_t>(sTemplate[pos + 1 + digits] - '0');
+    while (c == '%' && pos + 1 + digits < templateText.size() && digits < 9 &&
+           IsDigit(templateText[pos + 1 + digits])) {
+      number = number * 10 + static_cast<std::size_t>(templateText[pos + 1 + digits] - '0');
       ++digits;
-      if (number >= 1 && number <= vArgs.size()) {
+      if (number >= 1 && number <= args.size()) {
         used = digits;
         chosen = number;
       }
@@ -38,7 +38,7 @@ std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vAr
       ++pos;
       continue;
     }
-    text += VisibleText(vArgs[chosen - 1].text());
+    text += VisibleText(args[chosen - 1].text());
     pos += 1 + used;
   }
   return text;

@@ -28,7 +28,7 @@ class MsgArg {
 // for placeholders itself. Every value
 // goes in as VisibleText, so no name can split a log line or reach the
 // terminal as a control sequence.
-std::string FormatMsg(std::string_view sTemplate, const std::vector<MsgArg>& vArgs);
+std::string FormatMsg(std::string_view templateText, const std::vector<MsgArg>& args);
 
 // Numbers that some messages show with one leading blank (" 0", " 3").
 std::string WithLeadingBlank(long long n);

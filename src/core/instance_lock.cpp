@@ -33,12 +33,12 @@ std::string WithoutSlashes(const std::string& key) {
 
 }  // namespace
 
-std::string InstanceLockName(const std::string& sKey) {
-  const std::string key = WithoutSlashes(sKey);
-  const std::string name = std::string(kPrefix) + key;
+std::string InstanceLockName(const std::string& key) {
+  const std::string slashFree = WithoutSlashes(key);
+  const std::string name = std::string(kPrefix) + slashFree;
   if (name.size() <= kMaxNameBytes) return name;
   // Hashed without its slashes too: keys that differ only there share a lock.
-  const std::string hash = HashText(key);
+  const std::string hash = HashText(slashFree);
   std::string shortened(name, 0, kMaxNameBytes - hash.size() - 1);
   shortened += '_';
   shortened += hash;
@@ -49,11 +49,11 @@ InstanceLock::InstanceLock(Log& log) : log_(log) {}
 
 InstanceLock::~InstanceLock() { ReleaseInstance(); }
 
-bool InstanceLock::RegisterInstance(const std::string& sKey) {
+bool InstanceLock::RegisterInstance(const std::string& key) {
   ReleaseInstance();
-  lMutexHandle_ = platform::LockInstanceFile(InstanceLockName(sKey));
+  lMutexHandle_ = platform::LockInstanceFile(InstanceLockName(key));
   if (lMutexHandle_ < 0) return false;
-  log_.Message(txt::MutexRegistered, LogLevel::Debug, {WithoutSlashes(sKey)});
+  log_.Message(txt::MutexRegistered, LogLevel::Debug, {WithoutSlashes(key)});
   return true;
 }
 

@@ -44,15 +44,15 @@ Log::Log(const DaemonState& state, const Language& language, LogView& view, Desk
          const Clock& clock)
     : state_(state), language_(language), view_(view), desktop_(desktop), clock_(clock) {}
 
-void Log::WriteLog(const std::string& sText, std::int32_t lLevel, bool bBold, bool bRaw) {
-  for (const std::string& text : SplitLines(sText)) {
-    const std::string line = bRaw ? text : Prefix(lLevel) + text;
-    if (bRaw || lLevel >= state_.iLogLevel) view_.AddItem(line, bBold);
-    if (lLevel >= LogLevel::Warning && !desktop_.IsWindowVisible()) {
-      desktop_.fShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(std::min(lLevel, 3)));
+void Log::WriteLog(const std::string& text, std::int32_t level, LogStyle style) {
+  for (const std::string& text : SplitLines(text)) {
+    const std::string line = style.raw ? text : Prefix(level) + text;
+    if (style.raw || level >= state_.logLevel) view_.AddItem(line, style.bold);
+    if (level >= LogLevel::Warning && !desktop_.IsWindowVisible()) {
+      desktop_.ShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(std::min(level, 3)));
     }
     view_.ScrollToBottom();
-    if (!bRaw) AppendToFile(line);
+    if (!style.raw) AppendToFile(line);
   }
 }
 
@@ -70,7 +70,7 @@ std::string Log::Prefix(std::int32_t level) const {
 // A log file that cannot be written must not stop the daemon or hide the
 // line from the view: its failure is told once, and its recovery once.
 void Log::AppendToFile(const std::string& line) {
-  const std::string file = state_.sLogFile;
+  const std::string file = state_.logFile;
   if (file.empty()) return;
   const std::string problem = platform::AppendToRegularFile(file, line + "\r\n");
   const bool reported = failingFile_ == file;

@@ -15,6 +15,14 @@ class Language;
 class LogView;
 struct DaemonState;
 
+// How a line is shown: bold, or raw. Raw lines carry no stamp, are always
+// shown and never reach the log file.
+struct LogStyle {
+  bool bold = false;
+  bool raw = false;
+};
+inline constexpr LogStyle kRawLine{.raw = true};
+
 // The one way every part of the daemon reports. A line is stamped
 // "[date time tag ] text", shown in the view when its level is high enough,
 // appended to the log file (opened and closed per line, so other programs may
@@ -32,10 +40,8 @@ class Log {
   Log(const DaemonState& state, const Language& language, LogView& view, DesktopHost& desktop,
       const Clock& clock);
 
-  // sText may hold several lines separated by CR LF; each becomes an entry.
-  // Raw lines carry no stamp, are always shown and never reach the file.
-  void WriteLog(const std::string& sText, std::int32_t lLevel, bool bBold = false,
-                bool bRaw = false);
+  // text may hold several lines separated by CR LF; each becomes an entry.
+  void WriteLog(const std::string& text, std::int32_t level, LogStyle style = {});
 
   // Translate, fill and log one catalogue message: the usual road of a text.
   void Message(const CatalogueText& text, std::int32_t level, const std::vector<MsgArg>& args = {});

@@ -27,7 +27,7 @@ struct ObservationPoint {
   std::string Period = "sec";       // unit of LastChange
   std::string Window = "normal";    // window style hint of the command
   std::int32_t Intervall = 0;       // check every Intervall + 1 ticks
-  std::int32_t lTicks = 0;          // ticks since the last check
+  std::int32_t ticks = 0;           // ticks since the last check
   std::int32_t LastChange = 0;      // least age in Period units; <= 0: none
   std::int32_t Wait = -1;           // < 0 no wait, 0 until it ends, n ms
   bool Hidden = false;              // files with these attributes may be handled
@@ -40,8 +40,8 @@ struct ObservationPoint {
   bool NoSubdirs = false;
   bool Watch = false;  // change events bring the next check forward
   WatchFallback WatchState = WatchFallback::None;
-  std::int32_t lExecuted = 0;  // commands started
-  std::int32_t lFailed = 0;    // commands that could not be started
+  std::int32_t executed = 0;  // commands started
+  std::int32_t failed = 0;    // commands that could not be started
 
   // A freshly zeroed record: what the table holds after a clear.
   static ObservationPoint Blank();

@@ -13,30 +13,30 @@ namespace corvane {
 
 PointLoader::PointLoader(DaemonState& state, Log& log) : state_(state), log_(log) {}
 
-bool PointLoader::fLoadFile(const std::string& sFile) {
+bool PointLoader::LoadFile(const std::string& file) {
   int added = 0;
   int failed = 0;
   try {
     CGoXML document;
     document.Initialize(kBestAvailableParser);
-    if (!document.OpenFromFile(sFile)) {
-      log_.Message(txt::LoadFailed, LogLevel::Error, {sFile, document.LastLoadError()});
+    if (!document.OpenFromFile(file)) {
+      log_.Message(txt::LoadFailed, LogLevel::Error, {file, document.LastLoadError()});
       return false;
     }
     ReadPoints(document, added, failed);
     if (std::string name = document.ReadNode("/Corvane/Name"); !name.empty()) {
-      state_.sDaemonName = std::move(name);
+      state_.daemonName = std::move(name);
     }
   } catch (const std::exception& error) {
     log_.WriteLog(ErrorLine("modMain::fLoadFile:", error), LogLevel::Error);
     return false;
   }
   if (added == 0) {
-    log_.Message(txt::LoadFailed, LogLevel::Error, {sFile, "no usable observation point"});
+    log_.Message(txt::LoadFailed, LogLevel::Error, {file, "no usable observation point"});
     return false;
   }
   std::string message =
-      FormatMsg(log_.language().Translate(txt::Loaded), {sFile, WithLeadingBlank(added)});
+      FormatMsg(log_.language().Translate(txt::Loaded), {file, WithLeadingBlank(added)});
   if (failed > 0) {
     message += " (" + FormatMsg(log_.language().Translate(txt::LoadFailedCount), {failed}) + ")";
   }
@@ -48,7 +48,7 @@ void PointLoader::ReadPoints(const CGoXML& document, int& added, int& failed) {
   const int count = document.NodeCount("/Corvane/Observation/Point");
   for (int i = 0; i < count; ++i) {
     ObservationPoint point = ReadPoint(document, i);
-    if (fAddPoint(point)) {
+    if (AddPoint(point)) {
       ++added;
     } else {
       log_.Message(txt::PointNotAdded, LogLevel::Error, {WithLeadingBlank(i)});
@@ -57,7 +57,7 @@ void PointLoader::ReadPoints(const CGoXML& document, int& added, int& failed) {
   }
 }
 
-bool PointLoader::fAddPoint(ObservationPoint& point) {
+bool PointLoader::AddPoint(ObservationPoint& point) {
   if (point.Command.empty() || point.Intervall <= 0 || point.Directory.empty()) return false;
   try {
     if (!point.Directory.ends_with('/')) point.Directory += '/';
@@ -92,7 +92,7 @@ void PointLoader::ClearPoints() { state_.Points.assign(1, ObservationPoint::Blan
 
 void PointLoader::ReloadPoints() {
   ClearPoints();
-  fLoadFile(state_.sXmlFile);
+  LoadFile(state_.xmlFile);
 }
 
 }  // namespace corvane

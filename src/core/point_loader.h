@@ -27,10 +27,10 @@ class PointLoader {
   // Adds the file's points behind the existing ones. False when the file
   // cannot be read, yields no point, or a value cannot be converted (the
   // load stops there; points added before stay).
-  bool fLoadFile(const std::string& sFile);
+  bool LoadFile(const std::string& file);
   // Completes the point's defaults and appends it; false (nothing logged)
   // for a point without command, positive interval or directory.
-  bool fAddPoint(ObservationPoint& point);
+  bool AddPoint(ObservationPoint& point);
   // The table becomes one blank entry, which the next added point replaces.
   void ClearPoints();
   // ClearPoints, then loads the current observation file again.

@@ -15,17 +15,14 @@ namespace {
 // Where no watch descriptor could be had, the end is looked for this often.
 constexpr int kPollMs = 5;
 
-bool Collect(ProcessRecord& proc) {
-  if (!proc.bEnded) proc.bEnded = platform::ReapProcess(proc.pid);
-  return proc.bEnded;
-}
+}  // namespace
 
 // One wait: a nested event loop that ends when the process ends, when the
 // limit has passed, when InterruptWaits is called, or when the application
 // asks every loop to quit.
 class Waiter {
  public:
-  Waiter(ProcessRecord& proc, std::int32_t limitMs) : proc_(proc), limitMs_(limitMs) {
+  Waiter(ChildProcess& proc, std::int32_t limitMs) : proc_(proc), limitMs_(limitMs) {
     elapsed_.start();
     running().push_back(this);
   }
@@ -36,8 +33,8 @@ class Waiter {
   WaitEnd Run(const std::function<bool()>& stopRequested) {
     std::unique_ptr<QSocketNotifier> notifier;
     QTimer poll;
-    if (proc_.watchFd >= 0) {
-      notifier = std::make_unique<QSocketNotifier>(proc_.watchFd, QSocketNotifier::Read);
+    if (proc_.watch_.get() >= 0) {
+      notifier = std::make_unique<QSocketNotifier>(proc_.watch_.get(), QSocketNotifier::Read);
       QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop_, [this] { Check(); });
     } else {
       QObject::connect(&poll, &QTimer::timeout, &loop_, [this] { Check(); });
@@ -51,7 +48,7 @@ class Waiter {
     for (;;) {
       interrupted_ = false;
       loop_.exec();
-      if (Collect(proc_)) return WaitEnd::Ended;
+      if (proc_.Collect()) return WaitEnd::Ended;
       if (timedOut_) return WaitEnd::TimedOut;
       // A loop that quit without being interrupted was told to by the
       // application's end, which is a stop as well.
@@ -74,7 +71,7 @@ class Waiter {
   }
 
   void Check() {
-    if (Collect(proc_)) loop_.quit();
+    if (proc_.Collect()) loop_.quit();
   }
   // A timer may fire a little early; the limit is what the monotonic clock
   // says, not the timer.
@@ -85,7 +82,7 @@ class Waiter {
     loop_.quit();
   }
 
-  ProcessRecord& proc_;
+  ChildProcess& proc_;
   const std::int32_t limitMs_;
   QElapsedTimer elapsed_;
   QEventLoop loop_;
@@ -93,36 +90,48 @@ class Waiter {
   bool interrupted_ = false;
 };
 
-}  // namespace
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : pid_(std::exchange(other.pid_, 0)),
+      command_(std::move(other.command_)),
+      reaper_(other.reaper_),
+      watch_(std::move(other.watch_)),
+      ended_(other.ended_) {}
 
-bool StartProcess(const CommandLine& cmd, ProcessRecord& proc, [[maybe_unused]] std::int16_t iShow,
-                  platform::CommandOutput output) {
-  const int pid = platform::SpawnProcess(cmd.vArgs, output);
-  if (pid <= 0) return false;
-  proc = ProcessRecord{pid, -1, cmd.sText, false};
-  return true;
+ChildProcess::~ChildProcess() {
+  if (pid_ <= 0 || ended_) return;
+  try {
+    reaper_->Adopt(pid_);
+  } catch (...) {
+    // Only memory can run out here; the process is then not collected.
+  }
 }
 
-WaitEnd WaitForProcess(ProcessRecord& proc, std::int32_t lTimeoutMs,
-                       const std::function<bool()>& stopRequested) {
-  if (Collect(proc)) return WaitEnd::Ended;
+bool ChildProcess::Collect() {
+  if (!ended_) ended_ = platform::ReapProcess(pid_);
+  return ended_;
+}
+
+WaitEnd ChildProcess::Wait(std::int32_t timeoutMs, const std::function<bool()>& stopRequested) {
+  if (Collect()) return WaitEnd::Ended;
   if (stopRequested()) return WaitEnd::Stopped;
   // The watch descriptor is opened for the wait only: a command that is not
   // waited for costs no descriptor.
-  if (proc.watchFd < 0) proc.watchFd = platform::OpenProcessWatch(proc.pid);
-  return Waiter(proc, lTimeoutMs).Run(stopRequested);
+  if (watch_.get() < 0) watch_ = platform::OpenProcessWatch(pid_);
+  return Waiter(*this, timeoutMs).Run(stopRequested);
+}
+
+bool ChildProcess::Kill() const { return !ended_ && platform::KillProcessGroup(pid_); }
+
+// The command text is copied before the start, so that nothing can throw
+// between the start and the process's owner taking it.
+StartResult StartProcess(const CommandLine& cmd, platform::CommandOutput output,
+                         ChildReaper& reaper) {
+  std::string command = cmd.text;
+  platform::Spawned spawned = platform::SpawnProcess(cmd.args, output);
+  if (spawned.pid <= 0) return StartResult{std::nullopt, std::move(spawned.failure)};
+  return StartResult{ChildProcess(spawned.pid, std::move(command), reaper), ""};
 }
 
 void InterruptWaits() { Waiter::InterruptAll(); }
-
-bool KillProcess(const ProcessRecord& proc) {
-  return !proc.bEnded && platform::KillProcessGroup(proc.pid);
-}
-
-void CloseProcess(ProcessRecord& proc, ChildReaper& reaper) {
-  platform::CloseDescriptor(proc.watchFd);
-  if (!proc.bEnded) reaper.Adopt(proc.pid);
-  proc = ProcessRecord{};
-}
 
 }  // namespace corvane

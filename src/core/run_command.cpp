@@ -9,66 +9,61 @@
 #include "core/process.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
+#include "lang/untranslated_texts.h"
 
 namespace corvane {
-
-std::int16_t ShowModeFor(std::string_view sWindow) {
-  const std::string window = AsciiLower(sWindow);
-  if (window == "min") return 6;
-  if (window == "max") return 3;
-  if (window == "normal") return 1;
-  return 0;  // "none", and whatever is not understood
-}
 
 CommandRunner::CommandRunner(Log& log, const DaemonState& state, ChildReaper& reaper)
     : log_(log), state_(state), reaper_(reaper) {}
 
-void CommandRunner::RunCommand(const std::string& sDir, const std::string& sFileName,
+void CommandRunner::RunCommand(const std::string& dir, const std::string& fileName,
                                ObservationPoint& point) {
   if (StopRequested(state_)) return;
-  const PlaceholderValues values{sDir + sFileName, sFileName, point.Directory, point.Name,
-                                 state_.sDaemonName};
+  const PlaceholderValues values{dir + fileName, fileName, point.Directory, point.Name,
+                                 state_.daemonName};
   const CommandLine cmd = BuildCommandLine(point.Command, values);
-  ProcessRecord proc;
-  if (!StartProcess(cmd, proc, ShowModeFor(point.Window), output_)) {
-    log_.Message(txt::CouldNotExecute, LogLevel::Error, {cmd.sText});
-    Inc(point.lFailed);
-    return;
-  }
-  log_.Message(txt::Executing, LogLevel::Debug, {cmd.sText, proc.pid});
-  Supervise(proc, point.Wait, point.Terminate);
-  CloseProcess(proc, reaper_);
-  Inc(point.lExecuted);
+  {
+    StartResult started = StartProcess(cmd, output_, reaper_);
+    if (!started.process) {
+      log_.Message(txt::CouldNotExecute, LogLevel::Error, {cmd.text});
+      log_.Message(txt::StartFailedReason, LogLevel::Debug, {cmd.text, started.failure});
+      Inc(point.failed);
+      return;
+    }
+    log_.Message(txt::Executing, LogLevel::Debug, {cmd.text, started.process->pid()});
+    Supervise(*started.process, point.Wait, point.Terminate);
+  }  // the process passes to the reaper unless it was collected
+  Inc(point.executed);
 }
 
 // Wait < 0: the command runs on by itself; 0: wait however long, silently;
 // > 0: wait at most that many milliseconds, then kill or leave it. A stop
 // ends any wait: the command is then killed or left as Terminate says.
-void CommandRunner::Supervise(ProcessRecord& proc, std::int32_t lWait, bool bTerminate) {
-  if (lWait < 0) return;
+void CommandRunner::Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate) {
+  if (waitMs < 0) return;
   QElapsedTimer waited;
   waited.start();
-  const WaitEnd end = WaitForProcess(proc, lWait, [this] { return StopRequested(state_); });
+  const WaitEnd end = proc.Wait(waitMs, [this] { return StopRequested(state_); });
   if (end == WaitEnd::Ended) {
-    if (lWait > 0) log_.Message(txt::ProcessEndedInTime, LogLevel::Debug, {proc.pid});
+    if (waitMs > 0) log_.Message(txt::ProcessEndedInTime, LogLevel::Debug, {proc.pid()});
     return;
   }
   const auto after = end == WaitEnd::TimedOut
-                         ? lWait
+                         ? waitMs
                          : static_cast<std::int32_t>(std::min<qint64>(waited.elapsed(), INT32_MAX));
-  LeaveOrKill(proc, after, bTerminate, end);
+  LeaveOrKill(proc, after, terminate, end);
 }
 
-void CommandRunner::LeaveOrKill(const ProcessRecord& proc, std::int32_t lAfterMs, bool bTerminate,
+void CommandRunner::LeaveOrKill(const ChildProcess& proc, std::int32_t afterMs, bool terminate,
                                 WaitEnd why) {
-  log_.Message(txt::ProcessNotCompleted, LogLevel::Warning, {proc.pid, lAfterMs});
-  if (bTerminate) {
-    KillProcess(proc);  // its answer does not change what is logged
-    log_.Message(txt::ProcessTerminated, LogLevel::Warning, {proc.pid, lAfterMs});
+  log_.Message(txt::ProcessNotCompleted, LogLevel::Warning, {proc.pid(), afterMs});
+  if (terminate) {
+    proc.Kill();  // its answer does not change what is logged
+    log_.Message(txt::ProcessTerminated, LogLevel::Warning, {proc.pid(), afterMs});
   } else if (why == WaitEnd::Stopped) {
-    log_.Message(txt::ProcessLeftRunning, LogLevel::Warning, {proc.pid});
+    log_.Message(txt::ProcessLeftRunning, LogLevel::Warning, {proc.pid()});
   } else {
-    log_.Message(txt::ProcessNotTerminated, LogLevel::Error, {proc.pid});
+    log_.Message(txt::ProcessNotTerminated, LogLevel::Error, {proc.pid()});
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "core/platform/platform.h"
 
@@ -12,13 +11,8 @@ class ChildReaper;
 class Log;
 struct DaemonState;
 struct ObservationPoint;
-struct ProcessRecord;
+class ChildProcess;
 enum class WaitEnd;
-
-// The show mode for a point's Window hint ("min" 6, "max" 3, "none" 0,
-// "normal" 1, in any letter case; anything else hides: 0). Linux has no use
-// for it, but it is handed on with every start.
-std::int16_t ShowModeFor(std::string_view sWindow);
 
 // Runs a point's command for each file the scan hands over: fills the
 // placeholders, starts the command, waits and terminates as the point says,
@@ -32,9 +26,9 @@ class CommandRunner {
   // the daemon's standard error, which is the default).
   void SetCommandOutput(platform::CommandOutput output) { output_ = output; }
 
-  // sDir is the directory being listed, ending in "/"; sFileName the name of
-  // the file in it. Adds 1 to point.lFailed when the command cannot be
-  // started, else 1 to point.lExecuted. Once a stop is requested, no
+  // dir is the directory being listed, ending in "/"; fileName the name of
+  // the file in it. Adds 1 to point.failed when the command cannot be
+  // started, else 1 to point.executed. Once a stop is requested, no
   // command starts; one being waited for is then ended (Terminate) or left
   // running, and the log says which.
   //
@@ -42,11 +36,11 @@ class CommandRunner {
   // inside this call (timers, console input, log writes). point must stay
   // where it is until the call returns, so the point table must not be
   // rebuilt meanwhile; Wait and Terminate are read once, before the wait.
-  void RunCommand(const std::string& sDir, const std::string& sFileName, ObservationPoint& point);
+  void RunCommand(const std::string& dir, const std::string& fileName, ObservationPoint& point);
 
  private:
-  void Supervise(ProcessRecord& proc, std::int32_t lWait, bool bTerminate);
-  void LeaveOrKill(const ProcessRecord& proc, std::int32_t lAfterMs, bool bTerminate, WaitEnd why);
+  void Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate);
+  void LeaveOrKill(const ChildProcess& proc, std::int32_t afterMs, bool terminate, WaitEnd why);
 
   Log& log_;
   const DaemonState& state_;

@@ -1,6 +1,5 @@
 #include "core/settings.h"
 
-#include <QSettings>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -8,6 +7,7 @@
 #include "core/daemon_state.h"
 #include "core/hosts/window_settings_host.h"
 #include "core/number_text.h"
+#include "core/settings_store.h"
 #include "core/std_helpers.h"
 
 namespace corvane {
@@ -30,18 +30,9 @@ constexpr double kTwipsPerPixelAt96Dpi = 15.0;
 // The per-user store; every instance shares one file.
 class Store {
  public:
-  Store() : settings_(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane") {}
+  Store() : settings_(OpenSettingsStore()) {}
 
-  // The stored text, or nothing when the key is missing. A value with a
-  // comma reads back as a list in this file format: it is joined again.
-  std::optional<std::string> Text(const char* key) const {
-    const QVariant value = settings_.value(key);
-    if (!value.isValid()) return std::nullopt;
-    if (value.typeId() == QMetaType::QStringList) {
-      return value.toStringList().join(',').toStdString();
-    }
-    return value.toString().toStdString();
-  }
+  std::optional<std::string> Text(const char* key) const { return StoredText(settings_, key); }
   void Write(const char* key, const std::string& text) {
     settings_.setValue(key, QString::fromStdString(text));
   }
@@ -152,7 +143,7 @@ void ApplyGeometryKey(const Store& store, const char* key, WindowSettingsHost* w
   window->SetGeometry(geometry);
 }
 
-void LoadWindowSettings(const Store& store, bool& bHidden, WindowSettingsHost* window) {
+void LoadWindowSettings(const Store& store, bool& startHidden, WindowSettingsHost* window) {
   ApplyGeometryKey(store, Key::X, window, &PixelRect::left, [window](const PixelRect& g) {
     return window->ScreenWidth() / 2 - g.width / 2;
   });
@@ -165,7 +156,7 @@ void LoadWindowSettings(const Store& store, bool& bHidden, WindowSettingsHost* w
                    [](const PixelRect& g) { return g.height; });
   const auto state = ReadWindowState(store);
   if (window) window->SetState(state.value_or(0));
-  bHidden = ReadBoolean(store, Key::Hidden).value_or(true);
+  startHidden = ReadBoolean(store, Key::Hidden).value_or(true);
   const auto noBackground = ReadSingle(store, Key::NoBackground);
   if (window) window->SetNoBackground(noBackground.value_or(0) == 1);
 }
@@ -174,12 +165,12 @@ void LoadWindowSettings(const Store& store, bool& bHidden, WindowSettingsHost* w
 
 std::string SettingsFile() { return Store().FileName(); }
 
-void LoadSettings(DaemonState& state, bool& bHidden, WindowSettingsHost* window) {
+void LoadSettings(DaemonState& state, bool& startHidden, WindowSettingsHost* window) {
   const Store store;
   store.ThrowWhenUnreadable();
-  LoadWindowSettings(store, bHidden, window);
-  state.iLogLevel = ReadInt16(store, Key::LogLevel).value_or(LogLevel::Info);
-  state.sLanguageFile = store.Text(Key::Language).value_or("english.lng");
+  LoadWindowSettings(store, startHidden, window);
+  state.logLevel = ReadInt16(store, Key::LogLevel).value_or(LogLevel::Info);
+  state.languageFile = store.Text(Key::Language).value_or("english.lng");
 }
 
 void SaveSettings(const DaemonState& state, const WindowSettingsHost* window) {
@@ -197,8 +188,8 @@ void SaveSettings(const DaemonState& state, const WindowSettingsHost* window) {
       store.Write(Key::Hidden, window->IsVisible() ? "False" : "True");
     }
   }
-  store.Write(Key::LogLevel, std::to_string(state.iLogLevel));
-  store.Write(Key::Language, state.sLanguageFile);
+  store.Write(Key::LogLevel, std::to_string(state.logLevel));
+  store.Write(Key::Language, state.languageFile);
 }
 
 }  // namespace corvane

@@ -29,10 +29,10 @@ std::string SettingsFile();
 // the default place of the window (centred) uses the window's size as it
 // stands at that moment. A missing key takes its default. `window` is null
 // when there is no window (console mode): the window's settings are then
-// still checked but not applied. bHidden receives "start hidden".
+// still checked but not applied. startHidden receives "start hidden".
 // Throws SettingsError on a value that cannot be converted (or a file that
 // cannot be parsed at all); what was applied before stays.
-void LoadSettings(DaemonState& state, bool& bHidden, WindowSettingsHost* window);
+void LoadSettings(DaemonState& state, bool& startHidden, WindowSettingsHost* window);
 
 // Writes the settings back as text. The window's place, size and
 // visibility are written only while it is in its normal state, so that a

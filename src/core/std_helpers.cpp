@@ -8,19 +8,14 @@
 
 namespace corvane {
 
-std::string& StrAppend(std::string& s, const std::string& sTail) { return s += sTail; }
-
 std::int32_t Inc(std::int32_t& n) {
   if (n == std::numeric_limits<std::int32_t>::max()) throw std::overflow_error("Overflow");
   return ++n;
 }
 
-void PumpMessage(bool bFull) {
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  if (bFull) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+void PumpMessage() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-bool PathExists(const std::string& sPath) { return platform::PathExists(sPath); }
+bool PathExists(const std::string& path) { return platform::PathExists(path); }
 
 std::string AsciiLower(std::string_view text) {
   std::string lower(text);

@@ -6,20 +6,17 @@
 
 namespace corvane {
 
-// Appends sTail to s and returns the new s.
-std::string& StrAppend(std::string& s, const std::string& sTail);
-
 // Adds 1 to n and returns the new value. Counting past the 32-bit limit is a
 // fault of the caller and throws std::overflow_error.
 std::int32_t Inc(std::int32_t& n);
 
 // Lets pending events run, so that the window (or console) stays responsive
-// during long waits. Qt has no "one message only": both forms drain what is
-// pending; bFull additionally waits for and handles deferred deletions.
-void PumpMessage(bool bFull = false);
+// during long waits. Qt has no "one message only": it drains what is
+// pending.
+void PumpMessage();
 
 // True when a file or directory of that name exists.
-bool PathExists(const std::string& sPath);
+bool PathExists(const std::string& path);
 
 // The text with A-Z turned into a-z. Every other byte stays, so names that
 // are not valid UTF-8 are safe to pass.

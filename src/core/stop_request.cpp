@@ -6,7 +6,7 @@
 namespace corvane {
 
 bool StopRequested(const DaemonState& state) {
-  return state.bQuitting || platform::StopSignalPending();
+  return state.quitting || platform::StopSignalPending();
 }
 
 }  // namespace corvane

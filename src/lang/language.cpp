@@ -76,30 +76,29 @@ void Language::LoadLanguageText(std::string text) {
   }
 }
 
-std::string Language::Translate(TextId id, bool spaceBefore, bool spaceAfter, bool upperFirst,
+std::string Language::Translate(TextId id, TextDecoration decoration,
                                 const std::string& defaultText) const {
   if (table_) {
     if (const auto found = table_->find(id); found != table_->end()) {
-      return Decorate(found->second, spaceBefore, spaceAfter, upperFirst);
+      return Decorate(found->second, decoration);
     }
   }
   return defaultText.empty() ? std::string("Translation Error!") : defaultText;
 }
 
-std::string Language::Decorate(std::string text, bool spaceBefore, bool spaceAfter,
-                               bool upperFirst) {
-  if (upperFirst && !text.empty()) {
+std::string Language::Decorate(std::string text, TextDecoration decoration) {
+  if (decoration.upperFirst && !text.empty()) {
     QString q = QString::fromStdString(text);
     q[0] = q[0].toUpper();
     text = q.toStdString();
   }
-  if (spaceBefore) text.insert(text.begin(), ' ');
-  if (spaceAfter) text += ' ';
+  if (decoration.spaceBefore) text.insert(text.begin(), ' ');
+  if (decoration.spaceAfter) text += ' ';
   return text;
 }
 
 std::string Language::Translate(const CatalogueText& text) const {
-  return Translate(text.id, text.spaceBefore, text.spaceAfter, false, std::string(text.text));
+  return Translate(text.id, text.decoration, std::string(text.text));
 }
 
 }  // namespace corvane

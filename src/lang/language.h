@@ -28,8 +28,9 @@ class Language {
   // Replaces the whole table by the entries of a language file's text.
   void LoadLanguageText(std::string text);
 
-  std::string Translate(TextId id, bool spaceBefore, bool spaceAfter, bool upperFirst,
-                        const std::string& defaultText) const;
+  // The file's text for id, decorated; without one, defaultText as it is
+  // ("Translation Error!" when that is empty).
+  std::string Translate(TextId id, TextDecoration decoration, const std::string& defaultText) const;
   // The catalogue's own flags and English text.
   std::string Translate(const CatalogueText& text) const;
 
@@ -37,7 +38,7 @@ class Language {
   const std::string& TranslatorName() const { return translator_; }
 
  private:
-  static std::string Decorate(std::string text, bool spaceBefore, bool spaceAfter, bool upperFirst);
+  static std::string Decorate(std::string text, TextDecoration decoration);
 
   // Absent until the first load: every lookup then takes its default.
   std::optional<std::unordered_map<TextId, std::string>> table_;

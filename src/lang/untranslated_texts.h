@@ -15,6 +15,7 @@ inline constexpr CatalogueText LogFileUnwritable{kUntranslated, "Cannot write th
 inline constexpr CatalogueText LogFileWritableAgain{kUntranslated, "The log file '%1' is written again."};
 inline constexpr CatalogueText FileRefused{kUntranslated, "Cannot use '%1' as %2: %3."};
 inline constexpr CatalogueText LoadFailed{kUntranslated, "Could not load %1: %2."};
+inline constexpr CatalogueText StartFailedReason{kUntranslated, "Could not start '%1': %2."};
 inline constexpr CatalogueText UnknownPeriod{kUntranslated, "Observation point '%1': unknown LastChange period '%2'; the point will handle no file."};
 // clang-format on
 

@@ -1,29 +1,26 @@
 #include "ui/daemon_app_steering.h"
 
-#include "console/reports.h"
-#include "ui/daemon_app.h"
+#include "startup/daemon_app.h"
 
 namespace corvane {
 
-bool DaemonAppSteering::IsRunning() const { return app_->IsRunning(); }
+bool DaemonAppSteering::IsRunning() const { return app_->controller().IsRunning(); }
 
-// Pausing from the tray writes no log line; only the caption changes.
-void DaemonAppSteering::SetRunning(bool run) {
-  app_->SetRunning(run);
-  UpdateCaption(app_->state(), app_->daemon().language, *app_);
-}
+// Pausing from the tray writes no log line; the caption follows the
+// controller's status notification.
+void DaemonAppSteering::SetRunning(bool run) { app_->controller().SetRunning(run); }
 
 // Unlike the console's "run", no look at a check already running: the
 // check cycle refuses to enter itself.
 void DaemonAppSteering::CheckNow() {
-  if (!app_->state().bQuitting) app_->daemon().cycle.fCheckPoints(true);
+  if (!app_->controller().IsStopping()) app_->controller().CheckAllNow();
 }
 
 void DaemonAppSteering::Quit() { app_->QuitDaemon(); }
 
 void DaemonAppSteering::ProcessCommand(const std::string& line) { app_->ProcessCommand(line); }
 
-std::string DaemonAppSteering::DaemonName() const { return app_->state().sDaemonName; }
+std::string DaemonAppSteering::DaemonName() const { return app_->state().daemonName; }
 
 std::string DaemonAppSteering::Translate(const CatalogueText& text) const {
   return app_->daemon().language.Translate(text);

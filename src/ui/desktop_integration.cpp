@@ -30,8 +30,7 @@ DesktopIntegration::~DesktopIntegration() {
 
 bool DesktopIntegration::IsWindowVisible() const { return window_.isVisible(); }
 
-bool DesktopIntegration::fShowBalloonTip(const std::string& text, int durationMs,
-                                         BalloonType type) {
+bool DesktopIntegration::ShowBalloonTip(const std::string& text, int durationMs, BalloonType type) {
   if (window_.isVisible() || !tray_->IsAvailable()) return false;
   tray_->ShowBalloon(type, QString::fromStdString(text),
                      QString::fromStdString(daemon_.DaemonName()), durationMs);
@@ -54,7 +53,7 @@ void DesktopIntegration::FinishStartup(bool startHidden) {
   HideToTray();
   std::string text = FormatMsg(daemon_.Translate(txt::LoadedBalloon), {daemon_.DaemonName()});
   if (!daemon_.IsRunning()) text += daemon_.Translate(txt::PausedSuffix);
-  fShowBalloonTip(text, kBalloonMs, BalloonType::Information);
+  ShowBalloonTip(text, kBalloonMs, BalloonType::Information);
 }
 
 void DesktopIntegration::HideToTray() {

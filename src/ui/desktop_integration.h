@@ -29,7 +29,7 @@ class DesktopIntegration final : public QObject, public DesktopHost, public Capt
 
   // DesktopHost
   bool IsWindowVisible() const override;
-  bool fShowBalloonTip(const std::string& text, int durationMs, BalloonType type) override;
+  bool ShowBalloonTip(const std::string& text, int durationMs, BalloonType type) override;
 
   // CaptionHost: the window caption and the tray tooltip.
   void SetCaption(const std::string& caption) override;

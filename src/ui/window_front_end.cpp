@@ -21,14 +21,16 @@ WindowFrontEnd::WindowFrontEnd(CommandLineSwitches commandLine, std::unique_ptr<
       desktop_(window_, std::move(tray), steering_),
       daemon_({window_, desktop_, messages_, desktop_, &window_}, std::move(commandLine), clock_) {
   steering_.Bind(daemon_);
-  QObject::connect(&daemon_, &DaemonApp::Quitting, &desktop_, &DesktopIntegration::OnQuitting);
+  // After the settings are saved: the start-up object connected first.
+  QObject::connect(&daemon_.controller(), &DaemonController::Stopping, &desktop_,
+                   &DesktopIntegration::OnQuitting);
   // The session ending (log out, shut down) is an orderly stop.
   QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &daemon_, &DaemonApp::QuitDaemon);
 }
 
 void WindowFrontEnd::Start() {
-  daemon_.Form_Load();
-  if (!daemon_.state().bQuitting) desktop_.FinishStartup(daemon_.StartsHidden());
+  daemon_.Start();
+  if (!daemon_.state().quitting) desktop_.FinishStartup(daemon_.StartHidden());
 }
 
 }  // namespace corvane

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "core/clock.h"
-#include "ui/command_line.h"
-#include "ui/daemon_app.h"
+#include "startup/command_line.h"
+#include "startup/daemon_app.h"
 #include "ui/daemon_app_steering.h"
 #include "ui/desktop_integration.h"
 #include "ui/main_window.h"

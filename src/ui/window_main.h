@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/command_line.h"
+#include "startup/command_line.h"
 
 namespace corvane {
 

@@ -85,18 +85,18 @@ class Transfer {
 
 HttpFetcher::HttpFetcher(std::chrono::milliseconds timeLimit) : timeLimit_(timeLimit) {}
 
-FetchResult HttpFetcher::Fetch(const std::string& sUrl) {
+FetchResult HttpFetcher::Fetch(const std::string& url) {
   if (bBusy_) return {false, {}, "busy"};
-  const QUrl url(QString::fromStdString(sUrl), QUrl::StrictMode);
-  if (!url.isValid() || (url.scheme() != "http" && url.scheme() != "https")) {
+  const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
+  if (!address.isValid() || (address.scheme() != "http" && address.scheme() != "https")) {
     return {false, {}, "not an http address"};
   }
   bBusy_ = true;
   struct ClearBusy {
-    bool& bBusy;
-    ~ClearBusy() { bBusy = false; }
+    bool& busy;
+    ~ClearBusy() { busy = false; }
   } clearBusy{bBusy_};
-  QNetworkRequest request(url);
+  QNetworkRequest request(address);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::NoLessSafeRedirectPolicy);
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -105,15 +105,15 @@ FetchResult HttpFetcher::Fetch(const std::string& sUrl) {
   return Transfer(*reply, timeLimit_).Run();
 }
 
-bool DownloadFile(HttpFetcher& transfer, const std::string& sUrl, const std::string& sFile) {
+bool DownloadFile(HttpFetcher& transfer, const std::string& url, const std::string& file) {
   if (transfer.IsBusy()) return false;
-  if (!std::ofstream(sFile, std::ios::binary | std::ios::trunc)) return false;
-  const FetchResult fetched = transfer.Fetch(sUrl);
-  if (!fetched.bOk) return false;
-  std::ofstream file(sFile, std::ios::binary | std::ios::trunc);
-  file.write(fetched.sBody.data(), static_cast<std::streamsize>(fetched.sBody.size()));
-  file.close();
-  return !file.fail();
+  if (!std::ofstream(file, std::ios::binary | std::ios::trunc)) return false;
+  const FetchResult fetched = transfer.Fetch(url);
+  if (!fetched.ok) return false;
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(fetched.body.data(), static_cast<std::streamsize>(fetched.body.size()));
+  out.close();
+  return !out.fail();
 }
 
 }  // namespace corvane

@@ -13,9 +13,9 @@ inline constexpr std::chrono::milliseconds kFetchTimeLimit{10000};
 inline constexpr std::size_t kMaxFetchBytes = 64 * 1024;
 
 struct FetchResult {
-  bool bOk = false;
-  std::string sBody;   // the whole body when bOk
-  std::string sError;  // why not, for diagnostics
+  bool ok = false;
+  std::string body;       // the whole body when ok
+  std::string errorText;  // why not, for diagnostics
 };
 
 // The HTTP client of the update check. Fetch is synchronous for its caller
@@ -37,7 +37,7 @@ class HttpFetcher {
   // outside 2xx, a body larger than kMaxFetchBytes (the transfer is cut off
   // there, so a huge answer costs no more than that), the time limit, or
   // when the application's event loops are told to quit meanwhile.
-  FetchResult Fetch(const std::string& sUrl);
+  FetchResult Fetch(const std::string& url);
 
  private:
   QNetworkAccessManager manager_;
@@ -45,11 +45,11 @@ class HttpFetcher {
   bool bBusy_ = false;
 };
 
-// Fetches sUrl and writes its bytes to sFile. The file is emptied (or made)
+// Fetches url and writes its bytes to file. The file is emptied (or made)
 // before the fetch, so a failed fetch never leaves an earlier answer behind
 // to be read as this one's. False when the fetcher is busy with another
 // request (the file is then left alone), when the fetch fails, or when the
 // file cannot be written.
-bool DownloadFile(HttpFetcher& transfer, const std::string& sUrl, const std::string& sFile);
+bool DownloadFile(HttpFetcher& transfer, const std::string& url, const std::string& file);
 
 }  // namespace corvane

@@ -23,18 +23,18 @@ enum class UpdateResult {
 struct UpdateCheckOptions {
   // The update server's address; "" reads it at each check (environment,
   // then settings store, see update_url.h).
-  std::string sServerUrl;
+  std::string serverUrl;
   std::chrono::milliseconds timeLimit = kFetchTimeLimit;
   // Where the version file is kept between download and reading; "" gives
   // "VTemp.txt" in the per-user cache directory.
-  std::string sTempFile;
+  std::string tempFile;
   Version ownVersion = OwnVersion();
   // Opens the download location after a Yes; empty: the desktop's handler
-  // (ShellExec with "open"). Its answer is not looked at.
+  // (ShellExec with Open). Its answer is not looked at.
   std::function<bool(const std::string&)> openLocation;
   // Console mode: nobody can answer the question there, so the printed text
   // also names the download location for the reader to fetch by hand.
-  bool bQuestionNamesLocation = false;
+  bool questionNamesLocation = false;
 };
 
 // Asks the update server whether a newer release exists. The texts it logs
@@ -49,9 +49,9 @@ class UpdateChecker {
  public:
   UpdateChecker(Log& log, MessageBoxHost& boxes, UpdateCheckOptions options = {});
 
-  // bVerbose false (the check at start-up) shows nothing unless a newer
+  // verbose false (the check at start-up) shows nothing unless a newer
   // version exists; true (the console's "chk_update") logs every outcome.
-  UpdateResult CheckForUpdate(bool bVerbose);
+  UpdateResult CheckForUpdate(bool verbose);
 
   // The file the version file is downloaded to.
   std::string TempFile() const;
@@ -59,7 +59,7 @@ class UpdateChecker {
  private:
   UpdateResult Check();
   UpdateResult Fail();
-  void Offer(const VersionParts& parts, const std::string& sDownload);
+  void Offer(const VersionParts& parts, const std::string& download);
 
   Log& log_;
   MessageBoxHost& boxes_;

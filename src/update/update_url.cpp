@@ -1,26 +1,21 @@
 #include "update/update_url.h"
 
-#include <QSettings>
-#include <QStringList>
 #include <QUrl>
-#include <QVariant>
 #include <QtGlobal>
+
+#include "core/settings_store.h"
 
 namespace corvane {
 
 std::string ConfiguredUpdateUrl() {
   const QString fromEnvironment = qEnvironmentVariable("CORVANE_UPDATE_URL").trimmed();
   if (!fromEnvironment.isEmpty()) return fromEnvironment.toStdString();
-  const QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane");
-  const QVariant value = settings.value("Update.Url");
-  // An unquoted comma in a hand-edited INI file turns the value into a list.
-  const QString text =
-      value.typeId() == QMetaType::QStringList ? value.toStringList().join(',') : value.toString();
-  return text.trimmed().toStdString();
+  const std::string stored = StoredText(OpenSettingsStore(), "Update.Url").value_or("");
+  return QString::fromStdString(stored).trimmed().toStdString();
 }
 
-std::string VersionFileUrl(const std::string& sConfigured) {
-  QString text = QString::fromStdString(sConfigured).trimmed();
+std::string VersionFileUrl(const std::string& configured) {
+  QString text = QString::fromStdString(configured).trimmed();
   if (text.isEmpty()) return {};
   if (!text.contains("://")) text.prepend("http://");
   QUrl url(text, QUrl::StrictMode);

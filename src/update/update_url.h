@@ -22,6 +22,6 @@ std::string ConfiguredUpdateUrl();
 // - otherwise it names the version file itself and is used as it is.
 // "" when the address is blank, not a valid URL, has no host, or is not
 // http or https.
-std::string VersionFileUrl(const std::string& sConfigured);
+std::string VersionFileUrl(const std::string& configured);
 
 }  // namespace corvane

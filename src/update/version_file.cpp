@@ -44,13 +44,13 @@ std::int16_t ErrorCodeOf(std::string_view value) {
 
 }  // namespace
 
-VersionFileInfo ParseVersionFile(std::string_view sText) {
-  if (sText.starts_with(kByteOrderMark)) sText.remove_prefix(kByteOrderMark.size());
+VersionFileInfo ParseVersionFile(std::string_view text) {
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   VersionFileInfo info;
-  while (!sText.empty()) {
-    const auto end = sText.find('\n');
-    std::string_view line = sText.substr(0, end);
-    sText = end == std::string_view::npos ? std::string_view{} : sText.substr(end + 1);
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
     if (line.ends_with('\r')) line.remove_suffix(1);
 
     const auto take = [&line](std::string_view key, std::string& value) {
@@ -59,23 +59,23 @@ VersionFileInfo ParseVersionFile(std::string_view sText) {
       return true;
     };
     std::string error;
-    if (take("Current Version=", info.sVersion) || take("Download=", info.sDownload) ||
-        take("Description=", info.sDescription) || take("Message=", info.sMessage)) {
+    if (take("Current Version=", info.version) || take("Download=", info.download) ||
+        take("Description=", info.description) || take("Message=", info.message)) {
       continue;
     }
-    if (take("Error=", error)) info.iError = ErrorCodeOf(error);
+    if (take("Error=", error)) info.errorNumber = ErrorCodeOf(error);
   }
   return info;
 }
 
-std::optional<VersionParts> SplitVersion(const std::string& sVersion) {
-  const auto first = sVersion.find('.');
+std::optional<VersionParts> SplitVersion(const std::string& version) {
+  const auto first = version.find('.');
   if (first == std::string::npos) return std::nullopt;
-  const auto second = sVersion.find('.', first + 1);
+  const auto second = version.find('.', first + 1);
   if (second == std::string::npos) return std::nullopt;
-  VersionParts parts{sVersion.substr(0, first), sVersion.substr(first + 1, second - first - 1),
-                     sVersion.substr(second + 1)};
-  for (const std::string* part : {&parts.sMajor, &parts.sMinor, &parts.sRevision}) {
+  VersionParts parts{version.substr(0, first), version.substr(first + 1, second - first - 1),
+                     version.substr(second + 1)};
+  for (const std::string* part : {&parts.majorPart, &parts.minorPart, &parts.revisionPart}) {
     if (!IsWholeNumber(*part)) return std::nullopt;
   }
   return parts;
@@ -85,7 +85,9 @@ Version OwnVersion() { return {kVersionMajor, kVersionMinor, kVersionRevision}; 
 
 bool IsNewer(const VersionParts& parts, const Version& own) {
   const std::array<std::pair<const std::string*, std::int32_t>, 3> pairs{
-      {{&parts.sMajor, own.major}, {&parts.sMinor, own.minor}, {&parts.sRevision, own.revision}}};
+      {{&parts.majorPart, own.major},
+       {&parts.minorPart, own.minor},
+       {&parts.revisionPart, own.revision}}};
   for (const auto& [digits, ownPart] : pairs) {
     if (const int order = CompareNumber(*digits, ownPart); order != 0) return order > 0;
   }

@@ -10,11 +10,11 @@ namespace corvane {
 // What the update server's version file says. Every text is the value as
 // written: the rest of its line, without the line end, nothing trimmed.
 struct VersionFileInfo {
-  std::string sVersion;      // "Current Version="
-  std::string sDownload;     // "Download="
-  std::string sDescription;  // "Description=", read and not used
-  std::string sMessage;      // "Message="
-  std::int16_t iError = 0;   // "Error=": 0 normal, 1 no update, 2 beta
+  std::string version;           // "Current Version="
+  std::string download;          // "Download="
+  std::string description;       // "Description=", read and not used
+  std::string message;           // "Message="
+  std::int16_t errorNumber = 0;  // "Error=": 0 normal, 1 no update, 2 beta
 };
 
 // Reads a version file's text: UTF-8, an optional byte-order mark, lines
@@ -22,20 +22,20 @@ struct VersionFileInfo {
 // spelt exactly (case counts); other lines are ignored; when a key occurs
 // twice the later line wins. An "Error=" value that is not a whole 16-bit
 // number counts as 0.
-VersionFileInfo ParseVersionFile(std::string_view sText);
+VersionFileInfo ParseVersionFile(std::string_view text);
 
 // A version split at its first and second ".", each part as written, so a
 // leading zero is kept for showing.
 struct VersionParts {
-  std::string sMajor;
-  std::string sMinor;
-  std::string sRevision;
+  std::string majorPart;
+  std::string minorPart;
+  std::string revisionPart;
 };
 
 // Empty when the version has fewer than two "." or when a part is not a
 // whole number (decimal digits, blanks around them allowed). "1.0.2.5" fails:
 // its revision "2.5" is not whole.
-std::optional<VersionParts> SplitVersion(const std::string& sVersion);
+std::optional<VersionParts> SplitVersion(const std::string& version);
 
 // The program's own version.
 struct Version {

@@ -36,11 +36,11 @@ CGoXML::~CGoXML() = default;
 
 // One library stands behind every parser version, so versions 1 to 4 are all
 // available and the best one is 4.
-std::int32_t CGoXML::Initialize(std::int32_t pavDesiredVersion) {
-  if (pavDesiredVersion == kBestAvailableParser) {
+std::int32_t CGoXML::Initialize(std::int32_t desiredVersion) {
+  if (desiredVersion == kBestAvailableParser) {
     parserVersion_ = 4;
   } else {
-    parserVersion_ = IsAvailableParser(pavDesiredVersion) ? pavDesiredVersion : 0;
+    parserVersion_ = IsAvailableParser(desiredVersion) ? desiredVersion : 0;
   }
   return parserVersion_;
 }
@@ -60,29 +60,29 @@ std::unique_ptr<pugi::xml_document> CGoXML::StartLoad() {
   return document;
 }
 
-bool CGoXML::OpenFromFile(const std::string& strFileName, bool bolVerboseError) {
+bool CGoXML::OpenFromFile(const std::string& fileName, bool verboseError) {
   auto document = StartLoad();
   std::string bytes;
   pugi::xml_parse_result result;
-  result.status = ReadDocumentFile(strFileName, bytes);
+  result.status = ReadDocumentFile(fileName, bytes);
   if (result.status == pugi::status_ok) {
     result = document->load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
   }
-  return FinishLoad(std::move(document), result, bytes, bolVerboseError);
+  return FinishLoad(std::move(document), result, bytes, verboseError);
 }
 
 // The text is UTF-8 whatever its declaration says: the declaration names the
 // encoding of a file, not of text already in memory.
-bool CGoXML::OpenFromString(const std::string& strSource, bool bolVerboseError) {
+bool CGoXML::OpenFromString(const std::string& source, bool verboseError) {
   auto document = StartLoad();
   const pugi::xml_parse_result result =
-      document->load_buffer(strSource.data(), strSource.size(), kParseOptions, pugi::encoding_utf8);
-  return FinishLoad(std::move(document), result, strSource, bolVerboseError);
+      document->load_buffer(source.data(), source.size(), kParseOptions, pugi::encoding_utf8);
+  return FinishLoad(std::move(document), result, source, verboseError);
 }
 
 bool CGoXML::FinishLoad(std::unique_ptr<pugi::xml_document> document,
                         const pugi::xml_parse_result& result, const std::string& source,
-                        bool bolVerboseError) {
+                        bool verboseError) {
   if (result) {
     document_ = std::move(document);
     return true;
@@ -93,7 +93,7 @@ bool CGoXML::FinishLoad(std::unique_ptr<pugi::xml_document> document,
     lastLoadError_ = "line " + std::to_string(where.line) + ", column " +
                      std::to_string(where.column) + ": " + lastLoadError_;
   }
-  if (bolVerboseError) DisplayParseError(result, where);
+  if (verboseError) DisplayParseError(result, where);
   return false;
 }
 
@@ -136,38 +136,36 @@ pugi::xml_node CGoXML::RootElement() const {
   return document_ ? document_->document_element() : pugi::xml_node();
 }
 
-pugi::xpath_node CGoXML::FirstMatch(const std::string& strQueryString) const {
+pugi::xpath_node CGoXML::FirstMatch(const std::string& query) const {
   if (!document_) return {};
-  if (const auto steps = ParseChildPath(strQueryString)) {
+  if (const auto steps = ParseChildPath(query)) {
     return pugi::xpath_node(childPaths_->FirstMatch(*document_, *steps));
   }
-  return SelectFirstNode(RootElement(), strQueryString);
+  return SelectFirstNode(RootElement(), query);
 }
 
-std::int32_t CGoXML::NodeCount(const std::string& strQueryString) const {
-  const auto matches = SelectNodes(RootElement(), strQueryString);
+std::int32_t CGoXML::NodeCount(const std::string& query) const {
+  const auto matches = SelectNodes(RootElement(), query);
   if (!matches) return -1;
   constexpr std::size_t kMost = std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(std::min(matches->size(), kMost));
 }
 
-std::string CGoXML::ReadNode(const std::string& strQueryString) const {
-  return NodeText(FirstMatch(strQueryString));
-}
+std::string CGoXML::ReadNode(const std::string& query) const { return NodeText(FirstMatch(query)); }
 
-std::string CGoXML::ReadNodeXML(const std::string& strQueryString) const {
-  const pugi::xpath_node match = FirstMatch(strQueryString);
+std::string CGoXML::ReadNodeXML(const std::string& query) const {
+  const pugi::xpath_node match = FirstMatch(query);
   return match ? NodeMarkup(match) : std::string();
 }
 
-std::string CGoXML::ReadAttribute(const std::string& strQueryString,
-                                  const std::string& strAttributeName) const {
-  const pugi::xml_node node = FirstMatch(strQueryString).node();
+std::string CGoXML::ReadAttribute(const std::string& query,
+                                  const std::string& attributeName) const {
+  const pugi::xml_node node = FirstMatch(query).node();
   // pugixml takes C strings; a name with a NUL in it names no attribute.
-  if (node.type() != pugi::node_element || strAttributeName.find('\0') != std::string::npos) {
+  if (node.type() != pugi::node_element || attributeName.find('\0') != std::string::npos) {
     return {};
   }
-  return node.attribute(strAttributeName.c_str()).value();
+  return node.attribute(attributeName.c_str()).value();
 }
 
 }  // namespace corvane

@@ -56,16 +56,16 @@ class CGoXML {
 
   // Chooses the parser: 1 to 4 are available, 99 asks for the best (4);
   // anything else answers and stores 0.
-  std::int32_t Initialize(std::int32_t pavDesiredVersion);
+  std::int32_t Initialize(std::int32_t desiredVersion);
   std::int32_t XMLParserVersion() const { return parserVersion_; }
 
   // Each load drops the previous document first. False (and no document)
-  // when the file is missing, unreadable or malformed; with bolVerboseError
+  // when the file is missing, unreadable or malformed; with verboseError
   // the parse-error report is shown. Throws XmlParserUnavailable when no
   // parser is chosen. Files are decoded from their BOM or declaration
-  // (UTF-8, UTF-16, UTF-32, ISO-8859-1); strSource is always UTF-8.
-  bool OpenFromFile(const std::string& strFileName, bool bolVerboseError = false);
-  bool OpenFromString(const std::string& strSource, bool bolVerboseError = false);
+  // (UTF-8, UTF-16, UTF-32, ISO-8859-1); source is always UTF-8.
+  bool OpenFromFile(const std::string& fileName, bool verboseError = false);
+  bool OpenFromString(const std::string& source, bool verboseError = false);
   // Why the last load failed ("line 3, column 7: Start-end tags mismatch",
   // "File was not found"); kept until the next failed load.
   const std::string& LastLoadError() const { return lastLoadError_; }
@@ -76,42 +76,41 @@ class CGoXML {
   // the document has no declaration or it lacks that pseudo-attribute.
   std::optional<std::string> XMLDocumentInfo(std::int32_t xdiDesiredInfo) const;
 
-  std::int32_t NodeCount(const std::string& strQueryString) const;
-  std::string ReadNode(const std::string& strQueryString) const;
-  std::string ReadNodeXML(const std::string& strQueryString) const;
-  std::string ReadAttribute(const std::string& strQueryString,
-                            const std::string& strAttributeName) const;
+  std::int32_t NodeCount(const std::string& query) const;
+  std::string ReadNode(const std::string& query) const;
+  std::string ReadNodeXML(const std::string& query) const;
+  std::string ReadAttribute(const std::string& query, const std::string& attributeName) const;
 
   // Edits change the first match only.
-  bool DeleteNode(const std::string& strQueryString);
-  bool WriteNode(const std::string& strQueryString, const XmlValue& vntNewNodeValue);
-  bool WriteAttribute(const std::string& strQueryString, const std::string& strAttributeName,
-                      const XmlValue& vntNewAttributeValue);
-  bool DeleteAttribute(const std::string& strQueryString, const std::string& strAttributeName);
-  bool WriteCDataSection(const std::string& strQueryString, const XmlValue& vntNewCDataValue);
+  bool DeleteNode(const std::string& query);
+  bool WriteNode(const std::string& query, const XmlValue& newNodeValue);
+  bool WriteAttribute(const std::string& query, const std::string& attributeName,
+                      const XmlValue& newAttributeValue);
+  bool DeleteAttribute(const std::string& query, const std::string& attributeName);
+  bool WriteCDataSection(const std::string& query, const XmlValue& newCDataValue);
   // May answer false with the element inserted: when an attribute value is
   // given without a usable attribute name.
-  bool InsertNode(const std::string& strQueryString, const std::string& strNewNodeName,
-                  const std::optional<XmlValue>& vntNewNodeValue = std::nullopt,
-                  const std::optional<std::string>& strNewAttributeName = std::nullopt,
-                  const std::optional<XmlValue>& vntNewAttributeValue = std::nullopt,
+  bool InsertNode(const std::string& query, const std::string& newNodeName,
+                  const std::optional<XmlValue>& newNodeValue = std::nullopt,
+                  const std::optional<std::string>& newAttributeName = std::nullopt,
+                  const std::optional<XmlValue>& newAttributeValue = std::nullopt,
                   std::int32_t norRelationship = norSibling);
   // Whether the document, written out as text, parses again.
   bool Reparse() const;
   // Writes the document; on failure shows "Error <errno> - <reason>".
-  bool Save(const std::string& strFileName) const;
+  bool Save(const std::string& fileName) const;
 
  private:
   std::unique_ptr<pugi::xml_document> MakeDomObject() const;
   std::unique_ptr<pugi::xml_document> StartLoad();
   bool FinishLoad(std::unique_ptr<pugi::xml_document> document,
                   const pugi::xml_parse_result& result, const std::string& source,
-                  bool bolVerboseError);
+                  bool verboseError);
   static ParseErrorLocation Locate(const pugi::xml_parse_result& result, const std::string& source);
   void DisplayParseError(const pugi::xml_parse_result& result,
                          const ParseErrorLocation& where) const;
   pugi::xml_node RootElement() const;
-  pugi::xpath_node FirstMatch(const std::string& strQueryString) const;
+  pugi::xpath_node FirstMatch(const std::string& query) const;
 
   MessageBoxHost* messageBoxes_;
   std::int32_t parserVersion_ = 0;

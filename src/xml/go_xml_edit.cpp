@@ -73,17 +73,17 @@ pugi::xml_node AppendCData(pugi::xml_node element, const std::string& text) {
 
 }  // namespace
 
-bool CGoXML::DeleteNode(const std::string& strQueryString) {
+bool CGoXML::DeleteNode(const std::string& query) {
   const ForgetChildPaths forget(*childPaths_);
   // An attribute is not a child of its element: like a DOM, refuse it here.
-  const pugi::xml_node node = FirstMatch(strQueryString).node();
+  const pugi::xml_node node = FirstMatch(query).node();
   return RemoveNode(node);
 }
 
-bool CGoXML::WriteNode(const std::string& strQueryString, const XmlValue& vntNewNodeValue) {
+bool CGoXML::WriteNode(const std::string& query, const XmlValue& newNodeValue) {
   const ForgetChildPaths forget(*childPaths_);
-  const pugi::xpath_node match = FirstMatch(strQueryString);
-  const std::string& text = vntNewNodeValue.Text();
+  const pugi::xpath_node match = FirstMatch(query);
+  const std::string& text = newNodeValue.Text();
   if (const pugi::xml_attribute attribute = match.attribute()) {
     SetText(attribute, text);
     return true;
@@ -95,30 +95,28 @@ bool CGoXML::WriteNode(const std::string& strQueryString, const XmlValue& vntNew
   return true;
 }
 
-bool CGoXML::WriteAttribute(const std::string& strQueryString, const std::string& strAttributeName,
-                            const XmlValue& vntNewAttributeValue) {
+bool CGoXML::WriteAttribute(const std::string& query, const std::string& attributeName,
+                            const XmlValue& newAttributeValue) {
   const ForgetChildPaths forget(*childPaths_);
-  const pugi::xml_node node = FirstMatch(strQueryString).node();
+  const pugi::xml_node node = FirstMatch(query).node();
   if (!IsElement(node)) return false;
-  return SetAttribute(node, strAttributeName, vntNewAttributeValue);
+  return SetAttribute(node, attributeName, newAttributeValue);
 }
 
-bool CGoXML::DeleteAttribute(const std::string& strQueryString,
-                             const std::string& strAttributeName) {
+bool CGoXML::DeleteAttribute(const std::string& query, const std::string& attributeName) {
   const ForgetChildPaths forget(*childPaths_);
-  pugi::xml_node node = FirstMatch(strQueryString).node();
+  pugi::xml_node node = FirstMatch(query).node();
   if (!IsElement(node)) return false;
   // Removing an attribute the element lacks is not an error.
-  if (IsXmlName(strAttributeName)) node.remove_attribute(strAttributeName.c_str());
+  if (IsXmlName(attributeName)) node.remove_attribute(attributeName.c_str());
   return true;
 }
 
-bool CGoXML::WriteCDataSection(const std::string& strQueryString,
-                               const XmlValue& vntNewCDataValue) {
+bool CGoXML::WriteCDataSection(const std::string& query, const XmlValue& newCDataValue) {
   const ForgetChildPaths forget(*childPaths_);
-  pugi::xml_node node = FirstMatch(strQueryString).node();
+  pugi::xml_node node = FirstMatch(query).node();
   if (!IsElement(node)) return false;
-  const std::string& text = vntNewCDataValue.Text();
+  const std::string& text = newCDataValue.Text();
   pugi::xml_node only = node.first_child();
   if (!only) return static_cast<bool>(AppendCData(node, text));
   if (only.next_sibling()) return false;  // two or more children: left alone
@@ -127,26 +125,25 @@ bool CGoXML::WriteCDataSection(const std::string& strQueryString,
   return static_cast<bool>(AppendCData(node, text));
 }
 
-bool CGoXML::InsertNode(const std::string& strQueryString, const std::string& strNewNodeName,
-                        const std::optional<XmlValue>& vntNewNodeValue,
-                        const std::optional<std::string>& strNewAttributeName,
-                        const std::optional<XmlValue>& vntNewAttributeValue,
+bool CGoXML::InsertNode(const std::string& query, const std::string& newNodeName,
+                        const std::optional<XmlValue>& newNodeValue,
+                        const std::optional<std::string>& newAttributeName,
+                        const std::optional<XmlValue>& newAttributeValue,
                         std::int32_t norRelationship) {
   const ForgetChildPaths forget(*childPaths_);
-  const pugi::xpath_node match = FirstMatch(strQueryString);
+  const pugi::xpath_node match = FirstMatch(query);
   // An attribute match has no parent node and takes no element children.
   pugi::xml_node parent;
   if (norRelationship == norSibling) parent = match.node().parent();
   if (norRelationship == norChild) parent = match.node();
-  if (!AcceptsElementChild(parent) || !IsXmlName(strNewNodeName)) return false;
+  if (!AcceptsElementChild(parent) || !IsXmlName(newNodeName)) return false;
 
-  pugi::xml_node element = parent.append_child(strNewNodeName.c_str());
-  if (vntNewNodeValue) ReplaceChildrenWithText(element, vntNewNodeValue->Text());
+  pugi::xml_node element = parent.append_child(newNodeName.c_str());
+  if (newNodeValue) ReplaceChildrenWithText(element, newNodeValue->Text());
   // The attribute comes after the insertion, so a missing attribute name
   // fails the call with the element already in place.
-  if (vntNewAttributeValue) {
-    return SetAttribute(element, strNewAttributeName.value_or(std::string()),
-                        *vntNewAttributeValue);
+  if (newAttributeValue) {
+    return SetAttribute(element, newAttributeName.value_or(std::string()), *newAttributeValue);
   }
   return true;
 }
@@ -160,12 +157,12 @@ bool CGoXML::Reparse() const {
       probe->load_buffer(markup.data(), markup.size(), kParseOptions, pugi::encoding_utf8));
 }
 
-bool CGoXML::Save(const std::string& strFileName) const {
+bool CGoXML::Save(const std::string& fileName) const {
   std::optional<FileWriteError> error;
   if (!document_) {
     error = FileWriteError{0, XmlDocumentMissing().what()};
   } else {
-    error = WriteDocumentFile(*document_, strFileName);
+    error = WriteDocumentFile(*document_, fileName);
   }
   if (!error) return true;
   if (messageBoxes_ != nullptr) {

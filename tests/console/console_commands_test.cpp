@@ -27,19 +27,19 @@ TEST(ConsoleTokenizer, SplitsOnBlanksOutsideQuotes) {
   }
 }
 
-// The message comes also when the state does not change.
+// The message comes also when the state does not change; the caption
+// changes only with the state.
 TEST_F(ConsoleCommandsTest, PauseGoAndExitInAnyLetterCase) {
-  daemon.state.sDaemonName = "Inbox";
+  daemon.state.daemonName = "Inbox";
   const std::vector<std::tuple<std::string, std::string, bool>> cases = {
       {"PAUSE", "Pausing", false},      {"Halt", "Pausing", false}, {"GO", "Continuing", true},
-      {"continue", "Continuing", true}, {"End", "Exiting", true},   {"quit", "Exiting", true}};
+      {"continue", "Continuing", true}, {"End", "Exiting", false},  {"quit", "Exiting", false}};
   for (const auto& [word, message, running] : cases) {
     EXPECT_EQ(Run(word), (Strings{"> " + word + ":", Info(message + " on user request...")}));
-    EXPECT_EQ(control.running, running) << word;
+    EXPECT_EQ(controller.IsRunning(), running) << word;
   }
-  EXPECT_EQ(control.quits, 2);
-  EXPECT_EQ(control.captions,
-            (Strings{"Inbox (stopped)", "Inbox (stopped)", "Inbox (running)", "Inbox (running)"}));
+  EXPECT_TRUE(controller.IsStopping());
+  EXPECT_EQ(captions, (Strings{"Inbox (stopped)", "Inbox (running)"}));
 }
 
 // A quote is dropped before the command is looked up; a blank is not.
@@ -96,13 +96,13 @@ TEST_F(ConsoleCommandsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
   point.Window = point.Period = "min";
   point.LastChange = 3;
   point.Intervall = 60;
-  point.lTicks = 15;
-  point.lExecuted = 12;
-  point.lFailed = 2;
+  point.ticks = 15;
+  point.executed = 12;
+  point.failed = 2;
   point.Terminate = point.NoSubdirs = true;
   point.Exclusive = false;
   point.Archive = point.Readonly = point.Compressed = point.Hidden = point.System = true;
-  control.running = false;
+  controller.Pause();
   // Time, points, running; then index, name, directory, pattern, command,
   // wait, terminate, window, attributes, exclusive, age, period, interval,
   // ticks left, started, failed, subdirectories.
@@ -127,7 +127,7 @@ TEST_F(ConsoleCommandsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
                                   "12",
                                   "2",
                                   "N"}));
-  control.running = true;
+  controller.Resume();
   EXPECT_EQ(Run("stat")[3], "on");
 }
 
@@ -152,13 +152,13 @@ TEST_F(ConsoleCommandsTest, ReloadDuringACheckWaitsForTheEndOfTheWalk) {
     pointsDuring = daemon.state.Points.size();
     std::ofstream(flag) << "";
   });
-  daemon.cycle.fCheckPoints(true);
+  daemon.cycle.CheckPoints(true);
   EXPECT_EQ(during,
             (Strings{"> run:", "> reload:", Info("Reloading '" + xml + "' on user request...")}));
   EXPECT_EQ(pointsDuring, 1u);
   EXPECT_EQ(daemon.state.Points.size(), 2u);
   EXPECT_TRUE(Logged("Info ] Loaded " + xml + ",  2 observation points added."));
-  EXPECT_EQ(control.captions.back(), "After (running)");
+  EXPECT_EQ(captions.back(), "After (running)");
 }
 
 }  // namespace

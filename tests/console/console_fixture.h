@@ -5,8 +5,9 @@
 #include <filesystem>
 
 #include "console/console_commands.h"
-#include "console/daemon_control.h"
+#include "console/reports.h"
 #include "core/daemon.h"
+#include "core/daemon_controller.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
 
@@ -14,24 +15,19 @@ namespace corvane::test {
 
 using Strings = std::vector<std::string>;
 
-// The check timer, the stop and the caption, as a record.
-class FakeControl final : public DaemonControl {
- public:
-  bool IsRunning() const override { return running; }
-  void SetRunning(bool run) override { running = run; }
-  void QuitDaemon() override { ++quits; }
-  void SetCaption(const std::string& caption) override { captions.push_back(caption); }
-
-  bool running = true;
-  int quits = 0;
-  Strings captions;
-};
-
-// A daemon on the recording hosts and fixed clock of a LoggingCore, with
-// the console commands on it.
+// A running daemon on the recording hosts and fixed clock of a LoggingCore,
+// with the console commands on it. `captions` records the caption after
+// every change the controller announced.
 class ConsoleTest : public ::testing::Test, protected LoggingCore {
  protected:
-  ConsoleTest() { daemon.state.dStartTime = clock.Now(); }
+  ConsoleTest() {
+    daemon.state.startTime = clock.Now();
+    controller.Start();
+    QObject::connect(&controller, &DaemonController::StatusChanged, [this] {
+      captions.push_back(
+          CaptionText(controller.state(), controller.language(), controller.IsRunning()));
+    });
+  }
 
   // The lines shown after `line` ran (the view emptied first), unstamped.
   Strings Run(const std::string& line) {
@@ -57,15 +53,16 @@ class ConsoleTest : public ::testing::Test, protected LoggingCore {
   }
   // Loads the file and takes its lock, as start-up does.
   void Load(const std::string& xml) {
-    daemon.state.sXmlFile = xml;
-    ASSERT_TRUE(daemon.loader.fLoadFile(xml));
+    daemon.state.xmlFile = xml;
+    ASSERT_TRUE(daemon.loader.LoadFile(xml));
     ASSERT_TRUE(daemon.lock.RegisterInstance(xml));
   }
 
   TempDir dir;
-  FakeControl control;
   Daemon daemon{view, desktop, clock};
-  ConsoleCommands commands{ConsoleContext{daemon, control, {}, {}}};
+  DaemonController controller{daemon};
+  ConsoleCommands commands{ConsoleContext{controller, {}, {}}};
+  Strings captions;
 };
 
 }  // namespace corvane::test

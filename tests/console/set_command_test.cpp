@@ -13,16 +13,16 @@ using SetCommandTest = ConsoleTest;
 TEST_F(SetCommandTest, WithoutAValueOrWithAWrongCaseNameNothingChanges) {
   EXPECT_EQ(Run("set loglevel"),
             (Strings{"> set:", "Configuration not avaliable! (Check the language file!)"}));
-  daemon.state.sDaemonName = "Kept";
+  daemon.state.daemonName = "Kept";
   for (const auto& [line, name] :
        std::vector<std::pair<std::string, std::string>>{{"set LogLevel 2", "LogLevel"},
                                                         {"set Name other", "Name"},
                                                         {"set colour blue", "colour"}}) {
     EXPECT_EQ(Run(line), (Strings{"> set:", "Unknown parameter: '" + name + "'"})) << line;
   }
-  EXPECT_EQ(daemon.state.iLogLevel, LogLevel::Info);
-  EXPECT_EQ(daemon.state.sDaemonName, "Kept");
-  EXPECT_TRUE(control.captions.empty());
+  EXPECT_EQ(daemon.state.logLevel, LogLevel::Info);
+  EXPECT_EQ(daemon.state.daemonName, "Kept");
+  EXPECT_TRUE(captions.empty());
 }
 
 TEST_F(SetCommandTest, LogLevelTakesWholeLevelsAndRoundsHalvesToEven) {
@@ -38,7 +38,7 @@ TEST_F(SetCommandTest, LogLevelTakesWholeLevelsAndRoundsHalvesToEven) {
     EXPECT_EQ(Run("set loglevel " + value),
               (line.empty() ? Strings{"> set:"} : Strings{"> set:", line}))
         << value;
-    EXPECT_EQ(daemon.state.iLogLevel, level) << value;
+    EXPECT_EQ(daemon.state.logLevel, level) << value;
   }
 }
 
@@ -73,19 +73,19 @@ TEST_F(SetCommandTest, FifosDevicesAndHugeFilesAreRefusedAsLogOrLanguageFile) {
               (Strings{"> set:", "  Error ] Cannot use '" + value + "' as " + setting + ": " +
                                      reason + "."}));
   }
-  EXPECT_EQ(daemon.state.sLogFile, log);
-  EXPECT_EQ(daemon.state.sLanguageFile, language);
+  EXPECT_EQ(daemon.state.logFile, log);
+  EXPECT_EQ(daemon.state.languageFile, language);
   EXPECT_EQ(Run("set logfile " + log), (Strings{"> set:", "   Info ] Neu: logfile = " + log}));
 }
 
 TEST_F(SetCommandTest, NameTakesOneWordAndRefreshesTheCaption) {
-  daemon.state.sXmlFile = "/srv/points.xml";
+  daemon.state.xmlFile = "/srv/points.xml";
   EXPECT_EQ(Run("set name Night Shift"), Strings{"> set:"});
-  EXPECT_EQ(control.captions.back(), "Night (running)");
-  control.running = false;
+  EXPECT_EQ(captions.back(), "Night (running)");
+  controller.Pause();
   Run("set name \"\"");
-  EXPECT_EQ(daemon.state.sDaemonName, "");
-  EXPECT_EQ(control.captions.back(), "Corvane [/srv/points.xml] (stopped)");
+  EXPECT_EQ(daemon.state.daemonName, "");
+  EXPECT_EQ(captions.back(), "Corvane [/srv/points.xml] (stopped)");
 }
 
 TEST_F(SetCommandTest, XmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
@@ -99,12 +99,12 @@ TEST_F(SetCommandTest, XmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
   EXPECT_EQ(Run("set xmlfile " + dir.File("missing.xml")),
             (Strings{"> set:", "  Error ] Cannot use '" + dir.File("missing.xml") +
                                    "' as xmlfile: no such file."}));
-  EXPECT_EQ(daemon.state.sXmlFile, first);
+  EXPECT_EQ(daemon.state.xmlFile, first);
 
   EXPECT_EQ(Run("set xmlfile " + second),
             (Strings{"> set:", Info("Changed 'xmlfile' to '" + second + "'."),
                      Info("Loaded " + second + ",  2 observation points added.")}));
-  EXPECT_TRUE(control.captions.empty());                          // a taken lock leaves the caption
+  EXPECT_EQ(captions.back(), "Second (running)");
   EXPECT_TRUE(InstanceLock(daemon.log).RegisterInstance(first));  // the old file is free now
   EXPECT_TRUE(daemon.lock.IsHeld());
 
@@ -112,8 +112,8 @@ TEST_F(SetCommandTest, XmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
             "  Error ] Could not lock '" + held +
                 "'. The daemon was halted. (Maybe another daemon is running.)");
   EXPECT_EQ(daemon.state.Points.at(0).Command, "x");  // loaded all the same
-  EXPECT_FALSE(control.running);
-  EXPECT_EQ(control.captions.back(), "Held (stopped)");
+  EXPECT_FALSE(controller.IsRunning());
+  EXPECT_EQ(captions.back(), "Held (stopped)");
   EXPECT_FALSE(daemon.lock.IsHeld());
 }
 
@@ -122,7 +122,7 @@ TEST_F(SetCommandTest, LanguageFileMustExistAndIsLoadedAtOnce) {
   commands.context().translateTrayMenu = [&] { ++trayTranslations; };
   EXPECT_EQ(Run("set languagefile no-such-language.lng"),
             (Strings{"> set:", Info("Language file not found: no-such-language.lng")}));
-  EXPECT_EQ(daemon.state.sLanguageFile, "english.lng");
+  EXPECT_EQ(daemon.state.languageFile, "english.lng");
   EXPECT_EQ(trayTranslations, 0);
   const std::string file = dir.Write("test.lng", "17=    INFO\n40=Neu: %1 = %2\n");
   EXPECT_EQ(Run("set languagefile " + file),

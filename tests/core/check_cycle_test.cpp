@@ -18,12 +18,12 @@ using Texts = std::vector<std::string>;
 // command would while a command is waited for.
 class FakeDirectoryCheck final : public DirectoryCheck {
  public:
-  bool fCheckDirectory(std::int32_t& iCount, const std::string& sDir,
-                       ObservationPoint& point) override {
+  bool CheckDirectory(std::int32_t& count, const std::string& dir,
+                      ObservationPoint& point) override {
     checked.push_back(point.Name);
     if (duringCheck) std::exchange(duringCheck, nullptr)();
-    iCount = status.count(sDir) ? status[sDir] : CheckStatus::NothingQualified;
-    return iCount > 0;
+    count = status.count(dir) ? status[dir] : CheckStatus::NothingQualified;
+    return count > 0;
   }
   std::map<std::string, std::int32_t> status;
   Texts checked;
@@ -49,35 +49,35 @@ class CheckCycleTest : public ::testing::Test, protected test::LoggingCore {
 
 TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForced) {
   AddPoint("one", 1);
-  AddPoint("five", 5).lTicks = 2;
+  AddPoint("five", 5).ticks = 2;
   std::map<std::string, std::vector<int>> ticks;
   for (int tick = 1; tick <= 12; ++tick) {
     checks.checked.clear();
-    EXPECT_TRUE(cycle.fCheckPoints(false));
+    EXPECT_TRUE(cycle.CheckPoints(false));
     for (const std::string& name : checks.checked) ticks[name].push_back(tick);
   }
   EXPECT_EQ(ticks["one"], (std::vector<int>{2, 4, 6, 8, 10, 12}));
   EXPECT_EQ(ticks["five"], (std::vector<int>{4, 10}));
 
-  state.Points[1].lTicks = 3;
+  state.Points[1].ticks = 3;
   checks.checked.clear();
-  EXPECT_TRUE(cycle.fCheckPoints(true));
+  EXPECT_TRUE(cycle.CheckPoints(true));
   EXPECT_EQ(checks.checked, (Texts{"one", "five"}));
-  EXPECT_EQ(state.Points[1].lTicks, 0);
+  EXPECT_EQ(state.Points[1].ticks, 0);
 }
 
 TEST_F(CheckCycleTest, ReportsEachOutcome) {
   AddPoint("gone").Directory = dir.File("missing") + "/";
   AddPoint("busy");
   checks.status[in] = 40000;  // more than 16 bits can count
-  EXPECT_FALSE(cycle.fCheckPoints(true));
+  EXPECT_FALSE(cycle.CheckPoints(true));
   checks.status[in] = CheckStatus::NothingQualified;
   state.Points.erase(state.Points.begin());
-  EXPECT_TRUE(cycle.fCheckPoints(true));
+  EXPECT_TRUE(cycle.CheckPoints(true));
   checks.status[in] = CheckStatus::UnexpectedError;
-  EXPECT_FALSE(cycle.fCheckPoints(true));
+  EXPECT_FALSE(cycle.CheckPoints(true));
   checks.status[in] = -7;
-  EXPECT_FALSE(cycle.fCheckPoints(true));
+  EXPECT_FALSE(cycle.CheckPoints(true));
   EXPECT_EQ(
       Lines(),
       (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
@@ -90,8 +90,8 @@ TEST_F(CheckCycleTest, ReportsEachOutcome) {
 
 TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory) {
   state.Points.assign(1, ObservationPoint::Blank());
-  EXPECT_FALSE(cycle.fCheckPoints(false));
-  EXPECT_FALSE(cycle.fCheckPoints(false));
+  EXPECT_FALSE(cycle.CheckPoints(false));
+  EXPECT_FALSE(cycle.CheckPoints(false));
   EXPECT_EQ(Lines(), Texts(2, "  Error ] modMain::fCheckPoints: Directory not found: "));
 }
 
@@ -101,10 +101,10 @@ TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkT
   bool innerResult = false;
   bool changedAtOnce = true;
   checks.duringCheck = [&] {
-    innerResult = cycle.fCheckPoints(true);
+    innerResult = cycle.CheckPoints(true);
     changedAtOnce = cycle.ChangePointTable([&] { state.Points.resize(1); });
   };
-  EXPECT_TRUE(cycle.fCheckPoints(true));
+  EXPECT_TRUE(cycle.CheckPoints(true));
   EXPECT_TRUE(innerResult);
   EXPECT_FALSE(changedAtOnce);
   EXPECT_EQ(checks.checked, (Texts{"outer", "other"}));
@@ -112,7 +112,7 @@ TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkT
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "Warning ] fCheckDirectory was called, while it is still running!");
   EXPECT_EQ(lines[1], lines[0]);
-  EXPECT_FALSE(state.bCheckRunning);
+  EXPECT_FALSE(state.checkRunning);
   EXPECT_EQ(state.Points.size(), 1u);
   EXPECT_TRUE(cycle.ChangePointTable([&] { state.Points.clear(); }));
   EXPECT_TRUE(state.Points.empty());
@@ -123,11 +123,11 @@ TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkT
 // during it waits until it is over.
 TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckButNeverInsideAnother) {
   AddPoint("quiet", 5);
-  AddPoint("woken", 5).lTicks = 4;
+  AddPoint("woken", 5).ticks = 4;
   checks.status[in] = 3;
   EXPECT_TRUE(cycle.CheckWokenPoint(1));
   EXPECT_EQ(checks.checked, Texts{"woken"});
-  EXPECT_EQ(state.Points[1].lTicks, 0);
+  EXPECT_EQ(state.Points[1].ticks, 0);
   EXPECT_TRUE(Logged("woken: found 3 files in " + in + "."));
 
   state.Points[1].Directory = dir.File("missing") + "/";
@@ -139,7 +139,7 @@ TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckButNeverInsideAnother) {
   checks.checked.clear();
   state.Points[1].Directory = in;
   checks.duringCheck = [&] { EXPECT_FALSE(cycle.CheckWokenPoint(0)); };
-  EXPECT_TRUE(cycle.fCheckPoints(true));
+  EXPECT_TRUE(cycle.CheckPoints(true));
   bool changed = false;
   checks.duringCheck = [&] {
     EXPECT_FALSE(cycle.CheckWokenPoint(0));

@@ -63,7 +63,7 @@ class DirectoryScanTest : public ::testing::Test, protected test::LoggingCore {
   // One check; its count.
   std::int32_t Check() {
     std::int32_t count = 0;
-    const bool handled = scanner.fCheckDirectory(count, point.Directory, point);
+    const bool handled = scanner.CheckDirectory(count, point.Directory, point);
     EXPECT_EQ(handled, count > 0);
     return count;
   }

@@ -17,8 +17,8 @@ TEST(Examples, EveryFileLoadsEveryPoint) {
     ++files;
     test::LoggingCore core;
     PointLoader loader(core.state, core.log);
-    ASSERT_TRUE(loader.fLoadFile(entry.path().string())) << entry.path();
-    EXPECT_NE(core.state.sDaemonName, "Corvane") << entry.path();
+    ASSERT_TRUE(loader.LoadFile(entry.path().string())) << entry.path();
+    EXPECT_NE(core.state.daemonName, "Corvane") << entry.path();
     EXPECT_FALSE(core.Logged("failed")) << entry.path();
   }
   EXPECT_GE(files, 7);

@@ -15,8 +15,8 @@ using Texts = std::vector<std::string>;
 
 class LogTest : public ::testing::Test, protected test::LoggingCore {
  protected:
-  LogTest() { state.sLogFile = dir.File("log.txt"); }
-  std::string FileContent() const { return test::ReadFile(state.sLogFile); }
+  LogTest() { state.logFile = dir.File("log.txt"); }
+  std::string FileContent() const { return test::ReadFile(state.logFile); }
 
   test::TempDir dir;
 };
@@ -41,9 +41,9 @@ TEST_F(LogTest, TagsAndMessagesComeFromTheLanguage) {
 }
 
 TEST_F(LogTest, LevelFiltersTheViewButNotTheFileAndRawLinesAreOnlyShown) {
-  state.iLogLevel = LogLevel::Error;
+  state.logLevel = LogLevel::Error;
   log.WriteLog("debug detail", LogLevel::Debug);
-  log.WriteLog("> help:", LogLevel::Info, true, true);
+  log.WriteLog("> help:", LogLevel::Info, {.bold = true, .raw = true});
   ASSERT_EQ(view.items.size(), 1u);
   EXPECT_EQ(view.items[0].text, "> help:");
   EXPECT_TRUE(view.items[0].bold);
@@ -65,7 +65,7 @@ TEST_F(LogTest, BalloonsOnlyForWarningsAndErrorsWhileHidden) {
 
 TEST_F(LogTest, LogFileIsAppendedAndNeverHeldOpen) {
   log.WriteLog("one", LogLevel::Info);
-  std::filesystem::rename(state.sLogFile, dir.File("moved.txt"));
+  std::filesystem::rename(state.logFile, dir.File("moved.txt"));
   log.WriteLog("two", LogLevel::Info);
   EXPECT_EQ(FileContent(), "[2026-01-02 03:04:05    Info ] two\r\n");
   EXPECT_EQ(test::ReadFile(dir.File("moved.txt")), "[2026-01-02 03:04:05    Info ] one\r\n");
@@ -84,7 +84,7 @@ TEST_F(LogTest, AnUnwritableLogFileIsReportedOnceAndItsRecoveryToo) {
       {dir.File("no/such/dir/log.txt"), "No such file or directory"},  // recovers below
   };
   for (const auto& [target, reason] : targets) {
-    state.sLogFile = target;
+    state.logFile = target;
     view.items.clear();
     testing::internal::CaptureStderr();
     log.WriteLog("one", LogLevel::Info);
@@ -100,7 +100,7 @@ TEST_F(LogTest, AnUnwritableLogFileIsReportedOnceAndItsRecoveryToo) {
   EXPECT_EQ(FileContent(),
             "[2026-01-02 03:04:05    Info ] three\r\n"
             "[2026-01-02 03:04:05    Info ] The log file '" +
-                state.sLogFile + "' is written again.\r\n[2026-01-02 03:04:05    Info ] four\r\n");
+                state.logFile + "' is written again.\r\n[2026-01-02 03:04:05    Info ] four\r\n");
 }
 
 // A name from a hot folder can neither split an entry nor reach the

@@ -39,7 +39,7 @@ std::string Describe(const ObservationPoint& p) {
 
 class PointLoaderTest : public ::testing::Test, protected test::LoggingCore {
  protected:
-  bool Load(const std::string& xml) { return loader.fLoadFile(dir.Write("points.xml", xml)); }
+  bool Load(const std::string& xml) { return loader.LoadFile(dir.Write("points.xml", xml)); }
   // The one point of a file holding a point with `inner`.
   ObservationPoint LoadOne(const std::string& inner) {
     state.Points.clear();
@@ -96,7 +96,7 @@ TEST_F(PointLoaderTest, AddPointRepairsDirectoryPatternAndName) {
     p.FilePattern = pattern;
     p.Command = "x";
     p.Intervall = 1;
-    EXPECT_TRUE(loader.fAddPoint(p));
+    EXPECT_TRUE(loader.AddPoint(p));
     return p.Name + "|" + p.Directory + "|" + p.FilePattern;
   };
   EXPECT_EQ(added("/a", "*"), "/a/*.*|/a/|*.*");
@@ -111,7 +111,7 @@ TEST_F(PointLoaderTest, ValidAndInvalidPointsAreReportedInFileOrder) {
                  ValidPoint("/c")},
                 "Hot")));
   EXPECT_EQ(state.Points.size(), 2u);
-  EXPECT_EQ(state.sDaemonName, "Hot");
+  EXPECT_EQ(state.daemonName, "Hot");
   EXPECT_EQ(Lines(), (Texts{"  Debug ] Added observation point: '/a/*.*' [/a/ | *.* | 5 sec ]",
                             "  Error ] Observation point ' 1' could not be added!",
                             "  Debug ] Added observation point: '/c/*.*' [/c/ | *.* | 5 sec ]",
@@ -124,11 +124,11 @@ TEST_F(PointLoaderTest, ConversionErrorStopsTheLoadAndKeepsEarlierPoints) {
        {std::pair{ValidPoint("/b", "<Attributes Hidden=\"yes\"/>"), "13 (Type mismatch)"},
         {Point("<Directory>/b</Directory><Intervall>99999999999</Intervall>"), "6 (Overflow)"}}) {
     state.Points.clear();
-    state.sDaemonName = "Corvane";
+    state.daemonName = "Corvane";
     EXPECT_FALSE(Load(File({ValidPoint("/a"), badPoint, ValidPoint("/c")}, "Named")));
     ASSERT_EQ(state.Points.size(), 1u);
     EXPECT_EQ(state.Points[0].Directory, "/a/");
-    EXPECT_EQ(state.sDaemonName, "Corvane");
+    EXPECT_EQ(state.daemonName, "Corvane");
     EXPECT_EQ(Lines().back(), std::string("  Error ] modMain::fLoadFile:") + error) << badPoint;
   }
 }
@@ -147,12 +147,12 @@ TEST_F(PointLoaderTest, FailedLoadsSayWhy) {
     std::filesystem::remove(file);
     if (!xml.empty()) dir.Write("points.xml", xml);
     view.items.clear();
-    EXPECT_FALSE(loader.fLoadFile(file));
+    EXPECT_FALSE(loader.LoadFile(file));
     EXPECT_EQ(Lines().back(), "  Error ] Could not load " + file + ": " + reason + ".") << xml;
   }
   // The name is read all the same.
   EXPECT_TRUE(state.Points.empty());
-  EXPECT_EQ(state.sDaemonName, "Never");
+  EXPECT_EQ(state.daemonName, "Never");
 }
 
 // Such a point never handles a file: it is loaded all the same, but the user is told.
@@ -170,14 +170,14 @@ TEST_F(PointLoaderTest, AnUnknownPeriodIsWarnedOf) {
 TEST_F(PointLoaderTest, ReloadStartsFromOneBlankEntryThatTheFirstPointReplaces) {
   ASSERT_TRUE(Load(File({ValidPoint("/a"), ValidPoint("/b")})));
 
-  state.sXmlFile = dir.Write("other.xml", File({ValidPoint("/z")}));
+  state.xmlFile = dir.Write("other.xml", File({ValidPoint("/z")}));
   loader.ReloadPoints();
   ASSERT_EQ(state.Points.size(), 1u);
   EXPECT_EQ(state.Points[0].Directory, "/z/");
 
-  state.sXmlFile = dir.Write("broken.xml", "<Corvane><Observation>");
+  state.xmlFile = dir.Write("broken.xml", "<Corvane><Observation>");
   loader.ReloadPoints();
-  EXPECT_EQ(Lines().back(), "  Error ] Could not load " + state.sXmlFile +
+  EXPECT_EQ(Lines().back(), "  Error ] Could not load " + state.xmlFile +
                                 ": line 1, column 22: Start-end tags mismatch.");
   ASSERT_EQ(state.Points.size(), 1u);
   EXPECT_TRUE(state.Points[0].IsBlank());

@@ -74,7 +74,7 @@ bool PumpUntil(const std::function<bool()>& done) {
 
 class RunCommandTest : public ::testing::Test, protected test::LoggingCore {
  protected:
-  RunCommandTest() { state.sDaemonName = "My Daemon"; }
+  RunCommandTest() { state.daemonName = "My Daemon"; }
 
   // Runs `command` for /in/<name> as the point "Inbox" of /watch/top/.
   ObservationPoint Run(const std::string& command, std::int32_t wait = 0, bool terminate = false,
@@ -134,7 +134,7 @@ TEST_F(RunCommandTest, EachPlaceholderBecomesItsValue) {
                            "%Unknown% %/watch/top/%' (PID: " +
                            std::to_string(ShownPid()) + ")"});
   EXPECT_GT(ShownPid(), 1);
-  EXPECT_EQ(point.lExecuted, 1);
+  EXPECT_EQ(point.executed, 1);
 }
 
 // A value is filled in once, after the command is split: it stays one word.
@@ -152,7 +152,7 @@ TEST_F(RunCommandTest, WithoutWaitTheCommandRunsOnAndIsLeftToTheReaper) {
   const int pid = ShownPid();
   EXPECT_TRUE(IsRunning(pid));
   EXPECT_EQ(reaper.Count(), 1u);
-  EXPECT_EQ(point.lExecuted, 1);
+  EXPECT_EQ(point.executed, 1);
   ::kill(-pid, SIGKILL);
   EXPECT_TRUE(PumpUntil([&] { return reaper.Count() == 0; }));
   EXPECT_EQ(Info(pid).state, 0) << "collected, no zombie";
@@ -203,9 +203,9 @@ TEST_F(RunCommandTest, AStopDuringAWaitEndsItWithoutAFalseSuccess) {
   for (const std::int32_t wait : {0, 60000}) {
     for (const bool terminate : {true, false}) {
       view.Clear();
-      state.bQuitting = false;
+      state.quitting = false;
       QTimer::singleShot(100, [this] {
-        state.bQuitting = true;
+        state.quitting = true;
         InterruptWaits();
       });
       Run("sleep 300", wait, terminate);
@@ -228,7 +228,7 @@ TEST_F(RunCommandTest, AStopDuringAWaitEndsItWithoutAFalseSuccess) {
     }
   }
   view.Clear();
-  EXPECT_EQ(Run("true").lExecuted, 0);
+  EXPECT_EQ(Run("true").executed, 0);
   EXPECT_TRUE(view.Texts().empty());
 }
 
@@ -257,17 +257,21 @@ TEST_F(RunCommandTest, ACommandWritesToTheDaemonsStderrOrToNothing) {
 TEST_F(RunCommandTest, CommandsThatCannotStartAreCountedAndRunNothing) {
   const std::string plainFile = dir.Write("plain", "#!/bin/sh\ntouch \"$0.ran\"\n");
   ::chmod(plainFile.c_str(), 0644);
-  for (const std::string& command :
-       Words{"corvane-no-such-program %FileName%", Quoted(dir.path()), Quoted(plainFile),
-             Dump() + "\"open quote %FileName%", "  "}) {
+  // The Debug line says why.
+  for (const auto& [command, reason] : std::vector<std::pair<std::string, std::string>>{
+           {"corvane-no-such-program %FileName%", "No such file or directory"},
+           {Quoted(dir.path()), "Permission denied"},
+           {Quoted(plainFile), "Permission denied"},
+           {Dump() + "\"open quote %FileName%", "no program named"},
+           {"  ", "no program named"}}) {
     view.Clear();
     const ObservationPoint point = Run(command);
-    EXPECT_EQ(Lines(),
-              Words{"  Error ] Could not execute '" +
-                    FillPlaceholders(command, {"/in/f", "f", "/watch/top/", "", ""}) + "'!"})
+    const std::string shown = FillPlaceholders(command, {"/in/f", "f", "/watch/top/", "", ""});
+    EXPECT_EQ(Lines(), (Words{"  Error ] Could not execute '" + shown + "'!",
+                              "  Debug ] Could not start '" + shown + "': " + reason + "."}))
         << command;
-    EXPECT_EQ(point.lFailed, 1) << command;
-    EXPECT_EQ(point.lExecuted, 0) << command;
+    EXPECT_EQ(point.failed, 1) << command;
+    EXPECT_EQ(point.executed, 0) << command;
   }
   EXPECT_FALSE(fs::exists(dumpFile));
   EXPECT_FALSE(fs::exists(plainFile + ".ran"));
@@ -285,8 +289,8 @@ TEST_F(RunCommandTest, ThousandCommandsNotWaitedForLeaveNoZombieAndNoDescriptor)
   const auto before = descriptors();
 
   ObservationPoint point;
-  for (int i = 0; i < 1000; ++i) point.lExecuted += Run("/bin/true", -1).lExecuted;
-  EXPECT_EQ(point.lExecuted, 1000);
+  for (int i = 0; i < 1000; ++i) point.executed += Run("/bin/true", -1).executed;
+  EXPECT_EQ(point.executed, 1000);
   EXPECT_TRUE(PumpUntil([&] { return reaper.Count() == 0; }));
   int status = 0;
   ASSERT_EQ(::waitpid(other, &status, 0), other);

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QSettings>
-
 #include "core/daemon_state.h"
 #include "core/hosts/window_settings_host.h"
+#include "core/settings_store.h"
 
 namespace corvane {
 namespace {
@@ -36,9 +35,7 @@ std::string Text(const PixelRect& r) {
 class SettingsTest : public ::testing::Test {
  protected:
   SettingsTest() { Store().clear(); }
-  static QSettings Store() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane");
-  }
+  static QSettings Store() { return OpenSettingsStore(); }
   static void Put(const char* key, const char* text) { Store().setValue(key, text); }
   static std::string Stored(const char* key) {
     return Store().value(key, "<missing>").toString().toStdString();
@@ -50,12 +47,12 @@ class SettingsTest : public ::testing::Test {
 };
 
 TEST_F(SettingsTest, AnEmptyStoreCentresTheWindowAndHidesItInTheTray) {
-  state.iLogLevel = 3;
+  state.logLevel = 3;
   LoadSettings(state, hidden, &window);
   EXPECT_EQ(Text(window.geometry), "640,300 640x480");
   EXPECT_TRUE(hidden);
-  EXPECT_EQ(state.iLogLevel, 1);
-  EXPECT_EQ(state.sLanguageFile, "english.lng");
+  EXPECT_EQ(state.logLevel, 1);
+  EXPECT_EQ(state.languageFile, "english.lng");
 
   // The centring default of X uses the width before Width is applied.
   Put("Window.Width", "6000");  // 400 px
@@ -68,8 +65,8 @@ TEST_F(SettingsTest, SavedSettingsReadBackAsTheyWereAtAnyDpi) {
     window.dpi = dpi;
     window.geometry = {100, 45, 801, 599};
     window.visible = true;
-    state.iLogLevel = 0;
-    state.sLanguageFile = "german, swiss.lng";
+    state.logLevel = 0;
+    state.languageFile = "german, swiss.lng";
     SaveSettings(state, &window);
 
     FakeWindow restored;
@@ -79,8 +76,8 @@ TEST_F(SettingsTest, SavedSettingsReadBackAsTheyWereAtAnyDpi) {
     LoadSettings(read, readHidden, &restored);
     EXPECT_EQ(Text(restored.geometry), "100,45 801x599") << dpi;
     EXPECT_FALSE(readHidden);
-    EXPECT_EQ(read.iLogLevel, 0);
-    EXPECT_EQ(read.sLanguageFile, "german, swiss.lng");
+    EXPECT_EQ(read.logLevel, 0);
+    EXPECT_EQ(read.languageFile, "german, swiss.lng");
   }
   EXPECT_EQ(Stored("Window.X"), "1309.091");  // twips in single precision, with its fraction
   EXPECT_EQ(Stored("Window.Hidden"), "False");
@@ -97,6 +94,21 @@ TEST_F(SettingsTest, AMaximisedWindowKeepsItsLastNormalPlace) {
   EXPECT_EQ(Stored("Window.X"), "1500");
   EXPECT_EQ(Stored("Window.Width"), "9600");
   EXPECT_EQ(Stored("Window.Hidden"), "True");
+}
+
+// Console mode has no window: its stop saves the level and the language
+// and leaves what the window stored as it was.
+TEST_F(SettingsTest, WithoutAWindowTheWindowKeysStayUntouched) {
+  const std::vector<std::pair<const char*, const char*>> windowKeys = {
+      {"Window.X", "1500"},      {"Window.Y", "-30"},   {"Window.Width", "9000"},
+      {"Window.Height", "4500"}, {"Window.State", "2"}, {"Window.Hidden", "False"},
+      {"Window.NoBKG", "1"}};
+  for (const auto& [key, text] : windowKeys) Put(key, text);
+  LoadSettings(state, hidden, nullptr);
+  state.logLevel = 0;
+  SaveSettings(state, nullptr);
+  for (const auto& [key, text] : windowKeys) EXPECT_EQ(Stored(key), text) << key;
+  EXPECT_EQ(Stored("Log.Level"), "0");
 }
 
 TEST_F(SettingsTest, AValueThatCannotBeConvertedStopsTheLoadNamingKeyAndFile) {

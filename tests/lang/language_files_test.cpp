@@ -40,7 +40,7 @@ TEST_P(LanguageFileTest, EveryCatalogueTextIsTranslatedWithItsPlaceholdersOnOneL
   for (const CatalogueText& text : AllCatalogueTexts()) {
     SCOPED_TRACE(text.id);
     const std::string translated = language.Translate(text);
-    ASSERT_NE(language.Translate(text.id, false, false, false, ""), "Translation Error!");
+    ASSERT_NE(language.Translate(text.id, {}, ""), "Translation Error!");
     if (IsReport(text)) continue;
     EXPECT_EQ(PlaceholdersOf(translated), PlaceholdersOf(std::string(text.text)));
     // The English file holds the built-in texts; it cannot write "|" (a line

@@ -17,7 +17,7 @@ class LanguageTest : public ::testing::Test {
     for (const auto& line : lines) content += line + eol;
     language.LoadLanguageFile(dir.Write("test.lng", content));
   }
-  std::string T(TextId id) const { return language.Translate(id, false, false, false, "def"); }
+  std::string T(TextId id) const { return language.Translate(id, {}, "def"); }
 
   test::TempDir dir;
   Language language;
@@ -32,6 +32,7 @@ TEST_F(LanguageTest, LineRules) {
       {8, "second"}, {500, "far away"},   {499, "def"},
       {-4, "def"},   {1, "def"},          {10, "blanks around the id"}};
   for (const auto& [id, text] : cases) EXPECT_EQ(T(id), text) << id;
+  EXPECT_EQ(language.Translate(7, {.spaceBefore = true}, "x"), " ");
   EXPECT_EQ(language.TranslatorName(), "Jane Doe");
 
   // A second file replaces the whole table; bare LFs and a BOM are fine.
@@ -55,12 +56,13 @@ TEST_F(LanguageTest, AFileThatCannotBeReadLeavesNoTextsAndNeverBlocks) {
 }
 
 TEST_F(LanguageTest, TranslateAddsBlanksAndCapitalOrAnswersTheDefault) {
-  EXPECT_EQ(language.Translate(3, false, false, false, ""), "Translation Error!");
+  EXPECT_EQ(language.Translate(3, {}, ""), "Translation Error!");
   Load({"9=The daemon is paused.", "2=Language file not found:", "7=über", "40=Changed '%1'"});
   EXPECT_EQ(language.Translate(txt::PausedSuffix), " The daemon is paused.");
   EXPECT_EQ(language.Translate(txt::LanguageFileNotFound), "Language file not found: ");
-  EXPECT_EQ(language.Translate(7, false, false, true, "x"), "Über");
-  EXPECT_EQ(language.Translate(40, true, true, false, "x"), " Changed '%1' ");
+  EXPECT_EQ(language.Translate(7, {.upperFirst = true}, "x"), "Über");
+  EXPECT_EQ(language.Translate(40, {.spaceBefore = true, .spaceAfter = true}, "x"),
+            " Changed '%1' ");
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class FixedClock final : public Clock {
 // The shared state, the language table, the hosts and the log, wired as
 // the daemon wires them; the view shows every level.
 struct LoggingCore {
-  LoggingCore() { state.iLogLevel = LogLevel::Debug; }
+  LoggingCore() { state.logLevel = LogLevel::Debug; }
   LoggingCore(const LoggingCore&) = delete;
   LoggingCore& operator=(const LoggingCore&) = delete;
 

@@ -35,7 +35,7 @@ class FakeDesktop final : public DesktopHost {
     BalloonType type;
   };
   bool IsWindowVisible() const override { return visible; }
-  bool fShowBalloonTip(const std::string& text, int durationMs, BalloonType type) override {
+  bool ShowBalloonTip(const std::string& text, int durationMs, BalloonType type) override {
     balloons.push_back({text, durationMs, type});
     return true;
   }

@@ -93,11 +93,11 @@ struct Desktop {
 TEST(DesktopIntegrationTest, BalloonsAppearOnlyWhileTheWindowIsHidden) {
   Desktop d;
   d.window.show();
-  EXPECT_FALSE(d.desktop.fShowBalloonTip("disk full", 5000, BalloonType::Warning));
+  EXPECT_FALSE(d.desktop.ShowBalloonTip("disk full", 5000, BalloonType::Warning));
   EXPECT_TRUE(d.tray->balloons.empty());
 
   d.window.close();  // into the tray
-  EXPECT_TRUE(d.desktop.fShowBalloonTip("disk full", 5000, BalloonType::Warning));
+  EXPECT_TRUE(d.desktop.ShowBalloonTip("disk full", 5000, BalloonType::Warning));
   ASSERT_EQ(d.tray->balloons.size(), 1u);
   const FakeTray::Balloon& b = d.tray->balloons.front();
   EXPECT_EQ(b.kind, BalloonType::Warning);

@@ -13,9 +13,9 @@ LoopbackHttpServer::LoopbackHttpServer() {
       QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
       auto request = std::make_shared<std::string>();
       QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
-        const bool bComplete = request->find("\r\n\r\n") != std::string::npos;
+        const bool complete = request->find("\r\n\r\n") != std::string::npos;
         request->append(socket->readAll().toStdString());
-        if (bComplete || request->find("\r\n\r\n") == std::string::npos) return;
+        if (complete || request->find("\r\n\r\n") == std::string::npos) return;
         const auto start = request->find(' ') + 1;  // "GET /path HTTP/1.1"
         Answer(*socket, request->substr(start, request->find(' ', start) - start));
       });

@@ -37,21 +37,21 @@ class UpdateTest : public ::testing::Test {
 
   UpdateCheckOptions Options(const std::string& serverUrl, std::chrono::milliseconds limit = 5s) {
     UpdateCheckOptions options;
-    options.sServerUrl = serverUrl;  // empty: no server configured
+    options.serverUrl = serverUrl;  // empty: no server configured
     options.timeLimit = limit;
-    options.sTempFile = tempFile;
+    options.tempFile = tempFile;
     options.openLocation = [this](const std::string& location) {
       opened.push_back(location);
       return false;
     };
     return options;
   }
-  UpdateResult Check(bool bVerbose, const UpdateCheckOptions& options) {
+  UpdateResult Check(bool verbose, const UpdateCheckOptions& options) {
     core.view.items.clear();
     core.boxes.boxes.clear();
-    return UpdateChecker(core.log, core.boxes, options).CheckForUpdate(bVerbose);
+    return UpdateChecker(core.log, core.boxes, options).CheckForUpdate(verbose);
   }
-  UpdateResult Check(bool bVerbose) { return Check(bVerbose, Options(server.Url("/"))); }
+  UpdateResult Check(bool verbose) { return Check(verbose, Options(server.Url("/"))); }
   void ServeVersionFile(const std::string& content) { server.Serve(kVersionFilePath, content); }
 
   test::TempDir dir;
@@ -80,12 +80,12 @@ TEST_F(UpdateTest, FetchReturnsTheBodyByteForByteUpTo64KBWithinItsTimeLimit) {
                                                                 {"/until-close", true, full},
                                                                 {"/hop", true, body},
                                                                 {"/over", false, ""}};
-  for (const auto& [path, bOk, expected] : answers) {
+  for (const auto& [path, ok, expected] : answers) {
     QElapsedTimer elapsed;
     elapsed.start();
     const FetchResult result = fetcher.Fetch(server.Url(path));
-    EXPECT_EQ(result.bOk, bOk) << path << ": " << result.sError;
-    EXPECT_EQ(result.sBody, expected) << path;
+    EXPECT_EQ(result.ok, ok) << path << ": " << result.errorText;
+    EXPECT_EQ(result.body, expected) << path;
     EXPECT_LT(elapsed.elapsed(), kFetchTimeLimit.count()) << path << ": not the default limit";
   }
   EXPECT_EQ(std::count(server.requests().begin(), server.requests().end(), "/silent"), 1);
@@ -119,10 +119,10 @@ TEST_F(UpdateTest, EachVersionFileGivesItsOutcomeAndOnlyTheVerboseCheckLogs) {
   };
   for (const auto& [versionFile, result, verboseLog] : cases) {
     ServeVersionFile(versionFile);
-    for (const bool bVerbose : {true, false}) {
-      SCOPED_TRACE(versionFile + (bVerbose ? " verbose" : ""));
-      EXPECT_EQ(Check(bVerbose), result);
-      EXPECT_EQ(core.Lines(), bVerbose ? verboseLog : Lines{});
+    for (const bool verbose : {true, false}) {
+      SCOPED_TRACE(versionFile + (verbose ? " verbose" : ""));
+      EXPECT_EQ(Check(verbose), result);
+      EXPECT_EQ(core.Lines(), verbose ? verboseLog : Lines{});
       EXPECT_EQ(core.boxes.boxes.size(), result == Newer ? 1u : 0u);
       EXPECT_TRUE(result == Failed || !std::filesystem::exists(tempFile)) << "kept after use";
     }
@@ -157,10 +157,10 @@ TEST_F(UpdateTest, EveryServerFaultIsAFailedCheckThatOnlyTheVerboseCheckReports)
   for (const std::string& address :
        {server.Url("/gone/"), server.Url("/loop/"), server.Url("/silent/"), server.Url("/huge/"),
         test::RefusingUrl("/"), std::string()}) {
-    for (const bool bVerbose : {true, false}) {
+    for (const bool verbose : {true, false}) {
       std::ofstream(tempFile) << newer;
-      EXPECT_EQ(Check(bVerbose, Options(address, 300ms)), UpdateResult::Failed) << address;
-      EXPECT_EQ(core.Lines(), bVerbose ? Lines{kFailed} : Lines{}) << address;
+      EXPECT_EQ(Check(verbose, Options(address, 300ms)), UpdateResult::Failed) << address;
+      EXPECT_EQ(core.Lines(), verbose ? Lines{kFailed} : Lines{}) << address;
       EXPECT_TRUE(core.boxes.boxes.empty()) << address;
     }
   }
@@ -176,11 +176,11 @@ TEST_F(UpdateTest, EveryServerFaultIsAFailedCheckThatOnlyTheVerboseCheckReports)
 TEST_F(UpdateTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogLevel) {
   const std::string major = std::to_string(kVersionMajor + 1);
   ServeVersionFile("Current Version=" + major + ".00.0\r\nDownload=http://h/\x1b[2J.zip\r\n");
-  core.state.iLogLevel = LogLevel::Error;
-  core.state.sLogFile = dir.File("corvane.log");
+  core.state.logLevel = LogLevel::Error;
+  core.state.logFile = dir.File("corvane.log");
   core.boxes.answer = true;
   UpdateCheckOptions options = Options(server.Url("/"));
-  options.bQuestionNamesLocation = true;
+  options.questionNamesLocation = true;
   EXPECT_EQ(Check(false, options), UpdateResult::Newer);
   ASSERT_EQ(core.boxes.boxes.size(), 1u);
   EXPECT_EQ(
@@ -190,8 +190,8 @@ TEST_F(UpdateTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogL
   EXPECT_EQ(opened, Lines{"http://h/\x1b[2J.zip"});
   EXPECT_EQ(core.Lines(), Lines{"Please close the Corvane to apply the update."});
   EXPECT_FALSE(core.view.items[0].bold);
-  EXPECT_FALSE(std::filesystem::exists(core.state.sLogFile)) << "raw lines never reach the file";
-  EXPECT_FALSE(ShellExec("http://127.0.0.1:9/download/x.zip", 1, "", "", 5));
+  EXPECT_FALSE(std::filesystem::exists(core.state.logFile)) << "raw lines never reach the file";
+  EXPECT_FALSE(ShellExec("http://127.0.0.1:9/download/x.zip", ShellVerb::Open));
 }
 
 }  // namespace

@@ -19,10 +19,10 @@ TEST(VersionFileTest, SplitsAtTwoDotsIntoWholeNumbersAndComparesPartByPart) {
       {"0.99.99", false}, {"001.000.003", true}, {"99999999999999999999.0.0", true},
       {" 1 .0.3 ", true},
   };
-  for (const auto& [text, bNewer] : newer) {
+  for (const auto& [text, newer] : newer) {
     const auto version = SplitVersion(text);
     ASSERT_TRUE(version.has_value()) << text;
-    EXPECT_EQ(IsNewer(*version, Version{1, 0, 2}), bNewer) << text;
+    EXPECT_EQ(IsNewer(*version, Version{1, 0, 2}), newer) << text;
   }
 }
 

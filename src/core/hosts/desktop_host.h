@@ -13,7 +13,7 @@ class DesktopHost {
   virtual ~DesktopHost() = default;
   virtual bool IsWindowVisible() const = 0;
   // Shows a balloon at the tray icon; false when there is nowhere to show it.
-  virtual bool fShowBalloonTip(const std::string& text, int durationMs, BalloonType type) = 0;
+  virtual bool ShowBalloonTip(const std::string& text, int durationMs, BalloonType type) = 0;
 };
 
 }  // namespace corvane

@@ -51,7 +51,7 @@ constexpr std::array<unsigned long, 13> kWithoutEvents = {
 
 ChangeEvents::ChangeEvents() : fd_(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {}
 
-ChangeEvents::~ChangeEvents() { CloseDescriptor(fd_); }
+ChangeEvents::~ChangeEvents() { UniqueFd(fd_).Reset(); }
 
 WatchResult ChangeEvents::Add(const std::string& directory, int& watch) {
   if (fd_ < 0) return WatchResult::Failed;

@@ -29,17 +29,44 @@ bool StdoutIsTerminal();
 // standard output), or nowhere (window mode).
 enum class CommandOutput { DaemonStderr, Discard };
 
-// Starts vArgs[0] with vArgs as its arguments. A name without "/" is looked
+// A descriptor that closes itself; -1 holds none.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) noexcept : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.fd_, -1));
+    return *this;
+  }
+  ~UniqueFd() { Reset(); }
+
+  int get() const { return fd_; }
+  // Closes the descriptor held and holds fd instead.
+  void Reset(int fd = -1) noexcept;
+
+ private:
+  int fd_ = -1;
+};
+
+// The outcome of a start: the pid, or -1 and why the start failed (the
+// system's text for the error).
+struct Spawned {
+  int pid = -1;
+  std::string failure;
+};
+
+// Starts args[0] with args as its arguments. A name without "/" is looked
 // up in PATH. The command leads a new process group of its own; its standard
 // input is /dev/null, its output goes where `output` says, and its signal
-// dispositions and mask are the defaults. Returns the pid, or -1 when the
-// program could not be started (missing, not executable, a directory, an
-// empty vArgs): the failure is known on return, nothing runs.
-int SpawnProcess(const std::vector<std::string>& vArgs, CommandOutput output);
+// dispositions and mask are the defaults. A program that cannot be started
+// (missing, not executable, a directory, empty args) is known on return:
+// nothing runs then.
+Spawned SpawnProcess(const std::vector<std::string>& args, CommandOutput output);
 
 // A close-on-exec descriptor that becomes readable when the process ends
-// (a pidfd), or -1 where the system offers none. The caller closes it.
-int OpenProcessWatch(int pid);
+// (a pidfd); none where the system offers none.
+UniqueFd OpenProcessWatch(int pid);
 
 // Collects the exit status of the child pid when it has ended. True when the
 // child is gone: collected now, or not (or no longer) a child to wait for.
@@ -49,9 +76,6 @@ bool ReapProcess(int pid);
 // Sends SIGKILL to every process of the group pgid: the command, and whatever
 // it started without leaving the group. True when the system accepted it.
 bool KillProcessGroup(int pgid);
-
-// Closes a descriptor returned above; -1 is ignored.
-void CloseDescriptor(int fd);
 
 // Tells that some child has ended, with one pipe for all of them: SIGCHLD
 // writes a byte into it. Children are then collected by pid (ReapProcess).

@@ -84,26 +84,29 @@ bool Prepare(SpawnSetup& setup, CommandOutput output) {
 // failed exec (ENOENT, EACCES for a directory or a file without the execute
 // bit, ENOEXEC) through its result, so a start that fails is known here and
 // leaves no child behind.
-int SpawnProcess(const std::vector<std::string>& vArgs, CommandOutput output) {
-  if (vArgs.empty()) return -1;
+Spawned SpawnProcess(const std::vector<std::string>& args, CommandOutput output) {
+  if (args.empty()) return {-1, "no program named"};
   std::vector<char*> argv;
-  argv.reserve(vArgs.size() + 1);
-  for (const std::string& arg : vArgs) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.reserve(args.size() + 1);
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   SpawnSetup setup;
-  if (!Prepare(setup, output)) return -1;
+  if (!Prepare(setup, output)) return {-1, "the start could not be prepared"};
   pid_t pid = -1;
-  if (::posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ) != 0) {
-    return -1;
+  // posix_spawnp reports its error as its result, not in errno.
+  if (const int error =
+          ::posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ);
+      error != 0) {
+    return {-1, std::strerror(error)};
   }
-  return pid;
+  return {pid, ""};
 }
 
 // Called through syscall(): glibc 2.36's <sys/pidfd.h> is not C++-ready, and
 // older libraries lack the wrapper. A pidfd is always close-on-exec.
-int OpenProcessWatch(int pid) {
-  if (pid <= 0) return -1;
-  return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+UniqueFd OpenProcessWatch(int pid) {
+  if (pid <= 0) return UniqueFd();
+  return UniqueFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
 }
 
 bool ReapProcess(int pid) {
@@ -120,11 +123,16 @@ bool ReapProcess(int pid) {
 // pgid 0 would hit the daemon's own group and 1 every process there is.
 bool KillProcessGroup(int pgid) { return pgid > 1 && ::kill(-pgid, SIGKILL) == 0; }
 
-void CloseDescriptor(int fd) {
-  if (fd >= 0) ::close(fd);
+void UniqueFd::Reset(int fd) noexcept {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
 }
 
 namespace {
+
+void CloseDescriptor(int fd) {
+  if (fd >= 0) ::close(fd);
+}
 
 // The write ends SIGCHLD wakes, one per ChildEndSignal; -1 marks a free slot.
 constexpr int kChildEndSlots = 8;

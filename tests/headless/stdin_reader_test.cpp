@@ -1,4 +1,4 @@
-#include "console/stdin_reader.h"
+#include "headless/stdin_reader.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "ui/command_line.h"
+#include "startup/command_line.h"
 
 #include <gtest/gtest.h>
 

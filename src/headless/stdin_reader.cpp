@@ -1,4 +1,4 @@
-#include "console/stdin_reader.h"
+#include "headless/stdin_reader.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

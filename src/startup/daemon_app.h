@@ -1,18 +1,16 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
 #include "console/console_commands.h"
-#include "console/daemon_control.h"
-#include "core/change_wakeups.h"
 #include "core/clock.h"
 #include "core/daemon.h"
+#include "core/daemon_controller.h"
 #include "core/hosts/message_box.h"
 #include "core/platform/platform.h"
-#include "ui/command_line.h"
+#include "startup/command_line.h"
 #include "update/update_check.h"
 
 class QSocketNotifier;
@@ -41,14 +39,11 @@ struct DaemonHosts {
   WindowSettingsHost* window = nullptr;  // null: no window (console mode)
 };
 
-// The daemon's life: the start-up sequence, the check timer, and the
-// two-stage stop (QuitDaemon now, EndDaemon a quarter of a second later so
-// that pending events still run), and the console commands that steer it.
-//
-// Running means tmrMain is enabled. During a tick the timer is off; a pause
-// or resume requested meanwhile (from a console command handled while a
-// command is waited for) takes effect when the tick ends.
-class DaemonApp : public QObject, public DaemonControl {
+// The daemon's life: the start-up sequence, the console commands that steer
+// it, and what the orderly stop saves. The controller runs the check timer
+// and carries out the stop; this object keeps the caption up to date with
+// it from the end of start-up on.
+class DaemonApp : public QObject {
   Q_OBJECT
 
  public:
@@ -63,32 +58,23 @@ class DaemonApp : public QObject, public DaemonControl {
   // Ends in QuitDaemon when start-up cannot go on; a stored setting that
   // cannot be read ends it before anything else, and the settings are then
   // left as they are.
-  void Form_Load();
-  // The orderly stop: settings saved, checks stopped, a command being waited
-  // for ended or left as its point says, EndDaemon armed. Safe to call twice;
-  // only the first call saves.
-  void QuitDaemon() override;
-  // The final step: releases the instance lock and ends the event loop.
-  void EndDaemon();
-  // One tick of the check timer.
-  void tmrMain_Timer();
-
-  bool IsRunning() const override;
-  void SetRunning(bool run) override;
-  void SetCaption(const std::string& caption) override;
+  void Start();
+  // The orderly stop (see DaemonController::Quit); the settings that were
+  // read are saved first. Safe to call twice; only the first call saves.
+  void QuitDaemon() { controller_.Quit(); }
 
   // One line of the console. Once the orderly stop has begun, lines are
   // ignored. Returns when the command is done (see ConsoleCommands).
   void ProcessCommand(const std::string& line);
   ConsoleCommands& commands() { return commands_; }
 
-  int exitCode() const { return exitCode_; }
-  // "Start hidden" as the stored settings say; known once start-up has run.
-  bool StartsHidden() const { return bHidden_; }
+  int exitCode() const { return controller_.exitCode(); }
   Daemon& daemon() { return daemon_; }
+  DaemonController& controller() { return controller_; }
   const DaemonState& state() const { return daemon_.state; }
-  QTimer tmrMain;
-  QTimer tmrEnd;
+  // The stored "start hidden" switch, for the window: true when the window
+  // starts hidden in the tray.
+  bool StartHidden() const { return startHidden_; }
 
  signals:
   // The orderly stop has begun (emitted once, after the settings are saved).
@@ -100,7 +86,8 @@ class DaemonApp : public QObject, public DaemonControl {
   bool TakeInstanceLock(const std::string& xmlFile);
   void FatalStartupError(const std::string& text, MessageIcon icon);
   void WatchStopSignals();
-  ChangeWakeups::Hooks WakeupHooks();
+  void SaveSettingsOnStop();
+  void RefreshCaption();
 
   MessageBoxHost& messages_;
   CaptionHost& caption_;
@@ -108,14 +95,11 @@ class DaemonApp : public QObject, public DaemonControl {
   CommandLineSwitches commandLine_;
   const Clock& clock_;
   Daemon daemon_;
+  DaemonController controller_;
   UpdateChecker updater_;
   ConsoleCommands commands_;
-  ChangeWakeups wakeups_;
   bool settingsLoaded_ = false;  // only settings that were read are written back
-  bool bHidden_ = true;
-  bool inTick_ = false;
-  bool runAfterTick_ = false;
-  int exitCode_ = ExitCode::Ok;
+  bool startHidden_ = true;
   std::function<void()> startConsole_;
   // The notifier is declared after the pipe it watches, so that it goes first.
   std::unique_ptr<platform::StopSignals> stopSignals_;

@@ -28,7 +28,7 @@ class ConsoleHost final : public LogView,
   void Clear() override;
 
   bool IsWindowVisible() const override { return false; }
-  bool fShowBalloonTip(const std::string&, int, BalloonType) override { return false; }
+  bool ShowBalloonTip(const std::string&, int, BalloonType) override { return false; }
 
   void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
   bool AskYesNo(const std::string& title, const std::string& text) override;

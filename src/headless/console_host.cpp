@@ -1,4 +1,4 @@
-#include "console/console_host.h"
+#include "headless/console_host.h"
 
 #include <iostream>
 #include <ostream>

@@ -1,4 +1,4 @@
-#include "ui/command_line.h"
+#include "startup/command_line.h"
 
 #include <array>
 #include <optional>
@@ -103,11 +103,11 @@ const CommandLineSwitches::Found* CommandLineSwitches::Find(std::string_view nam
   return nullptr;
 }
 
-std::string CommandLineSwitches::GetCmdParam(std::string_view sName, bool bHasValue,
-                                             const std::string& sDefault) const {
-  const Found* found = Find(sName);
-  if (!bHasValue) return found ? "1" : "";
-  return found && !found->value.empty() ? found->value : sDefault;
+std::string CommandLineSwitches::GetCmdParam(std::string_view name, bool hasValue,
+                                             const std::string& defaultText) const {
+  const Found* found = Find(name);
+  if (!hasValue) return found ? "1" : "";
+  return found && !found->value.empty() ? found->value : defaultText;
 }
 
 std::string UsageText() {

@@ -1,7 +1,8 @@
-#include "ui/daemon_app.h"
+#include "startup/daemon_app.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include "console/reports.h"
 #include "core/hosts/caption_host.h"
@@ -15,15 +16,13 @@
 namespace corvane {
 namespace {
 
-constexpr int kCheckIntervalMs = 1000;
-constexpr int kEndDelayMs = 250;
 constexpr const char* kAppTitle = "Corvane";
 
 // Without a window nobody can answer the download question: the printed
 // question names the download location instead.
 UpdateCheckOptions UpdateOptions(const WindowSettingsHost* window) {
   UpdateCheckOptions options;
-  options.bQuestionNamesLocation = window == nullptr;
+  options.questionNamesLocation = window == nullptr;
   return options;
 }
 
@@ -36,15 +35,11 @@ DaemonApp::DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const C
       commandLine_(std::move(commandLine)),
       clock_(clock),
       daemon_(hosts.view, hosts.desktop, clock),
+      controller_(daemon_),
       updater_(daemon_.log, hosts.messages, UpdateOptions(hosts.window)),
       commands_(ConsoleContext{
-          daemon_, *this, [this](bool verbose) { updater_.CheckForUpdate(verbose); }, {}}),
-      wakeups_(daemon_.state, daemon_.log, WakeupHooks()) {
-  tmrMain.setInterval(kCheckIntervalMs);
-  tmrEnd.setInterval(kEndDelayMs);
-  tmrEnd.setSingleShot(true);
-  connect(&tmrMain, &QTimer::timeout, this, &DaemonApp::tmrMain_Timer);
-  connect(&tmrEnd, &QTimer::timeout, this, &DaemonApp::EndDaemon);
+          controller_, [this](bool verbose) { updater_.CheckForUpdate(verbose); }, {}}) {
+  connect(&controller_, &DaemonController::Stopping, this, &DaemonApp::SaveSettingsOnStop);
   // Without a window, the log lines go to standard output: keep commands out.
   daemon_.runner.SetCommandOutput(window_ ? platform::CommandOutput::Discard
                                           : platform::CommandOutput::DaemonStderr);
@@ -52,33 +47,33 @@ DaemonApp::DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const C
 
 DaemonApp::~DaemonApp() = default;
 
-void DaemonApp::Form_Load() {
+void DaemonApp::Start() {
   DaemonState& state = daemon_.state;
   WatchStopSignals();
   try {
-    LoadSettings(state, bHidden_, window_);
+    LoadSettings(state, startHidden_, window_);
   } catch (const SettingsError& error) {
     FatalStartupError(error.what(), MessageIcon::Stop);
     return;
   }
   settingsLoaded_ = true;
 
-  daemon_.language.LoadLanguageFile(ProgramFile(state.sLanguageFile));
-  state.sLogFile = commandLine_.GetCmdParam("/Log", true);
-  state.sDaemonName = "Corvane";
+  daemon_.language.LoadLanguageFile(ProgramFile(state.languageFile));
+  state.logFile = commandLine_.GetCmdParam("/Log", true);
+  state.daemonName = "Corvane";
   daemon_.log.WriteLog(FormatMsg(daemon_.language.Translate(txt::StartBanner),
                                  {kVersionMajor, kVersionMinor, kVersionRevision}),
-                       LogLevel::Info, true, true);
-  state.dStartTime = clock_.Now();
+                       LogLevel::Info, {.bold = true, .raw = true});
+  state.startTime = clock_.Now();
   platform::IgnoreLeaseBreakSignal();
 
   if (!LoadObservationFile()) return;
   if (const std::string name = commandLine_.GetCmdParam("/Name", true); !name.empty()) {
-    state.sDaemonName = name;
+    state.daemonName = name;
   }
-  wakeups_.Follow();
+  controller_.FollowChangeEvents();
   if (startConsole_) startConsole_();
-  if (commandLine_.GetCmdParam("/runnow", false) == "1") daemon_.cycle.fCheckPoints(true);
+  if (commandLine_.GetCmdParam("/runnow", false) == "1") controller_.CheckAllNow();
   // A stop during the first check ("exit", or a signal that the walk saw
   // before the event loop did) ends start-up here.
   if (StopRequested(daemon_.state)) {
@@ -88,13 +83,14 @@ void DaemonApp::Form_Load() {
   if (commandLine_.GetCmdParam("/pause", false) == "1") {
     daemon_.log.Message(txt::DaemonPaused, LogLevel::Info);
   } else {
-    tmrMain.start();
+    controller_.Start();
   }
-  UpdateCaption(state, daemon_.language, *this);
+  RefreshCaption();
+  connect(&controller_, &DaemonController::StatusChanged, this, &DaemonApp::RefreshCaption);
   // The silent check: after the event loop has started, so that a slow
   // update server never holds up start-up.
   QTimer::singleShot(0, this, [this] {
-    if (!daemon_.state.bQuitting) updater_.CheckForUpdate(false);
+    if (!daemon_.state.quitting) updater_.CheckForUpdate(false);
   });
 }
 
@@ -104,7 +100,7 @@ bool DaemonApp::LoadObservationFile() {
     FatalStartupError(daemon_.language.Translate(txt::UseXmlSwitch), MessageIcon::Stop);
     return false;
   }
-  if (!daemon_.loader.fLoadFile(xmlFile)) {
+  if (!daemon_.loader.LoadFile(xmlFile)) {
     FatalStartupError(FormatMsg(daemon_.language.Translate(txt::XmlFileUseless), {xmlFile}),
                       MessageIcon::Stop);
     return false;
@@ -123,74 +119,27 @@ bool DaemonApp::TakeInstanceLock(const std::string& xmlFile) {
     }
     daemon_.log.WriteLog(alreadyRunning, LogLevel::Warning);
   }
-  daemon_.state.sXmlFile = xmlFile;
+  daemon_.state.xmlFile = xmlFile;
   return true;
 }
 
 void DaemonApp::FatalStartupError(const std::string& text, MessageIcon icon) {
-  exitCode_ = ExitCode::FatalStartupError;
   messages_.ShowMessage(kAppTitle, text, icon);
-  QuitDaemon();
+  controller_.Quit(ExitCode::FatalStartupError);
 }
 
-ChangeWakeups::Hooks DaemonApp::WakeupHooks() {
-  return {[this] { return daemon_.state.bCheckRunning || daemon_.cycle.IsWalking(); },
-          [this] { return IsRunning() && !daemon_.state.bQuitting; },
-          [this](std::size_t index) {
-            if (!daemon_.cycle.CheckWokenPoint(index)) {
-              daemon_.log.Message(txt::ObservationError, LogLevel::Error);
-            }
-          }};
+void DaemonApp::RefreshCaption() {
+  caption_.SetCaption(
+      CaptionText(controller_.state(), controller_.language(), controller_.IsRunning()));
 }
-
-void DaemonApp::tmrMain_Timer() {
-  // Ticks wait while a woken point's check waits for its command, as they
-  // do while a tick's own check waits.
-  if (wakeups_.Checking()) return;
-  tmrMain.stop();
-  inTick_ = true;
-  runAfterTick_ = true;
-  if (!daemon_.cycle.fCheckPoints(false)) {
-    daemon_.log.Message(txt::ObservationError, LogLevel::Error);
-  }
-  wakeups_.Tick();
-  inTick_ = false;
-  if (runAfterTick_ && !daemon_.state.bQuitting) tmrMain.start();
-}
-
-bool DaemonApp::IsRunning() const { return inTick_ ? runAfterTick_ : tmrMain.isActive(); }
-
-void DaemonApp::SetRunning(bool run) {
-  if (inTick_) {
-    runAfterTick_ = run;
-  } else if (run && !daemon_.state.bQuitting) {
-    tmrMain.start();
-  } else {
-    tmrMain.stop();
-  }
-}
-
-void DaemonApp::SetCaption(const std::string& caption) { caption_.SetCaption(caption); }
 
 void DaemonApp::ProcessCommand(const std::string& line) {
-  if (daemon_.state.bQuitting) return;
+  if (daemon_.state.quitting) return;
   commands_.ProcessCommand(line);
 }
 
-void DaemonApp::QuitDaemon() {
-  const bool first = !daemon_.state.bQuitting;
-  if (settingsLoaded_ && first) SaveSettings(daemon_.state, window_);
-  daemon_.state.bQuitting = true;
-  runAfterTick_ = false;
-  tmrMain.stop();
-  if (!tmrEnd.isActive()) tmrEnd.start();
-  InterruptWaits();
-  if (first) emit Quitting();
-}
-
-void DaemonApp::EndDaemon() {
-  daemon_.lock.ReleaseInstance();
-  QCoreApplication::exit(exitCode_);
+void DaemonApp::SaveSettingsOnStop() {
+  if (settingsLoaded_) SaveSettings(daemon_.state, window_);
 }
 
 // SIGTERM, SIGINT and SIGHUP take the same orderly stop as "exit".

@@ -1,10 +1,9 @@
-#include "ui/daemon_app.h"
+#include "startup/daemon_app.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QSettings>
 #include <QTimer>
 #include <csignal>
 #include <filesystem>
@@ -12,6 +11,8 @@
 #include <ranges>
 
 #include "core/hosts/caption_host.h"
+#include "core/settings_store.h"
+#include "core/version.h"
 #include "loopback_http_server.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
@@ -26,9 +27,7 @@ class RecordingCaption final : public CaptionHost {
   std::vector<std::string> captions;
 };
 
-QSettings Store() {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, "Talvex", "Corvane");
-}
+QSettings Store() { return OpenSettingsStore(); }
 
 // The daemon as the executable makes it, on the recording hosts of a
 // LoggingCore.
@@ -40,7 +39,7 @@ class DaemonAppTest : public ::testing::Test, protected LoggingCore {
   void Start(std::vector<std::string> args) {
     app = std::make_unique<DaemonApp>(DaemonHosts{view, desktop, boxes, caption, nullptr},
                                       CommandLineSwitches(std::move(args)), clock);
-    app->Form_Load();
+    app->Start();
   }
   // An observation file with one point on `in/` running `command`.
   std::string ObservationFile(const std::string& command) {
@@ -76,9 +75,9 @@ TEST_F(DaemonAppTest, FatalStartupErrorsShowTheirBoxAfterTheBannerAndSaveTheSett
     EXPECT_EQ(boxes.boxes[0].text, text);
     EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Stop);
     ASSERT_FALSE(view.items.empty());
-    EXPECT_EQ(view.items[0].text, "Corvane v. 1.0.2 is starting...");
+    EXPECT_EQ(view.items[0].text, std::string("Corvane v. ") + kVersionText + " is starting...");
     EXPECT_TRUE(view.items[0].bold);
-    EXPECT_FALSE(app->tmrMain.isActive());
+    EXPECT_FALSE(app->controller().IsRunning());
   }
   EXPECT_EQ(Store().value("Log.Level").toString(), "2");
   EXPECT_EQ(Store().value("App.Language").toString(), "english.lng");
@@ -98,14 +97,14 @@ TEST_F(DaemonAppTest, RunNowChecksOnceAndPauseKeepsTheTimerOffUntilGo) {
   const std::string xml = ObservationFile("<Command Wait=\"0\">rm %File%</Command>");
   std::ofstream(dir.File("in/a.txt")) << "x";
   Start({"/XML", xml, "/runnow", "/pause", "/Name", "Night", "Shift"});
-  EXPECT_FALSE(app->IsRunning());
+  EXPECT_FALSE(app->controller().IsRunning());
   EXPECT_FALSE(std::filesystem::exists(dir.File("in/a.txt")));
   const std::string in = dir.File("in") + "/";
   EXPECT_TRUE(Logged("Info ] " + in + "*.*: found 1 files in " + in + "."));
   EXPECT_TRUE(Logged("Info ] The Daemon is paused. Type 'go' to start it."));
   EXPECT_EQ(caption.captions, std::vector<std::string>{"Night Shift (stopped)"});
   app->ProcessCommand("go");
-  EXPECT_TRUE(app->tmrMain.isActive());
+  EXPECT_TRUE(app->controller().IsRunning());
   EXPECT_EQ(caption.captions.back(), "Night Shift (running)");
 }
 
@@ -141,12 +140,11 @@ TEST_F(DaemonAppTest, APauseDuringATickHoldsAfterIt) {
   Start({"/XML", xml});
   // Runs while the tick waits for the command.
   QTimer::singleShot(0, [this] { app->ProcessCommand("pause"); });
-  app->tmrMain_Timer();  // not due yet: counts a tick
-  app->tmrMain_Timer();  // due: runs the command and waits for it
+  app->controller().OnTick();  // not due yet: counts a tick
+  app->controller().OnTick();  // due: runs the command and waits for it
   EXPECT_TRUE(Logged("Pausing on user request..."));
   EXPECT_TRUE(Logged("found 1 files"));
-  EXPECT_FALSE(app->IsRunning());
-  EXPECT_FALSE(app->tmrMain.isActive());
+  EXPECT_FALSE(app->controller().IsRunning());
 }
 
 // The check at the end of start-up stays silent unless a newer version
@@ -155,7 +153,7 @@ TEST_F(DaemonAppTest, StartupUpdateCheckSpeaksOnlyOfANewerVersion) {
   LoopbackHttpServer server;
   ::setenv("CORVANE_UPDATE_URL", server.Url("/").c_str(), 1);
   const std::string xml = ObservationFile("<Command>true</Command>");
-  for (const std::string version : {"1.0.2", "1.0.3"}) {
+  for (const std::string& version : {std::string(kVersionText), std::string("99.0.0")}) {
     server.Serve(kVersionFilePath,
                  "Current Version=" + version + "\r\nDownload=http://127.0.0.1:9/corvane.zip\r\n");
     Start({"/XML", xml, "/NIC"});
@@ -168,7 +166,7 @@ TEST_F(DaemonAppTest, StartupUpdateCheckSpeaksOnlyOfANewerVersion) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     ASSERT_GT(server.requests().size(), requests) << version;
-    if (version == "1.0.2") {
+    if (version == kVersionText) {
       EXPECT_TRUE(boxes.boxes.empty());
       EXPECT_EQ(view.items.size(), lines);
     } else {

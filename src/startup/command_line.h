@@ -17,10 +17,10 @@ class CommandLineSwitches {
   // args: the arguments without the program's own path.
   explicit CommandLineSwitches(const std::vector<std::string>& args);
 
-  // A value switch answers its value, or sDefault when it is missing or
+  // A value switch answers its value, or defaultText when it is missing or
   // empty; a flag answers "1" when given, else "".
-  std::string GetCmdParam(std::string_view sName, bool bHasValue,
-                          const std::string& sDefault = {}) const;
+  std::string GetCmdParam(std::string_view name, bool hasValue,
+                          const std::string& defaultText = {}) const;
 
   bool WantsHelp() const { return wantsHelp_; }
   bool WantsVersion() const { return wantsVersion_; }

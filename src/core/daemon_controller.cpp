@@ -1,0 +1,140 @@
+#include "core/daemon_controller.h"
+
+#include <QCoreApplication>
+
+#include "core/daemon.h"
+#include "core/process.h"
+
+namespace corvane {
+namespace {
+
+constexpr int kCheckIntervalMs = 1000;
+constexpr int kEndDelayMs = 250;
+
+}  // namespace
+
+DaemonController::DaemonController(Daemon& daemon, QObject* parent)
+    : QObject(parent),
+      daemon_(daemon),
+      wakeups_(daemon.state, daemon.log,
+               {[this] { return daemon_.state.checkRunning || daemon_.cycle.IsWalking(); },
+                [this] { return IsRunning() && !IsStopping(); },
+                [this](std::size_t index) {
+                  if (!daemon_.cycle.CheckWokenPoint(index)) {
+                    daemon_.log.Message(txt::ObservationError, LogLevel::Error);
+                  }
+                }}) {
+  checkTimer_.setInterval(kCheckIntervalMs);
+  endTimer_.setInterval(kEndDelayMs);
+  endTimer_.setSingleShot(true);
+  connect(&checkTimer_, &QTimer::timeout, this, &DaemonController::OnTick);
+  connect(&endTimer_, &QTimer::timeout, this, &DaemonController::End);
+  published_ = CurrentStatus();
+}
+
+bool DaemonController::IsRunning() const {
+  return inTick_ ? runAfterTick_ : checkTimer_.isActive();
+}
+
+bool DaemonController::IsChecking() const { return daemon_.state.checkRunning; }
+bool DaemonController::IsStopping() const { return daemon_.state.quitting; }
+const std::string& DaemonController::DaemonName() const { return daemon_.state.daemonName; }
+const std::string& DaemonController::ObservationFile() const { return daemon_.state.xmlFile; }
+const DaemonState& DaemonController::state() const { return daemon_.state; }
+const Language& DaemonController::language() const { return daemon_.language; }
+Log& DaemonController::log() { return daemon_.log; }
+
+// As the statistics count them.
+std::size_t DaemonController::PointCount() const { return daemon_.state.Points.size(); }
+
+void DaemonController::SetRunning(bool run) {
+  if (inTick_) {
+    runAfterTick_ = run && !IsStopping();
+  } else if (run && !IsStopping()) {
+    checkTimer_.start();
+  } else {
+    checkTimer_.stop();
+  }
+  Publish();
+}
+
+bool DaemonController::CheckAllNow() { return daemon_.cycle.CheckPoints(true); }
+
+void DaemonController::Reload() {
+  daemon_.cycle.ChangePointTable([this] {
+    daemon_.loader.ReloadPoints();
+    Publish();
+  });
+}
+
+void DaemonController::ChangeObservationFile(const std::string& file) {
+  daemon_.cycle.ChangePointTable([this, file] { MoveToObservationFile(file); });
+}
+
+void DaemonController::MoveToObservationFile(const std::string& file) {
+  daemon_.lock.ReleaseInstance();
+  daemon_.state.xmlFile = file;
+  daemon_.loader.ReloadPoints();
+  if (!daemon_.lock.RegisterInstance(file)) {
+    daemon_.log.Message(txt::CouldNotLock, LogLevel::Error, {file});
+    SetRunning(false);
+  }
+  Publish();
+}
+
+void DaemonController::SetDaemonName(const std::string& name) {
+  daemon_.state.daemonName = name;
+  Publish();
+}
+
+void DaemonController::SetLogLevel(std::int16_t level) { daemon_.state.logLevel = level; }
+void DaemonController::SetLogFile(const std::string& file) { daemon_.state.logFile = file; }
+
+void DaemonController::SetLanguageFile(const std::string& file, std::string text) {
+  daemon_.state.languageFile = file;
+  daemon_.language.LoadLanguageText(std::move(text));
+}
+
+void DaemonController::OnTick() {
+  // Ticks wait while a woken point's check waits for its command, as they
+  // do while a tick's own check waits.
+  if (wakeups_.Checking()) return;
+  checkTimer_.stop();
+  inTick_ = true;
+  runAfterTick_ = true;
+  if (!daemon_.cycle.CheckPoints(false)) {
+    daemon_.log.Message(txt::ObservationError, LogLevel::Error);
+  }
+  wakeups_.Tick();
+  inTick_ = false;
+  if (runAfterTick_ && !IsStopping()) checkTimer_.start();
+}
+
+void DaemonController::Quit(int exitCode) {
+  if (exitCode != 0) exitCode_ = exitCode;
+  if (!IsStopping()) emit Stopping();
+  daemon_.state.quitting = true;
+  runAfterTick_ = false;
+  checkTimer_.stop();
+  if (!endTimer_.isActive()) endTimer_.start();
+  InterruptWaits();
+}
+
+void DaemonController::End() {
+  daemon_.lock.ReleaseInstance();
+  QCoreApplication::exit(exitCode_);
+}
+
+DaemonController::Status DaemonController::CurrentStatus() const {
+  return Status{IsRunning(), DaemonName(), ObservationFile(), PointCount()};
+}
+
+void DaemonController::Publish() {
+  if (IsStopping()) return;
+  Status now = CurrentStatus();
+  if (now == published_) return;
+  published_ = std::move(now);
+  emit StatusChanged();
+}
+
+}  // namespace corvane
