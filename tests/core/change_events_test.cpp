@@ -1,6 +1,6 @@
 // The system's change events (inotify) on temporary trees: what each change
-// reports, links and renames, a descriptor no command inherits, and the
-// whole chain from a write to a due point.
+// reports, links and renames, a descriptor no command inherits, and a link
+// in the tree that never wakes its point.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
@@ -150,53 +150,6 @@ TEST(ChangeEventsTest, TheExclusiveTestRaisesNoChangeEvent) {
   std::vector<ChangeEvent> events;
   source->Read(events);
   EXPECT_TRUE(events.empty());
-}
-
-// A write deep in a tree that grew after arming makes the point due, a
-// tree deleted and made again is watched again, and no name ever needs to
-// be read for it.
-TEST(ChangeEventsTest, AGrowingTreeWakesItsPointAndARecreatedOneIsWatchedAgain) {
-  const TempDir dir;
-  const std::string root = dir.File("in/");
-  fs::create_directory(root);
-  const auto source = MakeSystemChangeSource();
-  std::vector<WatchFallback> notices;
-  ChangeWatch watch(*source, [&](std::size_t, WatchFallback r) { notices.push_back(r); }, {});
-  ObservationPoint point;
-  point.Directory = root;
-  point.Intervall = 60;
-  point.Watch = true;
-  watch.Arm({point});
-
-  const auto dueAfter = [&](const std::function<void()>& change) {
-    change();
-    const QDeadlineTimer deadline(5000);
-    for (;;) {
-      const auto now = std::chrono::steady_clock::now();
-      watch.TakeEvents(now);
-      if (!watch.Due(now + ChangeWatch::kSpacing).empty()) {
-        watch.MarkWoken(0, now);
-        return true;
-      }
-      if (deadline.hasExpired()) return false;
-      QThread::msleep(5);
-    }
-  };
-  EXPECT_TRUE(dueAfter([&] { fs::create_directories(root + "a/b/c"); }));
-  EXPECT_TRUE(dueAfter([&] { dir.Write("in/a/b/c/late.txt", "x"); }));
-
-  fs::remove_all(root);
-  const QDeadlineTimer deadline(5000);
-  while (notices.empty() && !deadline.hasExpired()) {
-    watch.TakeEvents(std::chrono::steady_clock::now());
-    QThread::msleep(5);
-  }
-  EXPECT_EQ(notices, std::vector<WatchFallback>{WatchFallback::DirectoryGone});
-  EXPECT_TRUE(watch.Due(std::chrono::steady_clock::now() + 1s).empty());
-  fs::create_directories(root + "again");
-  watch.Tick(std::chrono::steady_clock::now());
-  EXPECT_EQ(notices.back(), WatchFallback::None);
-  EXPECT_TRUE(dueAfter([&] { dir.Write("in/again/file.txt", "x"); }));
 }
 
 }  // namespace

@@ -148,6 +148,19 @@ TEST_F(ChangeWakeupsTest, TheTableIsFollowedAndNothingIsOpenedWithoutAWatchedPoi
   ASSERT_TRUE(Eventually([&] { return checked.size() == 1; }));
   EXPECT_EQ(checked[0], 1u);
   EXPECT_EQ(WatchStateText(core.language, core.state.Points[1]), "yes");
+
+  // Each value a watch depends on arms the table anew; others do not.
+  const std::vector<std::function<void(ObservationPoint&)>> changes = {
+      [](ObservationPoint& p) { p.Command = "other"; },
+      [](ObservationPoint& p) { p.Directory = "/in/"; },
+      [](ObservationPoint& p) { p.NoSubdirs = true; },
+      [](ObservationPoint& p) { p.Intervall = 5; },
+  };
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    changes[i](core.state.Points[1]);
+    wakeups.Tick();
+    EXPECT_EQ(made.size(), i + 1) << i;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
@@ -13,19 +12,17 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Answers each check with a preset status and records which points were
+// Answers each check with a preset result and records which points were
 // looked at; can run something in the middle of a check, as a console
 // command would while a command is waited for.
 class FakeDirectoryCheck final : public DirectoryCheck {
  public:
-  bool CheckDirectory(std::int32_t& count, const std::string& dir,
-                      ObservationPoint& point) override {
+  CheckResult CheckDirectory(const std::string&, ObservationPoint& point) override {
     checked.push_back(point.Name);
     if (duringCheck) std::exchange(duringCheck, nullptr)();
-    count = status.count(dir) ? status[dir] : CheckStatus::NothingQualified;
-    return count > 0;
+    return result;
   }
-  std::map<std::string, std::int32_t> status;
+  CheckResult result;
   Texts checked;
   std::function<void()> duringCheck;
 };
@@ -69,23 +66,20 @@ TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForce
 TEST_F(CheckCycleTest, ReportsEachOutcome) {
   AddPoint("gone").Directory = dir.File("missing") + "/";
   AddPoint("busy");
-  checks.status[in] = 40000;  // more than 16 bits can count
-  EXPECT_FALSE(cycle.CheckPoints(true));
-  checks.status[in] = CheckStatus::NothingQualified;
+  checks.result = {CheckStatus::FilesHandled, 40000};  // more than 16 bits can count
+  EXPECT_FALSE(cycle.CheckPoints(true));               // a missing directory is a failure
   state.Points.erase(state.Points.begin());
+  checks.result = {CheckStatus::NothingQualified, 0};
   EXPECT_TRUE(cycle.CheckPoints(true));
-  checks.status[in] = CheckStatus::UnexpectedError;
+  checks.result = {CheckStatus::UnexpectedError, 0};
   EXPECT_FALSE(cycle.CheckPoints(true));
-  checks.status[in] = -7;
-  EXPECT_FALSE(cycle.CheckPoints(true));
-  EXPECT_EQ(
-      Lines(),
-      (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
-             "   Info ] busy: found 40000 files in " + in + ".",
-             "  Debug ] busy: no new files found in " + in + ".",
-             "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " + in,
-             "  Error ] modMain::fCheckPoints: Unknown error in fCheckDirectory!"}));
-  EXPECT_EQ(checks.checked, (Texts{"busy", "busy", "busy", "busy"}));
+  EXPECT_EQ(Lines(),
+            (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
+                   "   Info ] busy: found 40000 files in " + in + ".",
+                   "  Debug ] busy: no new files found in " + in + ".",
+                   "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " +
+                       in}));
+  EXPECT_EQ(checks.checked, (Texts{"busy", "busy", "busy"}));
 }
 
 TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory) {
@@ -124,7 +118,7 @@ TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkT
 TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckButNeverInsideAnother) {
   AddPoint("quiet", 5);
   AddPoint("woken", 5).ticks = 4;
-  checks.status[in] = 3;
+  checks.result = {CheckStatus::FilesHandled, 3};
   EXPECT_TRUE(cycle.CheckWokenPoint(1));
   EXPECT_EQ(checks.checked, Texts{"woken"});
   EXPECT_EQ(state.Points[1].ticks, 0);

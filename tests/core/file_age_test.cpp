@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimeZone>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -53,6 +58,51 @@ TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnitsOfAKnownPeriod) {
   // Without a condition even a file from the future passes.
   point.LastChange = 0;
   EXPECT_TRUE(PassesAgeTest(point, At(2027, 1, 1, 0, 0, 0), now));
+}
+
+// A local time zone for one test; the one before returns after it.
+struct LocalZone {
+  explicit LocalZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) saved = old;
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+  }
+  ~LocalZone() {
+    saved ? ::setenv("TZ", saved->c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+  }
+  std::optional<std::string> saved;
+};
+
+// Ages are taken on the local calendar, as the scan takes them from a file
+// time: a day is a change of the local date, whether it lasts 23, 24 or 25
+// hours, and neither the UTC date nor the elapsed time decides.
+TEST(FileAge, DaysAndMonthsCountLocalDatesAcrossSummerTime) {
+  if (!QTimeZone("Europe/Berlin").isValid()) GTEST_SKIP() << "no time-zone data";
+  const LocalZone berlin("Europe/Berlin");
+  const auto utc = [](int mo, int d, int h, int mi) {
+    const QDateTime at(QDate(2026, mo, d), QTime(h, mi), Qt::UTC);
+    return QDateTime::fromSecsSinceEpoch(at.toSecsSinceEpoch());  // local, as a file time
+  };
+  const struct {
+    QDateTime lastWrite;
+    QDateTime now;
+    std::int32_t days;
+    std::int32_t months;
+  } cases[] = {
+      // Sat 28 Mar 23:30 CET to Mon 30 Mar 00:10 CEST: 23 h 40 min, two dates on.
+      {utc(3, 28, 22, 30), utc(3, 29, 22, 10), 2, 0},
+      // Sun 25 Oct 00:30 CEST to 23:30 CET: 24 hours, the same date.
+      {utc(10, 24, 22, 30), utc(10, 25, 22, 30), 0, 0},
+      // Sat 28 Feb 23:30 CET to Wed 1 Apr 00:10 CEST: February to April.
+      {utc(2, 28, 22, 30), utc(3, 31, 22, 10), 32, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lastWrite.toString(Qt::ISODate).toStdString());
+    EXPECT_NE(c.lastWrite.offsetFromUtc(), c.now.offsetFromUtc()) << "no summer-time change";
+    EXPECT_EQ(FileAge(c.lastWrite, c.now, AgeUnit::Day), c.days);
+    EXPECT_EQ(FileAge(c.lastWrite, c.now, AgeUnit::Month), c.months);
+  }
 }
 
 }  // namespace
