@@ -8,14 +8,18 @@
 #include <sstream>
 
 #include "core/instance_lock.h"
+#include "core/version.h"
 #include "corvane_process.h"
 #include "support/logging_core.h"
+#include "support/observation_xml.h"
 #include "support/temp_dir.h"
 
 namespace corvane::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+const std::string kDropTxt = "<Name>drop</Name><FilePattern>*.txt</FilePattern>";
 
 class DaemonE2eTest : public ::testing::Test {
  protected:
@@ -24,11 +28,7 @@ class DaemonE2eTest : public ::testing::Test {
   // waits for a move to out/.
   std::string ObservationFile(std::string command = "") {
     if (command.empty()) command = "<Command Wait=\"0\">mv %File% " + out + "/</Command>";
-    return dir.Write("points.xml",
-                     "<Corvane><Name>e2e</Name><Observation><Point><Name>drop</Name><Directory>" +
-                         in +
-                         "</Directory><FilePattern>*.txt</FilePattern><Intervall>1</Intervall>" +
-                         command + "</Point></Observation></Corvane>");
+    return dir.Write("points.xml", ObservationXml("e2e", {PointXml(in, 1, kDropTxt + command)}));
   }
   // Whether another process holds the instance lock for `xml`.
   static bool Locked(const std::string& xml) {
@@ -187,7 +187,7 @@ TEST_F(DaemonE2eTest, OneDaemonPerObservationFileUnlessNic) {
 TEST_F(DaemonE2eTest, AMissingDirectoryIsReportedOnEveryTickUntilFilesArriveInIt) {
   const std::string log = dir.File("corvane.log");
   CorvaneProcess daemon({"/XML", ObservationFile(), "/Log", log}, "ver\n");
-  EXPECT_TRUE(daemon.Says("> ver:\nCorvane 1.0.2\nBuild: "));
+  EXPECT_TRUE(daemon.Says("> ver:\nCorvane " + std::string(kVersionText) + "\nBuild: "));
   EXPECT_TRUE(daemon.Says("  Error ] modMain::fCheckPoints: Directory not found: " + in + "/", 2));
   EXPECT_TRUE(daemon.Says("  Error ] Observation error! Please check the daemon settings.", 2));
   fs::create_directory(in);
