@@ -58,17 +58,17 @@ TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrder) {
            {"", {"/runnow"}, SIGTERM, false},            // not waited for
            {" Wait=\"0\"", {"/runnow"}, SIGINT, false},  // start-up check, no limit
            {" Wait=\"60000\" Terminate=\"1\"", {"/runnow"}, SIGHUP, true},
-           {" Wait=\"0\" Terminate=\"1\"", {"/runnow"}, 0, true},  // "exit" typed meanwhile
+           {" Wait=\"0\" Terminate=\"1\"", {"/runnow"}, 0, true},  // "exit" typed while it runs
            {" Wait=\"0\" Terminate=\"1\"", {}, SIGTERM, true}}) {  // a tick's check
     fs::remove(pids);
     const std::string xml = ObservationFile("<Command" + c.attributes + ">sh -c 'echo $$ >> " +
                                             pids + "; exec sleep 120'</Command>");
     std::vector<std::string> args{"/XML", xml};
     args.insert(args.end(), c.switches.begin(), c.switches.end());
-    CorvaneProcess daemon(args, c.signalNumber == 0 ? "exit\n" : "");
+    CorvaneProcess daemon(args, std::nullopt);
     const std::string what = c.attributes + " " + std::to_string(c.signalNumber);
     ASSERT_TRUE(Eventually([&] { return !ReadFile(pids).empty(); })) << what;
-    if (c.signalNumber != 0) daemon.Signal(c.signalNumber);
+    c.signalNumber == 0 ? daemon.Type("exit\n") : daemon.Signal(c.signalNumber);
     EXPECT_EQ(daemon.Finished(), 0) << what;
     EXPECT_FALSE(Locked(xml)) << what;
     EXPECT_EQ(daemon.Out().find("ended in time"), std::string::npos) << what;
