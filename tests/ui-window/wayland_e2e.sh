@@ -22,9 +22,7 @@ fail() {
 command -v weston >/dev/null || "$here/../../scripts/install-deps" >&2
 export LSAN_OPTIONS=suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
 unset DISPLAY QT_QPA_PLATFORM
-export XDG_CONFIG_HOME=$x_tmp/config XDG_RUNTIME_DIR=$x_tmp/run XDG_CACHE_HOME=$x_tmp/cache
-mkdir -p "$XDG_CONFIG_HOME/Talvex" "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" "$x_tmp/in"
-chmod 700 "$XDG_RUNTIME_DIR"
+x_session_inbox 'rm -f %File%'
 
 start_weston() {
   weston --backend=headless-backend.so --socket=corvane-test --idle-time=0 \
@@ -38,25 +36,6 @@ if ! start_weston; then
 fi
 export WAYLAND_DISPLAY=corvane-test
 
-settings=$XDG_CONFIG_HOME/Talvex/Corvane.ini
-printf '[General]\nWindow.Hidden=False\n' >"$settings"
-xml=$x_tmp/inbox.xml
-cat >"$xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<Corvane>
-  <Name>Inbox</Name>
-  <Observation>
-    <Point>
-      <Name>Inbox</Name>
-      <Directory>$x_tmp/in/</Directory>
-      <FilePattern>*.*</FilePattern>
-      <Intervall>1</Intervall>
-      <Command>rm -f %File%</Command>
-    </Point>
-  </Observation>
-</Corvane>
-XML
-lock_file=$XDG_RUNTIME_DIR/CorvaneApp_$(printf '%s' "$xml" | tr -d /)
 log=$x_tmp/corvane.log
 
 start_corvane() {

@@ -24,28 +24,7 @@ if ! x_session_start_server; then
 fi
 x_session_start_desktop || fail "trayer did not come up: $(cat "$x_tmp/trayer.log")"
 
-export XDG_CONFIG_HOME=$x_tmp/config XDG_RUNTIME_DIR=$x_tmp/run XDG_CACHE_HOME=$x_tmp/cache
-mkdir -p "$XDG_CONFIG_HOME/Talvex" "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" "$x_tmp/in"
-chmod 700 "$XDG_RUNTIME_DIR"
-settings=$XDG_CONFIG_HOME/Talvex/Corvane.ini
-printf '[General]\nWindow.Hidden=False\n' >"$settings"
-xml=$x_tmp/inbox.xml
-cat >"$xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<Corvane>
-  <Name>Inbox</Name>
-  <Observation>
-    <Point>
-      <Name>Inbox</Name>
-      <Directory>$x_tmp/in/</Directory>
-      <FilePattern>*.*</FilePattern>
-      <Intervall>1</Intervall>
-      <Command>true %File%</Command>
-    </Point>
-  </Observation>
-</Corvane>
-XML
-lock_file=$XDG_RUNTIME_DIR/CorvaneApp_$(printf '%s' "$xml" | tr -d /)
+x_session_inbox 'true %File%'
 
 start_corvane() {
   "$corvane" /XML "$xml" /Log "$x_tmp/corvane.log" >"$x_tmp/out" 2>"$x_tmp/err" &
