@@ -21,6 +21,8 @@ const char* const kDoc =
     "    <Point Active=\"0\"><Name>second</Name><Empty/></Point>\n"
     "    <Point><Name>third</Name></Point>\n  </Observation>\n</Corvane>\n";
 
+constexpr const char* kFirst = "/Corvane/Observation/Point[0]";
+
 std::string Utf16Le(const std::string& ascii) {
   std::string out;
   for (char c : ascii) out += {c, '\0'};
@@ -136,6 +138,59 @@ TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
   // The declaration's pseudo-attributes; one it lacks is absent, not empty.
   EXPECT_EQ(xml.XMLDocumentInfo(xdiEncoding), "UTF-8");
   EXPECT_EQ(xml.XMLDocumentInfo(xdiStandalone), std::nullopt);
+}
+
+// The editing operations are the class's public interface: each changes the
+// first match only, refuses what would write unreadable markup, and leaves the
+// document as it was when it fails.
+#define EDIT(call) #call, [](CGoXML & x) { return x.call; }
+TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
+  const struct {
+    const char* name;
+    bool (*edit)(CGoXML&);
+    bool ok;
+    const char* query = nullptr;
+    const char* markup = "";
+  } cases[] = {
+      {EDIT(DeleteNode("//Point[@Active='0']")), true, "//Point[1]",
+       "<Point><Name>third</Name></Point>"},
+      {EDIT(DeleteNode("/Corvane/Missing")), false},
+      {EDIT(WriteNode(kFirst, "a<b")), true, kFirst,
+       "<Point Active=\"1\" Mode=\"copy\">a&lt;b</Point>"},
+      {EDIT(WriteAttribute(kFirst, "Mode", "move")), true, "//@Mode", "Mode=\"move\""},
+      {EDIT(WriteAttribute(kFirst, "1bad", "v")), false},
+      {EDIT(DeleteAttribute(kFirst, "Mode")), true, "//@Mode", ""},
+      {EDIT(WriteCDataSection("//Empty", "one") && x.WriteCDataSection("//Empty", "two")), true,
+       "//Empty", "<Empty><![CDATA[two]]></Empty>"},
+      {EDIT(WriteCDataSection(kFirst, "v")), false},  // two children
+      {EDIT(InsertNode(kFirst, "Point", "new", "Active", 1)), true, "/Corvane/Observation/*[3]",
+       "<Point Active=\"1\">new</Point>"},
+      {EDIT(InsertNode(kFirst, "1bad")), false},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(xml.OpenFromString(kDoc));
+    const std::string before = xml.XML();
+    EXPECT_EQ(c.edit(xml), c.ok) << c.name;
+    EXPECT_EQ(c.query ? xml.ReadNodeXML(c.query) : xml.XML(), c.query ? c.markup : before)
+        << c.name;
+  }
+}
+#undef EDIT
+
+// Text that would end its node early is written so that it still parses,
+// and a saved document keeps its declared encoding.
+TEST_F(GoXml, EditedTextParsesAgainAndSavesInItsEncoding) {
+  ASSERT_TRUE(xml.OpenFromString("<a><!--c--><?p d?><b/></a>"));
+  EXPECT_TRUE(xml.WriteNode("/a/comment()", "x-->y"));
+  EXPECT_TRUE(xml.WriteNode("/a/processing-instruction()", "x?>y"));
+  EXPECT_TRUE(xml.WriteCDataSection("/a/b", "x]]>y"));
+  EXPECT_TRUE(xml.Reparse());
+  EXPECT_EQ(xml.ReadNode("/a/b"), "x]]>y");
+  TempDir dir;
+  ASSERT_TRUE(xml.OpenFromString("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\xc3\xa9</a>"));
+  ASSERT_TRUE(xml.Save(dir.File("utf16.xml")));
+  EXPECT_EQ(ReadFile(dir.File("utf16.xml")).substr(0, 4), "\xff\xfe<\0"s);
+  EXPECT_FALSE(xml.Save(dir.File("no-such-folder/out.xml")));
 }
 
 }  // namespace
