@@ -16,16 +16,14 @@ namespace corvane::test {
 
 using Strings = std::vector<std::string>;
 
-// The strings with "|" between them.
 inline std::string Joined(const Strings& parts) {
   std::string all;
   for (const std::string& part : parts) all += (&part == parts.data() ? "" : "|") + part;
   return all;
 }
 
-// A running daemon on the recording hosts and fixed clock of a LoggingCore,
-// with the console commands on it. `captions` records the caption after
-// every change the controller announced.
+// A running daemon with the console commands on it. `captions` records the
+// caption after every change the controller announced.
 class ConsoleTest : public ::testing::Test, protected LoggingCore {
  protected:
   ConsoleTest() {
@@ -47,21 +45,14 @@ class ConsoleTest : public ::testing::Test, protected LoggingCore {
   static std::string NotUnderstood(const std::string& line) {
     return "Command '" + line + "' not understood!";
   }
-  // An observation file whose points watch `in/`, one per command.
+  // One point on `in/` per command.
   std::string ObservationFile(const std::string& file, const std::string& name,
                               const Strings& commands) {
-    std::filesystem::create_directories(dir.File("in"));
     Strings points;
     for (const std::string& command : commands) {
       points.push_back(PointXml(dir.File("in"), 3600, command + kNotExclusive));
     }
     return dir.Write(file, ObservationXml(name, points));
-  }
-  // Loads the file and takes its lock, as start-up does.
-  void Load(const std::string& xml) {
-    daemon.state.xmlFile = xml;
-    ASSERT_TRUE(daemon.loader.LoadFile(xml));
-    ASSERT_TRUE(daemon.lock.RegisterInstance(xml));
   }
 
   TempDir dir;

@@ -1,8 +1,5 @@
 #pragma once
 
-// Drives the real corvane executable: starts it with arguments and input,
-// waits for its output, signals it and collects its exit code.
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -11,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,7 +19,6 @@ namespace corvane::test {
 // Generous: the machine running the tests may be busy.
 inline constexpr int kPatienceMs = 20000;
 
-// Polls `condition` while the event loop turns, for up to patienceMs.
 inline bool Eventually(const std::function<bool()>& condition, int patienceMs = kPatienceMs) {
   const QDeadlineTimer deadline(patienceMs);
   while (!condition()) {
@@ -32,6 +29,11 @@ inline bool Eventually(const std::function<bool()>& condition, int patienceMs = 
   return true;
 }
 
+// The settings file of this test process (see the test main).
+inline std::string SettingsFile() {
+  return std::string(std::getenv("XDG_CONFIG_HOME")) + "/Talvex/Corvane.ini";
+}
+
 inline int Occurrences(const std::string& text, const std::string& part) {
   int count = 0;
   for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -39,9 +41,8 @@ inline int Occurrences(const std::string& text, const std::string& part) {
 }
 
 // One corvane process. `input` is written to its stdin, which is then
-// closed: the end of the input must not stop the daemon. Without input
-// (nullopt) stdin stays open for Type. A descriptor limit
-// other than 0 is set in the child alone. Killed if a test leaves it running.
+// closed; without input (nullopt) stdin stays open for Type. A descriptor
+// limit other than 0 is set in the child alone.
 class CorvaneProcess {
  public:
   explicit CorvaneProcess(const std::vector<std::string>& args,
@@ -56,7 +57,6 @@ class CorvaneProcess {
       });
     }
     process_.start(QStringLiteral(CORVANE_EXE), list);
-    // One that did not start fails here, not as a missing line later.
     if (!process_.waitForStarted(kPatienceMs)) {
       ADD_FAILURE() << "corvane did not start: " << process_.errorString().toStdString();
     }
@@ -74,10 +74,8 @@ class CorvaneProcess {
   void Type(const std::string& text) {
     process_.write(text.data(), static_cast<qint64>(text.size()));
   }
-  // All of stdout (stderr) so far.
   const std::string& Out() { return out_ += process_.readAllStandardOutput().toStdString(); }
   const std::string& Err() { return err_ += process_.readAllStandardError().toStdString(); }
-  // Whether stdout comes to hold `part` at least `times` times.
   bool Says(const std::string& part, int times = 1) {
     return Eventually([&] { return Occurrences(Out(), part) >= times; });
   }
@@ -87,9 +85,8 @@ class CorvaneProcess {
   }
   pid_t Pid() const { return static_cast<pid_t>(process_.processId()); }
   void Signal(int signalNumber) {
-    const pid_t pid = Pid();
-    ASSERT_GT(pid, 0);  // never 0: that would signal the whole process group
-    ::kill(pid, signalNumber);
+    ASSERT_GT(Pid(), 0);  // never 0: that would signal the whole process group
+    ::kill(Pid(), signalNumber);
   }
   // The exit code of an orderly end; -1 for a crash or no end in time.
   int Finished() {

@@ -1,7 +1,5 @@
 #pragma once
 
-// The text of an observation file, built from its parts.
-
 #include <string>
 #include <vector>
 
@@ -17,7 +15,6 @@ inline std::string PointXml(const std::string& directory, int interval, const st
 // Lets a point's files be checked even while another process has them open.
 inline constexpr const char* kNotExclusive = "<Attributes Exclusive=\"0\"/>";
 
-// A daemon named `name` with the given points.
 inline std::string ObservationXml(const std::string& name, const std::vector<std::string>& points) {
   std::string all;
   for (const std::string& point : points) all += point;

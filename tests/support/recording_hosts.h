@@ -9,7 +9,6 @@
 
 namespace corvane::test {
 
-// Keeps every line the core shows, for assertions.
 class RecordingLogView final : public LogView {
  public:
   struct Item {

@@ -1,8 +1,7 @@
 #pragma once
 
-// What every test main does: it keeps the tests away from the user's own
-// settings, runtime and cache directories, makes the application object
-// (QCoreApplication, or QApplication for widgets) and runs the tests.
+// Keeps the tests away from the user's own settings, runtime and cache
+// directories.
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,6 @@
 
 namespace corvane::test {
 
-// A notification area that records the icon and its balloons.
 class FakeTray final : public TrayIconHost {
  public:
   explicit FakeTray(bool available = true) : available_(available) {}

@@ -4,8 +4,7 @@
 
 namespace corvane::test {
 
-// "left,top widthxheight" of any rectangle with those four fields, so that a
-// failed comparison shows the whole rectangle.
+// So that a failed comparison shows the whole rectangle.
 template <typename Rect>
 std::string RectText(const Rect& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) +
