@@ -201,8 +201,7 @@ TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndTheExclusiveTestRunsRegardle
 
 // Whoever writes into the hot folder must not aim the command elsewhere: a
 // link, to a file or a directory, inside the tree or out of it, is a system
-// entry and is never followed. The point's own directory may be a
-// link.
+// entry and is never followed. The point's own directory may be one.
 TEST_F(DirectoryScanTest, LinksInTheTreeAreNeverFollowedButThePointMayBeOne) {
   for (const char* name : {"a.txt", "sub/b.txt", "sub/deep/c.txt", "folder.d/e.txt"}) Put(name);
   fs::create_directory(dir.File("outside"));
