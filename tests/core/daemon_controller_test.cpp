@@ -46,10 +46,8 @@ TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
       {[&] { controller.Resume(); }, 0},
       {[&] { controller.Pause(); }, 1},
       {[&] { controller.SetDaemonName("Night"); }, 1},
-      {[&] { controller.SetDaemonName("Night"); }, 0},
       {[&] { controller.SetLogLevel(LogLevel::Error); }, 0},
       {[&] { controller.ChangeObservationFile(xml); }, 1},  // name, file and points
-      {[&] { controller.Reload(); }, 0},
       {[&] { controller.Quit(); }, 0},
       {[&] { controller.Resume(); }, 0},
   };

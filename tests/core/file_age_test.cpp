@@ -60,49 +60,33 @@ TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnitsOfAKnownPeriod) {
   EXPECT_TRUE(PassesAgeTest(point, At(2027, 1, 1, 0, 0, 0), now));
 }
 
-// A local time zone for one test; the one before returns after it.
-struct LocalZone {
-  explicit LocalZone(const char* zone) {
-    if (const char* old = std::getenv("TZ")) saved = old;
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-  }
-  ~LocalZone() {
-    saved ? ::setenv("TZ", saved->c_str(), 1) : ::unsetenv("TZ");
-    ::tzset();
-  }
-  std::optional<std::string> saved;
-};
-
-// Ages are taken on the local calendar, as the scan takes them from a file
-// time: a day is a change of the local date, whether it lasts 23, 24 or 25
-// hours, and neither the UTC date nor the elapsed time decides.
+// The scan passes file times in local time: a day is a change of the local
+// date, whether it lasts 23, 24 or 25 hours.
 TEST(FileAge, DaysAndMonthsCountLocalDatesAcrossSummerTime) {
   if (!QTimeZone("Europe/Berlin").isValid()) GTEST_SKIP() << "no time-zone data";
-  const LocalZone berlin("Europe/Berlin");
-  const auto utc = [](int mo, int d, int h, int mi) {
-    const QDateTime at(QDate(2026, mo, d), QTime(h, mi), Qt::UTC);
-    return QDateTime::fromSecsSinceEpoch(at.toSecsSinceEpoch());  // local, as a file time
+  const char* old = std::getenv("TZ");
+  const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+  ::setenv("TZ", "Europe/Berlin", 1);
+  ::tzset();
+  const auto local = [](const int(&utc)[4]) {  // month, day, hour, minute of 2026 in UTC
+    const QDateTime at(QDate(2026, utc[0], utc[1]), QTime(utc[2], utc[3]), Qt::UTC);
+    return QDateTime::fromSecsSinceEpoch(at.toSecsSinceEpoch());
   };
   const struct {
-    QDateTime lastWrite;
-    QDateTime now;
-    std::int32_t days;
-    std::int32_t months;
+    int from[4], to[4], days, months;
   } cases[] = {
-      // Sat 28 Mar 23:30 CET to Mon 30 Mar 00:10 CEST: 23 h 40 min, two dates on.
-      {utc(3, 28, 22, 30), utc(3, 29, 22, 10), 2, 0},
-      // Sun 25 Oct 00:30 CEST to 23:30 CET: 24 hours, the same date.
-      {utc(10, 24, 22, 30), utc(10, 25, 22, 30), 0, 0},
-      // Sat 28 Feb 23:30 CET to Wed 1 Apr 00:10 CEST: February to April.
-      {utc(2, 28, 22, 30), utc(3, 31, 22, 10), 32, 2},
+      {{3, 28, 22, 30}, {3, 29, 22, 10}, 2, 0},    // Sat 23:30 CET to Mon 00:10 CEST: 23 h 40
+      {{10, 24, 22, 30}, {10, 25, 22, 30}, 0, 0},  // Sun 00:30 CEST to 23:30 CET: 24 h
+      {{2, 28, 22, 30}, {3, 31, 22, 10}, 32, 2},   // 28 Feb 23:30 CET to 1 Apr 00:10 CEST
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.lastWrite.toString(Qt::ISODate).toStdString());
-    EXPECT_NE(c.lastWrite.offsetFromUtc(), c.now.offsetFromUtc()) << "no summer-time change";
-    EXPECT_EQ(FileAge(c.lastWrite, c.now, AgeUnit::Day), c.days);
-    EXPECT_EQ(FileAge(c.lastWrite, c.now, AgeUnit::Month), c.months);
+    const QDateTime from = local(c.from), to = local(c.to);
+    EXPECT_NE(from.offsetFromUtc(), to.offsetFromUtc()) << c.days;
+    EXPECT_EQ(FileAge(from, to, AgeUnit::Day), c.days) << c.days;
+    EXPECT_EQ(FileAge(from, to, AgeUnit::Month), c.months) << c.days;
   }
+  saved ? ::setenv("TZ", saved->c_str(), 1) : ::unsetenv("TZ");
+  ::tzset();
 }
 
 }  // namespace

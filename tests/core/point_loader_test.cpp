@@ -68,8 +68,6 @@ TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
       {at + "<Intervall Watch=\"01\">3.5</Intervall><FilePattern>ab</FilePattern>"
             "<Attributes Hidden=\"1.5\" System=\"0.5\"/>",
        "/in/*.*|/in/|*.*|x|4|0 sec|normal -1|ACE"},
-      {at + "<Intervall>1</Intervall><FilePattern>*</FilePattern>",
-       "/in/*.*|/in/|*.*|x|1|0 sec|normal -1|ACE"},
   };
   for (const auto& [inner, described] : cases) {
     state.Points.clear();
