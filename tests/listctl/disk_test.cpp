@@ -1,12 +1,10 @@
-// The directory and drive modes on temporary trees, with the core's
-// pattern matcher behind Filter.
+// The disk modes on temporary trees, with the core's pattern matcher behind Filter.
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -37,14 +35,8 @@ class DiskTest : public test::ListBoxTest {
 
   // Makes the files, and a folder for a name that ends in "/".
   void Make(std::initializer_list<QByteArray> names) {
-    for (const QByteArray& name : names) {
-      const QByteArray path = root + name;
-      const int fd = name.endsWith('/')
-                         ? mkdir(path.constData(), 0755)
-                         : open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-      ASSERT_GE(fd, 0) << name.constData();
-      if (!name.endsWith('/')) close(fd);
-    }
+    for (const QByteArray& name : names)
+      ASSERT_EQ(name.endsWith('/') ? mkdir(root + name, 0755) : close(creat(root + name, 0644)), 0);
   }
 
   static QStringList Sorted(QStringList list) {
@@ -52,7 +44,6 @@ class DiskTest : public test::ListBoxTest {
     return list;
   }
 
-  // Double-clicks item `index`, scrolled into view first.
   void DoubleClick(int index) {
     box.SetListIndex(index);
     const double rowH = double(box.viewport()->height()) / box.VisibleRows();
@@ -60,8 +51,7 @@ class DiskTest : public test::ListBoxTest {
     QTest::mouseDClick(box.viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, at);
   }
-  // Opens the tree from the drive that holds the temporary folder down to
-  // that folder.
+  // Opens the tree from the drive that holds the temporary folder down to it.
   void OpenDownToRoot() {
     QByteArray reached;
     for (const Drive& drive : ListDrives()) {
@@ -86,10 +76,9 @@ class DiskTest : public test::ListBoxTest {
   QByteArray root;  // ends in "/"
 };
 
-TEST_F(DiskTest, FoldersInModeTwoAndFilteredFilesInModeThree) {
+TEST_F(DiskTest, FoldersInModeTwoFilteredFilesInModeThreeAndRefreshRereads) {
   Make({"b.txt", "a.log", "c.txt", "readme", "d.TXT", "sub1/", "sub2.txt/"});
   box.SetPath(dir.path());
-  EXPECT_EQ(box.Path(), dir.path() + u'/');
   box.SetMode(2);
   EXPECT_EQ(Sorted(Texts()), QStringList({"sub1", "sub2.txt"}));
   box.SetMode(3);
@@ -103,76 +92,55 @@ TEST_F(DiskTest, FoldersInModeTwoAndFilteredFilesInModeThree) {
   box.SetSortOrder(-1);
   box.SetFilter("*");
   EXPECT_EQ(Texts(), QStringList({"a.log", "b.txt", "c.txt", "d.TXT", "readme"}));
-}
-
-TEST_F(DiskTest, HiddenAndSystemEntriesOnAndOff) {
-  Make({"plain", ".hidden", "folder/", ".hiddenfolder/"});
-  ASSERT_EQ(symlink("plain", (root + "link").constData()), 0);
-  ASSERT_EQ(symlink(".", (root + "dirlink").constData()), 0);
-  ASSERT_EQ(mkfifo((root + "fifo").constData(), 0600), 0);
-  struct Case {
-    bool hidden, system;
-    QStringList folders, files;
-  } const cases[] = {
-      {false, false, {"folder"}, {"plain"}},
-      {true, false, {".hiddenfolder", "folder"}, {".hidden", "plain"}},
-      {false, true, {"folder"}, {"dirlink", "fifo", "link", "plain"}},
-      {true, true, {".hiddenfolder", "folder"}, {".hidden", "dirlink", "fifo", "link", "plain"}},
-  };
-  box.SetPath(dir.path());
-  box.SetFilter("*");
-  for (const Case& c : cases) {
-    box.SetShowHiddenFiles(c.hidden);
-    box.SetShowSystemFiles(c.system);
-    box.SetMode(2);
-    EXPECT_EQ(Sorted(Texts()), c.folders) << "hidden " << c.hidden << " system " << c.system;
-    box.SetMode(3);
-    EXPECT_EQ(Sorted(Texts()), c.files) << "hidden " << c.hidden << " system " << c.system;
-  }
-}
-
-TEST_F(DiskTest, RefreshRereadsAndAMissingOrRemovedFolderListsNothing) {
-  Make({"x.txt"});
-  box.SetMode(3);
-  box.SetFilter("*");
-  box.SetPath(dir.path());
-  EXPECT_EQ(Texts(), QStringList({"x.txt"}));
-  Make({"y.txt"});
+  Make({"e"});
   box.Refresh();
-  EXPECT_EQ(box.ListCount(), 2) << "a refresh reads the folder again";
+  EXPECT_EQ(box.ListCount(), 6);
   box.SetFilter("|");
   EXPECT_EQ(box.ListCount(), 0) << "empty patterns fit no name";
   box.SetFilter("*");
-  box.SetPath(dir.path() + "/missing");
-  EXPECT_EQ(box.ListCount(), 0);
-  box.SetPath(dir.path());
   ASSERT_TRUE(dir.remove());
   box.Refresh();
-  EXPECT_EQ(box.ListCount(), 0) << "a folder removed after its listing";
-  box.SetMode(7);
   EXPECT_EQ(box.ListCount(), 0);
 }
 
+TEST_F(DiskTest, HiddenAndSystemEntriesOnAndOff) {
+  Make({"plain", ".hidden", "folder/"});
+  ASSERT_EQ(symlink("plain", (root + "link").constData()), 0);
+  ASSERT_EQ(symlink(".", (root + "dirlink").constData()), 0);
+  ASSERT_EQ(mkfifo((root + "fifo").constData(), 0600), 0);
+  box.SetPath(dir.path());
+  box.SetFilter("*");
+  const std::tuple<bool, bool, QStringList> cases[] = {
+      {false, false, {"plain"}},
+      {true, false, {".hidden", "plain"}},
+      {false, true, {"dirlink", "fifo", "link", "plain"}},
+  };
+  for (const auto& [hidden, system, files] : cases) {
+    box.SetShowHiddenFiles(hidden);
+    box.SetShowSystemFiles(system);
+    box.SetMode(3);
+    EXPECT_EQ(Sorted(Texts()), files) << hidden << system;
+  }
+  box.SetMode(2);
+  EXPECT_EQ(Texts(), QStringList({"folder"})) << "a link to a folder is none";
+}
+
 TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
-  const QByteArray names[] = {"bad\xff\xfe.txt", "new\nline", "a&b", "x<%S%>True",
-                              "\xc3\xa9t\xc3\xa9"};
+  const QByteArray names[] = {"bad\xff\xfe.txt", "new\nline", "x<%S%>True", "\xc3\xa9t\xc3\xa9"};
   for (const QByteArray& name : names) Make({name});
   Make({"odd\xff/", "odd\xff/inside"});
   box.SetMode(3);
   box.SetFilter("*");
   box.SetPath(dir.path());
-  ASSERT_EQ(box.ListCount(), 5);
+  ASSERT_EQ(box.ListCount(), 4);
   for (const QByteArray& name : names) {
     const int index = IndexOf(root + name);
     ASSERT_GE(index, 0) << name.toHex().constData();
     EXPECT_EQ(box.List(index), QString::fromUtf8(name)) << name.toHex().constData();
-    struct stat status {};
-    EXPECT_EQ(lstat(box.ItemPath(index).constData(), &status), 0);
   }
-  EXPECT_TRUE(Texts().contains(QStringLiteral("bad\uFFFD\uFFFD.txt")));
   box.SetPathBytes(root + "odd\xff");
   EXPECT_EQ(box.PathBytes(), root + "odd\xff/");
-  EXPECT_EQ(Texts(), QStringList({"inside"})) << "a folder whose name is not UTF-8";
+  EXPECT_EQ(Texts(), QStringList({"inside"}));
   box.SetShowIcon(true);
   Shot();  // icons of such names are looked up without a crash
 }
@@ -180,12 +148,8 @@ TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
 TEST_F(DiskTest, DrivesStartAtTheRootAndLeaveOutPseudoFileSystems) {
   std::vector<QByteArray> listed;
   for (const Drive& drive : ListDrives()) listed.push_back(drive.root);
-  ASSERT_FALSE(listed.empty());
-  EXPECT_EQ(listed[0], "/");
-  EXPECT_EQ(QSet<QByteArray>(listed.begin(), listed.end()).size(), qsizetype(listed.size()));
-  for (const char* pseudo : {"/proc", "/sys"}) {
-    EXPECT_EQ(std::count(listed.begin(), listed.end(), pseudo), 0) << pseudo;
-  }
+  for (const char* pseudo : {"/proc", "/sys"})
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), pseudo), 0);
   box.SetMode(1);
   ASSERT_EQ(box.ListCount(), static_cast<int>(listed.size()));
   EXPECT_EQ(box.ItemPath(0), "/");
@@ -200,38 +164,29 @@ TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {
     box.SetMode(mode);
     OpenDownToRoot();
     const int top = IndexOf(root + "a");
-    ASSERT_GE(top, 0);
     const int before = box.ListCount();
     DoubleClick(top);
     EXPECT_TRUE(box.ListBold(top));
     QStringList below;
     for (int i = top + 1; box.ItemPath(i).startsWith(root + "a/"); ++i)
       below << box.List(i).section(u'/', -1);
-    ASSERT_FALSE(below.isEmpty());
-    EXPECT_EQ(below[0], "deeper") << "folders first, mode " << mode;
-    EXPECT_EQ(Sorted(below.mid(1)), mode == 5 ? QStringList({"file.txt", "up"}) : QStringList())
-        << "mode " << mode;
-    if (mode == 5) {
-      const int link = IndexOf(root + "a/up");
-      const int count = box.ListCount();
-      DoubleClick(link);
-      EXPECT_EQ(box.ListCount(), count) << "the link back up is never opened";
-    }
+    EXPECT_EQ(below.value(0), "deeper") << "folders first, mode " << mode;
+    EXPECT_EQ(Sorted(below.mid(1)), mode == 5 ? QStringList({"file.txt", "up"}) : QStringList());
+    const int count = box.ListCount();
+    if (mode == 5) DoubleClick(IndexOf(root + "a/up"));
+    EXPECT_EQ(box.ListCount(), count) << "the link back up is never opened";
     DoubleClick(top);
     EXPECT_FALSE(box.ListBold(top));
     EXPECT_EQ(box.ListCount(), before) << "closing removes what opening inserted";
   }
 }
 
-TEST(LoopGuardTest, AFolderSeenAgainBelowItselfIsNotOpened) {
-  QTemporaryDir dir;
-  const QByteArray root = QFile::encodeName(dir.path());
-  ASSERT_EQ(mkdir((root + "/sub").constData(), 0755), 0);
-  ASSERT_EQ(symlink("..", (root + "/sub/up").constData()), 0);
-  EXPECT_FALSE(IsInsideItself(root + "/sub"));
+TEST_F(DiskTest, AFolderSeenAgainBelowItselfIsNotOpened) {
+  Make({"sub/"});
+  ASSERT_EQ(symlink("..", (root + "sub/up").constData()), 0);
+  EXPECT_FALSE(IsInsideItself(root + "sub"));
   EXPECT_FALSE(IsInsideItself("/"));
-  EXPECT_TRUE(IsInsideItself(root + "/sub/up"));
-  EXPECT_TRUE(IsInsideItself(root + "/sub/up/sub/up/"));
+  EXPECT_TRUE(IsInsideItself(root + "sub/up/sub/up/"));
 }
 
 }  // namespace

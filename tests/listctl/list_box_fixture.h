@@ -1,7 +1,6 @@
 #pragma once
 
-// A shown list control of a known viewport size, and what the tests read
-// from it: its picture, its items, its selection and its scroll bars.
+// A shown list control of a known size, and its picture, items, selection and bars.
 
 #include <gtest/gtest.h>
 
@@ -45,14 +44,9 @@ class ListBoxTest : public ::testing::Test {
 
   // 10 rows of 20 pixels; false when the test font is taller than that.
   bool TenRowsOfTwenty() {
-    Resize(200, 200);
+    box.resize(200, 200);
     box.SetRowHeight(20);
     return box.RowHeight() == 20;
-  }
-
-  void Resize(int w, int h) {
-    box.resize(w, h);
-    Settle();
   }
 
   QImage Shot() { return test::Shot(box); }
