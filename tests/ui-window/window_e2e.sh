@@ -73,12 +73,19 @@ if [ -n "$win" ]; then
     wmctrl -i -c "$win"
     eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10
     read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
-    xdotool mousemove "$icon_x" "$icon_y" click 3
     menu_open() { xdotool search --onlyvisible --class corvane 2>/dev/null | grep -qv "^$win\$"; }
-    eventually menu_open 10 || fail "no menu opened on a right click"
-    # Title, Show, Pause: the separators are skipped.
-    xdotool key Down Down Down Return
-    eventually '[ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ]' 10 ||
+    # A busy machine may map the menu before it takes the keys: one more try
+    # then, with the menu opened afresh.
+    for attempt in 1 2; do
+      xdotool mousemove "$icon_x" "$icon_y" click 3
+      eventually menu_open 10 || fail "no menu opened on a right click"
+      sleep 0.5
+      # Title, Show, Pause: the separators are skipped.
+      xdotool key Down Down Down Return
+      eventually '[ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ]' 5 && break
+      xdotool key Escape
+    done
+    [ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ] ||
       fail "choosing pause left the caption '$(xdotool getwindowname "$win")'"
     xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 60 1
     eventually '[ "$(map_state "$win")" = IsViewable ]' 10
