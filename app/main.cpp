@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
     std::cerr << "corvane: ignoring unknown argument '" << arg << "'\n";
   }
 
-  if (corvane::WantsWindow(commandLine)) {
-    return corvane::RunWindowFrontEnd(argc, argv, std::move(commandLine));
+  if (const std::string platforms = corvane::WindowPlatformsFor(commandLine); !platforms.empty()) {
+    return corvane::RunWindowFrontEnd(argc, argv, platforms, std::move(commandLine));
   }
 
   QCoreApplication app(argc, argv);

@@ -75,17 +75,14 @@ int main(int argc, char** argv) {
   point.Wait = 0;
 
   bool ok = true;
-  std::int32_t count = 0;
   const auto scanTree = [&] {
     point.Directory = tree;
-    scanner.CheckDirectory(count, tree, point);
-    ok = ok && count == CheckStatus::NothingQualified;
+    ok = ok && scanner.CheckDirectory(tree, point).status == CheckStatus::NothingQualified;
   };
   const auto findTree = [&] { ok = SpawnAndWait({"find", tree.c_str(), "-name", "*.txt"}) && ok; };
   const auto scanReady = [&] {
     point.Directory = ready;
-    scanner.CheckDirectory(count, ready, point);
-    ok = ok && count == kCommands;
+    ok = ok && scanner.CheckDirectory(ready, point).handled == kCommands;
   };
   const auto spawnLoop = [&] {
     for (int i = 0; i < kCommands; ++i) ok = SpawnAndWait({kProgram}) && ok;

@@ -1,4 +1,4 @@
-# Sourced by the window's end-to-end test and scripts/take-screenshots: an X server of our
+# Sourced by the window's end-to-end tests and scripts/take-screenshots: an X server of our
 # own (Xvfb) with a window manager (openbox) and a tray (trayer), and small
 # helpers to look at windows. Every process started here is ended by
 # x_session_end.
@@ -58,6 +58,34 @@ x_session_end() {
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   x_tray_pid='' x_wm_pid='' x_server_pid=''
+}
+
+# Private user directories under $x_tmp and one observation file, $xml: the
+# point "Inbox" checks $x_tmp/in/ every second and runs $1 for each file.
+# The window starts shown. Sets settings, xml and lock_file.
+x_session_inbox() {
+  export XDG_CONFIG_HOME=$x_tmp/config XDG_RUNTIME_DIR=$x_tmp/run XDG_CACHE_HOME=$x_tmp/cache
+  mkdir -p "$XDG_CONFIG_HOME/Talvex" "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" "$x_tmp/in"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  settings=$XDG_CONFIG_HOME/Talvex/Corvane.ini
+  printf '[General]\nWindow.Hidden=False\n' >"$settings"
+  xml=$x_tmp/inbox.xml
+  cat >"$xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<Corvane>
+  <Name>Inbox</Name>
+  <Observation>
+    <Point>
+      <Name>Inbox</Name>
+      <Directory>$x_tmp/in/</Directory>
+      <FilePattern>*.*</FilePattern>
+      <Intervall>1</Intervall>
+      <Command>$1</Command>
+    </Point>
+  </Observation>
+</Corvane>
+XML
+  lock_file=$XDG_RUNTIME_DIR/CorvaneApp_$(printf '%s' "$xml" | tr -d /)
 }
 
 # Waits up to $2 seconds (default 20) for the command $1 to succeed.

@@ -52,13 +52,11 @@ bool CheckCycle::CheckPoints(bool force) {
 }
 
 bool CheckCycle::CheckDuePoint(ObservationPoint& point) {
-  std::int32_t status = 0;
-  const bool wasRunning = state_.checkRunning;
-  const bool handled = CheckPointGuarded(status, point);
+  const std::optional<CheckResult> result = CheckPointGuarded(point);
   point.ticks = 0;
   // A refused check has reported itself (message 58); it is neither a
   // success nor a failure.
-  return wasRunning || Report(point, handled, status);
+  return !result || Report(point, *result);
 }
 
 bool CheckCycle::CheckWokenPoint(std::size_t index) {
@@ -78,45 +76,40 @@ bool CheckCycle::CheckWokenPoint(std::size_t index) {
   return result;
 }
 
-bool CheckCycle::CheckPointGuarded(std::int32_t& status, ObservationPoint& point) {
+std::optional<CheckResult> CheckCycle::CheckPointGuarded(ObservationPoint& point) {
   if (state_.checkRunning) {
     log_.Message(txt::CheckAlreadyRunning, LogLevel::Warning);
-    return false;
+    return std::nullopt;
   }
+  if (!PathExists(point.Directory)) return CheckResult{CheckStatus::DirectoryMissing, 0};
   state_.checkRunning = true;
-  bool handled = false;
-  if (!PathExists(point.Directory)) {
-    status = CheckStatus::DirectoryMissing;
-  } else {
-    try {
-      handled = directoryCheck_.CheckDirectory(status, point.Directory, point);
-    } catch (...) {
-      state_.checkRunning = false;
-      throw;
-    }
+  try {
+    const CheckResult result = directoryCheck_.CheckDirectory(point.Directory, point);
+    state_.checkRunning = false;
+    return result;
+  } catch (...) {
+    state_.checkRunning = false;
+    throw;
   }
-  state_.checkRunning = false;
-  return handled;
 }
 
-bool CheckCycle::Report(const ObservationPoint& point, bool handled, std::int32_t status) {
-  if (handled) {
-    log_.Message(txt::FoundFiles, LogLevel::Info, {point.Name, status, point.Directory});
-    return true;
-  }
+bool CheckCycle::Report(const ObservationPoint& point, const CheckResult& result) {
   const Language& language = log_.language();
   const auto failure = [&](const CatalogueText& text, const std::vector<MsgArg>& args) {
     log_.WriteLog(kCheckPointsPrefix + FormatMsg(language.Translate(text), args), LogLevel::Error);
     return false;
   };
-  switch (status) {
+  switch (result.status) {
+    case CheckStatus::FilesHandled:
+      log_.Message(txt::FoundFiles, LogLevel::Info, {point.Name, result.handled, point.Directory});
+      return true;
     case CheckStatus::NothingQualified:
       log_.Message(txt::NoNewFiles, LogLevel::Debug, {point.Name, point.Directory});
       return true;
     case CheckStatus::DirectoryMissing: return failure(txt::DirectoryNotFound, {point.Directory});
     case CheckStatus::UnexpectedError: return failure(txt::CheckTerminated, {point.Directory});
-    default: return failure(txt::CheckUnknownError, {});
   }
+  return failure(txt::CheckUnknownError, {});  // a value outside the enum
 }
 
 bool CheckCycle::ChangePointTable(std::function<void()> change) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,21 +13,21 @@ namespace corvane {
 class Log;
 struct DaemonState;
 
-// Outcome of one directory check: a positive count of handled files, or
-// one of these.
-namespace CheckStatus {
-inline constexpr std::int32_t NothingQualified = -1;
-inline constexpr std::int32_t DirectoryMissing = -10;
-inline constexpr std::int32_t UnexpectedError = -100;
-}  // namespace CheckStatus
+// How one directory check ended.
+enum class CheckStatus { FilesHandled, NothingQualified, DirectoryMissing, UnexpectedError };
+
+// The outcome of one directory check. handled counts the files handed to
+// the command; it is above 0 exactly when the status is FilesHandled.
+struct CheckResult {
+  CheckStatus status = CheckStatus::NothingQualified;
+  std::int32_t handled = 0;
+};
 
 // The look at one point's directory that the cycle hands due points to.
 class DirectoryCheck {
  public:
   virtual ~DirectoryCheck() = default;
-  // True when files were handled; count then holds how many.
-  virtual bool CheckDirectory(std::int32_t& count, const std::string& dir,
-                              ObservationPoint& point) = 0;
+  virtual CheckResult CheckDirectory(const std::string& dir, ObservationPoint& point) = 0;
 };
 
 // Decides which points are due on a tick and reports every look.
@@ -42,9 +43,9 @@ class CheckCycle {
   // Walks the table: counts ticks and checks the due points (every point
   // with force). False when a directory was missing or a check failed.
   bool CheckPoints(bool force);
-  // Checks one point unless a check is already running. True when files
-  // were handled; status is left alone when the check is refused.
-  bool CheckPointGuarded(std::int32_t& status, ObservationPoint& point);
+  // Checks one point unless a check is already running; nothing when the
+  // check is refused.
+  std::optional<CheckResult> CheckPointGuarded(ObservationPoint& point);
   // The check a change event brings forward: the same as a due point's on
   // a tick, its tick count reset. Refused (false) while any check or walk
   // is under way. False when the directory was missing or the check failed.
@@ -57,7 +58,7 @@ class CheckCycle {
 
  private:
   // Logs the outcome of a check; false for a failure.
-  bool Report(const ObservationPoint& point, bool handled, std::int32_t status);
+  bool Report(const ObservationPoint& point, const CheckResult& result);
   // Checks a due point, reports it and resets its tick count.
   bool CheckDuePoint(ObservationPoint& point);
   void RunDeferredChanges();

@@ -88,17 +88,17 @@ DirectoryScanner::DirectoryScanner(const DaemonState& state, Log& log, const Clo
                                    CommandRunner& runner)
     : state_(state), log_(log), clock_(clock), runner_(runner) {}
 
-bool DirectoryScanner::CheckDirectory(std::int32_t& count, const std::string& dir,
-                                      ObservationPoint& point) {
+CheckResult DirectoryScanner::CheckDirectory(const std::string& dir, ObservationPoint& point) {
   ScanWalk walk(point);
   DirectoryListing listing(dir);  // the point's own directory may be a link
-  const std::int32_t total = CheckLevel(walk, listing, dir);
-  count = total > 0 ? total : total == 0 ? CheckStatus::NothingQualified : total;
-  return total > 0;
+  const std::optional<std::int32_t> total = CheckLevel(walk, listing, dir);
+  if (!total) return {CheckStatus::UnexpectedError, 0};
+  if (*total == 0) return {CheckStatus::NothingQualified, 0};
+  return {CheckStatus::FilesHandled, *total};
 }
 
-std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& listing,
-                                          const std::string& dir) {
+std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& listing,
+                                                         const std::string& dir) {
   try {
     if (listing.OutOfDescriptors()) {
       log_.Message(txt::DirectoryOutOfDescriptors, LogLevel::Error, {dir});
@@ -111,11 +111,11 @@ std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& list
     while (!StopRequested(state_) && listing.Next(name, type)) {
       if (!walk.point.NoSubdirs && IsDirectoryEntry(listing, name, type)) {
         DirectoryListing sub(listing, name);
-        const std::int32_t below = CheckLevel(walk, sub, dir + name + "/");
-        if (below > 0) {
-          if (total > INT32_MAX - below) throw OverflowError();
-          total += below;
-        }
+        // A failed level below has logged its error; its part of the
+        // tree counts for nothing.
+        const std::int32_t below = CheckLevel(walk, sub, dir + name + "/").value_or(0);
+        if (total > INT32_MAX - below) throw OverflowError();
+        total += below;
         continue;
       }
       if (EntryQualifies(walk, listing, name)) {
@@ -126,7 +126,7 @@ std::int32_t DirectoryScanner::CheckLevel(ScanWalk& walk, DirectoryListing& list
     return total;
   } catch (const std::exception& error) {
     log_.WriteLog(ErrorLine("modMain::fCheckDirectory:", error), LogLevel::Error);
-    return CheckStatus::UnexpectedError;
+    return std::nullopt;
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/check_cycle.h"
@@ -39,15 +40,13 @@ class DirectoryScanner final : public DirectoryCheck {
   // Stops handing out files once the orderly stop has begun.
   DirectoryScanner(const DaemonState& state, Log& log, const Clock& clock, CommandRunner& runner);
 
-  // count: files handled here and below, or -1 for none, or -100 when the
-  // check stopped on an unexpected error. dir ends with "/".
-  bool CheckDirectory(std::int32_t& count, const std::string& dir,
-                      ObservationPoint& point) override;
+  // dir ends with "/".
+  CheckResult CheckDirectory(const std::string& dir, ObservationPoint& point) override;
 
  private:
-  // Files handled in dir and below, or -100 when this level failed.
-  std::int32_t CheckLevel(ScanWalk& walk, platform::DirectoryListing& listing,
-                          const std::string& dir);
+  // Files handled in dir and below; nothing when this level failed.
+  std::optional<std::int32_t> CheckLevel(ScanWalk& walk, platform::DirectoryListing& listing,
+                                         const std::string& dir);
   // The attribute, name, age and exclusive tests of one entry.
   bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
                       const std::string& name);

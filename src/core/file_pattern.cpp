@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/text/text_bytes.h"
+
 namespace corvane {
 namespace {
 
@@ -16,8 +18,6 @@ struct Decoded {
   char32_t code;
   std::size_t size;  // bytes taken, always at least 1
 };
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // Reads the character at pos (pos < text.size()). Overlong forms,
 // surrogates, values past U+10FFFF and cut-off sequences are not valid
@@ -41,7 +41,7 @@ Decoded DecodeAt(std::string_view text, std::size_t pos) {
   if (text.size() - pos < size) return raw;
   for (std::size_t i = 1; i < size; ++i) {
     const auto byte = static_cast<unsigned char>(text[pos + i]);
-    if (!IsContinuation(byte)) return raw;
+    if (!IsUtf8Continuation(text[pos + i])) return raw;
     code = (code << 6) | (byte & 0x3F);
   }
   const bool surrogate = code >= 0xD800 && code <= 0xDFFF;

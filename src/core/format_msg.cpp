@@ -1,13 +1,9 @@
 #include "core/format_msg.h"
 
+#include "core/text/text_bytes.h"
 #include "core/visible_text.h"
 
 namespace corvane {
-namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
 
 // Fills in one pass over the template, so that an inserted value is never
 // searched for placeholders again: a file name holding "%1" stays as it is.
@@ -25,7 +21,7 @@ std::string FormatMsg(std::string_view templateText, const std::vector<MsgArg>& 
     std::size_t used = 0;  // digits of the longest number that names a value
     std::size_t chosen = 0;
     while (c == '%' && pos + 1 + digits < templateText.size() && digits < 9 &&
-           IsDigit(templateText[pos + 1 + digits])) {
+           IsAsciiDigit(templateText[pos + 1 + digits])) {
       number = number * 10 + static_cast<std::size_t>(templateText[pos + 1 + digits] - '0');
       ++digits;
       if (number >= 1 && number <= args.size()) {

@@ -4,11 +4,10 @@
 
 #include "core/daemon_error.h"
 #include "core/std_helpers.h"
+#include "core/text/text_bytes.h"
 
 namespace corvane {
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Whether the fraction's digits round the magnitude up, halves to even.
 bool RoundsUp(std::string_view fraction, bool magnitudeIsOdd) {
@@ -30,7 +29,7 @@ std::int64_t ParseWhole(std::string_view text, std::int64_t lowest, std::int64_t
   if (whole.empty() && fraction.empty()) throw TypeMismatchError();
   for (std::string_view part : {whole, fraction}) {
     for (char c : part) {
-      if (!IsDigit(c)) throw TypeMismatchError();
+      if (!IsAsciiDigit(c)) throw TypeMismatchError();
     }
   }
   const std::int64_t limit = negative ? -lowest : highest;

@@ -37,10 +37,11 @@ class Store {
     settings_.setValue(key, QString::fromStdString(text));
   }
   std::string FileName() const { return settings_.fileName().toStdString(); }
-  // A file the store cannot parse reads as empty; writing it back would
-  // throw away what the user had in it.
+  // A file the store cannot open (no right to read it, a directory in its
+  // place) or cannot parse reads as empty; writing it back would throw away
+  // what the user had in it.
   void ThrowWhenUnreadable() const {
-    if (settings_.status() != QSettings::FormatError) return;
+    if (settings_.status() == QSettings::NoError) return;
     throw SettingsError(
         ErrorNumber::TypeMismatch,
         "The settings file " + FileName() +

@@ -31,7 +31,7 @@ std::string SettingsFile();
 // when there is no window (console mode): the window's settings are then
 // still checked but not applied. startHidden receives "start hidden".
 // Throws SettingsError on a value that cannot be converted (or a file that
-// cannot be parsed at all); what was applied before stays.
+// cannot be read or parsed at all); what was applied before stays.
 void LoadSettings(DaemonState& state, bool& startHidden, WindowSettingsHost* window);
 
 // Writes the settings back as text. The window's place, size and

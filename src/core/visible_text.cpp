@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "core/text/text_bytes.h"
+
 namespace corvane {
 namespace {
 
@@ -12,8 +14,6 @@ void AppendEscaped(std::string& out, const char* prefix, unsigned char byte) {
   out += kHex[byte >> 4];
   out += kHex[byte & 0xf];
 }
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xc0) == 0x80; }
 
 // The length of the valid UTF-8 sequence at text[pos], or 0. Overlong forms,
 // surrogates and code points past U+10FFFF are not valid.
@@ -39,7 +39,7 @@ std::size_t Utf8Length(std::string_view text, std::size_t pos) {
   const auto second = static_cast<unsigned char>(text[pos + 1]);
   if (second < low || second > high) return 0;
   for (std::size_t i = 2; i < length; ++i) {
-    if (!IsContinuation(static_cast<unsigned char>(text[pos + i]))) return 0;
+    if (!IsUtf8Continuation(text[pos + i])) return 0;
   }
   return length;
 }

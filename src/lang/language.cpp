@@ -5,12 +5,12 @@
 #include <sstream>
 
 #include "core/platform/platform.h"
+#include "core/text/text_bytes.h"
 
 namespace corvane {
 namespace {
 
 constexpr std::string_view kTranslatorPrefix = "[Translation By:";
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // An id is a 16-bit whole number, blanks around it allowed.
 std::optional<TextId> ParseTextId(std::string_view s) {
@@ -58,7 +58,7 @@ void Language::LoadLanguageText(std::string text) {
   std::string line;
   bool firstLine = true;
   while (std::getline(in, line)) {
-    if (firstLine && line.starts_with(kUtf8Bom)) line.erase(0, kUtf8Bom.size());
+    if (firstLine) line.erase(0, line.size() - WithoutByteOrderMark(line).size());
     firstLine = false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.starts_with('#')) continue;

@@ -2,18 +2,15 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <cstdlib>
+#include <iostream>
 
+#include "core/settings_store.h"
 #include "ui/system_tray_icon.h"
 #include "ui/window_front_end.h"
+#include "ui/window_platform.h"
 
 namespace corvane {
 namespace {
-
-bool HasEnv(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
 
 QIcon CorvaneIcon() {
   QIcon icon;
@@ -25,22 +22,19 @@ QIcon CorvaneIcon() {
 
 }  // namespace
 
-// A Qt platform named explicitly wins over the display variables; the
-// off-screen platforms show nobody a window, so they mean console mode.
-bool WantsWindow(const CommandLineSwitches& commandLine) {
-  if (commandLine.GetCmdParam("/Console", false) == "1") return false;
-  if (HasEnv("QT_QPA_PLATFORM")) {
-    const std::string platform = std::getenv("QT_QPA_PLATFORM");
-    return platform.rfind("offscreen", 0) != 0 && platform.rfind("minimal", 0) != 0;
-  }
-  return HasEnv("DISPLAY") || HasEnv("WAYLAND_DISPLAY");
+std::string WindowPlatformsFor(const CommandLineSwitches& commandLine) {
+  if (commandLine.GetCmdParam("/Console", false) == "1") return "";
+  const DisplayEnvironment environment = ReadDisplayEnvironment();
+  const std::string reason = ConsoleModeReason(environment);
+  if (!reason.empty()) std::cerr << "corvane: " << reason << '\n';
+  return WindowPlatforms(environment);
 }
 
-int RunWindowFrontEnd(int& argc, char** argv, CommandLineSwitches commandLine) {
+int RunWindowFrontEnd(int& argc, char** argv, const std::string& platforms,
+                      CommandLineSwitches commandLine) {
+  qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platforms));
   QApplication app(argc, argv);
-  // Names the per-user cache directory (~/.cache/Talvex/Corvane).
-  QCoreApplication::setOrganizationName("Talvex");
-  QCoreApplication::setApplicationName("Corvane");
+  SetApplicationNames();
   // Hidden in the tray, the daemon goes on without any window open.
   QApplication::setQuitOnLastWindowClosed(false);
   const QIcon icon = CorvaneIcon();

@@ -5,20 +5,17 @@
 
 #include "core/number_text.h"
 #include "core/std_helpers.h"
+#include "core/text/text_bytes.h"
 #include "core/version.h"
 
 namespace corvane {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 bool IsWholeNumber(std::string_view s) {
   s = TrimBlanks(s);
   if (s.empty()) return false;
   for (char c : s) {
-    if (!IsDigit(c)) return false;
+    if (!IsAsciiDigit(c)) return false;
   }
   return true;
 }
@@ -45,7 +42,7 @@ std::int16_t ErrorCodeOf(std::string_view value) {
 }  // namespace
 
 VersionFileInfo ParseVersionFile(std::string_view text) {
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  text = WithoutByteOrderMark(text);
   VersionFileInfo info;
   while (!text.empty()) {
     const auto end = text.find('\n');

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/text/text_bytes.h"
+
 namespace corvane {
 namespace {
 
@@ -11,8 +13,7 @@ constexpr std::size_t kMaxSteps = 32;
 constexpr std::size_t kMaxPositionDigits = 9;
 
 bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsNameChar(char c) { return IsNameStart(c) || IsAsciiDigit(c) || c == '-' || c == '.'; }
 
 // Reads "name" or "name[digits]" from the front of `rest`.
 std::optional<ChildStep> ParseStep(std::string_view& rest) {
@@ -23,7 +24,7 @@ std::optional<ChildStep> ParseStep(std::string_view& rest) {
   rest.remove_prefix(end);
   if (rest.empty() || rest[0] != '[') return step;
   std::size_t digits = 1;
-  while (digits < rest.size() && IsDigit(rest[digits])) ++digits;
+  while (digits < rest.size() && IsAsciiDigit(rest[digits])) ++digits;
   if (digits == 1 || digits > kMaxPositionDigits + 1 || digits >= rest.size() ||
       rest[digits] != ']') {
     return std::nullopt;

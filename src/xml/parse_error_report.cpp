@@ -2,20 +2,17 @@
 
 #include <algorithm>
 
+#include "core/text/text_bytes.h"
+
 namespace corvane {
-namespace {
-
-bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-}  // namespace
-
 ParseErrorLocation LocateOffset(std::string_view text, std::size_t offset) {
   offset = std::min(offset, text.size());
   // The parser counts a byte order mark; a reader of the file does not see it.
-  constexpr std::string_view kBom = "\xef\xbb\xbf";
-  if (text.starts_with(kBom) && offset >= kBom.size()) {
-    text.remove_prefix(kBom.size());
-    offset -= kBom.size();
+  const std::string_view content = WithoutByteOrderMark(text);
+  const std::size_t markSize = text.size() - content.size();
+  if (offset >= markSize) {
+    text = content;
+    offset -= markSize;
   }
   ParseErrorLocation where;
   where.line = 1;

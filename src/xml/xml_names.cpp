@@ -1,5 +1,7 @@
 #include "xml/xml_names.h"
 
+#include "core/text/text_bytes.h"
+
 namespace corvane {
 namespace {
 
@@ -8,7 +10,7 @@ bool IsNameStart(unsigned char c) {
 }
 
 bool IsNameChar(unsigned char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+  return IsNameStart(c) || IsAsciiDigit(static_cast<char>(c)) || c == '-' || c == '.';
 }
 
 }  // namespace

@@ -3,11 +3,12 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/text/text_bytes.h"
+
 namespace corvane {
 namespace {
 
 bool IsXPathBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Adds one to the decimal digits text[first, last) in place. Works on the
 // text rather than on an integer so that no number is too long for it.
@@ -31,7 +32,7 @@ void RaiseIfWholeNumber(std::string& text, std::size_t open, std::size_t close) 
   while (last > first && IsXPathBlank(text[last - 1])) --last;
   if (first == last) return;
   for (std::size_t i = first; i < last; ++i) {
-    if (!IsDigit(text[i])) return;
+    if (!IsAsciiDigit(text[i])) return;
   }
   IncrementDigits(text, first, last);
 }

@@ -9,15 +9,21 @@
 #include "core/daemon.h"
 #include "core/daemon_controller.h"
 #include "support/logging_core.h"
+#include "support/observation_xml.h"
 #include "support/temp_dir.h"
 
 namespace corvane::test {
 
 using Strings = std::vector<std::string>;
 
-// A running daemon on the recording hosts and fixed clock of a LoggingCore,
-// with the console commands on it. `captions` records the caption after
-// every change the controller announced.
+inline std::string Joined(const Strings& parts) {
+  std::string all;
+  for (const std::string& part : parts) all += (&part == parts.data() ? "" : "|") + part;
+  return all;
+}
+
+// A running daemon with the console commands on it. `captions` records the
+// caption after every change the controller announced.
 class ConsoleTest : public ::testing::Test, protected LoggingCore {
  protected:
   ConsoleTest() {
@@ -39,23 +45,14 @@ class ConsoleTest : public ::testing::Test, protected LoggingCore {
   static std::string NotUnderstood(const std::string& line) {
     return "Command '" + line + "' not understood!";
   }
-  // An observation file whose points watch `in/`, one per command.
+  // One point on `in/` per command.
   std::string ObservationFile(const std::string& file, const std::string& name,
                               const Strings& commands) {
-    std::filesystem::create_directories(dir.File("in"));
-    std::string points;
+    Strings points;
     for (const std::string& command : commands) {
-      points += "<Point><Directory>" + dir.File("in") + "</Directory><Intervall>3600</Intervall>" +
-                command + "<Attributes Exclusive=\"0\"/></Point>";
+      points.push_back(PointXml(dir.File("in"), 3600, command + kNotExclusive));
     }
-    return dir.Write(file, "<Corvane><Name>" + name + "</Name><Observation>" + points +
-                               "</Observation></Corvane>");
-  }
-  // Loads the file and takes its lock, as start-up does.
-  void Load(const std::string& xml) {
-    daemon.state.xmlFile = xml;
-    ASSERT_TRUE(daemon.loader.LoadFile(xml));
-    ASSERT_TRUE(daemon.lock.RegisterInstance(xml));
+    return dir.Write(file, ObservationXml(name, points));
   }
 
   TempDir dir;

@@ -14,10 +14,8 @@ TEST_F(SetCommandTest, WithoutAValueOrWithAWrongCaseNameNothingChanges) {
   EXPECT_EQ(Run("set loglevel"),
             (Strings{"> set:", "Configuration not avaliable! (Check the language file!)"}));
   daemon.state.daemonName = "Kept";
-  for (const auto& [line, name] :
-       std::vector<std::pair<std::string, std::string>>{{"set LogLevel 2", "LogLevel"},
-                                                        {"set Name other", "Name"},
-                                                        {"set colour blue", "colour"}}) {
+  for (const auto& [line, name] : std::vector<std::pair<std::string, std::string>>{
+           {"set LogLevel 2", "LogLevel"}, {"set colour blue", "colour"}}) {
     EXPECT_EQ(Run(line), (Strings{"> set:", "Unknown parameter: '" + name + "'"})) << line;
   }
   EXPECT_EQ(daemon.state.logLevel, LogLevel::Info);
@@ -29,8 +27,6 @@ TEST_F(SetCommandTest, LogLevelTakesWholeLevelsAndRoundsHalvesToEven) {
   for (const auto& [value, level, line] : std::vector<std::tuple<std::string, int, std::string>>{
            {"0", 0, Info("Changed 'loglevel' to '0'.")},
            {"7", 0, ""},
-           {"-1", 0, ""},
-           {"3.5", 0, ""},  // rounds to 4
            {"2.5", 2, ""},  // rounds to 2; Info is then below the level
            {"1", 1, Info("Changed 'loglevel' to '1'.")},
            {"40000", 1, NotUnderstood("set loglevel 40000")},
@@ -42,17 +38,9 @@ TEST_F(SetCommandTest, LogLevelTakesWholeLevelsAndRoundsHalvesToEven) {
   }
 }
 
-TEST_F(SetCommandTest, LogFileIsChangedBeforeItsMessage) {
-  const std::string log = dir.File("new log.txt");
-  EXPECT_EQ(Run("set logfile \"" + log + "\""),
-            (Strings{"> set:", Info("Changed 'logfile' to '" + log + "'.")}));
-  EXPECT_EQ(ReadFile(log),
-            "[2026-01-02 03:04:05    Info ] Changed 'logfile' to '" + log + "'.\r\n");
-}
-
-// A FIFO or a device would block the daemon or never end: refused with the
-// reason, and the setting before stays in force.
-TEST_F(SetCommandTest, FifosDevicesAndHugeFilesAreRefusedAsLogOrLanguageFile) {
+// A FIFO would block the daemon: refused with the reason, and the setting
+// before stays in force. A device is the end-to-end test's.
+TEST_F(SetCommandTest, FifosAndHugeFilesAreRefusedAsLogOrLanguageFile) {
   const std::string log = dir.File("kept.log");
   const std::string language = dir.Write("kept.lng", "40=Neu: %1 = %2\n");
   Run("set logfile " + log);
@@ -61,11 +49,6 @@ TEST_F(SetCommandTest, FifosDevicesAndHugeFilesAreRefusedAsLogOrLanguageFile) {
   std::ofstream(dir.File("huge.lng")).seekp(Language::kMaxFileBytes) << '\n';
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {"logfile", dir.File("fifo"), "not a regular file"},
-      {"logfile", "/dev/zero", "not a regular file"},
-      {"logfile", dir.path(), "not a regular file"},
-      {"languagefile", dir.File("fifo"), "not a regular file"},
-      {"languagefile", "/dev/zero", "not a regular file"},
-      {"languagefile", "/dev/urandom", "not a regular file"},
       {"languagefile", dir.File("huge.lng"), "larger than 4194304 bytes"},
   };
   for (const auto& [setting, value, reason] : cases) {
@@ -93,7 +76,9 @@ TEST_F(SetCommandTest, XmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
   const std::string second =
       ObservationFile("second.xml", "Second", {"<Command>a</Command>", "<Command>b</Command>"});
   const std::string held = ObservationFile("held.xml", "Held", {"<Command>x</Command>"});
-  Load(first);
+  daemon.state.xmlFile = first;
+  ASSERT_TRUE(daemon.loader.LoadFile(first));
+  ASSERT_TRUE(daemon.lock.RegisterInstance(first));
   InstanceLock holder(daemon.log);
   ASSERT_TRUE(holder.RegisterInstance(held));
   EXPECT_EQ(Run("set xmlfile " + dir.File("missing.xml")),

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
@@ -13,19 +12,17 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Answers each check with a preset status and records which points were
+// Answers each check with a preset result and records which points were
 // looked at; can run something in the middle of a check, as a console
 // command would while a command is waited for.
 class FakeDirectoryCheck final : public DirectoryCheck {
  public:
-  bool CheckDirectory(std::int32_t& count, const std::string& dir,
-                      ObservationPoint& point) override {
+  CheckResult CheckDirectory(const std::string&, ObservationPoint& point) override {
     checked.push_back(point.Name);
     if (duringCheck) std::exchange(duringCheck, nullptr)();
-    count = status.count(dir) ? status[dir] : CheckStatus::NothingQualified;
-    return count > 0;
+    return result;
   }
-  std::map<std::string, std::int32_t> status;
+  CheckResult result;
   Texts checked;
   std::function<void()> duringCheck;
 };
@@ -69,23 +66,20 @@ TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForce
 TEST_F(CheckCycleTest, ReportsEachOutcome) {
   AddPoint("gone").Directory = dir.File("missing") + "/";
   AddPoint("busy");
-  checks.status[in] = 40000;  // more than 16 bits can count
-  EXPECT_FALSE(cycle.CheckPoints(true));
-  checks.status[in] = CheckStatus::NothingQualified;
+  checks.result = {CheckStatus::FilesHandled, 40000};  // more than 16 bits can count
+  EXPECT_FALSE(cycle.CheckPoints(true));               // a missing directory is a failure
   state.Points.erase(state.Points.begin());
+  checks.result = {CheckStatus::NothingQualified, 0};
   EXPECT_TRUE(cycle.CheckPoints(true));
-  checks.status[in] = CheckStatus::UnexpectedError;
+  checks.result = {CheckStatus::UnexpectedError, 0};
   EXPECT_FALSE(cycle.CheckPoints(true));
-  checks.status[in] = -7;
-  EXPECT_FALSE(cycle.CheckPoints(true));
-  EXPECT_EQ(
-      Lines(),
-      (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
-             "   Info ] busy: found 40000 files in " + in + ".",
-             "  Debug ] busy: no new files found in " + in + ".",
-             "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " + in,
-             "  Error ] modMain::fCheckPoints: Unknown error in fCheckDirectory!"}));
-  EXPECT_EQ(checks.checked, (Texts{"busy", "busy", "busy", "busy"}));
+  EXPECT_EQ(Lines(),
+            (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
+                   "   Info ] busy: found 40000 files in " + in + ".",
+                   "  Debug ] busy: no new files found in " + in + ".",
+                   "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " +
+                       in}));
+  EXPECT_EQ(checks.checked, (Texts{"busy", "busy", "busy"}));
 }
 
 TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory) {
@@ -95,60 +89,51 @@ TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory)
   EXPECT_EQ(Lines(), Texts(2, "  Error ] modMain::fCheckPoints: Directory not found: "));
 }
 
-TEST_F(CheckCycleTest, ACheckInsideACheckIsRefusedAndTableChangesWaitForTheWalkToEnd) {
+TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckReportAndReset) {
+  AddPoint("quiet", 5);
+  AddPoint("woken", 5).ticks = 4;
+  checks.result = {CheckStatus::FilesHandled, 3};
+  EXPECT_TRUE(cycle.CheckWokenPoint(1));
+  EXPECT_FALSE(cycle.CheckWokenPoint(2));  // no such point
+  EXPECT_EQ(checks.checked, Texts{"woken"});
+  EXPECT_EQ(state.Points[1].ticks, 0);
+  EXPECT_EQ(Lines(), Texts{"   Info ] woken: found 3 files in " + in + "."});
+}
+
+// Asked for inside a running check (a console command while a command is
+// waited for), a walk warns once per point and checks nothing, a woken
+// check is refused, and a table change waits until the outer check is over.
+TEST_F(CheckCycleTest, NoCheckRunsInsideAnotherAndTableChangesWaitForItsEnd) {
   AddPoint("outer");
   AddPoint("other");
-  bool innerResult = false;
-  bool changedAtOnce = true;
+  bool inner = false, woken = true, changedAtOnce = true;
   checks.duringCheck = [&] {
-    innerResult = cycle.CheckPoints(true);
+    inner = cycle.CheckPoints(true);
+    woken = cycle.CheckWokenPoint(1);
     changedAtOnce = cycle.ChangePointTable([&] { state.Points.resize(1); });
   };
   EXPECT_TRUE(cycle.CheckPoints(true));
-  EXPECT_TRUE(innerResult);
+  EXPECT_TRUE(inner);
+  EXPECT_FALSE(woken);
   EXPECT_FALSE(changedAtOnce);
   EXPECT_EQ(checks.checked, (Texts{"outer", "other"}));
   const Texts lines = Lines();
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "Warning ] fCheckDirectory was called, while it is still running!");
   EXPECT_EQ(lines[1], lines[0]);
-  EXPECT_FALSE(state.checkRunning);
   EXPECT_EQ(state.Points.size(), 1u);
-  EXPECT_TRUE(cycle.ChangePointTable([&] { state.Points.clear(); }));
-  EXPECT_TRUE(state.Points.empty());
-}
 
-// A woken point gets the tick's check, report and reset; it is refused
-// while any check or walk is under way, and a table change asked for
-// during it waits until it is over.
-TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckButNeverInsideAnother) {
-  AddPoint("quiet", 5);
-  AddPoint("woken", 5).ticks = 4;
-  checks.status[in] = 3;
-  EXPECT_TRUE(cycle.CheckWokenPoint(1));
-  EXPECT_EQ(checks.checked, Texts{"woken"});
-  EXPECT_EQ(state.Points[1].ticks, 0);
-  EXPECT_TRUE(Logged("woken: found 3 files in " + in + "."));
-
-  state.Points[1].Directory = dir.File("missing") + "/";
-  EXPECT_FALSE(cycle.CheckWokenPoint(1));
-  EXPECT_TRUE(Logged("Directory not found: " + dir.File("missing") + "/"));
-  EXPECT_FALSE(cycle.CheckWokenPoint(2));  // no such point
-
-  // Asked for while a tick's check runs, and while the woken check runs.
-  checks.checked.clear();
-  state.Points[1].Directory = in;
-  checks.duringCheck = [&] { EXPECT_FALSE(cycle.CheckWokenPoint(0)); };
-  EXPECT_TRUE(cycle.CheckPoints(true));
-  bool changed = false;
   checks.duringCheck = [&] {
-    EXPECT_FALSE(cycle.CheckWokenPoint(0));
-    EXPECT_FALSE(cycle.ChangePointTable([&] { changed = true; }));
-    EXPECT_FALSE(changed);
+    woken = cycle.CheckWokenPoint(0);
+    changedAtOnce = cycle.ChangePointTable([&] { state.Points.clear(); });
   };
-  EXPECT_TRUE(cycle.CheckWokenPoint(1));
-  EXPECT_TRUE(changed);
-  EXPECT_EQ(checks.checked, (Texts{"quiet", "woken", "woken"}));
+  EXPECT_TRUE(cycle.CheckWokenPoint(0));
+  EXPECT_FALSE(woken);
+  EXPECT_FALSE(changedAtOnce);
+  EXPECT_TRUE(state.Points.empty());
+  EXPECT_FALSE(state.checkRunning);
+  EXPECT_TRUE(cycle.ChangePointTable([&] { AddPoint("new"); }));
+  EXPECT_EQ(state.Points.size(), 1u);
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <filesystem>
-#include <fstream>
 
 #include "core/daemon.h"
 #include "support/logging_core.h"
@@ -48,10 +46,8 @@ TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
       {[&] { controller.Resume(); }, 0},
       {[&] { controller.Pause(); }, 1},
       {[&] { controller.SetDaemonName("Night"); }, 1},
-      {[&] { controller.SetDaemonName("Night"); }, 0},
       {[&] { controller.SetLogLevel(LogLevel::Error); }, 0},
       {[&] { controller.ChangeObservationFile(xml); }, 1},  // name, file and points
-      {[&] { controller.Reload(); }, 0},
       {[&] { controller.Quit(); }, 0},
       {[&] { controller.Resume(); }, 0},
   };
@@ -64,26 +60,6 @@ TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
   EXPECT_EQ(controller.ObservationFile(), xml);
   EXPECT_EQ(controller.PointCount(), 1u);
   EXPECT_FALSE(controller.IsRunning());  // a resume after the stop does nothing
-}
-
-// The tray's item checks every point even while a check runs: the running
-// check's guard then refuses each point with a warning.
-TEST_F(DaemonControllerTest, CheckAllNowDuringACheckMeetsTheCheckGuard) {
-  const std::string flag = dir.File("flag");
-  daemon.loader.LoadFile(ObservationFile(
-      "Inbox", {"<Command Wait=\"0\">sh -c 'until [ -e \"$0\" ]; do sleep 0.01; done' " + flag +
-                "</Command>"}));
-  std::ofstream(dir.File("in/a.txt")) << "x";
-  bool checkingDuring = false;
-  QTimer::singleShot(0, [&] {
-    checkingDuring = controller.IsChecking();
-    controller.CheckAllNow();
-    std::ofstream(flag) << "";
-  });
-  EXPECT_TRUE(controller.CheckAllNow());
-  EXPECT_TRUE(checkingDuring);
-  EXPECT_FALSE(controller.IsChecking());
-  EXPECT_TRUE(Logged("Warning ] fCheckDirectory was called, while it is still running!"));
 }
 
 // The first failure's exit code stays; the event loop ends with it after

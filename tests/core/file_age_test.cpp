@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimeZone>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -53,6 +58,35 @@ TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnitsOfAKnownPeriod) {
   // Without a condition even a file from the future passes.
   point.LastChange = 0;
   EXPECT_TRUE(PassesAgeTest(point, At(2027, 1, 1, 0, 0, 0), now));
+}
+
+// The scan passes file times in local time: a day is a change of the local
+// date, whether it lasts 23, 24 or 25 hours.
+TEST(FileAge, DaysAndMonthsCountLocalDatesAcrossSummerTime) {
+  if (!QTimeZone("Europe/Berlin").isValid()) GTEST_SKIP() << "no time-zone data";
+  const char* old = std::getenv("TZ");
+  const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+  ::setenv("TZ", "Europe/Berlin", 1);
+  ::tzset();
+  const auto local = [](const int(&utc)[4]) {  // month, day, hour, minute of 2026 in UTC
+    const QDateTime at(QDate(2026, utc[0], utc[1]), QTime(utc[2], utc[3]), Qt::UTC);
+    return QDateTime::fromSecsSinceEpoch(at.toSecsSinceEpoch());
+  };
+  const struct {
+    int from[4], to[4], days, months;
+  } cases[] = {
+      {{3, 28, 22, 30}, {3, 29, 22, 10}, 2, 0},    // Sat 23:30 CET to Mon 00:10 CEST: 23 h 40
+      {{10, 24, 22, 30}, {10, 25, 22, 30}, 0, 0},  // Sun 00:30 CEST to 23:30 CET: 24 h
+      {{2, 28, 22, 30}, {3, 31, 22, 10}, 32, 2},   // 28 Feb 23:30 CET to 1 Apr 00:10 CEST
+  };
+  for (const auto& c : cases) {
+    const QDateTime from = local(c.from), to = local(c.to);
+    EXPECT_NE(from.offsetFromUtc(), to.offsetFromUtc()) << c.days;
+    EXPECT_EQ(FileAge(from, to, AgeUnit::Day), c.days) << c.days;
+    EXPECT_EQ(FileAge(from, to, AgeUnit::Month), c.months) << c.days;
+  }
+  saved ? ::setenv("TZ", saved->c_str(), 1) : ::unsetenv("TZ");
+  ::tzset();
 }
 
 }  // namespace

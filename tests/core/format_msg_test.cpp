@@ -13,10 +13,10 @@ TEST(FormatMsg, FillsPlaceholders) {
     std::string expected;
   } cases[] = {
       {"%1: found %2 files, %2 in all", {"pt", -3}, "pt: found -3 files, -3 in all"},
-      {"%1|%10", ten, "a|J"},  // %10 is filled before %1 could eat its start
-      {"%10", {"a"}, "a0"},    // without a tenth value the %1 matches
-      {"%1 %2 100%", {"a"}, "a %2 100%"},
+      {"%1|%10", ten, "a|J"},              // %10 is filled before %1 could eat its start
+      {"%10", {"a"}, "a0"},                // without a tenth value the %1 matches
       {"%2 %1", {"one", "%1"}, "%1 one"},  // values are never searched again
+      {"%1 %2 100%", {"a"}, "a %2 100%"},
       {"%1%", {"50"}, "50%"},
       // Values arrive escaped, reversibly: they cannot split a line or
       // command the terminal.
@@ -36,7 +36,6 @@ TEST(FormatMsg, FillsPlaceholders) {
        "\\x9b\\xe2\\x82 \\xc0\\xaf\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatMsg(c.tmpl, c.args), c.expected) << c.tmpl;
-  EXPECT_EQ(WithLeadingBlank(12) + WithLeadingBlank(-3), " 12-3");  // only non-negative get one
 }
 
 }  // namespace

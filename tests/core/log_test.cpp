@@ -79,8 +79,6 @@ TEST_F(LogTest, AnUnwritableLogFileIsReportedOnceAndItsRecoveryToo) {
   const std::pair<std::string, std::string> targets[] = {
       {dir.path(), "Is a directory"},
       {dir.File("fifo"), "not a regular file"},
-      {"/dev/full", "not a regular file"},
-      {"/dev/zero", "not a regular file"},
       {dir.File("no/such/dir/log.txt"), "No such file or directory"},  // recovers below
   };
   for (const auto& [target, reason] : targets) {
@@ -101,18 +99,6 @@ TEST_F(LogTest, AnUnwritableLogFileIsReportedOnceAndItsRecoveryToo) {
             "[2026-01-02 03:04:05    Info ] three\r\n"
             "[2026-01-02 03:04:05    Info ] The log file '" +
                 state.logFile + "' is written again.\r\n[2026-01-02 03:04:05    Info ] four\r\n");
-}
-
-// A name from a hot folder can neither split an entry nor reach the
-// terminal or the file raw.
-TEST_F(LogTest, AHostileNameStaysOneVisibleEntry) {
-  log.Message(txt::NoExclusiveAccess, LogLevel::Warning,
-              {"a\r\n[2026-01-01 00:00:00 \x1b[2J\a.txt", 5});
-  const std::string entry =
-      "[2026-01-02 03:04:05 Warning ] Exclusive access to 'a\\r\\n[2026-01-01 00:00:00 "
-      "\\x1b[2J\\x07.txt' not granded. Will retry in 5 sec.";
-  EXPECT_EQ(view.Texts(), Texts{entry});
-  EXPECT_EQ(FileContent(), entry + "\r\n");
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
 #pragma once
 
-// Drives the real corvane executable: starts it with arguments and input,
-// waits for its output, signals it and collects its exit code.
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -11,7 +8,9 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
+#include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,6 @@ namespace corvane::test {
 // Generous: the machine running the tests may be busy.
 inline constexpr int kPatienceMs = 20000;
 
-// Polls `condition` while the event loop turns, for up to patienceMs.
 inline bool Eventually(const std::function<bool()>& condition, int patienceMs = kPatienceMs) {
   const QDeadlineTimer deadline(patienceMs);
   while (!condition()) {
@@ -31,6 +29,11 @@ inline bool Eventually(const std::function<bool()>& condition, int patienceMs = 
   return true;
 }
 
+// The settings file of this test process (see the test main).
+inline std::string SettingsFile() {
+  return std::string(std::getenv("XDG_CONFIG_HOME")) + "/Talvex/Corvane.ini";
+}
+
 inline int Occurrences(const std::string& text, const std::string& part) {
   int count = 0;
   for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -38,11 +41,12 @@ inline int Occurrences(const std::string& text, const std::string& part) {
 }
 
 // One corvane process. `input` is written to its stdin, which is then
-// closed: the end of the input must not stop the daemon. A descriptor limit
-// other than 0 is set in the child alone. Killed if a test leaves it running.
+// closed; without input (nullopt) stdin stays open for Type. A descriptor
+// limit other than 0 is set in the child alone.
 class CorvaneProcess {
  public:
-  explicit CorvaneProcess(const std::vector<std::string>& args, const std::string& input = "",
+  explicit CorvaneProcess(const std::vector<std::string>& args,
+                          const std::optional<std::string>& input = "",
                           rlim_t descriptorLimit = 0) {
     QStringList list;
     for (const std::string& arg : args) list << QString::fromStdString(arg);
@@ -53,12 +57,13 @@ class CorvaneProcess {
       });
     }
     process_.start(QStringLiteral(CORVANE_EXE), list);
-    // One that did not start fails here, not as a missing line later.
     if (!process_.waitForStarted(kPatienceMs)) {
       ADD_FAILURE() << "corvane did not start: " << process_.errorString().toStdString();
     }
-    process_.write(input.data(), static_cast<qint64>(input.size()));
-    process_.closeWriteChannel();
+    if (input) {
+      Type(*input);
+      process_.closeWriteChannel();
+    }
   }
   ~CorvaneProcess() {
     if (process_.state() == QProcess::NotRunning) return;
@@ -66,10 +71,11 @@ class CorvaneProcess {
     process_.waitForFinished(kPatienceMs);
   }
 
-  // All of stdout (stderr) so far.
+  void Type(const std::string& text) {
+    process_.write(text.data(), static_cast<qint64>(text.size()));
+  }
   const std::string& Out() { return out_ += process_.readAllStandardOutput().toStdString(); }
   const std::string& Err() { return err_ += process_.readAllStandardError().toStdString(); }
-  // Whether stdout comes to hold `part` at least `times` times.
   bool Says(const std::string& part, int times = 1) {
     return Eventually([&] { return Occurrences(Out(), part) >= times; });
   }
@@ -79,9 +85,8 @@ class CorvaneProcess {
   }
   pid_t Pid() const { return static_cast<pid_t>(process_.processId()); }
   void Signal(int signalNumber) {
-    const pid_t pid = Pid();
-    ASSERT_GT(pid, 0);  // never 0: that would signal the whole process group
-    ::kill(pid, signalNumber);
+    ASSERT_GT(Pid(), 0);  // never 0: that would signal the whole process group
+    ::kill(Pid(), signalNumber);
   }
   // The exit code of an orderly end; -1 for a crash or no end in time.
   int Finished() {

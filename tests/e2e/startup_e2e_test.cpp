@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/version.h"
 #include "corvane_process.h"
 
 namespace corvane::test {
@@ -8,7 +9,7 @@ namespace {
 TEST(Startup, WithoutObservationFileShowsBannerAndTheXmlHintAndFails) {
   CorvaneProcess run({});
   EXPECT_EQ(run.Finished(), 1);
-  EXPECT_EQ(run.Out(), "Corvane v. 1.0.2 is starting...\n");
+  EXPECT_EQ(run.Out(), std::string("Corvane v. ") + kVersionText + " is starting...\n");
   EXPECT_NE(
       run.Err().find("Use /XML to specify an XML file containing the File Points to observe."),
       std::string::npos);
@@ -20,7 +21,7 @@ TEST(Startup, HelpAndVersionSucceed) {
   EXPECT_NE(help.Out().find("/XML"), std::string::npos);
   CorvaneProcess version({"--VERSION"});
   EXPECT_EQ(version.Finished(), 0);
-  EXPECT_EQ(version.Out(), "Corvane 1.0.2\n");
+  EXPECT_EQ(version.Out(), std::string("Corvane ") + kVersionText + "\n");
 }
 
 }  // namespace

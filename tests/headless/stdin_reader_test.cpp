@@ -12,10 +12,8 @@
 namespace corvane::test {
 namespace {
 
-// Feeds a reader from a file, as "corvane < commands.txt" does, and runs
-// the event loop until it has handed on the whole input. A command may
-// handle events while it runs (a check waiting for a started program); the
-// next line must wait for it all the same.
+// Feeds a reader from a file, as "corvane < commands.txt" does. A command
+// may handle events while it runs; the next line must wait all the same.
 std::vector<std::string> ReadAll(const std::string& content) {
   TempDir dir;
   const int fd = ::open(dir.Write("input", content).c_str(), O_RDONLY | O_CLOEXEC);

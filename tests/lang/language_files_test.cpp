@@ -17,7 +17,6 @@ std::set<std::string> PlaceholdersOf(const std::string& text) {
           std::sregex_token_iterator()};
 }
 
-// "%1" to "%<count>".
 std::set<std::string> Numbered(int count) {
   std::set<std::string> all;
   for (int i = 1; i <= count; ++i) all.insert(QString("%%1").arg(i).toStdString());

@@ -1,58 +1,67 @@
 #pragma once
 
-// A shown list control of a known viewport size, and what the tests read
-// from it: its picture and its scroll bars.
+// A shown list control of a known size, and its picture, items, selection and bars.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
+#include <vector>
 
 #include "listctl/mc_list_box.h"
 
 namespace corvane::test {
 
-constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr OleColor kOleRed = 0x0000FF;
+// Runs what a change posted: the repaint and the queued bar updates.
+inline void Settle() {
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+// No frame and no bars until needed, so the viewport is the whole widget.
+inline void ShowPlain(McListBox& box) {
+  box.SetBorderStyle(kBorderNone);
+  box.SetAutoHideScrollBars(true);
+  box.resize(200, 100);
+  box.show();
+  Settle();
+}
+
+// What the viewport shows now.
+inline QImage Shot(McListBox& box) {
+  Settle();
+  return box.viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+inline void AddItems(McListBox& box, int count, const QString& prefix = QStringLiteral("item ")) {
+  for (int i = 0; i < count; ++i) box.AddItem(prefix + QString::number(i), -1, -1, false, false);
+  box.Refresh();
+}
 
 class ListBoxTest : public ::testing::Test {
  protected:
-  // No frame and no bars until needed, so the viewport is the whole widget.
-  void SetUp() override {
-    box.SetBorderStyle(kBorderNone);
-    box.SetAutoHideScrollBars(true);
-    Resize(200, 100);
-    box.show();
-    Settle();
-  }
+  void SetUp() override { ShowPlain(box); }
 
   // 10 rows of 20 pixels; false when the test font is taller than that.
   bool TenRowsOfTwenty() {
-    Resize(200, 200);
+    box.resize(200, 200);
     box.SetRowHeight(20);
     return box.RowHeight() == 20;
   }
 
-  void Resize(int w, int h) {
-    box.resize(w, h);
-    Settle();
+  QImage Shot() { return test::Shot(box); }
+  void AddItems(int count) { test::AddItems(box, count); }
+
+  QStringList Texts() const {
+    QStringList texts;
+    for (int i = 0; i < box.ListCount(); ++i) texts << box.List(i);
+    return texts;
   }
 
-  static void Settle() {
-    for (int i = 0; i < 3; ++i) QApplication::processEvents();
-  }
-
-  // What the viewport shows now.
-  QImage Shot() {
-    Settle();
-    return box.viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-  }
-
-  void AddItems(int count, const QString& prefix = QStringLiteral("item ")) {
-    for (int i = 0; i < count; ++i) box.AddItem(prefix + QString::number(i), -1, -1, false, false);
-    box.Refresh();
+  std::vector<int> Selected() const {
+    std::vector<int> selected;
+    for (int k = 0; k < box.SelCount(); ++k) selected.push_back(box.SelItem(k));
+    return selected;
   }
 
   QScrollBar& VBar() { return *box.verticalScrollBar(); }

@@ -1,5 +1,4 @@
-// The main of the list-control tests: widgets need a QApplication. They
-// draw off-screen, also when CTest lists the tests without its environment.
+// Widgets need a QApplication; off-screen also when CTest lists the tests without its environment.
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,6 @@
 #pragma once
 
-// For tests of the daemon core: a log with recording hosts and a clock that
-// stands still. Header-only, since only tests that link the core use it.
+// Header-only, since only tests that link the core use it.
 
 #include <QDateTime>
 #include <string>
@@ -15,15 +14,13 @@
 
 namespace corvane::test {
 
-// A clock that shows `now` until told otherwise.
 class FixedClock final : public Clock {
  public:
   QDateTime Now() const override { return now; }
   QDateTime now{QDate(2026, 1, 2), QTime(3, 4, 5)};
 };
 
-// The shared state, the language table, the hosts and the log, wired as
-// the daemon wires them; the view shows every level.
+// The log wired as the daemon wires it; the view shows every level.
 struct LoggingCore {
   LoggingCore() { state.logLevel = LogLevel::Debug; }
   LoggingCore(const LoggingCore&) = delete;
@@ -39,7 +36,6 @@ struct LoggingCore {
     }
     return lines;
   }
-  // Whether any line of the view holds `part`.
   bool Logged(const std::string& part) const {
     for (const std::string& text : view.Texts()) {
       if (text.find(part) != std::string::npos) return true;

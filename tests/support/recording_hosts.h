@@ -9,7 +9,6 @@
 
 namespace corvane::test {
 
-// Keeps every line the core shows, for assertions.
 class RecordingLogView final : public LogView {
  public:
   struct Item {
@@ -20,7 +19,11 @@ class RecordingLogView final : public LogView {
   void ScrollToBottom() override { ++scrolls; }
   void Clear() override { items.clear(); }
 
-  std::vector<std::string> Texts() const;
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const Item& item : items) texts.push_back(item.text);
+    return texts;
+  }
 
   std::vector<Item> items;
   int scrolls = 0;

@@ -14,7 +14,6 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  // path() + "/" + name
   std::string File(const std::string& name) const;
   // Writes a file below the directory and returns its path.
   std::string Write(const std::string& name, const std::string& content) const;

@@ -1,20 +1,14 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "ui/tray_icon_host.h"
 
 namespace corvane::test {
 
-// A notification area that records the icon and its balloons.
 class FakeTray final : public TrayIconHost {
  public:
-  struct Balloon {
-    BalloonType kind;
-    QString text;
-    QString title;
-    int durationMs;
-  };
   explicit FakeTray(bool available = true) : available_(available) {}
 
   bool IsAvailable() const override { return available_; }
@@ -24,14 +18,19 @@ class FakeTray final : public TrayIconHost {
   }
   void RemoveIcon() override { shown = false; }
   void SetToolTip(const QString& tip) override { toolTip = tip; }
+  // Each balloon as "<type number>|title|text|duration".
   void ShowBalloon(BalloonType kind, const QString& text, const QString& title,
                    int durationMs) override {
-    balloons.push_back({kind, text, title, durationMs});
+    balloons.push_back(QString("%1|%2|%3|%4")
+                           .arg(static_cast<int>(kind))
+                           .arg(title, text)
+                           .arg(durationMs)
+                           .toStdString());
   }
 
   bool shown = false;
   QString toolTip;
-  std::vector<Balloon> balloons;
+  std::vector<std::string> balloons;
 
  private:
   bool available_;

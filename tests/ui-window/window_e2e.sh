@@ -24,28 +24,7 @@ if ! x_session_start_server; then
 fi
 x_session_start_desktop || fail "trayer did not come up: $(cat "$x_tmp/trayer.log")"
 
-export XDG_CONFIG_HOME=$x_tmp/config XDG_RUNTIME_DIR=$x_tmp/run XDG_CACHE_HOME=$x_tmp/cache
-mkdir -p "$XDG_CONFIG_HOME/Talvex" "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" "$x_tmp/in"
-chmod 700 "$XDG_RUNTIME_DIR"
-settings=$XDG_CONFIG_HOME/Talvex/Corvane.ini
-printf '[General]\nWindow.Hidden=False\n' >"$settings"
-xml=$x_tmp/inbox.xml
-cat >"$xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<Corvane>
-  <Name>Inbox</Name>
-  <Observation>
-    <Point>
-      <Name>Inbox</Name>
-      <Directory>$x_tmp/in/</Directory>
-      <FilePattern>*.*</FilePattern>
-      <Intervall>1</Intervall>
-      <Command>true %File%</Command>
-    </Point>
-  </Observation>
-</Corvane>
-XML
-lock_file=$XDG_RUNTIME_DIR/CorvaneApp_$(printf '%s' "$xml" | tr -d /)
+x_session_inbox 'true %File%'
 
 start_corvane() {
   "$corvane" /XML "$xml" /Log "$x_tmp/corvane.log" >"$x_tmp/out" 2>"$x_tmp/err" &
@@ -94,12 +73,19 @@ if [ -n "$win" ]; then
     wmctrl -i -c "$win"
     eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10
     read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
-    xdotool mousemove "$icon_x" "$icon_y" click 3
     menu_open() { xdotool search --onlyvisible --class corvane 2>/dev/null | grep -qv "^$win\$"; }
-    eventually menu_open 10 || fail "no menu opened on a right click"
-    # Title, Show, Pause: the separators are skipped.
-    xdotool key Down Down Down Return
-    eventually '[ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ]' 10 ||
+    # A busy machine may map the menu before it takes the keys: one more try
+    # then, with the menu opened afresh.
+    for attempt in 1 2; do
+      xdotool mousemove "$icon_x" "$icon_y" click 3
+      eventually menu_open 10 || fail "no menu opened on a right click"
+      sleep 0.5
+      # Title, Show, Pause: the separators are skipped.
+      xdotool key Down Down Down Return
+      eventually '[ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ]' 5 && break
+      xdotool key Escape
+    done
+    [ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ] ||
       fail "choosing pause left the caption '$(xdotool getwindowname "$win")'"
     xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 60 1
     eventually '[ "$(map_state "$win")" = IsViewable ]' 10

@@ -28,7 +28,6 @@ class LoopbackHttpServer {
   // only as fast as the client takes them.
   void Stream(const std::string& path, std::uint64_t length);
 
-  // The paths requested so far, in order, and the body bytes Stream wrote.
   const std::vector<std::string>& requests() const { return requests_; }
   std::uint64_t streamedBytes() const { return streamed_; }
 

