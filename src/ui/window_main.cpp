@@ -32,8 +32,12 @@ std::string WindowPlatformsFor(const CommandLineSwitches& commandLine) {
 
 int RunWindowFrontEnd(int& argc, char** argv, const std::string& platforms,
                       CommandLineSwitches commandLine) {
+  // The choice is for this process only: the commands it starts inherit the
+  // environment the user gave it.
+  const bool platformWasSet = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
   qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platforms));
   QApplication app(argc, argv);
+  if (!platformWasSet) qunsetenv("QT_QPA_PLATFORM");
   SetApplicationNames();
   // Hidden in the tray, the daemon goes on without any window open.
   QApplication::setQuitOnLastWindowClosed(false);
