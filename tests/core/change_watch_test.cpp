@@ -12,6 +12,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::FakeChangeSource;
 using Time = ChangeWatch::Time;
+using Indexes = std::vector<std::size_t>;
 
 ObservationPoint Watched(const std::string& directory, bool subdirs = true, int interval = 60) {
   ObservationPoint point;
@@ -48,46 +49,27 @@ class ChangeWatchTest : public ::testing::Test {
   const Time t0 = Time{} + 1h;
 };
 
-using Indexes = std::vector<std::size_t>;
-
 TEST_F(ChangeWatchTest, BurstsSettleAfterQuietAndWakeAtMostEveryQuarterSecond) {
-  struct Step {
-    int eventAtMs;  // -1: none
-    int askAtMs;
-    bool due;
-    bool wake = false;  // mark the point woken when due
-  };
-  const std::pair<const char*, std::vector<Step>> cases[] = {
-      {"one event waits for 50 ms of quiet", {{0, 0, false}, {-1, 49, false}, {-1, 50, true}}},
-      {"a steady stream still wakes 250 ms after its start",
-       {{0, 0, false},
-        {40, 40, false},
-        {80, 80, false},
-        {120, 120, false},
-        {160, 160, false},
-        {200, 200, false},
-        {240, 249, false},
-        {-1, 250, true}}},
-      {"a second burst waits 250 ms after the last wake-up",
-       {{0, 50, true, true},
-        {60, 110, false},
-        {-1, 299, false},
-        {-1, 300, true, true},
-        {-1, 900, false}}},
-  };
-  for (const auto& [name, steps] : cases) {
-    SCOPED_TRACE(name);
-    Arm({Watched("/in/")});
-    for (const Step& step : steps) {
-      if (step.eventAtMs >= 0) Event("/in/", t0 + std::chrono::milliseconds(step.eventAtMs));
-      const Time at = t0 + std::chrono::milliseconds(step.askAtMs);
-      EXPECT_EQ(Due(at), step.due ? Indexes{0} : Indexes{}) << "at " << step.askAtMs << " ms";
-      if (step.due) {
-        EXPECT_LE(*watch.NextDue(), at);
-        if (step.wake) watch.MarkWoken(0, at);
-      }
-    }
+  Arm({Watched("/in/")});
+  Event("/in/", t0);
+  EXPECT_EQ(watch.NextDue(), t0 + 50ms);
+  EXPECT_EQ(Due(t0 + 49ms), Indexes{});
+  EXPECT_EQ(Due(t0 + 50ms), Indexes{0});
+  watch.MarkWoken(0, t0 + 50ms);
+  Event("/in/", t0 + 60ms);  // a second burst waits 250 ms after the last wake-up
+  EXPECT_EQ(Due(t0 + 299ms), Indexes{});
+  EXPECT_EQ(Due(t0 + 300ms), Indexes{0});
+  watch.MarkWoken(0, t0 + 300ms);
+  EXPECT_EQ(Due(t0 + 900ms), Indexes{});
+
+  // A steady stream, never quiet for 50 ms, still wakes 250 ms after its start.
+  const Time start = t0 + 1s;
+  for (auto at = start; at < start + 250ms; at += 40ms) {
+    Event("/in/", at);
+    EXPECT_EQ(Due(at), Indexes{});
   }
+  EXPECT_EQ(Due(start + 249ms), Indexes{});
+  EXPECT_EQ(Due(start + 250ms), Indexes{0});
 }
 
 TEST_F(ChangeWatchTest, OverlappingPointsShareWatchesAndKeepThemUntilTheLastLetsGo) {
@@ -110,7 +92,7 @@ TEST_F(ChangeWatchTest, OverlappingPointsShareWatchesAndKeepThemUntilTheLastLets
   EXPECT_TRUE(source.active.empty());
 }
 
-TEST_F(ChangeWatchTest, NewSubDirectoriesAreWatchedOnlyWhenSubDirectoriesCount) {
+TEST_F(ChangeWatchTest, SubDirectoriesComeAndGoOnlyWhenTheyCount) {
   Arm({Watched("/in/"), Watched("/other/", false)});
   source.MakeDirectory("/in/b/new/inner/");
   source.MakeDirectory("/other/new/");
@@ -123,6 +105,12 @@ TEST_F(ChangeWatchTest, NewSubDirectoriesAreWatchedOnlyWhenSubDirectoriesCount) 
   const int adds = source.adds;
   Event("/in/", t0 + 10ms, ChangeKind::NewDirectory);
   EXPECT_EQ(source.adds - adds, 2);  // "a" and "b" asked once, nothing below them
+
+  // A lost one costs only its own watch.
+  Event("/in/b/", t0 + 20ms, ChangeKind::Gone);
+  EXPECT_EQ(source.WatchOf("/in/b/"), -1);
+  EXPECT_NE(source.WatchOf("/in/a/deep/"), -1);
+  EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsForOneInterval) {
@@ -151,11 +139,7 @@ TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsFor
 
 TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
   // 100,000 sub-directories against a limit of 8,192 watches.
-  for (int i = 0; i < 100000; ++i) {
-    source.below["/huge/"].insert("/huge/" + std::to_string(i) + "/");
-    source.dirs.insert("/huge/" + std::to_string(i) + "/");
-  }
-  source.dirs.insert("/huge/");
+  for (int i = 0; i < 100000; ++i) source.MakeDirectory("/huge/" + std::to_string(i) + "/");
   source.limit = 8192;
   Arm({Watched("/other/"), Watched("/huge/"), Watched("/in/")});
   EXPECT_EQ(notices, (decltype(notices){{1, WatchFallback::WatchLimit}}));
@@ -164,14 +148,6 @@ TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
   EXPECT_EQ(Due(t0 + 50ms), Indexes{0});
   watch.Tick(t0 + 1s);  // the limit stays: no retry, no second line
   EXPECT_EQ(notices.size(), 1u);
-}
-
-TEST_F(ChangeWatchTest, ALostSubDirectoryCostsOnlyItsOwnWatch) {
-  Arm({Watched("/in/")});
-  Event("/in/b/", t0, ChangeKind::Gone);
-  EXPECT_EQ(source.WatchOf("/in/b/"), -1);
-  EXPECT_NE(source.WatchOf("/in/a/deep/"), -1);
-  EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(ChangeWatchTest, SourcesThatCannotBeTrustedFallBackWithTheirReason) {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <filesystem>
 
 #include "core/daemon.h"
 #include "support/logging_core.h"
+#include "support/observation_xml.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -18,18 +18,6 @@ class DaemonControllerTest : public ::testing::Test, protected test::LoggingCore
     QObject::connect(&controller, &DaemonController::StatusChanged, [this] { ++changes; });
     QObject::connect(&controller, &DaemonController::Stopping, [this] { ++stoppings; });
   }
-  // An observation file with one point per command, watching in/.
-  std::string ObservationFile(const std::string& name, const std::vector<std::string>& commands) {
-    std::filesystem::create_directories(dir.File("in"));
-    std::string points;
-    for (const std::string& command : commands) {
-      points += "<Point><Directory>" + dir.File("in") + "</Directory><Intervall>3600</Intervall>" +
-                command + "<Attributes Exclusive=\"0\"/></Point>";
-    }
-    return dir.Write(name + ".xml", "<Corvane><Name>" + name + "</Name><Observation>" + points +
-                                        "</Observation></Corvane>");
-  }
-
   test::TempDir dir;
   Daemon daemon{view, desktop, clock};
   DaemonController controller{daemon};
@@ -40,7 +28,9 @@ class DaemonControllerTest : public ::testing::Test, protected test::LoggingCore
 // One notification per change of what a caption shows, none for a step
 // that changes nothing, and none once the stop has begun.
 TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
-  const std::string xml = ObservationFile("Inbox", {"<Command>true</Command>"});
+  const std::string xml = dir.Write(
+      "points.xml",
+      test::ObservationXml("Inbox", {test::PointXml(dir.path(), 3600, "<Command>true</Command>")}));
   const std::vector<std::pair<std::function<void()>, int>> steps = {
       {[&] { controller.Resume(); }, 1},
       {[&] { controller.Resume(); }, 0},

@@ -7,6 +7,7 @@ namespace {
 
 TEST(FormatMsg, FillsPlaceholders) {
   const std::vector<MsgArg> ten = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "J"};
+  const std::string printable = "\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80";  // U+00A0 ä € 😀
   const struct {
     std::string tmpl;
     std::vector<MsgArg> args;
@@ -22,13 +23,8 @@ TEST(FormatMsg, FillsPlaceholders) {
       // command the terminal.
       {"'%1'", {"a\r\nb\tc\\d"}, "'a\\r\\nb\tc\\\\d'"},
       {"%1", {std::string("\x1b[31m\a\x7f\0", 8)}, "\\x1b[31m\\x07\\x7f\\x00"},
-      {"%1",
-       {"\xc2\x9b"
-        "2J \xc2\x80"},
-       "\\u009b2J \\u0080"},  // C1 controls as UTF-8
-      {"%1",
-       {"\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80"},  // U+00A0 ä € 😀
-       "\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80"},
+      {"%1", {"\302\2332J \302\200"}, "\\u009b2J \\u0080"},  // C1 controls as UTF-8
+      {"%1", {printable}, printable},
       // Bytes of no valid UTF-8 sequence: a lone C1 byte, a cut sequence,
       // an overlong "/", a surrogate, a code point past U+10FFFF.
       {"%1",

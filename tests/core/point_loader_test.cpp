@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "support/logging_core.h"
+#include "support/observation_xml.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -15,15 +16,11 @@ using Texts = std::vector<std::string>;
 std::string Point(const std::string& inner) { return "<Point>" + inner + "</Point>"; }
 
 std::string ValidPoint(const std::string& dir, const std::string& extra = "") {
-  return Point("<Directory>" + dir + "</Directory><Intervall>5</Intervall><Command>true</Command>" +
-               extra);
+  return test::PointXml(dir, 5, "<Command>true</Command>" + extra);
 }
 
-std::string File(const std::vector<std::string>& points, const std::string& name = "") {
-  std::string xml =
-      "<Corvane>" + (name.empty() ? "" : "<Name>" + name + "</Name>") + "<Observation>";
-  for (const auto& p : points) xml += p;
-  return xml + "</Observation></Corvane>";
+std::string File(const std::vector<std::string>& points, const std::string& name = "Hot") {
+  return test::ObservationXml(name, points);
 }
 
 // Every value loading sets, on one line; the flags as the letters of those set.
@@ -81,8 +78,7 @@ TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
 TEST_F(PointLoaderTest, EachPointIsReportedInFileOrder) {
   ASSERT_TRUE(
       Load(File({ValidPoint("/a", "<LastChange Period=\"minute\">10</LastChange>"),
-                 Point("<Directory>/b</Directory><Intervall>0</Intervall>"), ValidPoint("/c")},
-                "Hot")));
+                 Point("<Directory>/b</Directory><Intervall>0</Intervall>"), ValidPoint("/c")})));
   EXPECT_EQ(state.Points.size(), 2u);
   EXPECT_EQ(state.daemonName, "Hot");
   EXPECT_EQ(Lines(), (Texts{"  Debug ] Added observation point: '/a/*.*' [/a/ | *.* | 5 sec ]",

@@ -4,17 +4,15 @@
 #include <signal.h>
 #include <sys/stat.h>
 
-#include <QCoreApplication>
 #include <QTimer>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <regex>
-#include <thread>
 
 #include "core/child_reaper.h"
 #include "core/command_split.h"
 #include "core/process.h"
+#include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
 
@@ -32,40 +30,25 @@ std::string Quoted(const std::string& s) {
 }
 
 // The state letter and process group of a process; state 0 when gone.
-struct ProcInfo {
+std::pair<char, int> StateAndGroup(int pid) {
+  const std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
   char state = 0;
   int pgrp = 0;
-};
-
-ProcInfo Info(int pid) {
-  const std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
-  ProcInfo info;
   if (const auto close = stat.rfind(')'); close != std::string::npos) {
-    std::sscanf(stat.c_str() + close + 1, " %c %*d %d", &info.state, &info.pgrp);
+    std::sscanf(stat.c_str() + close + 1, " %c %*d %d", &state, &pgrp);
   }
-  return info;
+  return {state, pgrp};
 }
 
-bool IsRunning(int pid) { return Info(pid).state != 0 && Info(pid).state != 'Z'; }
+bool IsRunning(int pid) { return StateAndGroup(pid).first != 0 && StateAndGroup(pid).first != 'Z'; }
 
 // Whether a process of the group is still running.
 bool GroupRunning(int pgrp) {
   for (const auto& entry : fs::directory_iterator("/proc")) {
     const int pid = std::atoi(entry.path().filename().c_str());
-    if (pid > 0 && Info(pid).pgrp == pgrp && IsRunning(pid)) return true;
+    if (pid > 0 && StateAndGroup(pid).second == pgrp && IsRunning(pid)) return true;
   }
   return false;
-}
-
-// Lets the event loop run until done() holds or a generous minute has passed.
-bool PumpUntil(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    QCoreApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
 }
 
 class RunCommandTest : public ::testing::Test, protected test::LoggingCore {
@@ -161,7 +144,7 @@ TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndReportsHowItEnded) {
     EXPECT_EQ(IsRunning(ShownPid()), left) << c.command;
     EXPECT_EQ(reaper.Count(), left ? 1u : 0u) << c.command;
     if (left) ::kill(-ShownPid(), SIGKILL);
-    EXPECT_TRUE(PumpUntil([&] { return reaper.Count() == 0; }));
+    EXPECT_TRUE(test::Eventually([&] { return reaper.Count() == 0; }));
   }
 }
 
@@ -174,7 +157,7 @@ TEST_F(RunCommandTest, OutlastingCommandIsKilledWithEverythingItStarted) {
                               "Warning ] Process with PID: <pid> was terminated after 5000 ms."}));
   const int grandchild = std::atoi(test::ReadFile(pidFile).c_str());
   ASSERT_GT(grandchild, 1) << "the shell had not started its background child";
-  EXPECT_TRUE(PumpUntil(
+  EXPECT_TRUE(test::Eventually(
       [&] { return reaper.Count() == 0 && !IsRunning(grandchild) && !GroupRunning(ShownPid()); }));
 }
 
@@ -202,7 +185,7 @@ TEST_F(RunCommandTest, AStopDuringAWaitEndsItWithoutAFalseSuccess) {
       EXPECT_TRUE(IsRunning(pid));
       ::kill(-pid, SIGKILL);
     }
-    EXPECT_TRUE(PumpUntil([&] { return reaper.Count() == 0 && !GroupRunning(pid); }));
+    EXPECT_TRUE(test::Eventually([&] { return reaper.Count() == 0 && !GroupRunning(pid); }));
   }
   view.Clear();
   EXPECT_EQ(Run("true").executed, 0);

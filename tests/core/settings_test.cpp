@@ -97,21 +97,6 @@ TEST_F(SettingsTest, AMaximisedWindowKeepsItsLastNormalPlace) {
   EXPECT_EQ(Stored("Window.Hidden"), "True");
 }
 
-// Console mode has no window: its stop saves the level and the language
-// and leaves what the window stored as it was.
-TEST_F(SettingsTest, WithoutAWindowTheWindowKeysStayUntouched) {
-  const std::vector<std::pair<const char*, const char*>> windowKeys = {
-      {"Window.X", "1500"},      {"Window.Y", "-30"},   {"Window.Width", "9000"},
-      {"Window.Height", "4500"}, {"Window.State", "2"}, {"Window.Hidden", "False"},
-      {"Window.NoBKG", "1"}};
-  for (const auto& [key, text] : windowKeys) Put(key, text);
-  LoadSettings(state, hidden, nullptr);
-  state.logLevel = 0;
-  SaveSettings(state, nullptr);
-  for (const auto& [key, text] : windowKeys) EXPECT_EQ(Stored(key), text) << key;
-  EXPECT_EQ(Stored("Log.Level"), "0");
-}
-
 // Defaults written back over a file that could not be read would throw
 // away what the user had in it: such a file stops the load, named.
 TEST_F(SettingsTest, ASettingsFileThatCannotBeReadStopsTheLoad) {

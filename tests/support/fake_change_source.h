@@ -36,7 +36,6 @@ class FakeChangeSource final : public ChangeSource {
       if (!dirs.contains(parent)) MakeDirectory(parent);
     }
   }
-  void RemoveDirectory(const std::string& path) { dirs.erase(path); }
   // The watch a directory has now; -1 when none.
   int WatchOf(const std::string& path) const {
     const auto found = ids_.find(Resolve(path));
@@ -73,12 +72,9 @@ class FakeChangeSource final : public ChangeSource {
   bool DeliversEvents(const std::string&) override { return delivers; }
   std::vector<std::string> SubDirectories(const std::string& directory) override {
     const auto found = below.find(directory);
-    if (found == below.end()) return {};
-    std::vector<std::string> existing;
-    for (const std::string& dir : found->second) {
-      if (dirs.contains(dir)) existing.push_back(dir);
-    }
-    return existing;
+    return found == below.end()
+               ? std::vector<std::string>{}
+               : std::vector<std::string>(found->second.begin(), found->second.end());
   }
 
   std::set<std::string> dirs;
