@@ -11,7 +11,6 @@
 
 #include "core/child_reaper.h"
 #include "core/command_split.h"
-#include "core/process.h"
 #include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
@@ -159,37 +158,6 @@ TEST_F(RunCommandTest, OutlastingCommandIsKilledWithEverythingItStarted) {
   ASSERT_GT(grandchild, 1) << "the shell had not started its background child";
   EXPECT_TRUE(test::Eventually(
       [&] { return reaper.Count() == 0 && !IsRunning(grandchild) && !GroupRunning(ShownPid()); }));
-}
-
-// A stop breaks off a wait at once: the command is never reported as ended
-// but killed or left running as Terminate says, and nothing starts after.
-TEST_F(RunCommandTest, AStopDuringAWaitEndsItWithoutAFalseSuccess) {
-  const std::pair<bool, std::string> cases[] = {
-      {true, "Warning ] Process with PID: <pid> was terminated after "},
-      {false, "Warning ] Process with PID: <pid> is left running: the daemon stops."}};
-  for (const auto& [terminate, end] : cases) {
-    view.Clear();
-    state.quitting = false;
-    QTimer::singleShot(100, [this] {
-      state.quitting = true;
-      InterruptWaits();
-    });
-    Run("sleep 300", terminate ? 0 : 60000, terminate);
-    const Words outcome = Outcome();
-    const int pid = ShownPid();
-    ASSERT_EQ(outcome.size(), 2u) << terminate;
-    EXPECT_TRUE(
-        outcome[0].starts_with("Warning ] Process with PID: <pid> did not complete after "));
-    EXPECT_TRUE(outcome[1].starts_with(end)) << outcome[1];
-    if (!terminate) {
-      EXPECT_TRUE(IsRunning(pid));
-      ::kill(-pid, SIGKILL);
-    }
-    EXPECT_TRUE(test::Eventually([&] { return reaper.Count() == 0 && !GroupRunning(pid); }));
-  }
-  view.Clear();
-  EXPECT_EQ(Run("true").executed, 0);
-  EXPECT_TRUE(view.Texts().empty());
 }
 
 TEST_F(RunCommandTest, CommandsThatCannotStartAreCountedAndRunNothing) {
