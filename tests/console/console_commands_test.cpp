@@ -1,62 +1,126 @@
 #include "console/console_commands.h"
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
 #include "console/console_tokenizer.h"
-#include "console_fixture.h"
+#include "console/reports.h"
+#include "core/daemon.h"
+#include "core/daemon_controller.h"
+#include "core/instance_lock.h"
+#include "support/logging_core.h"
+#include "support/observation_xml.h"
+#include "support/temp_dir.h"
 
 namespace corvane::test {
 namespace {
 
-using ConsoleCommandsTest = ConsoleTest;
+using Strings = std::vector<std::string>;
 
-TEST(ConsoleTokenizer, SplitsOnBlanksOutsideQuotes) {
-  // In a run of blanks every other blank separates.
-  for (const auto& [line, tokens] : std::vector<std::pair<std::string, std::string>>{
-           {"\"a\" b\"c\"", "a|bc"},
-           {"set name \"Night Shift\"", "set|name|Night Shift"},
-           {"a   b", "a| |b"},
-           {" pause", " pause"},
-           {"set name x ", "set|name|x|"}}) {
-    EXPECT_EQ(Joined(TokenizeCommand(line)), tokens) << line;
-  }
+std::string Joined(const Strings& parts) {
+  std::string all;
+  for (const std::string& part : parts) all += (&part == parts.data() ? "" : "|") + part;
+  return all;
+}
+std::string Info(const std::string& text) { return "   Info ] " + text; }
+std::string NotUnderstood(const std::string& line) {
+  return "Command '" + line + "' not understood!";
 }
 
-// The message comes also when the state does not change; the caption
-// changes only with the state.
-TEST_F(ConsoleCommandsTest, PauseGoAndExitInAnyLetterCase) {
+// A running daemon with the console commands on it. `captions` records the
+// caption after every change the controller announced.
+class ConsoleCommandsTest : public ::testing::Test, protected LoggingCore {
+ protected:
+  ConsoleCommandsTest() {
+    daemon.state.startTime = clock.Now();
+    controller.Start();
+    QObject::connect(&controller, &DaemonController::StatusChanged, [this] {
+      captions.push_back(
+          CaptionText(controller.state(), controller.language(), controller.IsRunning()));
+    });
+  }
+
+  // The lines shown after `line` ran (the view emptied first), unstamped.
+  Strings Run(const std::string& line) {
+    view.items.clear();
+    commands.ProcessCommand(line);
+    return Lines();
+  }
+  // One point on `in/` per command.
+  std::string ObservationFile(const std::string& file, const std::string& name,
+                              const Strings& commands) {
+    Strings points;
+    for (const std::string& command : commands) {
+      points.push_back(PointXml(dir.File("in"), 3600, command + kNotExclusive));
+    }
+    return dir.Write(file, ObservationXml(name, points));
+  }
+
+  TempDir dir;
+  Daemon daemon{view, desktop, clock};
+  DaemonController controller{daemon};
+  ConsoleCommands commands{ConsoleContext{controller, {}, {}}};
+  Strings captions;
+};
+
+// In a run of blanks every other blank separates.
+TEST(ConsoleTokenizer, SplitsOnBlanksOutsideQuotes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\"a\" b\"c\"", "a|bc"},
+      {"set name \"Night Shift\"", "set|name|Night Shift"},
+      {"a   b", "a| |b"},
+      {" pause", " pause"},
+      {"set name x ", "set|name|x|"}};
+  for (const auto& [line, tokens] : cases) EXPECT_EQ(Joined(TokenizeCommand(line)), tokens) << line;
+}
+
+// The message comes also when the state does not change; the caption is
+// refreshed only when the state or the points change.
+TEST_F(ConsoleCommandsTest, DaemonCommandsAnswerAndActInAnyLetterCase) {
   daemon.state.daemonName = "Inbox";
-  const std::vector<std::tuple<std::string, std::string, bool>> cases = {
+  daemon.state.xmlFile = ObservationFile("points.xml", "Inbox", {"<Command>true</Command>"});
+  std::filesystem::create_directory(dir.File("in"));
+  dir.Write("in/a.txt", "x");
+  const std::tuple<std::string, std::string, bool> cases[] = {
       {"PAUSE", "Pausing", false},
       {"Halt", "Pausing", false},
+      {"Reload", "Reloading '" + daemon.state.xmlFile + "'", false},
       {"continue", "Continuing", true},
       {"GO", "Continuing", true},
+      {"RUN", "Searching for files", true},
       {"End", "Exiting", false}};
   for (const auto& [word, message, running] : cases) {
-    EXPECT_EQ(Run(word), (Strings{"> " + word + ":", Info(message + " on user request...")}));
+    Strings shown = Run(word);
+    shown.resize(2);  // what a reload or a check found comes after these
+    EXPECT_EQ(shown, (Strings{"> " + word + ":", Info(message + " on user request...")}));
     EXPECT_EQ(controller.IsRunning(), running) << word;
   }
+  EXPECT_EQ(daemon.state.Points.at(0).executed, 1);
   EXPECT_TRUE(controller.IsStopping());
-  EXPECT_EQ(captions, (Strings{"Inbox (stopped)", "Inbox (running)"}));
+  EXPECT_EQ(captions, (Strings{"Inbox (stopped)", "Inbox (stopped)", "Inbox (running)"}));
 }
 
 // A quote is dropped before the command is looked up; a blank is not.
 TEST_F(ConsoleCommandsTest, ClearTakesTheEchoWithItAndAnythingElseIsNotUnderstood) {
-  for (const auto& [line, expected] : std::vector<std::pair<std::string, Strings>>{
-           {"cls", {}},
-           {"Clear", {}},
-           {"frobnicate now", {"> frobnicate:", NotUnderstood("frobnicate now")}},
-           {" pause", {">  pause:", NotUnderstood(" pause")}},
-           {"\"pause", {"> pause:", Info("Pausing on user request...")}}}) {
-    EXPECT_EQ(Run(line), expected) << line;
-  }
+  const std::pair<std::string, Strings> cases[] = {
+      {"cls", {}},
+      {"Clear", {}},
+      {"frobnicate now", {"> frobnicate:", NotUnderstood("frobnicate now")}},
+      {" pause", {">  pause:", NotUnderstood(" pause")}},
+      {"\"pause", {"> pause:", Info("Pausing on user request...")}}};
+  for (const auto& [line, expected] : cases) EXPECT_EQ(Run(line), expected) << line;
   // Hostile lines come whole and escaped: they cannot command the terminal.
-  for (const auto& [line, echo, shown] :
-       std::vector<std::tuple<std::string, std::string, std::string>>{
-           {std::string(1 << 20, 'x'), "> " + std::string(1 << 20, 'x') + ":",
-            std::string(1 << 20, 'x')},
-           {std::string("\x01\xff\0\x7f\"", 6),
-            "> \\x01\\xff\\x00\\x7f\\x00:", "\\x01\\xff\\x00\\x7f\"\\x00"},
-           {"a\r\nb \x1b]0;x\a", "> a\\r\\nb:", "a\\r\\nb \\x1b]0;x\\x07"},
-           {"   ", ">  :", "   "}}) {
+  const std::string big(1 << 20, 'x');
+  const std::tuple<std::string, std::string, std::string> hostile[] = {
+      {big, "> " + big + ":", big},
+      {std::string("\x01\xff\0\x7f\"", 6),
+       "> \\x01\\xff\\x00\\x7f\\x00:", "\\x01\\xff\\x00\\x7f\"\\x00"},
+      {"a\r\nb \x1b]0;x\a", "> a\\r\\nb:", "a\\r\\nb \\x1b]0;x\\x07"},
+      {"   ", ">  :", "   "}};
+  for (const auto& [line, echo, shown] : hostile) {
     EXPECT_EQ(Run(line), (Strings{echo, NotUnderstood(shown)}));
   }
 }
@@ -101,6 +165,91 @@ TEST_F(ConsoleCommandsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
             "5000|Y|min|[A R C H S ]|N|3|min|60|45|12|2|N");
   controller.Resume();
   EXPECT_EQ(Run("stat")[3], "on");
+}
+
+// Setting names are matched exactly; a value outside the levels is ignored.
+TEST_F(ConsoleCommandsTest, SetLogLevelTakesWholeLevelsAndRoundsHalvesToEven) {
+  const std::tuple<std::string, int, std::string> cases[] = {
+      {"set loglevel 0", 0, Info("Changed 'loglevel' to '0'.")},
+      {"set loglevel 7", 0, ""},
+      {"set loglevel 2.5", 2, ""},  // rounds to 2; Info is then below the level
+      {"set loglevel 1", 1, Info("Changed 'loglevel' to '1'.")},
+      {"set loglevel 40000", 1, NotUnderstood("set loglevel 40000")},
+      {"set loglevel", 1, "Configuration not avaliable! (Check the language file!)"},
+      {"set LogLevel 2", 1, "Unknown parameter: 'LogLevel'"},
+      {"set colour blue", 1, "Unknown parameter: 'colour'"}};
+  for (const auto& [line, level, answer] : cases) {
+    EXPECT_EQ(Run(line), (answer.empty() ? Strings{"> set:"} : Strings{"> set:", answer})) << line;
+    EXPECT_EQ(daemon.state.logLevel, level) << line;
+  }
+  EXPECT_TRUE(captions.empty());
+}
+
+// A FIFO would block the daemon: refused with the reason, and the setting
+// before stays in force. A device is the end-to-end test's.
+TEST_F(ConsoleCommandsTest, SetLogOrLanguageFileRefusesWhatCannotBeUsedAndLoadsAtOnce) {
+  int trayTranslations = 0;
+  commands.context().translateTrayMenu = [&] { ++trayTranslations; };
+  const std::string log = dir.File("kept.log");
+  const std::string language = dir.Write("kept.lng", "17=    INFO\n40=Neu: %1 = %2\n");
+  Run("set logfile " + log);
+  EXPECT_EQ(Run("set languagefile " + language),
+            (Strings{"> set:", "   INFO ] Neu: languagefile = " + language}));
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  const std::string huge = dir.File("huge.lng");
+  std::ofstream(huge).seekp(Language::kMaxFileBytes) << '\n';
+  const std::pair<std::string, std::string> cases[] = {
+      {"logfile " + dir.File("fifo"),
+       "  Error ] Cannot use '" + dir.File("fifo") + "' as logfile: not a regular file."},
+      {"languagefile " + huge,
+       "  Error ] Cannot use '" + huge + "' as languagefile: larger than 4194304 bytes."},
+      {"languagefile missing.lng", "   INFO ] Language file not found: missing.lng"}};
+  for (const auto& [line, answer] : cases) {
+    EXPECT_EQ(Run("set " + line), (Strings{"> set:", answer}));
+  }
+  EXPECT_EQ(daemon.state.logFile, log);
+  EXPECT_EQ(daemon.state.languageFile, language);
+  EXPECT_EQ(trayTranslations, 1);
+}
+
+TEST_F(ConsoleCommandsTest, SetNameTakesOneWordAndRefreshesTheCaption) {
+  daemon.state.xmlFile = "/srv/points.xml";
+  EXPECT_EQ(Run("set name Night Shift"), Strings{"> set:"});
+  EXPECT_EQ(captions.back(), "Night (running)");
+  controller.Pause();
+  Run("set name \"\"");
+  EXPECT_EQ(captions.back(), "Corvane [/srv/points.xml] (stopped)");
+}
+
+TEST_F(ConsoleCommandsTest, SetXmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
+  const std::string first = ObservationFile("first.xml", "First", {"<Command>true</Command>"});
+  const std::string second =
+      ObservationFile("second.xml", "Second", {"<Command>a</Command>", "<Command>b</Command>"});
+  const std::string held = ObservationFile("held.xml", "Held", {"<Command>x</Command>"});
+  daemon.state.xmlFile = first;
+  ASSERT_TRUE(daemon.loader.LoadFile(first));
+  ASSERT_TRUE(daemon.lock.RegisterInstance(first));
+  InstanceLock holder(daemon.log);
+  ASSERT_TRUE(holder.RegisterInstance(held));
+  EXPECT_EQ(Run("set xmlfile " + dir.File("missing.xml")),
+            (Strings{"> set:", "  Error ] Cannot use '" + dir.File("missing.xml") +
+                                   "' as xmlfile: no such file."}));
+  EXPECT_EQ(daemon.state.xmlFile, first);
+
+  EXPECT_EQ(Run("set xmlfile " + second),
+            (Strings{"> set:", Info("Changed 'xmlfile' to '" + second + "'."),
+                     Info("Loaded " + second + ",  2 observation points added.")}));
+  EXPECT_EQ(captions.back(), "Second (running)");
+  EXPECT_TRUE(InstanceLock(daemon.log).RegisterInstance(first));  // the old file is free now
+  EXPECT_TRUE(daemon.lock.IsHeld());
+
+  EXPECT_EQ(Run("set xmlfile " + held).back(),
+            "  Error ] Could not lock '" + held +
+                "'. The daemon was halted. (Maybe another daemon is running.)");
+  EXPECT_EQ(daemon.state.Points.at(0).Command, "x");  // loaded all the same
+  EXPECT_FALSE(controller.IsRunning());
+  EXPECT_EQ(captions.back(), "Held (stopped)");
+  EXPECT_FALSE(daemon.lock.IsHeld());
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/instance_lock.h"
+#include "core/version.h"
 #include "corvane_process.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
@@ -15,17 +18,31 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kDropTxt = "<Name>drop</Name><FilePattern>*.txt</FilePattern>";
+// Removes the file and writes a megabyte.
+const std::string kRemoveAndFlood =
+    "<Command Wait=\"0\">sh -c 'rm \"$0\"; yes flood | head -c 1000000' %File%</Command>" +
+    std::string(kNotExclusive);
+
+void ExpectInOrder(const std::string& out, const std::vector<std::string>& parts) {
+  std::string::size_type at = 0;
+  for (const std::string& part : parts) {
+    at = out.find(part, at);
+    ASSERT_NE(at, std::string::npos) << "missing or out of order: " << part << "\n" << out;
+    at += part.size();
+  }
+}
 
 class DaemonE2eTest : public ::testing::Test {
  protected:
-  DaemonE2eTest() { fs::create_directory(out); }
-  // One point on in/ running `command` for every "*.txt".
-  std::string ObservationFile(const std::string& command) {
-    return dir.Write("points.xml", ObservationXml("e2e", {PointXml(in, 1, kDropTxt + command)}));
+  DaemonE2eTest() {
+    fs::create_directory(in);
+    fs::create_directory(out);
   }
-  static bool Locked(const std::string& xml) {
-    LoggingCore core;
-    return !InstanceLock(core.log).RegisterInstance(xml);
+  // One point on in/ checked every `interval` seconds, running `command`
+  // for every "*.txt".
+  std::string ObservationFile(const std::string& command, int interval = 1) {
+    return dir.Write("points.xml",
+                     ObservationXml("e2e", {PointXml(in, interval, kDropTxt + command)}));
   }
 
   TempDir dir;
@@ -33,41 +50,48 @@ class DaemonE2eTest : public ::testing::Test {
   const std::string out = dir.File("out");
 };
 
+TEST(StartupE2eTest, WithoutObservationFileTheXmlHintFailsWhileHelpAndVersionSucceed) {
+  CorvaneProcess run({}), help({"--HELP"}), version({"/XML", "x", "--version"});
+  EXPECT_EQ(run.Finished(), 1);
+  EXPECT_EQ(run.Out(), std::string("Corvane v. ") + kVersionText + " is starting...\n");
+  EXPECT_NE(run.Err().find("Use /XML to specify an XML file containing"), std::string::npos);
+  EXPECT_EQ(help.Finished(), 0);
+  EXPECT_NE(help.Out().find("/XML"), std::string::npos);
+  EXPECT_EQ(version.Finished(), 0);
+  EXPECT_EQ(version.Out(), std::string("Corvane ") + kVersionText + "\n");
+}
+
 // From every stage and every wait, a stop signal or "exit" ends the daemon
 // with 0, saves the settings and frees its lock; a command still running is
 // killed or left as its point says, and never reported as ended.
 TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrder) {
-  struct Case {
-    std::string attributes;  // of Command
-    std::vector<std::string> switches;
-    int signalNumber;  // 0: "exit" on stdin
-    bool killed;
-  };
   const std::string pids = dir.File("pids");
-  fs::create_directory(in);
   dir.Write("in/a.txt", "a");
-  for (const Case& c : std::vector<Case>{
-           {"", {"/runnow"}, SIGTERM, false},            // not waited for
-           {" Wait=\"0\"", {"/runnow"}, SIGINT, false},  // start-up check, no limit
-           {" Wait=\"60000\" Terminate=\"1\"", {"/runnow"}, SIGHUP, true},
-           {" Wait=\"0\" Terminate=\"1\"", {"/runnow"}, 0, true},  // "exit" typed while it runs
-           {" Wait=\"0\" Terminate=\"1\"", {}, SIGTERM, true}}) {  // a tick's check
+  LoggingCore core;
+  // The Command's attributes, whether the start-up check runs, the signal.
+  const std::tuple<std::string, bool, int> cases[] = {
+      {"", true, SIGTERM},            // not waited for
+      {" Wait=\"0\"", true, SIGINT},  // start-up check, no limit
+      {" Wait=\"60000\" Terminate=\"1\"", true, SIGHUP},
+      {" Wait=\"0\" Terminate=\"1\"", true, 0},          // 0: "exit" typed while it runs
+      {" Wait=\"0\" Terminate=\"1\"", false, SIGTERM}};  // a tick's check
+  for (const auto& [attributes, runNow, signalNumber] : cases) {
     fs::remove(pids);
     fs::remove(SettingsFile());
-    const std::string xml = ObservationFile("<Command" + c.attributes + ">sh -c 'echo $$ >> " +
-                                            pids + "; exec sleep 120'</Command>");
+    const std::string xml = ObservationFile("<Command" + attributes + ">sh -c 'echo $$ >> " + pids +
+                                            "; exec sleep 120'</Command>");
     std::vector<std::string> args{"/XML", xml};
-    args.insert(args.end(), c.switches.begin(), c.switches.end());
+    if (runNow) args.push_back("/runnow");
     CorvaneProcess daemon(args, std::nullopt);
-    const std::string what = c.attributes + " " + std::to_string(c.signalNumber);
+    const std::string what = attributes + " " + std::to_string(signalNumber);
     ASSERT_TRUE(Eventually([&] { return !ReadFile(pids).empty(); })) << what;
-    c.signalNumber == 0 ? daemon.Type("exit\n") : daemon.Signal(c.signalNumber);
+    signalNumber == 0 ? daemon.Type("exit\n") : daemon.Signal(signalNumber);
     EXPECT_EQ(daemon.Finished(), 0) << what;
-    EXPECT_FALSE(Locked(xml)) << what;
+    EXPECT_TRUE(InstanceLock(core.log).RegisterInstance(xml)) << what << ": still locked";
     EXPECT_TRUE(fs::exists(SettingsFile())) << what;
     EXPECT_EQ(daemon.Out().find("ended in time"), std::string::npos) << what;
     const pid_t command = std::stoi(ReadFile(pids));
-    if (c.killed) {
+    if (attributes.find("Terminate") != std::string::npos) {
       EXPECT_TRUE(Eventually([&] { return ::kill(command, 0) != 0; })) << what;
     } else {
       EXPECT_EQ(::kill(command, SIGKILL), 0) << what << ": left running";
@@ -89,12 +113,8 @@ std::vector<pid_t> ChildrenOf(pid_t parent) {
   return children;
 }
 
-std::size_t FileCount(const std::string& directory) {
-  std::size_t count = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(directory)) {
-    count += entry.is_regular_file();
-  }
-  return count;
+std::ptrdiff_t FileCount(const std::string& directory) {
+  return std::distance(fs::directory_iterator(directory), fs::directory_iterator());
 }
 
 // A command not waited for costs no descriptor while it runs.
@@ -123,37 +143,46 @@ TEST_F(DaemonE2eTest, ThousandsOfUnwaitedCommandsRunAndAreReapedUnderALowDescrip
 
 // The walk looks for a stop between entries.
 TEST_F(DaemonE2eTest, AStopDuringALongWalkStartsNoFurtherCommand) {
-  constexpr std::size_t kFiles = 5000;
-  fs::create_directory(in);
-  for (std::size_t f = 0; f < kFiles; ++f) dir.Write("in/" + std::to_string(f) + ".txt", "x");
+  constexpr int kFiles = 5000;
+  for (int f = 0; f < kFiles; ++f) dir.Write("in/" + std::to_string(f) + ".txt", "x");
   CorvaneProcess daemon(
       {"/XML", ObservationFile("<Command>mv %File% " + out + "/</Command>"), "/runnow"});
   ASSERT_TRUE(Eventually([&] { return FileCount(out) > 0; }));
   daemon.Signal(SIGTERM);
   EXPECT_EQ(daemon.Finished(), 0);
   QThread::msleep(500);  // for the last commands started to finish their move
-  EXPECT_GT(FileCount(in), 0u);
+  EXPECT_GT(FileCount(in), 0);
   EXPECT_EQ(FileCount(in) + FileCount(out), kFiles);
 }
 
-TEST_F(DaemonE2eTest, ACommandsOutputStaysOutOfTheLogStream) {
-  fs::create_directory(in);
+// The interval, 60 seconds, is longer than any wait here: every file that
+// goes went because a change event brought the check forward.
+TEST_F(DaemonE2eTest, WatchedFilesGoSoonAfterTheyArriveAndOnlyTheCheckDecidesWhich) {
+  const std::string watched =
+      "<Point><Directory>" + in + "</Directory>" + kDropTxt +
+      "<Intervall Watch=\"1\">60</Intervall><Command Wait=\"0\">mv %File% " + out +
+      "/</Command></Point>";
+  const std::string polled = PointXml(out, 60, "<Command>true</Command>");
+  CorvaneProcess daemon({"/XML", dir.Write("points.xml", ObservationXml("e2e", {watched, polled}))},
+                        "stat\n");
+  // Once "stat" answers, the watches are armed.
+  ASSERT_TRUE(daemon.Says("Failed: 0\n    Woken by changes: no\n"));  // the polled point is last
+  EXPECT_EQ(Occurrences(daemon.Out(), "Woken by changes: yes"), 1);
   dir.Write("in/a.txt", "a");
-  CorvaneProcess daemon(
-      {"/XML", ObservationFile("<Command Wait=\"0\">sh -c 'yes flood | head -c 1000000'</Command>"),
-       "/runnow", "/pause"});
-  EXPECT_TRUE(daemon.Says("] drop: found 1 files in " + in + "/."));
-  daemon.Signal(SIGTERM);
-  EXPECT_EQ(daemon.Finished(), 0);
-  EXPECT_EQ(daemon.Out().find("flood"), std::string::npos);
-  EXPECT_EQ(Occurrences(daemon.Err(), "flood\n"), 1000000 / 6);
+  dir.Write("in/ignored.tmp", "no pattern matches");
+  fs::create_directories(in + "/sub/deep");
+  dir.Write("in/sub/deep/b.txt", "b");
+  for (const char* name : {"a.txt", "b.txt"}) {
+    EXPECT_TRUE(Eventually([&] { return fs::exists(out + "/" + name); })) << name;
+  }
+  EXPECT_TRUE(fs::exists(in + "/ignored.tmp"));
+  EXPECT_TRUE(daemon.Running());
 }
 
 TEST_F(DaemonE2eTest, OneDaemonPerObservationFileUnlessNic) {
   const std::string xml = ObservationFile("<Command>true</Command>");
   CorvaneProcess first({"/XML", xml, "/pause"});
   ASSERT_TRUE(first.Says("Type 'go' to start it."));
-
   CorvaneProcess refused({"/XML", xml});
   EXPECT_EQ(refused.Finished(), 1);
   EXPECT_NE(refused.Err().find("Corvane: The daemon for '" + xml +
@@ -161,12 +190,78 @@ TEST_F(DaemonE2eTest, OneDaemonPerObservationFileUnlessNic) {
                                "Having multiple instances of one daemon is no good idea!\n"
                                "The daemon will quit now.\n"),
             std::string::npos);
-
   CorvaneProcess along({"/XML", xml, "/NIC"});
   EXPECT_TRUE(along.Says("Warning ] Having multiple instances of one daemon is no good idea!"));
   EXPECT_NE(along.Out().find("Warning ] The daemon for '" + xml + "' seems already to be running."),
             std::string::npos);
   EXPECT_TRUE(first.Running());
+}
+
+// The commands come through a pipe; "exit" ends the daemon after the
+// answers of every command before it, and nothing runs after it. What the
+// started command writes goes to stderr whole, out of the log stream.
+TEST_F(DaemonE2eTest, ConsoleCommandsOnStdinSteerTheDaemon) {
+  const std::string xml = ObservationFile(kRemoveAndFlood, 3600);
+  dir.Write("in/a.txt", "x");
+  CorvaneProcess daemon(
+      {"/Console", "/XML", xml},
+      "ver\nrun\nset loglevel 0\nset name \"Night Shift\"\nset\nreload\nexit\nstat\n");
+  EXPECT_EQ(daemon.Finished(), 0);
+  EXPECT_EQ(daemon.Err().size(), 1000000u);
+  EXPECT_EQ(Occurrences(daemon.Err(), "flood\n"), 1000000 / 6);
+  EXPECT_EQ(daemon.Out().find("flood"), std::string::npos);
+  ExpectInOrder(
+      daemon.Out(),
+      {"Info ] Loaded " + xml + ",  1 observation points added.\n",
+       "> ver:\nCorvane " + std::string(kVersionText) + "\nBuild: ",
+       "Info ] Searching for files on user request...\n",
+       "Info ] drop: found 1 files in " + in + "/.\n", "Info ] Changed 'loglevel' to '0'.\n",
+       "  Daemon name       : Night Shift\n", "Info ] Reloading '" + xml + "' on user request...\n",
+       "Info ] Loaded " + xml + ",  1 observation points added.\n",
+       "Info ] Exiting on user request...\n"});
+  EXPECT_FALSE(fs::exists(in + "/a.txt"));
+  EXPECT_TRUE(daemon.Out().ends_with("Exiting on user request...\n"));
+  EXPECT_NE(ReadFile(SettingsFile()).find("Log.Level=0"), std::string::npos);
+}
+
+// Without a window there is no place to save: the window's keys stay as
+// the last windowed run left them, while the daemon's own are saved.
+TEST_F(DaemonE2eTest, ConsoleModeLeavesTheWindowKeysAsTheyWere) {
+  const std::string windowKeys =
+      "Window.Height=4800\nWindow.Hidden=True\nWindow.State=0\nWindow.Width=9000\n"
+      "Window.X=-120000\nWindow.Y=15\n";
+  fs::create_directories(fs::path(SettingsFile()).parent_path());
+  std::ofstream(SettingsFile()) << "[General]\nLog.Level=2\n" << windowKeys;
+  CorvaneProcess daemon({"/Console", "/XML", ObservationFile(kRemoveAndFlood, 3600)},
+                        "set loglevel 1\nexit\n");
+  EXPECT_EQ(daemon.Finished(), 0) << daemon.Err();
+  const std::string saved = ReadFile(SettingsFile());
+  EXPECT_NE(saved.find("Log.Level=1\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find(windowKeys), std::string::npos) << saved;
+}
+
+// Nothing hangs, and nothing reaches the terminal or the log file raw.
+TEST_F(DaemonE2eTest, HostileNamesAndSpecialFilesNeitherHangNorReachTheTerminalRaw) {
+  const std::string xml = ObservationFile(kRemoveAndFlood, 3600);
+  dir.Write("in/a\r\n[2026-01-01 00:00:00    Info ] \x1b[2J\a.txt", "x");
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  const std::string log = dir.File("good.log");
+  CorvaneProcess daemon({"/XML", xml, "/Log", dir.File("fifo")},
+                        "set languagefile /dev/zero\nset logfile " + log + "\nrun\nexit\n");
+  EXPECT_EQ(daemon.Finished(), 0);
+  const std::string refused =
+      "Cannot write the log file '" + dir.File("fifo") + "': not a regular file.";
+  EXPECT_EQ(Occurrences(daemon.Err(), refused), 1);
+  EXPECT_EQ(Occurrences(daemon.Out(), refused), 1);
+  EXPECT_TRUE(daemon.Says("Error ] Cannot use '/dev/zero' as languagefile: not a regular file.\n"));
+  // The new log file is in force before the message of its change.
+  for (const std::string& text : {daemon.Out(), ReadFile(log)}) {
+    EXPECT_NE(text.find("Changed 'logfile' to '" + log + "'."), std::string::npos) << text;
+    EXPECT_EQ(text.find_first_of("\x1b\a"), std::string::npos) << text;
+  }
+  // The file has every level: the command line shows the name escaped.
+  const std::string shown = in + "/a\\r\\n[2026-01-01 00:00:00    Info ] \\x1b[2J\\x07.txt";
+  EXPECT_NE(ReadFile(log).find(shown), std::string::npos) << ReadFile(log);
 }
 
 }  // namespace

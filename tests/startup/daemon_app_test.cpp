@@ -19,8 +19,7 @@
 namespace corvane::test {
 namespace {
 
-class NoCaption final : public CaptionHost {
- public:
+struct NoCaption final : CaptionHost {
   void SetCaption(const std::string&) override {}
 };
 
@@ -96,13 +95,40 @@ TEST_F(DaemonAppTest, StartupChecksForAnUpdateAndNamesTheLocation) {
   ::setenv("CORVANE_UPDATE_URL", server.Url("/").c_str(), 1);
   server.Serve(kVersionFilePath, "Current Version=99.0.0\r\nDownload=http://127.0.0.1:9/c.zip\r\n");
   Start({"/XML", ObservationFile("<Command>true</Command>"), "/NIC"});
-  const QDeadlineTimer deadline(20000);
-  while (boxes.boxes.empty() && !deadline.hasExpired()) {
+  for (const QDeadlineTimer deadline(20000); boxes.boxes.empty() && !deadline.hasExpired();) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   }
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_NE(boxes.boxes[0].text.find("http://127.0.0.1:9/c.zip"), std::string::npos);
   ::unsetenv("CORVANE_UPDATE_URL");
+}
+
+TEST(CommandLineSwitches, ValuesKeepTheirCaseAndTheFirstOccurrenceWins) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* sw;
+    std::string expected;
+  };
+  for (const Case& c :
+       std::vector<Case>{{{"/xMl", "/Data/P.xml"}, "/XML", "/Data/P.xml"},
+                         {{"--xml", "a.xml"}, "/XML", "a.xml"},
+                         {{"--XML=a b.xml"}, "/XML", "a b.xml"},
+                         {{"/Name", "Hot", "Folder", "/NIC"}, "/Name", "Hot Folder"},
+                         {{"/Log", "one", "/LOG", "two"}, "/Log", "one"},
+                         {{"/pause"}, "/XML", "dflt"},
+                         {{"/XML", "/XML", "x"}, "/XML", "dflt"}}) {
+    EXPECT_EQ(CommandLineSwitches(c.args).GetCmdParam(c.sw, true, "dflt"), c.expected) << c.args[0];
+  }
+}
+
+TEST(CommandLineSwitches, FlagsAndUnknownArguments) {
+  const CommandLineSwitches cmd({"stray", "/RUNNOW", "extra", "--nic", "--pause=1", "/pausefoo"});
+  EXPECT_EQ(cmd.GetCmdParam("/runnow", false), "1");
+  EXPECT_EQ(cmd.GetCmdParam("/NIC", false), "1");
+  EXPECT_EQ(cmd.GetCmdParam("/pause", false), "");
+  EXPECT_EQ(cmd.UnknownArguments(),
+            (std::vector<std::string>{"stray", "extra", "--pause=1", "/pausefoo"}));
+  EXPECT_FALSE(cmd.WantsHelp() || cmd.WantsVersion());  // the end-to-end tests ask for them
 }
 
 }  // namespace

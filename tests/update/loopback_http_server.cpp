@@ -27,42 +27,20 @@ std::string LoopbackHttpServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(server_.serverPort()) + path;
 }
 
-void LoopbackHttpServer::ServeRaw(const std::string& path, const std::string& response) {
-  behaviours_[path] = {response, 0};
-}
-
 void LoopbackHttpServer::Serve(const std::string& path, const std::string& body) {
   ServeRaw(path, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
                      "\r\nConnection: close\r\n\r\n" + body);
 }
 
-void LoopbackHttpServer::Stream(const std::string& path, std::uint64_t length) {
-  behaviours_[path] = {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", length};
-}
-
 void LoopbackHttpServer::Answer(QTcpSocket& socket, const std::string& path) {
   requests_.push_back(path);
-  const auto found = behaviours_.find(path);
-  const Behaviour behaviour =
-      found != behaviours_.end()
-          ? found->second
-          : Behaviour{"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found", 0};
-  if (behaviour.response.empty()) return;  // stalls
-  socket.write(behaviour.response.data(), static_cast<qint64>(behaviour.response.size()));
-  // Keeps a little ahead of the client: a new chunk whenever the last one
-  // has left, so a client that stops reading stops the stream too.
-  constexpr qint64 kChunk = 64 * 1024;
-  auto left = std::make_shared<std::uint64_t>(behaviour.streamLength);
-  const auto more = [this, &socket, left] {
-    if (*left == 0) return socket.disconnectFromHost();
-    if (socket.bytesToWrite() >= kChunk) return;
-    const qint64 size = static_cast<qint64>(std::min<std::uint64_t>(*left, kChunk));
-    if (socket.write(QByteArray(size, 'x')) != size) return;
-    *left -= static_cast<std::uint64_t>(size);
-    streamed_ += static_cast<std::uint64_t>(size);
-  };
-  if (*left > 0) QObject::connect(&socket, &QTcpSocket::bytesWritten, &socket, more);
-  more();
+  const auto found = responses_.find(path);
+  const std::string response = found != responses_.end()
+                                   ? found->second
+                                   : "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found";
+  if (response.empty()) return;  // stalls
+  socket.write(response.data(), static_cast<qint64>(response.size()));
+  socket.disconnectFromHost();
 }
 
 std::string RefusingUrl(const std::string& path) {
