@@ -5,7 +5,6 @@
 #include <sys/resource.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
 #include <cstdlib>
@@ -14,25 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
+#include "support/event_loop.h"
+
 namespace corvane::test {
 
 // Generous: the machine running the tests may be busy.
 inline constexpr int kPatienceMs = 20000;
-
-inline bool Eventually(const std::function<bool()>& condition, int patienceMs = kPatienceMs) {
-  const QDeadlineTimer deadline(patienceMs);
-  while (!condition()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents();
-    QThread::msleep(20);
-  }
-  return true;
-}
-
-// The settings file of this test process (see the test main).
-inline std::string SettingsFile() {
-  return std::string(std::getenv("XDG_CONFIG_HOME")) + "/Talvex/Corvane.ini";
-}
 
 inline int Occurrences(const std::string& text, const std::string& part) {
   int count = 0;

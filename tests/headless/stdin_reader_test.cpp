@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 
+#include "support/event_loop.h"
 #include "support/temp_dir.h"
 
 namespace corvane::test {
@@ -28,10 +28,7 @@ std::vector<std::string> ReadAll(const std::string& content) {
       --depth;
     });
     reader.Start();
-    for (const QDeadlineTimer guard(30000); !reader.Finished() && !guard.hasExpired();) {
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    }
-    EXPECT_TRUE(reader.Finished());
+    EXPECT_TRUE(Eventually([&] { return reader.Finished(); }));
   }
   ::close(fd);
   return lines;

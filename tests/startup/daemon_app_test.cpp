@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "core/hosts/caption_host.h"
 #include "core/settings_store.h"
 #include "loopback_http_server.h"
+#include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
@@ -95,9 +95,7 @@ TEST_F(DaemonAppTest, StartupChecksForAnUpdateAndNamesTheLocation) {
   ::setenv("CORVANE_UPDATE_URL", server.Url("/").c_str(), 1);
   server.Serve(kVersionFilePath, "Current Version=99.0.0\r\nDownload=http://127.0.0.1:9/c.zip\r\n");
   Start({"/XML", ObservationFile("<Command>true</Command>"), "/NIC"});
-  for (const QDeadlineTimer deadline(20000); boxes.boxes.empty() && !deadline.hasExpired();) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
+  EXPECT_TRUE(Eventually([&] { return !boxes.boxes.empty(); }));
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_NE(boxes.boxes[0].text.find("http://127.0.0.1:9/c.zip"), std::string::npos);
   ::unsetenv("CORVANE_UPDATE_URL");
