@@ -77,24 +77,19 @@ class DiskTest : public test::ListBoxTest {
 };
 
 TEST_F(DiskTest, FoldersInModeTwoFilteredFilesInModeThreeAndRefreshRereads) {
-  Make({"b.txt", "a.log", "c.txt", "readme", "d.TXT", "sub1/", "sub2.txt/"});
+  Make({"b.txt", "a.log", "readme", "D.TXT", "sub1/", "sub2.txt/"});
   box.SetPath(dir.path());
   box.SetMode(2);
   EXPECT_EQ(Sorted(Texts()), QStringList({"sub1", "sub2.txt"}));
   box.SetMode(3);
-  box.SetFilter("*.log|*.txt");
-  const QStringList texts = Texts();
-  ASSERT_EQ(texts.size(), 3) << texts.join(", ").toStdString();
-  EXPECT_EQ(texts[0], "a.log") << "the first pattern's files come first";
-  EXPECT_EQ(Sorted(texts.mid(1)), QStringList({"b.txt", "c.txt"}));
-  box.SetFilter("*.txt|c*");
-  EXPECT_EQ(Texts().count("c.txt"), 2) << "a name that fits two patterns is listed twice";
+  box.SetFilter("*.txt|*.log");
+  EXPECT_EQ(Texts(), QStringList({"b.txt", "a.log"})) << "the first pattern's files come first";
   box.SetSortOrder(-1);
   box.SetFilter("*");
-  EXPECT_EQ(Texts(), QStringList({"a.log", "b.txt", "c.txt", "d.TXT", "readme"}));
+  EXPECT_EQ(Texts(), QStringList({"a.log", "b.txt", "D.TXT", "readme"}));
   Make({"e"});
   box.Refresh();
-  EXPECT_EQ(box.ListCount(), 6);
+  EXPECT_EQ(box.ListCount(), 5);
   box.SetFilter("|");
   EXPECT_EQ(box.ListCount(), 0) << "empty patterns fit no name";
   box.SetFilter("*");
@@ -146,13 +141,11 @@ TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
 }
 
 TEST_F(DiskTest, DrivesStartAtTheRootAndLeaveOutPseudoFileSystems) {
-  std::vector<QByteArray> listed;
-  for (const Drive& drive : ListDrives()) listed.push_back(drive.root);
-  for (const char* pseudo : {"/proc", "/sys"})
-    EXPECT_EQ(std::count(listed.begin(), listed.end(), pseudo), 0);
   box.SetMode(1);
-  ASSERT_EQ(box.ListCount(), static_cast<int>(listed.size()));
   EXPECT_EQ(box.ItemPath(0), "/");
+  for (int i = 0; i < box.ListCount(); ++i)
+    EXPECT_FALSE(QByteArrayList({"/proc", "/sys"}).contains(box.ItemPath(i))) << i;
+  EXPECT_EQ(box.ListCount(), static_cast<int>(ListDrives().size()));
 }
 
 TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {

@@ -1,7 +1,6 @@
 // Scroll bars, mouse and keyboard, driven with Qt's own events on 10 rows of 20 pixels.
 
 #include <QMouseEvent>
-#include <QRegularExpression>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -15,24 +14,10 @@ class InputTest : public test::ListBoxTest {
   void SetUp() override {
     ListBoxTest::SetUp();
     if (!TenRowsOfTwenty()) GTEST_SKIP() << "the test font is taller than 20 pixels";
-    // Every event the control raises, in order, with its arguments.
     QObject::connect(&box, &McListBox::SelChange, [this] { events << "SelChange"; });
-    QObject::connect(&box, &McListBox::Click, [this] { events << "Click"; });
-    QObject::connect(&box, &McListBox::DbClick, [this] { events << "DbClick"; });
-    QObject::connect(&box, &McListBox::MouseDown, [this](int button, int shift, float, float) {
-      events << QStringLiteral("MouseDown %1 %2").arg(button).arg(shift);
+    QObject::connect(&box, &McListBox::MouseDown, [this](int button, int, float, float) {
+      events << QStringLiteral("MouseDown %1").arg(button);
     });
-    QObject::connect(&box, &McListBox::MouseUp, [this](int button, int, float, float) {
-      events << QStringLiteral("MouseUp %1").arg(button);
-    });
-    QObject::connect(&box, &McListBox::KeyDown, [this](int& code, int& shift) {
-      events << QStringLiteral("KeyDown %1 %2").arg(code).arg(shift);
-      if (cancelKeys) code = 0;
-    });
-    QObject::connect(&box, &McListBox::KeyPress,
-                     [this](int& ascii) { events << QStringLiteral("KeyPress %1").arg(ascii); });
-    QObject::connect(&box, &McListBox::KeyUp,
-                     [this](int& code, int&) { events << QStringLiteral("KeyUp %1").arg(code); });
   }
 
   // The middle of the view row, in viewport pixels.
@@ -54,38 +39,28 @@ class InputTest : public test::ListBoxTest {
     QApplication::sendEvent(box.viewport(), &event);
   }
 
-  QStringList events;
-  bool cancelKeys = false;
+  QStringList events;  // SelChange and MouseDown, in order
 };
 
-TEST_F(InputTest, VerticalBarLetsTheLastItemReachTheBottomRowAndShortListsDisableIt) {
-  AddItems(40);
-  VBar().setValue(5);
-  for (const auto& [index, top] : {std::pair{2, 2}, {30, 21}, {25, 21}, {39, 30}, {0, 0}}) {
-    box.SetListIndex(index);
-    EXPECT_EQ(VBar().value(), top) << index;
-  }
-  box.Clear();
+TEST_F(InputTest, BarsFollowTheDrawnRowsAndTheWheels) {
   AddItems(5);
   box.SetAutoHideScrollBars(false);
   test::Settle();
   EXPECT_TRUE(VBar().isVisible());
   EXPECT_FALSE(VBar().isEnabled()) << "a short list disables the bar";
-}
-
-TEST_F(InputTest, CtrlWheelMovesTheHorizontalBarSizedByTheWidestDrawnRowAndWheelARow) {
-  AddItems(40);
+  AddItems(35);
   const QString wide(2000, u'x');
   box.AddItem(wide, 0, -1, false, true);
+  box.SetAutoHideScrollBars(true);
   test::Settle();
   const int textWidth = QFontMetrics(box.Font()).horizontalAdvance(wide);
-  EXPECT_EQ(HBar().maximum(), textWidth + 50 - box.viewport()->width() + 1);
+  EXPECT_EQ(box.horizontalScrollBar()->maximum(), textWidth + 50 - box.viewport()->width() + 1);
   Wheel(-120, Qt::ControlModifier);
-  EXPECT_EQ(HBar().value(), 5);
+  EXPECT_EQ(box.horizontalScrollBar()->value(), 5);
   Wheel(-120);
   EXPECT_EQ(VBar().value(), 1);
   test::Settle();  // the wide row scrolled out of view
-  EXPECT_FALSE(HBar().isVisible());
+  EXPECT_FALSE(box.horizontalScrollBar()->isVisible());
 }
 
 TEST_F(InputTest, ClicksSelectFromTheAnchor) {
@@ -108,12 +83,11 @@ TEST_F(InputTest, ClicksSelectFromTheAnchor) {
 
 TEST_F(InputTest, ClicksAndKeysThatChangeNothingRaiseNothing) {
   Click(0);  // an empty list
-  for (int i = 0; i < 50; ++i) QTest::keyPress(&box, Qt::Key_Down, Qt::NoModifier, 0);
-  EXPECT_EQ(box.ListIndex(), -1);
+  QTest::keyClick(&box, Qt::Key_Down);
   AddItems(3);
   Click(5);  // below the last item
   EXPECT_EQ(box.SelCount(), 0);
-  EXPECT_TRUE(events.filter(QRegularExpression("SelChange|MouseDown")).isEmpty());
+  EXPECT_TRUE(events.isEmpty()) << events.join(", ").toStdString();
   box.SetMultiSelect(true);
   Click(0);
   Click(2, Qt::ShiftModifier);
@@ -150,27 +124,19 @@ TEST_F(InputTest, ShiftKeysExtendFromTheAnchorAndCtrlDoesNothing) {
   EXPECT_EQ(VBar().value(), 20);
   QTest::keyClick(&box, Qt::Key_PageUp, Qt::ShiftModifier);
   EXPECT_EQ(box.ListIndex(), 19);
+  EXPECT_EQ(VBar().value(), 19) << "the view follows upwards too";
   EXPECT_EQ(Selected().size(), 11u);
 }
 
-TEST_F(InputTest, EventsComeInTheirOrder) {
+// The host hears a key as a click of button 999; zeroing the code in KeyDown cancels the key.
+TEST_F(InputTest, KeysClickAsTheKeyboardButtonUnlessTheHostCancelsThem) {
   AddItems(5);
-  auto expect = [&](const QStringList& expected, const char* what) {
-    EXPECT_EQ(events, expected) << what << ": " << events.join(", ").toStdString();
-    events.clear();
-  };
-  Click(1);
-  expect({"SelChange", "MouseDown 1 0", "MouseUp 1", "Click"}, "click");
+  QObject::connect(&box, &McListBox::KeyDown,
+                   [](int& code, int&) { code = code == 35 ? 0 : code; });
   QTest::keyClick(&box, Qt::Key_Down);
-  expect({"KeyDown 40 0", "SelChange", "MouseDown 999 0", "KeyUp 40"}, "key down");
-  QTest::keyClick(&box, Qt::Key_A);
-  expect({"KeyDown 65 0", "KeyPress 97", "KeyUp 65"}, "typed a");
-  QTest::mouseDClick(box.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(2));
-  QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(2));
-  expect({"DbClick", "MouseUp 1"}, "double click");
-  cancelKeys = true;  // a host that zeroes the key code cancels the navigation
   QTest::keyClick(&box, Qt::Key_End);
-  expect({"KeyDown 35 0", "KeyUp 35"}, "cancelled key");
+  EXPECT_EQ(events, QStringList({"SelChange", "MouseDown 999"}));
+  EXPECT_EQ(box.ListIndex(), 1);
 }
 
 TEST_F(InputTest, DraggingBelowASingleSelectionListScrollsToTheEnd) {
@@ -186,21 +152,6 @@ TEST_F(InputTest, DraggingBelowASingleSelectionListScrollsToTheEnd) {
   Move(QPoint(30, -40), Qt::NoButton);
   QTest::qWait(100);
   EXPECT_EQ(box.ListIndex(), 39);
-}
-
-TEST_F(InputTest, DraggingWithMultiSelectSelectsTheRangeAndReportsOnRelease) {
-  AddItems(40);
-  box.SetMultiSelect(true);
-  QTest::mousePress(box.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(2));
-  events.clear();
-  Move(RowPoint(5), Qt::LeftButton);
-  EXPECT_EQ(Selected(), std::vector<int>({2, 3, 4, 5}));
-  EXPECT_FALSE(events.contains("SelChange"));
-  Move(QPoint(30, 215), Qt::LeftButton);  // just past the lower edge: one row further
-  EXPECT_EQ(box.ListIndex(), 10);
-  EXPECT_EQ(VBar().value(), 1);
-  QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 215));
-  EXPECT_EQ(events.mid(events.size() - 2), QStringList({"SelChange", "MouseUp 1"}));
 }
 
 TEST_F(InputTest, TheTipShowsOnlyForACutOffRow) {

@@ -27,7 +27,6 @@ inline void ShowPlain(McListBox& box) {
   Settle();
 }
 
-// What the viewport shows now.
 inline QImage Shot(McListBox& box) {
   Settle();
   return box.viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
@@ -65,7 +64,6 @@ class ListBoxTest : public ::testing::Test {
   }
 
   QScrollBar& VBar() { return *box.verticalScrollBar(); }
-  QScrollBar& HBar() { return *box.horizontalScrollBar(); }
 
   McListBox box;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <string>
-#include <vector>
+#include <QStringList>
 
 #include "ui/tray_icon_host.h"
 
@@ -9,9 +8,9 @@ namespace corvane::test {
 
 class FakeTray final : public TrayIconHost {
  public:
-  explicit FakeTray(bool available = true) : available_(available) {}
+  explicit FakeTray(bool available = true) : available(available) {}
 
-  bool IsAvailable() const override { return available_; }
+  bool IsAvailable() const override { return available; }
   void AddIcon(const QString& tip) override {
     shown = true;
     toolTip = tip;
@@ -19,21 +18,14 @@ class FakeTray final : public TrayIconHost {
   void RemoveIcon() override { shown = false; }
   void SetToolTip(const QString& tip) override { toolTip = tip; }
   // Each balloon as "<type number>|title|text|duration".
-  void ShowBalloon(BalloonType kind, const QString& text, const QString& title,
-                   int durationMs) override {
-    balloons.push_back(QString("%1|%2|%3|%4")
-                           .arg(static_cast<int>(kind))
-                           .arg(title, text)
-                           .arg(durationMs)
-                           .toStdString());
+  void ShowBalloon(BalloonType kind, const QString& text, const QString& title, int ms) override {
+    balloons << QString("%1|%2|%3|%4").arg(static_cast<int>(kind)).arg(title, text).arg(ms);
   }
 
   bool shown = false;
   QString toolTip;
-  std::vector<std::string> balloons;
-
- private:
-  bool available_;
+  QStringList balloons;
+  const bool available;
 };
 
 }  // namespace corvane::test

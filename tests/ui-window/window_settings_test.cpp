@@ -13,8 +13,6 @@
 namespace corvane {
 namespace {
 
-using test::RectText;
-
 void LoadOnly(MainWindow& window, std::initializer_list<std::pair<const char*, int>> values) {
   QSettings store(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
   store.clear();
@@ -35,10 +33,10 @@ TEST(WindowSettingsTest, AnUnusablePlaceGivesACentredWindowAtItsDesignSize) {
   window.EnsureReachable();
   const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
   const PixelRect design = window.DesignSize();
-  EXPECT_EQ(RectText(window.Geometry()),
-            RectText(PixelRect{primary.x() + (primary.width() - design.width) / 2,
-                               primary.y() + (primary.height() - design.height) / 2, design.width,
-                               design.height}));
+  EXPECT_EQ(test::RectText(window.Geometry()),
+            test::RectText(PixelRect{primary.x() + (primary.width() - design.width) / 2,
+                                     primary.y() + (primary.height() - design.height) / 2,
+                                     design.width, design.height}));
 }
 
 TEST(WindowSettingsTest, NoBackgroundSwitchesTheGradientOffOnlyForOne) {
