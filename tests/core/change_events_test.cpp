@@ -1,5 +1,3 @@
-// The system's change events (inotify) on temporary trees: moves, links, a
-// descriptor no command inherits, and a link that never wakes its point.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,3 @@
-// The wake-ups as the daemon runs them, with a scripted event source: never
-// nested in a running check but run after it, dropped while paused, one
-// Warning line per fallback, and re-armed when the point table changes.
 #include "core/change_wakeups.h"
 
 #include <gtest/gtest.h>

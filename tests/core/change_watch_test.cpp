@@ -1,5 +1,3 @@
-// Which points change events wake and when, against a scripted source:
-// settling of bursts, shared watches, growing trees and every fallback.
 #include "core/change_watch.h"
 
 #include <gtest/gtest.h>

@@ -81,7 +81,6 @@ class DirectoryScanTest : public ::testing::Test, protected test::LoggingCore {
     EXPECT_EQ(::close(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode)), 0) << path;
     return path;
   }
-  // One check; the number of files it handled.
   std::int32_t Check() {
     const CheckResult result = scanner.CheckDirectory(point.Directory, point);
     EXPECT_EQ(result.status == CheckStatus::FilesHandled, result.handled > 0);
@@ -311,17 +310,6 @@ TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {
   EXPECT_EQ(Handled().size(), 1u);
   EXPECT_FALSE(fs::exists(in));
   EXPECT_EQ(Refused(), Names{});
-}
-
-// Far more entries than one read of the directory returns.
-TEST_F(DirectoryScanTest, EachOfTwentyThousandFilesIsLookedAtOnce) {
-  Names matching = {Put("quote' \"$(touch x)\n\xff.txt").substr(in.size() + 1)};
-  for (int i = 0; i < 20000; ++i) Put(std::to_string(i) + (i % 200 ? ".dat" : ".txt"));
-  for (int i = 0; i < 20000; i += 200) matching.push_back(std::to_string(i) + ".txt");
-  point.FilePattern = "*.txt";
-  std::sort(matching.begin(), matching.end());
-  EXPECT_EQ(Check(), 101);
-  EXPECT_EQ(Handled(), matching);
 }
 
 }  // namespace

@@ -60,14 +60,6 @@ TEST_F(LogTest, BalloonsOnlyForWarningsAndErrorsWhileHidden) {
   EXPECT_EQ(desktop.balloons[1].type, BalloonType::Error);
 }
 
-TEST_F(LogTest, LogFileIsAppendedAndNeverHeldOpen) {
-  log.WriteLog("one", LogLevel::Info);
-  std::filesystem::rename(state.logFile, dir.File("moved.txt"));
-  log.WriteLog("two", LogLevel::Info);
-  EXPECT_EQ(FileContent(), "[2026-01-02 03:04:05    Info ] two\r\n");
-  EXPECT_EQ(test::ReadFile(dir.File("moved.txt")), "[2026-01-02 03:04:05    Info ] one\r\n");
-}
-
 // Each target that cannot take a line is told once, with its reason, in the
 // view and on stderr; never blocks (a FIFO without a reader); and is told
 // once more when it can be written again.

@@ -21,14 +21,11 @@ int ErrorOf(Convert convert, const char* text) {
 }
 
 TEST(NumberText, TrimmedDecimalsRoundHalfToEvenAndTheRestIsRefused) {
-  const std::pair<const char*, std::int32_t> converted[] = {{"\n\t +007 ", 7},
-                                                            {"2.5", 2},
-                                                            {"3.5", 4},
-                                                            {"-2.5", -2},
-                                                            {"2.51", 3},
-                                                            {".6", 1},
-                                                            {"-2147483648", INT32_MIN},
-                                                            {"2147483646.5", 2147483646}};
+  // clang-format off
+  const std::pair<const char*, std::int32_t> converted[] = {
+      {"\n\t +007 ", 7}, {"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"2.51", 3}, {".6", 1},
+      {"-2147483648", INT32_MIN}, {"2147483646.5", 2147483646}};
+  // clang-format on
   for (const auto& [text, value] : converted) EXPECT_EQ(ToInt32(text), value) << text;
   for (const char* text : {"", "1a", "1 2", "--1", "1e3", "1,5", ".", "0x10", "١٢"}) {
     EXPECT_EQ(ErrorOf(ToInt32, text), ErrorNumber::TypeMismatch) << text;

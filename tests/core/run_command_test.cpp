@@ -41,7 +41,6 @@ std::pair<char, int> StateAndGroup(int pid) {
 
 bool IsRunning(int pid) { return StateAndGroup(pid).first != 0 && StateAndGroup(pid).first != 'Z'; }
 
-// Whether a process of the group is still running.
 bool GroupRunning(int pgrp) {
   for (const auto& entry : fs::directory_iterator("/proc")) {
     const int pid = std::atoi(entry.path().filename().c_str());

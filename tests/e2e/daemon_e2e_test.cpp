@@ -50,13 +50,11 @@ class DaemonE2eTest : public ::testing::Test {
   const std::string out = dir.File("out");
 };
 
-TEST(StartupE2eTest, WithoutObservationFileTheXmlHintFailsWhileHelpAndVersionSucceed) {
-  CorvaneProcess run({}), help({"--HELP"}), version({"/XML", "x", "--version"});
+TEST(StartupE2eTest, WithoutObservationFileTheXmlHintFailsWhileVersionSucceeds) {
+  CorvaneProcess run({}), version({"/XML", "x", "--VERSION"});
   EXPECT_EQ(run.Finished(), 1);
   EXPECT_EQ(run.Out(), std::string("Corvane v. ") + kVersionText + " is starting...\n");
   EXPECT_NE(run.Err().find("Use /XML to specify an XML file containing"), std::string::npos);
-  EXPECT_EQ(help.Finished(), 0);
-  EXPECT_NE(help.Out().find("/XML"), std::string::npos);
   EXPECT_EQ(version.Finished(), 0);
   EXPECT_EQ(version.Out(), std::string("Corvane ") + kVersionText + "\n");
 }
@@ -141,7 +139,6 @@ TEST_F(DaemonE2eTest, ThousandsOfUnwaitedCommandsRunAndAreReapedUnderALowDescrip
   EXPECT_EQ(daemon.Finished(), 0);
 }
 
-// The walk looks for a stop between entries.
 TEST_F(DaemonE2eTest, AStopDuringALongWalkStartsNoFurtherCommand) {
   constexpr int kFiles = 5000;
   for (int f = 0; f < kFiles; ++f) dir.Write("in/" + std::to_string(f) + ".txt", "x");

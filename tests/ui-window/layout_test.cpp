@@ -2,7 +2,7 @@
 
 #include <tuple>
 
-#include "rect_text.h"
+#include "support/rect_text.h"
 #include "ui/safe_geometry.h"
 #include "ui/window_layout.h"
 

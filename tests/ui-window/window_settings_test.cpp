@@ -7,7 +7,7 @@
 #include "core/daemon_state.h"
 #include "core/settings.h"
 #include "listctl/mc_list_box.h"
-#include "rect_text.h"
+#include "support/rect_text.h"
 #include "ui/main_window.h"
 
 namespace corvane {
