@@ -28,23 +28,23 @@ std::string Quoted(const std::string& s) {
   return out + "'";
 }
 
-// The state letter and process group of a process; state 0 when gone.
-std::pair<char, int> StateAndGroup(int pid) {
+// Whether the process runs (it is neither gone nor a zombie), and its group.
+std::pair<bool, int> RunningAndGroup(int pid) {
   const std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
   char state = 0;
   int pgrp = 0;
   if (const auto close = stat.rfind(')'); close != std::string::npos) {
     std::sscanf(stat.c_str() + close + 1, " %c %*d %d", &state, &pgrp);
   }
-  return {state, pgrp};
+  return {state != 0 && state != 'Z', pgrp};
 }
 
-bool IsRunning(int pid) { return StateAndGroup(pid).first != 0 && StateAndGroup(pid).first != 'Z'; }
+bool IsRunning(int pid) { return RunningAndGroup(pid).first; }
 
 bool GroupRunning(int pgrp) {
   for (const auto& entry : fs::directory_iterator("/proc")) {
-    const int pid = std::atoi(entry.path().filename().c_str());
-    if (pid > 0 && StateAndGroup(pid).second == pgrp && IsRunning(pid)) return true;
+    const auto [running, group] = RunningAndGroup(std::atoi(entry.path().filename().c_str()));
+    if (running && group == pgrp) return true;
   }
   return false;
 }
