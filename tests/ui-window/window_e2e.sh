@@ -27,7 +27,7 @@ x_session_start_desktop || fail "trayer did not come up: $(cat "$x_tmp/trayer.lo
 x_session_inbox 'true %File%'
 
 start_corvane() {
-  "$corvane" /XML "$xml" /Log "$x_tmp/corvane.log" >"$x_tmp/out" 2>"$x_tmp/err" &
+  "$corvane" /XML "$xml" /Log "$x_tmp/corvane.log" "$@" >"$x_tmp/out" 2>"$x_tmp/err" &
   corvane_pid=$!
 }
 
@@ -39,14 +39,80 @@ text_rows() {
     awk -F'[,:]' '/black|#000000/ { rows[$2] = 1 } END { print length(rows) }'
 }
 
-# 1. Started shown: the window is mapped with its caption.
+# corvane's mapped top-level windows: the window, the icon, a balloon, a menu.
+corvane_windows() { xdotool search --onlyvisible --class corvane 2>/dev/null; }
+
+# The area of the balloon (a tool-tip window) on show, or nothing.
+balloon_area() {
+  local w
+  for w in $(corvane_windows); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_TOOLTIP,' &&
+      xwininfo -id "$w" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w * h }'
+  done | head -n 1
+}
+
+# Opens the menu of the icon at icon_x, icon_y with a right click and goes
+# $1 items down (the title first; separators are skipped) to choose one,
+# until $2 holds. A busy machine may map the menu before it takes the keys:
+# one more try then, with the menu opened afresh.
+choose_from_menu() {
+  local attempt before
+  for attempt in 1 2; do
+    before=$(corvane_windows | wc -l)
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    eventually "[ \$(corvane_windows | wc -l) -gt $before ]" 10 || fail "no menu opened on a right click"
+    sleep 0.5
+    xdotool key $(printf 'Down %.0s' $(seq "$1")) Return
+    eventually "$2" 5 && return 0
+    xdotool key Escape
+  done
+  return 1
+}
+
+# 1. A first start, without a settings file, hides in the tray: no window,
+# the icon docked, the "is loaded" balloon. "Exit" from the icon's menu ends
+# it in order: exit code 0, the lock free, the settings written.
+rm -rf "$XDG_CONFIG_HOME"
+icons_empty=$(tray_icons | wc -l)
+start_corvane
+if eventually '[ "$(tray_icons | wc -l)" -gt "$icons_empty" ]' 30; then
+  eventually '[ -n "$(balloon_area)" ]' 10 || fail "a hidden start showed no balloon"
+  running_balloon=$(balloon_area)
+  [ -z "$(window_named "Inbox (running)")" ] || fail "a hidden start mapped the window"
+  eventually '[ -z "$(balloon_area)" ]' 10 || fail "the balloon stayed"
+  read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
+  choose_from_menu 5 '! kill -0 "$corvane_pid" 2>/dev/null' || fail "choosing Exit did not end the program"
+else
+  fail "a hidden start docked no icon"
+fi
+kill -9 "$corvane_pid" 2>/dev/null
+wait "$corvane_pid"
+status=$?
+[ "$status" -eq 0 ] || fail "exit code $status after Exit: $(cat "$x_tmp/err")"
+flock -n "$lock_file" true || fail "the instance lock is held after Exit"
+grep -q '^Window.Hidden=True' "$settings" || fail "Exit saved no settings"
+
+# 2. With /pause the balloon says so too, and the log that the daemon waits.
+rm -rf "$XDG_CONFIG_HOME"
+start_corvane /pause
+eventually '[ -n "$(balloon_area)" ]' 30 || fail "a paused hidden start showed no balloon"
+[ "$(balloon_area)" -gt "${running_balloon:-0}" ] ||
+  fail "the paused balloon is no bigger than the running one ($(balloon_area), $running_balloon)"
+grep -q "The Daemon is paused. Type 'go' to start it." "$x_tmp/corvane.log" || fail "no paused line in the log"
+kill -TERM "$corvane_pid"
+eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "SIGTERM did not end the paused start"
+wait "$corvane_pid"
+corvane_pid=''
+mkdir -p "${settings%/*}" && printf '[General]\nWindow.Hidden=False\n' >"$settings"
+
+# 3. Started shown: the window is mapped with its caption.
 start_corvane
 eventually '[ -n "$(window_named "Inbox (running)")" ]' 30 ||
   fail "no window captioned 'Inbox (running)'; stderr: $(cat "$x_tmp/err")"
 win=$(window_named "Inbox (running)")
 
 if [ -n "$win" ]; then
-  # 2. "stat" typed into the input line (it has the focus) shows the report.
+  # 4. "stat" typed into the input line (it has the focus) shows the report.
   sleep 0.5
   before=$(text_rows "$win")
   xdotool windowactivate --sync "$win" 2>/dev/null
@@ -55,37 +121,25 @@ if [ -n "$win" ]; then
     fail "the log view did not grow after 'stat' ($before rows, then $(text_rows "$win"))"
   grep -q 'stat' "$x_tmp/corvane.log" && fail "the raw report reached the log file"
 
-  # 3. The close box hides the window into the tray.
+  # 5. The close box hides the window into the tray.
   icons_before=$(tray_icons | wc -l)
   wmctrl -i -c "$win"
   eventually '[ "$(map_state "$win")" = IsUnMapped ]' 10 || fail "the close box left the window mapped"
   eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10 || fail "no icon docked in the tray"
   kill -0 "$corvane_pid" 2>/dev/null || fail "the close box ended the program"
 
-  # 4. A double click on the icon maps the window again.
+  # 6. A double click on the icon maps the window again.
   read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
   if [ -n "${icon_x:-}" ]; then
     xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 60 1
     eventually '[ "$(map_state "$win")" = IsViewable ]' 10 || fail "a double click did not bring the window back"
     eventually '[ "$(tray_icons | wc -l)" -eq "$icons_before" ]' 10 || fail "the icon stayed in the tray"
 
-    # 5. Hidden again, the right-click menu opens; its fourth item pauses.
+    # 7. Hidden again, the right-click menu opens; its third item pauses.
     wmctrl -i -c "$win"
     eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10
     read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
-    menu_open() { xdotool search --onlyvisible --class corvane 2>/dev/null | grep -qv "^$win\$"; }
-    # A busy machine may map the menu before it takes the keys: one more try
-    # then, with the menu opened afresh.
-    for attempt in 1 2; do
-      xdotool mousemove "$icon_x" "$icon_y" click 3
-      eventually menu_open 10 || fail "no menu opened on a right click"
-      sleep 0.5
-      # Title, Show, Pause: the separators are skipped.
-      xdotool key Down Down Down Return
-      eventually '[ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ]' 5 && break
-      xdotool key Escape
-    done
-    [ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ] ||
+    choose_from_menu 3 '[ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ]' ||
       fail "choosing pause left the caption '$(xdotool getwindowname "$win")'"
     xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 60 1
     eventually '[ "$(map_state "$win")" = IsViewable ]' 10
@@ -93,7 +147,7 @@ if [ -n "$win" ]; then
     fail "no tray icon to click"
   fi
 
-  # 6. SIGTERM: an orderly stop with the geometry saved.
+  # 8. SIGTERM: an orderly stop with the geometry saved.
   xdotool windowsize --sync "$win" 600 400 2>/dev/null
   sleep 0.5
   kill -TERM "$corvane_pid"
@@ -108,7 +162,7 @@ if [ -n "$win" ]; then
   flock -n "$lock_file" true || fail "the instance lock is still held"
 fi
 
-# 7. The display going away ends the daemon: lock free, log complete, reason
+# 9. The display going away ends the daemon: lock free, log complete, reason
 # on stderr.
 start_corvane
 eventually '[ -n "$(window_named "Inbox (running)")" ]' 30 || fail "no window for the second run"
