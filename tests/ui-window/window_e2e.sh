@@ -103,16 +103,30 @@ kill -TERM "$corvane_pid"
 eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "SIGTERM did not end the paused start"
 wait "$corvane_pid"
 corvane_pid=''
+
+# 3. `make run` on a desktop shows the example's window, with settings of its
+# own: the user's, which say hidden now, stay as they are.
+user_settings=$(cat "$settings")
+"$here/../../scripts/run-example" "$(dirname "$corvane")/.." >"$x_tmp/run.out" 2>"$x_tmp/err" &
+corvane_pid=$!
+eventually '[ -n "$(window_named "Example hot folder (running)")" ]' 30 ||
+  fail "make run showed no window: $(cat "$x_tmp/run.out" "$x_tmp/err")"
+grep -q 'into the line at its bottom' "$x_tmp/run.out" || fail "make run does not point to the window"
+kill -TERM "$corvane_pid"
+eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "SIGTERM did not end make run"
+wait "$corvane_pid"
+corvane_pid=''
+[ "$(cat "$settings")" = "$user_settings" ] || fail "make run changed the user's settings"
 mkdir -p "${settings%/*}" && printf '[General]\nWindow.Hidden=False\n' >"$settings"
 
-# 3. Started shown: the window is mapped with its caption.
+# 4. Started shown: the window is mapped with its caption.
 start_corvane
 eventually '[ -n "$(window_named "Inbox (running)")" ]' 30 ||
   fail "no window captioned 'Inbox (running)'; stderr: $(cat "$x_tmp/err")"
 win=$(window_named "Inbox (running)")
 
 if [ -n "$win" ]; then
-  # 4. "stat" typed into the input line (it has the focus) shows the report.
+  # 5. "stat" typed into the input line (it has the focus) shows the report.
   sleep 0.5
   before=$(text_rows "$win")
   xdotool windowactivate --sync "$win" 2>/dev/null
@@ -121,21 +135,21 @@ if [ -n "$win" ]; then
     fail "the log view did not grow after 'stat' ($before rows, then $(text_rows "$win"))"
   grep -q 'stat' "$x_tmp/corvane.log" && fail "the raw report reached the log file"
 
-  # 5. The close box hides the window into the tray.
+  # 6. The close box hides the window into the tray.
   icons_before=$(tray_icons | wc -l)
   wmctrl -i -c "$win"
   eventually '[ "$(map_state "$win")" = IsUnMapped ]' 10 || fail "the close box left the window mapped"
   eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10 || fail "no icon docked in the tray"
   kill -0 "$corvane_pid" 2>/dev/null || fail "the close box ended the program"
 
-  # 6. A double click on the icon maps the window again.
+  # 7. A double click on the icon maps the window again.
   read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
   if [ -n "${icon_x:-}" ]; then
     xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 60 1
     eventually '[ "$(map_state "$win")" = IsViewable ]' 10 || fail "a double click did not bring the window back"
     eventually '[ "$(tray_icons | wc -l)" -eq "$icons_before" ]' 10 || fail "the icon stayed in the tray"
 
-    # 7. Hidden again, the right-click menu opens; its third item pauses.
+    # 8. Hidden again, the right-click menu opens; its third item pauses.
     wmctrl -i -c "$win"
     eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10
     read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
@@ -147,7 +161,7 @@ if [ -n "$win" ]; then
     fail "no tray icon to click"
   fi
 
-  # 8. SIGTERM: an orderly stop with the geometry saved.
+  # 9. SIGTERM: an orderly stop with the geometry saved.
   xdotool windowsize --sync "$win" 600 400 2>/dev/null
   sleep 0.5
   kill -TERM "$corvane_pid"
@@ -162,7 +176,7 @@ if [ -n "$win" ]; then
   flock -n "$lock_file" true || fail "the instance lock is still held"
 fi
 
-# 9. The display going away ends the daemon: lock free, log complete, reason
+# 10. The display going away ends the daemon: lock free, log complete, reason
 # on stderr.
 start_corvane
 eventually '[ -n "$(window_named "Inbox (running)")" ]' 30 || fail "no window for the second run"
