@@ -39,6 +39,15 @@ text_rows() {
     awk -F'[,:]' '/black|#000000/ { rows[$2] = 1 } END { print length(rows) }'
 }
 
+# Waits for corvane to end, else fails with $1 and kills it; sets status.
+end_corvane() {
+  eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "$1"
+  kill -9 "$corvane_pid" 2>/dev/null
+  wait "$corvane_pid"
+  status=$?
+  corvane_pid=''
+}
+
 # corvane's mapped top-level windows: the window, the icon, a balloon, a menu.
 corvane_windows() { xdotool search --onlyvisible --class corvane 2>/dev/null; }
 
@@ -81,13 +90,11 @@ if eventually '[ "$(tray_icons | wc -l)" -gt "$icons_empty" ]' 30; then
   [ -z "$(window_named "Inbox (running)")" ] || fail "a hidden start mapped the window"
   eventually '[ -z "$(balloon_area)" ]' 10 || fail "the balloon stayed"
   read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
-  choose_from_menu 5 '! kill -0 "$corvane_pid" 2>/dev/null' || fail "choosing Exit did not end the program"
+  choose_from_menu 5 '! kill -0 "$corvane_pid" 2>/dev/null'
 else
   fail "a hidden start docked no icon"
 fi
-kill -9 "$corvane_pid" 2>/dev/null
-wait "$corvane_pid"
-status=$?
+end_corvane "choosing Exit did not end the program"
 [ "$status" -eq 0 ] || fail "exit code $status after Exit: $(cat "$x_tmp/err")"
 flock -n "$lock_file" true || fail "the instance lock is held after Exit"
 grep -q '^Window.Hidden=True' "$settings" || fail "Exit saved no settings"
@@ -100,9 +107,7 @@ eventually '[ -n "$(balloon_area)" ]' 30 || fail "a paused hidden start showed n
   fail "the paused balloon is no bigger than the running one ($(balloon_area), $running_balloon)"
 grep -q "The Daemon is paused. Type 'go' to start it." "$x_tmp/corvane.log" || fail "no paused line in the log"
 kill -TERM "$corvane_pid"
-eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "SIGTERM did not end the paused start"
-wait "$corvane_pid"
-corvane_pid=''
+end_corvane "SIGTERM did not end the paused start"
 
 # 3. `make run` on a desktop shows the example's window, with settings of its
 # own: the user's, which say hidden now, stay as they are.
@@ -113,9 +118,7 @@ eventually '[ -n "$(window_named "Example hot folder (running)")" ]' 30 ||
   fail "make run showed no window: $(cat "$x_tmp/run.out" "$x_tmp/err")"
 grep -q 'into the line at its bottom' "$x_tmp/run.out" || fail "make run does not point to the window"
 kill -TERM "$corvane_pid"
-eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "SIGTERM did not end make run"
-wait "$corvane_pid"
-corvane_pid=''
+end_corvane "SIGTERM did not end make run"
 [ "$(cat "$settings")" = "$user_settings" ] || fail "make run changed the user's settings"
 mkdir -p "${settings%/*}" && printf '[General]\nWindow.Hidden=False\n' >"$settings"
 
@@ -165,10 +168,7 @@ if [ -n "$win" ]; then
   xdotool windowsize --sync "$win" 600 400 2>/dev/null
   sleep 0.5
   kill -TERM "$corvane_pid"
-  eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "SIGTERM did not end the program"
-  wait "$corvane_pid"
-  status=$?
-  corvane_pid=''
+  end_corvane "SIGTERM did not end the program"
   [ "$status" -eq 0 ] || fail "exit code $status after SIGTERM"
   grep -q '^Window.Width=9000$' "$settings" || fail "width not saved: $(grep Window "$settings")"
   grep -q '^Window.Height=6000$' "$settings" || fail "height not saved: $(grep Window "$settings")"
@@ -183,10 +183,7 @@ eventually '[ -n "$(window_named "Inbox (running)")" ]' 30 || fail "no window fo
 touch "$x_tmp/in/file.txt"
 eventually 'grep -q "found 1 files" "$x_tmp/corvane.log"' 15 || fail "the check did not log"
 kill -9 "$x_server_pid"
-eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "the daemon hangs without its display"
-kill -9 "$corvane_pid" 2>/dev/null
-wait "$corvane_pid" 2>/dev/null
-corvane_pid=''
+end_corvane "the daemon hangs without its display"
 flock -n "$lock_file" true || fail "the instance lock is held after the display went"
 [ "$(tail -c 2 "$x_tmp/corvane.log" | od -An -c | tr -d ' ')" = '\r\n' ] ||
   fail "the log file ends in a broken line"
