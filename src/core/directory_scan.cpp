@@ -141,7 +141,7 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   const ObservationPoint& point = walk.point;
   // Handed over a second time, the file would go to two commands at once;
   // nor is it opened for the exclusive test while its command may hold it.
-  if (CommandStillRuns(point, dir + name)) return false;
+  if (CommandStillRuns(point, dir, name)) return false;
 
   // Ages cost a clock read and a time-zone conversion: only when asked for.
   const bool ageMatters = point.LastChange >= 1 && !point.Period.empty();
@@ -153,8 +153,10 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   return oldEnough && exclusive;
 }
 
-bool DirectoryScanner::CommandStillRuns(const ObservationPoint& point, const std::string& path) {
-  if (!point.running) return false;
+bool DirectoryScanner::CommandStillRuns(const ObservationPoint& point, const std::string& dir,
+                                        const std::string& name) {
+  if (!point.running || point.running->empty()) return false;
+  const std::string path = dir + name;
   const auto entry = point.running->find(path);
   if (entry == point.running->end()) return false;
   log_.Message(txt::CommandStillRunning, LogLevel::Debug, {path, entry->second});

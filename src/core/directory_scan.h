@@ -51,8 +51,9 @@ class DirectoryScanner final : public DirectoryCheck {
   // entry of dir.
   bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
                       const std::string& dir, const std::string& name);
-  // True, with a Debug line, while the point's command for the file runs.
-  bool CommandStillRuns(const ObservationPoint& point, const std::string& path);
+  // True, with a Debug line, while the point's command for dir + name runs.
+  bool CommandStillRuns(const ObservationPoint& point, const std::string& dir,
+                        const std::string& name);
   // The exclusive test; a refusal is logged with its reason.
   bool HadExclusively(ScanWalk& walk, const platform::DirectoryListing& listing,
                       const std::string& name, const platform::FileStatus& status);

@@ -172,13 +172,11 @@ TEST_F(DirectoryScanTest, AFileWhoseCommandStillRunsIsNotHandedOverAgain) {
   point.Command = "sleep 300";
   point.Wait = -1;
   EXPECT_EQ(Check(), 1);
-  const std::string executing = Lines().at(0);
-  const int pid = std::atoi(executing.c_str() + executing.rfind(' ') + 1);
+  const std::string pid = Lines().at(0).substr(Lines()[0].rfind(' ') + 1);  // "<pid>)"
   EXPECT_EQ(Check(), 0);
-  EXPECT_EQ(Lines().back(), "  Debug ] Skipping '" + path +
-                                "': its command is still running (PID: " + std::to_string(pid) +
-                                ").");
-  ASSERT_EQ(::kill(pid, SIGKILL), 0);
+  EXPECT_EQ(Lines().back(),
+            "  Debug ] Skipping '" + path + "': its command is still running (PID: " + pid + ".");
+  ASSERT_EQ(::kill(std::stoi(pid), SIGKILL), 0);
   ASSERT_TRUE(test::Eventually([&] { return reaper.Count() == 0; }));
   point.Command = "true";
   EXPECT_EQ(Check(), 1);
