@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <algorithm>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -25,9 +26,13 @@ ChildReaper::ChildReaper() : sweepAt_(kFirstSweep) {
 
 ChildReaper::~ChildReaper() = default;
 
-void ChildReaper::Adopt(int pid) {
-  if (pid <= 0 || platform::ReapProcess(pid)) return;
-  children_.insert(pid);
+void ChildReaper::Adopt(int pid, std::function<void()> ended) {
+  if (pid <= 0) return;
+  if (platform::ReapProcess(pid)) {
+    if (ended) ended();
+    return;
+  }
+  children_.emplace(pid, std::move(ended));
   if (!notifier_ && !poll_.isActive()) poll_.start(kPollMs);
   if (children_.size() >= sweepAt_) {
     Sweep();
@@ -36,8 +41,17 @@ void ChildReaper::Adopt(int pid) {
 }
 
 void ChildReaper::Sweep() {
-  std::erase_if(children_, [](int pid) { return platform::ReapProcess(pid); });
+  std::vector<std::function<void()>> ended;
+  for (auto child = children_.begin(); child != children_.end();) {
+    if (!platform::ReapProcess(child->first)) {
+      ++child;
+      continue;
+    }
+    if (child->second) ended.push_back(std::move(child->second));
+    child = children_.erase(child);
+  }
   if (children_.empty()) poll_.stop();
+  for (const auto& notice : ended) notice();
 }
 
 }  // namespace corvane

@@ -3,8 +3,9 @@
 #include <QObject>
 #include <QTimer>
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <memory>
-#include <set>
 
 #include "core/platform/platform.h"
 
@@ -28,9 +29,9 @@ class ChildReaper final : public QObject {
   ChildReaper(const ChildReaper&) = delete;
   ChildReaper& operator=(const ChildReaper&) = delete;
 
-  // Takes over the child pid. A child that has already ended is collected
-  // at once.
-  void Adopt(int pid);
+  // Takes over the child pid; ended runs once it has been collected. A child
+  // that has already ended is collected at once.
+  void Adopt(int pid, std::function<void()> ended = {});
 
   // Children adopted and not yet collected.
   std::size_t Count() const { return children_.size(); }
@@ -38,7 +39,7 @@ class ChildReaper final : public QObject {
  private:
   void Sweep();
 
-  std::set<int> children_;
+  std::map<int, std::function<void()>> children_;  // pid, its end notice
   // Adopting sweeps all children once their number reaches this mark, so a
   // burst of short commands that runs without the event loop turning (a
   // directory of many files) does not pile up zombies.

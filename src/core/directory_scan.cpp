@@ -118,7 +118,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
         total += below;
         continue;
       }
-      if (EntryQualifies(walk, listing, name)) {
+      if (EntryQualifies(walk, listing, dir, name)) {
         runner_.RunCommand(dir, name, walk.point);
         Inc(total);
       }
@@ -131,15 +131,18 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
 }
 
 bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& listing,
-                                      const std::string& name) {
+                                      const std::string& dir, const std::string& name) {
   // The name first: most entries of a big tree fail it and need no status.
   if ((walk.mask & FileAttribute::Hidden) && name.starts_with('.')) return false;
   if (!walk.patterns.Matches(name)) return false;
   FileStatus status;
   if (!listing.Status(name, status)) return false;  // gone since it was listed
   if (AttributesOf(listing, name, status, walk.mask) & walk.mask) return false;
-
   const ObservationPoint& point = walk.point;
+  // Handed over a second time, the file would go to two commands at once;
+  // nor is it opened for the exclusive test while its command may hold it.
+  if (CommandStillRuns(point, dir, name)) return false;
+
   // Ages cost a clock read and a time-zone conversion: only when asked for.
   const bool ageMatters = point.LastChange >= 1 && !point.Period.empty();
   const bool oldEnough =
@@ -148,6 +151,16 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   // The exclusive test runs whatever the age, so that its refusal is logged.
   const bool exclusive = !point.Exclusive || HadExclusively(walk, listing, name, status);
   return oldEnough && exclusive;
+}
+
+bool DirectoryScanner::CommandStillRuns(const ObservationPoint& point, const std::string& dir,
+                                        const std::string& name) {
+  if (!point.running || point.running->empty()) return false;
+  const std::string path = dir + name;
+  const auto entry = point.running->find(path);
+  if (entry == point.running->end()) return false;
+  log_.Message(txt::CommandStillRunning, LogLevel::Debug, {path, entry->second});
+  return true;
 }
 
 bool DirectoryScanner::HadExclusively(ScanWalk& walk, const DirectoryListing& listing,

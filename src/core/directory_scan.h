@@ -47,9 +47,13 @@ class DirectoryScanner final : public DirectoryCheck {
   // Files handled in dir and below; nothing when this level failed.
   std::optional<std::int32_t> CheckLevel(ScanWalk& walk, platform::DirectoryListing& listing,
                                          const std::string& dir);
-  // The attribute, name, age and exclusive tests of one entry.
+  // The attribute, name, running command, age and exclusive tests of one
+  // entry of dir.
   bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
-                      const std::string& name);
+                      const std::string& dir, const std::string& name);
+  // True, with a Debug line, while the point's command for dir + name runs.
+  bool CommandStillRuns(const ObservationPoint& point, const std::string& dir,
+                        const std::string& name);
   // The exclusive test; a refusal is logged with its reason.
   bool HadExclusively(ScanWalk& walk, const platform::DirectoryListing& listing,
                       const std::string& name, const platform::FileStatus& status);

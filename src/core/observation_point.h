@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,11 @@ enum class WatchFallback : std::uint8_t {
   DirectoryGone,  // missing, deleted or moved; used again once it is back
   Unavailable,    // the system gave no event descriptor
 };
+
+// The files of one point whose command is still running, by full path, with
+// the command's pid. An entry leaves when its command has ended, so the map
+// never holds more than the commands running.
+using RunningCommands = std::map<std::string, int>;
 
 // One configured point: which directory to watch, which names count, how
 // often to look and what to run for every file found. The defaults are
@@ -42,6 +49,9 @@ struct ObservationPoint {
   WatchFallback WatchState = WatchFallback::None;
   std::int32_t executed = 0;  // commands started
   std::int32_t failed = 0;    // commands that could not be started
+  // Made by the first command started; shared with the commands' end notices,
+  // which leave it alone once the point is gone.
+  std::shared_ptr<RunningCommands> running;
 
   // A freshly zeroed record: what the table holds after a clear.
   static ObservationPoint Blank();

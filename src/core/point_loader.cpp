@@ -91,8 +91,19 @@ void PointLoader::AppendPoint(const ObservationPoint& point) {
 void PointLoader::ClearPoints() { state_.Points.assign(1, ObservationPoint::Blank()); }
 
 void PointLoader::ReloadPoints() {
+  const PointTable before = std::move(state_.Points);
   ClearPoints();
   LoadFile(state_.xmlFile);
+  // A point read again with the same directory and command is the one whose
+  // commands may still run: their files stay theirs until they end.
+  for (ObservationPoint& point : state_.Points) {
+    for (const ObservationPoint& old : before) {
+      if (old.running && old.Directory == point.Directory && old.Command == point.Command) {
+        point.running = old.running;
+        break;
+      }
+    }
+  }
 }
 
 }  // namespace corvane

@@ -33,7 +33,9 @@ class PointLoader {
   bool AddPoint(ObservationPoint& point);
   // The table becomes one blank entry, which the next added point replaces.
   void ClearPoints();
-  // ClearPoints, then loads the current observation file again.
+  // ClearPoints, then loads the current observation file again. A point
+  // with the same directory and command as one before keeps its running
+  // commands' files.
   void ReloadPoints();
 
  private:

@@ -95,19 +95,23 @@ ChildProcess::ChildProcess(ChildProcess&& other) noexcept
       command_(std::move(other.command_)),
       reaper_(other.reaper_),
       watch_(std::move(other.watch_)),
-      ended_(other.ended_) {}
+      ended_(other.ended_),
+      whenCollected_(std::move(other.whenCollected_)) {}
 
 ChildProcess::~ChildProcess() {
   if (pid_ <= 0 || ended_) return;
   try {
-    reaper_->Adopt(pid_);
+    reaper_->Adopt(pid_, std::move(whenCollected_));
   } catch (...) {
     // Only memory can run out here; the process is then not collected.
   }
 }
 
 bool ChildProcess::Collect() {
-  if (!ended_) ended_ = platform::ReapProcess(pid_);
+  if (!ended_ && platform::ReapProcess(pid_)) {
+    ended_ = true;
+    if (whenCollected_) std::exchange(whenCollected_, nullptr)();
+  }
   return ended_;
 }
 

@@ -29,6 +29,10 @@ class ChildProcess {
   ChildProcess& operator=(ChildProcess&&) = delete;
   ~ChildProcess();
 
+  // Runs notice once the process has ended and was collected: by a wait, or,
+  // when this object goes first, by the reaper.
+  void WhenCollected(std::function<void()> notice) { whenCollected_ = std::move(notice); }
+
   // Shown as "PID"; also the id of the command's process group.
   int pid() const { return pid_; }
   // The command line as shown in messages.
@@ -61,6 +65,7 @@ class ChildProcess {
   ChildReaper* reaper_;
   platform::UniqueFd watch_;  // opened by the first wait
   bool ended_ = false;
+  std::function<void()> whenCollected_;
 };
 
 // The outcome of a start: the process, or why it could not be started.

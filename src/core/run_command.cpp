@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <memory>
 
 #include "core/command_split.h"
 #include "core/daemon_state.h"
@@ -12,6 +13,22 @@
 #include "lang/untranslated_texts.h"
 
 namespace corvane {
+namespace {
+
+// Until its command has ended, the scan does not hand the file at path over
+// again, whether the command is waited for or runs on by itself.
+void MarkRunning(ObservationPoint& point, const std::string& path, ChildProcess& proc) {
+  if (!point.running) point.running = std::make_shared<RunningCommands>();
+  (*point.running)[path] = proc.pid();
+  proc.WhenCollected([running = std::weak_ptr(point.running), path, pid = proc.pid()] {
+    const std::shared_ptr<RunningCommands> files = running.lock();
+    if (!files) return;  // the point table has been rebuilt since
+    const auto entry = files->find(path);
+    if (entry != files->end() && entry->second == pid) files->erase(entry);
+  });
+}
+
+}  // namespace
 
 CommandRunner::CommandRunner(Log& log, const DaemonState& state, ChildReaper& reaper)
     : log_(log), state_(state), reaper_(reaper) {}
@@ -31,6 +48,7 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
       return;
     }
     log_.Message(txt::Executing, LogLevel::Debug, {cmd.text, started.process->pid()});
+    MarkRunning(point, values.file, *started.process);
     Supervise(*started.process, point.Wait, point.Terminate);
   }  // the process passes to the reaper unless it was collected
   Inc(point.executed);

@@ -28,7 +28,8 @@ class CommandRunner {
 
   // dir is the directory being listed, ending in "/"; fileName the name of
   // the file in it. Adds 1 to point.failed when the command cannot be
-  // started, else 1 to point.executed. Once a stop is requested, no
+  // started, else 1 to point.executed. Until the command has ended, the file
+  // stays in point.running (see RunningCommands). Once a stop is requested, no
   // command starts; one being waited for is then ended (Terminate) or left
   // running, and the log says which.
   //

@@ -44,6 +44,33 @@ std::size_t Utf8Length(std::string_view text, std::size_t pos) {
   return length;
 }
 
+// The code point of the valid sequence of `length` bytes at text[pos].
+char32_t CodePoint(std::string_view text, std::size_t pos, std::size_t length) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  char32_t point = length == 2 ? lead & 0x1f : length == 3 ? lead & 0x0f : lead & 0x07;
+  for (std::size_t i = 1; i < length; ++i) {
+    point = (point << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3f);
+  }
+  return point;
+}
+
+// Characters that show nothing themselves but change what the text around
+// them looks like: the C1 controls, the bidirectional controls (which can
+// turn "x.exe" into what reads as "exe.x", or mirror a PID), zero-width and
+// other invisible format characters (which make two names look alike), and
+// the line and paragraph separators (which break a line where a log line
+// must not break).
+bool IsDisguising(char32_t point) {
+  return (point >= 0x80 && point <= 0x9f) || point == 0x061c ||
+         (point >= 0x200b && point <= 0x200f) || (point >= 0x2028 && point <= 0x202e) ||
+         (point >= 0x2060 && point <= 0x206f) || point == 0xfeff;
+}
+
+void AppendCodePoint(std::string& out, char32_t point) {
+  out += "\\u";
+  for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(point >> shift) & 0xf];
+}
+
 }  // namespace
 
 std::string VisibleText(std::string_view value) {
@@ -70,11 +97,13 @@ std::string VisibleText(std::string_view value) {
     if (length == 0) {
       AppendEscaped(out, "\\x", byte);
       ++pos;
-    } else if (byte == 0xc2 && static_cast<unsigned char>(value[pos + 1]) < 0xa0) {
-      AppendEscaped(out, "\\u00", static_cast<unsigned char>(value[pos + 1]));
-      pos += length;
     } else {
-      out.append(value.substr(pos, length));
+      const char32_t point = CodePoint(value, pos, length);
+      if (IsDisguising(point)) {
+        AppendCodePoint(out, point);
+      } else {
+        out.append(value.substr(pos, length));
+      }
       pos += length;
     }
   }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -18,6 +19,7 @@
 #include "core/child_reaper.h"
 #include "core/platform/platform.h"
 #include "core/run_command.h"
+#include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
 
@@ -161,6 +163,23 @@ TEST_F(DirectoryScanTest, AttributesDecideWhichEntriesReachTheCommand) {
   EXPECT_EQ(Check(), 2);
   EXPECT_EQ(Handled(), (Names{".hidden.txt", "plain.txt"}));
   EXPECT_EQ(Refused(), (Names{"dangling.txt", "dev.txt", "loop.txt", "pipe.txt", "readonly.txt"}));
+}
+
+// Not waited for, a command keeps its file until it ends: a check meanwhile
+// passes the file over and does not count it.
+TEST_F(DirectoryScanTest, AFileWhoseCommandStillRunsIsNotHandedOverAgain) {
+  const std::string path = Put("slow.txt");
+  point.Command = "sleep 300";
+  point.Wait = -1;
+  EXPECT_EQ(Check(), 1);
+  const std::string pid = Lines().at(0).substr(Lines()[0].rfind(' ') + 1);  // "<pid>)"
+  EXPECT_EQ(Check(), 0);
+  EXPECT_EQ(Lines().back(),
+            "  Debug ] Skipping '" + path + "': its command is still running (PID: " + pid + ".");
+  ASSERT_EQ(::kill(std::stoi(pid), SIGKILL), 0);
+  ASSERT_TRUE(test::Eventually([&] { return reaper.Count() == 0; }));
+  point.Command = "true";
+  EXPECT_EQ(Check(), 1);
 }
 
 TEST_F(DirectoryScanTest, FilesAnotherProcessHoldsWaitUntilItLetsGo) {

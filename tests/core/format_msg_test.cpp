@@ -24,6 +24,17 @@ TEST(FormatMsg, FillsPlaceholders) {
       {"'%1'", {"a\r\nb\tc\\d"}, "'a\\r\\nb\tc\\\\d'"},
       {"%1", {std::string("\x1b[31m\a\x7f\0", 8)}, "\\x1b[31m\\x07\\x7f\\x00"},
       {"%1", {"\302\2332J \302\200"}, "\\u009b2J \\u0080"},  // C1 controls as UTF-8
+      // Characters that reorder or hide text, the ends of each range; their
+      // neighbours stay.
+      {"%1",
+       {"\u061c\u200b\u200d\u200e\u200f\u2028\u2029\u202a\u202e"},
+       "\\u061c\\u200b\\u200d\\u200e\\u200f\\u2028\\u2029\\u202a\\u202e"},
+      {"%1",
+       {"\u2060\u2064\u2066\u2069\u206f\ufeff"},
+       "\\u2060\\u2064\\u2066\\u2069\\u206f\\ufeff"},
+      {"%1",
+       {"\u061b\u061d\u200a\u2010\u2027\u202f\u205f\u2070\ufefc\uff01"},
+       "\u061b\u061d\u200a\u2010\u2027\u202f\u205f\u2070\ufefc\uff01"},
       {"%1", {printable}, printable},
       // Bytes of no valid UTF-8 sequence: a lone C1 byte, a cut sequence,
       // an overlong "/", a surrogate, a code point past U+10FFFF.

@@ -134,6 +134,19 @@ TEST_F(PointLoaderTest, AFailedReloadLeavesOneBlankEntry) {
   EXPECT_FALSE(state.Points[0].Archive);
 }
 
+TEST_F(PointLoaderTest, AReloadedPointKeepsTheFilesItsCommandsStillRun) {
+  state.xmlFile = dir.Write("points.xml", File({ValidPoint("/a"), ValidPoint("/b")}));
+  ASSERT_TRUE(loader.LoadFile(state.xmlFile));
+  for (ObservationPoint& point : state.Points) {
+    point.running = std::make_shared<RunningCommands>(RunningCommands{{point.Directory + "f", 7}});
+  }
+  const std::shared_ptr<RunningCommands> kept = state.Points[1].running;
+  dir.Write("points.xml", File({ValidPoint("/b"), ValidPoint("/c")}));
+  loader.ReloadPoints();
+  EXPECT_EQ(state.Points[0].running, kept);
+  EXPECT_FALSE(state.Points[1].running);
+}
+
 TEST(Examples, EveryBundledFileLoadsEveryPoint) {
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(CORVANE_EXAMPLES_DIR)) {

@@ -106,8 +106,9 @@ TEST_F(RunCommandTest, EachPlaceholderBecomesItsValueAndEveryNameOneArgument) {
   const std::string command = Dump() +
                               "%FileName% \"%FileName%\" '[%FileName%]' %File% %Dir% "
                               "%PointName% %DaemonName% %file% %Unknown% %%Dir%%";
-  for (const std::string name : {"f", "with blank", "quote\"d", "it's", "$(touch pwned)", "a;b|c*",
-                                 "line\nbreak", "\xff\xfe\x80", "%Dir%x%File%", "back\\"}) {
+  for (const std::string name :
+       {"f", "with blank", "quote\"d", "it's", "$(touch pwned)", "a;b|c*", "line\nbreak",
+        "\xff\xfe\x80", "%Dir%x%File%", "back\\", "rtl\u202egnp.exe.t"}) {
     EXPECT_EQ(Run(command, 0, false, name).executed, 1);
     EXPECT_EQ(Dumped(), (Words{name, name, "[" + name + "]", "/in/" + name, "/watch/top/", "Inbox",
                                "My Daemon", "%file%", "%Unknown%", "%/watch/top/%"}))
