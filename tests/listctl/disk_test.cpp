@@ -1,4 +1,4 @@
-// The disk modes on temporary trees, with the core's pattern matcher behind Filter.
+// The disk modes on temporary trees.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,6 @@
 #include <QTest>
 #include <filesystem>
 
-#include "core/file_pattern.h"
 #include "list_box_fixture.h"
 #include "listctl/dir_listing.h"
 #include "listctl/drive_list.h"
@@ -17,18 +16,12 @@
 namespace corvane {
 namespace {
 
-NameMatcher CoreMatcher(std::string_view pattern) {
-  return
-      [compiled = FilePattern(pattern)](std::string_view name) { return compiled.Matches(name); };
-}
-
 class DiskTest : public test::ListBoxTest {
  protected:
   void SetUp() override {
     ListBoxTest::SetUp();
     ASSERT_TRUE(dir.isValid());
     root = QFile::encodeName(dir.path()) + '/';
-    box.SetNameMatcherFactory(CoreMatcher);
   }
   // Names that are not UTF-8 defeat QTemporaryDir's own clean-up.
   void TearDown() override { std::filesystem::remove_all(root.toStdString()); }
