@@ -133,12 +133,15 @@ TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
   Shot();  // icons of such names are looked up without a crash
 }
 
-TEST_F(DiskTest, DrivesStartAtTheRootAndLeaveOutPseudoFileSystems) {
-  box.SetMode(1);
-  EXPECT_EQ(box.ItemPath(0), "/");
-  for (int i = 0; i < box.ListCount(); ++i)
-    EXPECT_FALSE(QByteArrayList({"/proc", "/sys"}).contains(box.ItemPath(i))) << i;
-  EXPECT_EQ(box.ListCount(), static_cast<int>(ListDrives().size()));
+TEST(DriveList, RootFirstThenRealFileSystemsOnceInMountOrder) {
+  const std::vector<MountedVolume> mounted = {// clang-format off
+      {"/boot", "ext4", ""}, {"/proc", "proc", ""}, {"/", "ext4", ""}, {"/snap/a", "squashfs", ""},
+      {"/sys/fs/cgroup", "cgroup2", ""}, {"/media/usb", "vfat", "STICK"}, {"/home", "xfs", ""},
+      {"/boot", "btrfs", "Boot"}};  // clang-format on
+  QStringList drives;
+  for (const Drive& drive : DrivesOf(mounted))
+    drives << QString::fromUtf8(drive.root) + " " + drive.description;
+  EXPECT_EQ(drives, QStringList({"/ ext4", "/boot Boot", "/media/usb STICK", "/home xfs"}));
 }
 
 TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {
