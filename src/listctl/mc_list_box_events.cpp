@@ -100,12 +100,13 @@ void McListBox::leaveEvent(QEvent*) {
 }
 
 // The selection looks differ with and without the focus, so both changes
-// repaint. The focus that arrives by keyboard finds the current item in
-// view, where a click would put it.
+// repaint. The focus that Tab brings finds the current item in view, as a
+// click would.
 void McListBox::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
   hasFocus_ = true;
-  if (event->reason() != Qt::MouseFocusReason) CurrentIntoView();
+  const Qt::FocusReason reason = event->reason();
+  if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) CurrentIntoView();
   Redraw();
 }
 
