@@ -2,7 +2,7 @@
 // argument sets another count): a Refresh that reads the folder again and
 // the paint of the first screenful with its icons, against
 // `find DIR -maxdepth 1 -type f` over the same folder, which only lists.
-// Filter "*" through the daemon's own matcher. Prints both totals and the
+// Filter "*". Prints both totals and the
 // median ratio (target: at most 2).
 
 #include <fcntl.h>
@@ -16,7 +16,6 @@
 #include <cstdlib>
 
 #include "bench_support.h"
-#include "core/file_pattern.h"
 #include "listctl/mc_list_box.h"
 
 using namespace corvane;
@@ -54,10 +53,6 @@ int main(int argc, char** argv) {
   McListBox box;
   box.resize(400, 600);
   box.SetShowIcon(true);
-  box.SetNameMatcherFactory([](std::string_view pattern) -> NameMatcher {
-    return
-        [compiled = FilePattern(pattern)](std::string_view name) { return compiled.Matches(name); };
-  });
   box.SetFilter("*");
   box.SetPathBytes(folder);
   box.show();

@@ -8,12 +8,12 @@
 #include "core/daemon_error.h"
 #include "core/daemon_state.h"
 #include "core/file_age.h"
-#include "core/file_pattern.h"
 #include "core/log.h"
 #include "core/platform/platform.h"
 #include "core/run_command.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
+#include "core/text/file_pattern.h"
 #include "lang/untranslated_texts.h"
 
 namespace corvane {

@@ -60,7 +60,7 @@ bool IsInsideItself(const QByteArray& folder) {
   return false;
 }
 
-FolderEntries ListFolder(const QByteArray& folder, const std::vector<NameMatcher>& fileMatchers,
+FolderEntries ListFolder(const QByteArray& folder, const std::vector<FilePattern>& filePatterns,
                          EntryRules rules) {
   FolderEntries result;
   if (folder.isEmpty()) return result;
@@ -71,8 +71,8 @@ FolderEntries ListFolder(const QByteArray& folder, const std::vector<NameMatcher
     close(fd);
     return result;
   }
-  // Per matcher, the files it lists, so that they come matcher by matcher.
-  std::vector<std::vector<QByteArray>> filesBy(fileMatchers.size());
+  // Per pattern, the files it lists, so that they come pattern by pattern.
+  std::vector<std::vector<QByteArray>> filesBy(filePatterns.size());
   while (const dirent* entry = readdir(dir.get())) {
     const char* name = entry->d_name;
     if (IsDotOrDotDot(name)) continue;
@@ -84,8 +84,8 @@ FolderEntries ListFolder(const QByteArray& folder, const std::vector<NameMatcher
       continue;
     }
     const std::string_view view(name);
-    for (std::size_t i = 0; i < fileMatchers.size(); ++i) {
-      if (fileMatchers[i](view)) filesBy[i].emplace_back(name);
+    for (std::size_t i = 0; i < filePatterns.size(); ++i) {
+      if (filePatterns[i].Matches(view)) filesBy[i].emplace_back(name);
     }
   }
   for (auto& files : filesBy) {

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <vector>
 
-#include "listctl/name_matcher.h"
+#include "core/text/file_pattern.h"
 
 namespace corvane {
 
@@ -21,12 +21,12 @@ struct FolderEntries {
 };
 
 // The entries of `folder` in the order the file system gives them. A file is
-// listed once per matcher it fits, matcher by matcher; an empty matcher list
+// listed once per pattern it fits, pattern by pattern; an empty pattern list
 // lists no files. Folders are listed whatever their name. A link, even to a
 // folder, is a system entry among the files and is never taken for a
 // folder, so a listing never follows one. A folder that cannot be opened or
 // read gives what was read until then.
-FolderEntries ListFolder(const QByteArray& folder, const std::vector<NameMatcher>& fileMatchers,
+FolderEntries ListFolder(const QByteArray& folder, const std::vector<FilePattern>& filePatterns,
                          EntryRules rules);
 
 // True when `folder` is the same directory (device and inode) as one of the

@@ -23,15 +23,16 @@
 #include <QPixmap>
 #include <QTimer>
 #include <QVariantMap>
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "core/text/file_pattern.h"
 #include "listctl/icon_cache.h"
 #include "listctl/item_store.h"
 #include "listctl/list_painter.h"
 #include "listctl/list_properties.h"
-#include "listctl/name_matcher.h"
 #include "listctl/selection.h"
 
 namespace corvane {
@@ -163,8 +164,6 @@ class McListBox : public QAbstractScrollArea {
   bool ShowHiddenFiles() const { return props_.showHiddenFiles; }
   void SetShowHiddenFiles(bool on);
 
-  // Filter's patterns are compiled by this; without one every name fits.
-  void SetNameMatcherFactory(NameMatcherFactory factory);
   // The bytes of the entry that item `index` lists; empty in mode 0.
   QByteArray ItemPath(int index) const;
   // Icons looked up and kept since the last fill.
@@ -226,6 +225,7 @@ class McListBox : public QAbstractScrollArea {
   void UpdateHorizontalBar(int maxTextRight);
   void ShowBar(Qt::Orientation bar, bool show);
   bool BarShown(Qt::Orientation bar) const;
+  void WheelScroll(Qt::Orientation bar, int delta, bool byPixels);
   void OnRefreshTick();
   void ApplyFrame();
   void RaiseRowHeightToFont();
@@ -238,7 +238,7 @@ class McListBox : public QAbstractScrollArea {
   ListView View() const;
   void FillFromDisk();
   void AddDiskItem(const QByteArray& path, int depth, bool drive, bool folder, int index = -1);
-  std::vector<NameMatcher> FilterMatchers() const;
+  std::vector<FilePattern> FilterPatterns() const;
   void OpenOrClose(int index);
   QString DriveDescription(const DiskEntry& entry) const;
   void StorePath(const QString& text, const QByteArray& bytes);
@@ -248,7 +248,9 @@ class McListBox : public QAbstractScrollArea {
   void MouseDownAt(int button, int shift, double x, double y, Qt::KeyboardModifiers held);
   bool SingleDragTo(int target);
   void ScrollIntoView(int index);
+  void CurrentIntoView();
   void Navigate(int keyCode, Qt::KeyboardModifiers held);
+  void CopySelection();
   void DragStep();
   void UpdateTip(int viewRow);
   void HideTip();
@@ -269,9 +271,12 @@ class McListBox : public QAbstractScrollArea {
   bool doubleClicked_ = false;  // the release that ends a double click is no click
   QTimer dragTimer_;            // moves a single-selection drag on while outside
   int dragDirection_ = 0;
+  // What the wheel turned short of a whole step: notches per bar (vertical,
+  // horizontal) and touchpad pixels of the rows.
+  std::array<double, 2> wheelNotches_{};
+  double wheelPixels_ = 0;
   std::unique_ptr<FullTextTip> tip_;
 
-  NameMatcherFactory matcherFactory_;
   QByteArray pathBytes_;
   IconCache iconCache_;
   QHash<QByteArray, QString> driveDescriptions_;

@@ -21,27 +21,20 @@ QByteArray WithSlash(const QByteArray& path) {
 
 }  // namespace
 
-void McListBox::SetNameMatcherFactory(NameMatcherFactory factory) {
-  matcherFactory_ = std::move(factory);
-  if (props_.mode != 0) Refresh();
-}
-
 QByteArray McListBox::ItemPath(int index) const {
   if (!items_.Contains(index) || !items_.At(index).disk) return {};
   return items_.At(index).disk->path;
 }
 
-std::vector<NameMatcher> McListBox::FilterMatchers() const {
-  std::vector<NameMatcher> matchers;
+// Filter's patterns by the daemon's own rules, so that the control lists
+// exactly the names a point with that FilePattern would pick up.
+std::vector<FilePattern> McListBox::FilterPatterns() const {
+  std::vector<FilePattern> patterns;
   for (const QString& piece : props_.filter.split(u'|')) {
     const QByteArray pattern = piece.toUtf8();
-    if (matcherFactory_) {
-      matchers.push_back(matcherFactory_(std::string_view(pattern.constData(), pattern.size())));
-    } else {
-      matchers.push_back([](std::string_view) { return true; });
-    }
+    patterns.emplace_back(std::string_view(pattern.constData(), pattern.size()));
   }
-  return matchers;
+  return patterns;
 }
 
 QString McListBox::DriveDescription(const DiskEntry& entry) const {
@@ -82,7 +75,7 @@ void McListBox::FillFromDisk() {
         AddDiskItem(JoinPath(pathBytes_, name), 0, false, true);
       break;
     case 3:
-      for (const QByteArray& name : ListFolder(pathBytes_, FilterMatchers(), rules).files)
+      for (const QByteArray& name : ListFolder(pathBytes_, FilterPatterns(), rules).files)
         AddDiskItem(JoinPath(pathBytes_, name), 0, false, false);
       break;
     default: break;
@@ -106,7 +99,7 @@ void McListBox::OpenOrClose(int index) {
   } else if (entry.folder && !IsInsideItself(entry.path)) {
     const EntryRules rules{props_.showHiddenFiles, props_.showSystemFiles};
     const FolderEntries found = ListFolder(
-        entry.path, props_.mode == 5 ? FilterMatchers() : std::vector<NameMatcher>{}, rules);
+        entry.path, props_.mode == 5 ? FilterPatterns() : std::vector<FilePattern>{}, rules);
     std::vector<ListItem> below;
     auto add = [&](const QByteArray& name, bool folder) {
       const QByteArray path = JoinPath(entry.path, name);

@@ -4,6 +4,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 #include "listctl/mc_list_box.h"
 #include "listctl/row_geometry.h"
@@ -33,20 +36,55 @@ void McListBox::resizeEvent(QResizeEvent*) {
 // wheel): the rows are drawn anew, never shifted.
 void McListBox::scrollContentsBy(int, int) { Redraw(); }
 
-// One line per wheel event: Ctrl turns the horizontal bar. A list that fits
-// ignores the wheel.
+namespace {
+
+constexpr double kNotch = 120;  // eighths of a degree: one click of a wheel
+
+// Adds `delta` to what is left of earlier turns and takes the whole `unit`s
+// out of it: a high-resolution wheel that reports a notch in pieces scrolls
+// as far as one that reports it at once. What is left of a turn the other
+// way is dropped.
+int TakeSteps(double& left, double delta, double unit) {
+  if ((left < 0 && delta > 0) || (left > 0 && delta < 0)) left = 0;
+  left += delta;
+  const double steps = std::trunc(left / unit);
+  left -= steps * unit;
+  return static_cast<int>(std::clamp(steps, -1e6, 1e6));
+}
+
+}  // namespace
+
+// A notch moves a bar by its line step: a row, or 5 pixels sideways. A
+// touchpad's pixels move the rows by the row height, the columns pixel for
+// pixel. Ctrl turns the vertical wheel into the horizontal one; a list that
+// fits ignores the vertical wheel.
 void McListBox::wheelEvent(QWheelEvent* event) {
   event->accept();
   HideTip();
-  if (items_.Count() <= visibleRows_) return;
-  const int delta =
-      event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
-  if (delta == 0) return;
-  const bool horizontal = event->modifiers().testFlag(Qt::ControlModifier);
-  if (!BarShown(horizontal ? Qt::Horizontal : Qt::Vertical)) return;
-  QScrollBar* bar = horizontal ? horizontalScrollBar() : verticalScrollBar();
-  bar->triggerAction(delta < 0 ? QAbstractSlider::SliderSingleStepAdd
-                               : QAbstractSlider::SliderSingleStepSub);
+  const bool byPixels = !event->pixelDelta().isNull();
+  const QPoint delta = byPixels ? event->pixelDelta() : event->angleDelta();
+  if (delta.y() != 0 && items_.Count() > visibleRows_) {
+    WheelScroll(event->modifiers().testFlag(Qt::ControlModifier) ? Qt::Horizontal : Qt::Vertical,
+                delta.y(), byPixels);
+  }
+  if (delta.x() != 0) WheelScroll(Qt::Horizontal, delta.x(), byPixels);
+}
+
+void McListBox::WheelScroll(Qt::Orientation bar, int delta, bool byPixels) {
+  if (!BarShown(bar)) return;
+  QScrollBar* scrollBar = bar == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+  int move = 0;
+  if (!byPixels) {
+    move = TakeSteps(wheelNotches_[bar == Qt::Vertical ? 0 : 1], -delta, kNotch) *
+           scrollBar->singleStep();
+  } else if (bar == Qt::Horizontal) {
+    move = -delta;
+  } else if (RowH() > 0) {
+    move = TakeSteps(wheelPixels_, -delta, RowH());
+  }
+  if (move != 0)
+    scrollBar->setValue(
+        static_cast<int>(std::clamp<long long>(0LL + scrollBar->value() + move, INT_MIN, INT_MAX)));
 }
 
 void McListBox::enterEvent(QEnterEvent*) {
@@ -62,10 +100,13 @@ void McListBox::leaveEvent(QEvent*) {
 }
 
 // The selection looks differ with and without the focus, so both changes
-// repaint.
+// repaint. The focus that Tab brings finds the current item in view, as a
+// click would.
 void McListBox::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
   hasFocus_ = true;
+  const Qt::FocusReason reason = event->reason();
+  if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) CurrentIntoView();
   Redraw();
 }
 

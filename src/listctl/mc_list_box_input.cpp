@@ -7,11 +7,13 @@
 // keyboard's own click); modifiers 1 Shift, 2 Ctrl, 4 Alt; key codes of the
 // classic virtual-key table.
 
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
 
 #include "listctl/full_text_tip.h"
@@ -110,8 +112,18 @@ void McListBox::MouseDownAt(int button, int shift, double x, double y, Qt::Keybo
   emit MouseDown(button, shift, static_cast<float>(x), static_cast<float>(y));
 }
 
-void McListBox::Navigate(int keyCode, Qt::KeyboardModifiers held) {
+// A current item that the view has left behind (the log follows its newest
+// line) is first taken to the nearest row in view, so that the keys move
+// from what the user sees.
+void McListBox::CurrentIntoView() {
   ClampListIndex();
+  if (!BarShown(Qt::Vertical) || items_.Count() == 0) return;
+  const int top = verticalScrollBar()->value();
+  listIndex_ = std::clamp(listIndex_, top, std::min(top + visibleRows_, items_.Count()) - 1);
+}
+
+void McListBox::Navigate(int keyCode, Qt::KeyboardModifiers held) {
+  CurrentIntoView();
   const int count = items_.Count();
   if (count == 0) return;
   int target = listIndex_;
@@ -132,9 +144,14 @@ void McListBox::Navigate(int keyCode, Qt::KeyboardModifiers held) {
 }
 
 // One item of a single-selection drag: it alone is selected and in view.
-// False when the target is no item.
+// False when the target is no item; past the end the last item becomes
+// current, as in a multiple-selection drag, and the selection stays.
 bool McListBox::SingleDragTo(int target) {
-  if (!items_.Contains(target)) return false;
+  if (!items_.Contains(target)) {
+    if (items_.Count() > 0) listIndex_ = target < 0 ? 0 : items_.Count() - 1;
+    Redraw();
+    return false;
+  }
   listIndex_ = target;
   if (target != lastDragIndex_) {
     lastDragIndex_ = target;
@@ -255,6 +272,7 @@ void McListBox::keyPressEvent(QKeyEvent* event) {
   int keyCode = KeyCode(event->key());
   int shift = ShiftCode(event->modifiers());
   emit KeyDown(keyCode, shift);
+  if (keyCode != 0 && event->matches(QKeySequence::Copy)) CopySelection();
   if (keyCode != 0) Navigate(keyCode, event->modifiers());
   for (const QChar c : event->text()) {
     int keyAscii = c.unicode();
@@ -274,6 +292,20 @@ void McListBox::hideEvent(QHideEvent* event) {
   dragTimer_.stop();
   leftDown_ = false;
   HideTip();
+}
+
+// The selected rows' text as drawn, one line each, in list order.
+void McListBox::CopySelection() {
+  std::vector<int> rows;
+  for (int k = 0; k < selection_.Count(); ++k) rows.push_back(selection_.At(k));
+  std::sort(rows.begin(), rows.end());
+  const ListView view = View();
+  QStringList lines;
+  for (const int row : rows) {
+    int xOffset = 0;
+    if (items_.Contains(row)) lines << ShownText(view, row, nullptr, -1, xOffset);
+  }
+  if (!lines.isEmpty()) QGuiApplication::clipboard()->setText(lines.join(u'\n'));
 }
 
 // --- The full-text tip ---

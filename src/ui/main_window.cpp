@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <algorithm>
 
 #include "listctl/log_feed.h"
 #include "listctl/mc_list_box.h"
@@ -54,6 +55,7 @@ MainWindow::MainWindow(int viewLines, QWidget* parent)
   input_->setFrame(true);
   SetInputBusy(false);
   log_->installEventFilter(this);
+  setTabOrder(log_, input_);
   connect(input_, &QLineEdit::returnPressed, this, &MainWindow::RunInput);
   const PixelRect design = DesignSize();
   resize(design.width, design.height);
@@ -166,12 +168,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // Characters typed while the log view has the focus go to the end of the
 // input line, which takes the focus, so that no typed character is lost.
-// Tab keeps moving the focus.
+// Keys that type nothing printable (Tab, Enter, Escape) and shortcuts
+// (Ctrl+C copies) stay with the log view. The view's focus shows as the
+// dotted rectangle around its current line.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == log_ && event->type() == QEvent::KeyPress) {
+  if (watched != log_) return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+    log_->SetFocusRectangle(event->type() == QEvent::FocusIn);
+  } else if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (!key->text().isEmpty() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
-      ForwardToInput(key->text());
+    const QString typed = key->text();
+    const bool printable = !typed.isEmpty() && std::all_of(typed.begin(), typed.end(),
+                                                           [](QChar c) { return c.isPrint(); });
+    const auto shortcut = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (printable && !key->modifiers().testAnyFlags(shortcut)) {
+      ForwardToInput(typed);
       return true;
     }
   }

@@ -1,4 +1,4 @@
-// The disk modes on temporary trees, with the core's pattern matcher behind Filter.
+// The disk modes on temporary trees.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,6 @@
 #include <QTest>
 #include <filesystem>
 
-#include "core/file_pattern.h"
 #include "list_box_fixture.h"
 #include "listctl/dir_listing.h"
 #include "listctl/drive_list.h"
@@ -17,18 +16,12 @@
 namespace corvane {
 namespace {
 
-NameMatcher CoreMatcher(std::string_view pattern) {
-  return
-      [compiled = FilePattern(pattern)](std::string_view name) { return compiled.Matches(name); };
-}
-
 class DiskTest : public test::ListBoxTest {
  protected:
   void SetUp() override {
     ListBoxTest::SetUp();
     ASSERT_TRUE(dir.isValid());
     root = QFile::encodeName(dir.path()) + '/';
-    box.SetNameMatcherFactory(CoreMatcher);
   }
   // Names that are not UTF-8 defeat QTemporaryDir's own clean-up.
   void TearDown() override { std::filesystem::remove_all(root.toStdString()); }
@@ -140,12 +133,15 @@ TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
   Shot();  // icons of such names are looked up without a crash
 }
 
-TEST_F(DiskTest, DrivesStartAtTheRootAndLeaveOutPseudoFileSystems) {
-  box.SetMode(1);
-  EXPECT_EQ(box.ItemPath(0), "/");
-  for (int i = 0; i < box.ListCount(); ++i)
-    EXPECT_FALSE(QByteArrayList({"/proc", "/sys"}).contains(box.ItemPath(i))) << i;
-  EXPECT_EQ(box.ListCount(), static_cast<int>(ListDrives().size()));
+TEST(DriveList, RootFirstThenRealFileSystemsOnceInMountOrder) {
+  const std::vector<MountedVolume> mounted = {// clang-format off
+      {"/boot", "ext4", ""}, {"/proc", "proc", ""}, {"/", "ext4", ""}, {"/snap/a", "squashfs", ""},
+      {"/sys/fs/cgroup", "cgroup2", ""}, {"/media/usb", "vfat", "STICK"}, {"/home", "xfs", ""},
+      {"/boot", "btrfs", "Boot"}};  // clang-format on
+  QStringList drives;
+  for (const Drive& drive : DrivesOf(mounted))
+    drives << QString::fromUtf8(drive.root) + " " + drive.description;
+  EXPECT_EQ(drives, QStringList({"/ ext4", "/boot Boot", "/media/usb STICK", "/home xfs"}));
 }
 
 TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {

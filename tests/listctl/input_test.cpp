@@ -1,5 +1,6 @@
-// Scroll bars, mouse and keyboard, driven with Qt's own events on 10 rows of 20 pixels.
+// Scroll bars, mouse and keyboard, driven with Qt's own events on ten whole rows.
 
+#include <QClipboard>
 #include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
@@ -13,7 +14,8 @@ class InputTest : public test::ListBoxTest {
  protected:
   void SetUp() override {
     ListBoxTest::SetUp();
-    if (!TenRowsOfTwenty()) GTEST_SKIP() << "the test font is taller than 20 pixels";
+    rowH = box.RowHeight();
+    box.resize(200, 10 * rowH);
     QObject::connect(&box, &McListBox::SelChange, [this] { events << "SelChange"; });
     QObject::connect(&box, &McListBox::MouseDown, [this](int button, int, float, float) {
       events << QStringLiteral("MouseDown %1").arg(button);
@@ -21,7 +23,7 @@ class InputTest : public test::ListBoxTest {
   }
 
   // The middle of the view row, in viewport pixels.
-  static QPoint RowPoint(int row) { return {30, row * 20 + 10}; }
+  QPoint RowPoint(int row) const { return {30, row * rowH + rowH / 2}; }
 
   void Click(int row, Qt::KeyboardModifiers held = Qt::NoModifier) {
     QTest::mouseClick(box.viewport(), Qt::LeftButton, held, RowPoint(row));
@@ -33,16 +35,18 @@ class InputTest : public test::ListBoxTest {
     QApplication::sendEvent(box.viewport(), &event);
   }
 
-  void Wheel(int delta, Qt::KeyboardModifiers held = Qt::NoModifier) {
-    QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      held, Qt::NoScrollPhase, false);
+  // A touchpad reports pixels and the angle together.
+  void Wheel(QPoint delta, bool pixels, Qt::KeyboardModifiers held) {
+    QWheelEvent event(QPointF(10, 10), QPointF(10, 10), pixels ? delta : QPoint(), delta,
+                      Qt::NoButton, held, Qt::NoScrollPhase, false);
     QApplication::sendEvent(box.viewport(), &event);
   }
 
+  int rowH = 0;
   QStringList events;  // SelChange and MouseDown, in order
 };
 
-TEST_F(InputTest, BarsFollowTheDrawnRowsAndTheWheels) {
+TEST_F(InputTest, BarsFollowTheDrawnRows) {
   AddItems(5);
   box.SetAutoHideScrollBars(false);
   test::Settle();
@@ -55,12 +59,41 @@ TEST_F(InputTest, BarsFollowTheDrawnRowsAndTheWheels) {
   test::Settle();
   const int textWidth = QFontMetrics(box.Font()).horizontalAdvance(wide);
   EXPECT_EQ(box.horizontalScrollBar()->maximum(), textWidth + 50 - box.viewport()->width() + 1);
-  Wheel(-120, Qt::ControlModifier);
-  EXPECT_EQ(box.horizontalScrollBar()->value(), 5);
-  Wheel(-120);
-  EXPECT_EQ(VBar().value(), 1);
+  VBar().setValue(1);
   test::Settle();  // the wide row scrolled out of view
   EXPECT_FALSE(box.horizontalScrollBar()->isVisible());
+}
+
+// Pieces of a notch add up, a turn the other way drops them, a touchpad
+// scrolls a row per row height of pixels, and Ctrl or the second wheel
+// scroll sideways by 5 pixels a notch.
+TEST_F(InputTest, TheWheelScrollsALineStepPerNotch) {
+  AddItems(40);
+  box.AddItem(QString(2000, u'x'), 14, -1, false, true);  // in view: the horizontal bar shows
+  const Qt::KeyboardModifiers none = Qt::NoModifier;
+  const int touch = box.viewport()->height() * 6 / (10 * box.VisibleRows());  // 0.6 of a row
+  const struct {
+    Qt::KeyboardModifiers held;
+    bool pixels;
+    std::vector<QPoint> deltas;
+    int rows, columns;
+  } cases[] = {
+      {none, false, std::vector<QPoint>(8, {0, -15}), 1, 0},
+      {none, false, {{0, -360}}, 3, 0},
+      {none, false, {{0, -90}, {0, 120}}, -1, 0},
+      {none, true, {{0, -touch}, {0, -touch}}, 1, 0},
+      {none, false, std::vector<QPoint>(8, {-15, 0}), 0, 5},
+      {Qt::ControlModifier, false, {{0, -240}}, 0, 10},
+      {none, true, {{-7, 0}}, 0, 7},
+  };
+  for (const auto& c : cases) {
+    VBar().setValue(10);
+    box.horizontalScrollBar()->setValue(0);
+    test::Settle();
+    for (const QPoint delta : c.deltas) Wheel(delta, c.pixels, c.held);
+    EXPECT_EQ(VBar().value(), 10 + c.rows) << c.deltas.size() << " x " << c.deltas[0].y();
+    EXPECT_EQ(box.horizontalScrollBar()->value(), c.columns) << c.deltas[0].x();
+  }
 }
 
 TEST_F(InputTest, ClicksSelectFromTheAnchor) {
@@ -128,6 +161,34 @@ TEST_F(InputTest, ShiftKeysExtendFromTheAnchorAndCtrlDoesNothing) {
   EXPECT_EQ(Selected().size(), 11u);
 }
 
+// The log follows its newest line and leaves the current one behind.
+TEST_F(InputTest, KeysMoveFromTheRowsInView) {
+  const Qt::KeyboardModifiers none = Qt::NoModifier;
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, int, int> cases[] = {
+      {Qt::Key_Up, none, 29, 29},     {Qt::Key_Down, none, 31, 30},
+      {Qt::Key_PageUp, none, 20, 20}, {Qt::Key_Home, Qt::ControlModifier, 0, 0},
+      {Qt::Key_End, none, 39, 30},
+  };
+  AddItems(40);
+  for (const auto& [key, held, current, top] : cases) {
+    box.SetListIndex(0);
+    box.ScrollToBottom();
+    QTest::keyClick(&box, key, held);
+    EXPECT_EQ(Selected(), std::vector<int>({current})) << key;
+    EXPECT_EQ(VBar().value(), top) << key;
+  }
+}
+
+TEST_F(InputTest, CtrlCCopiesTheSelectedRowsInListOrder) {
+  AddItems(5);
+  box.SetMultiSelect(true);
+  box.SetListIndex(3);
+  box.SelectItem(1);
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("item 1\nitem 3"));
+}
+
 // The host hears a key as a click of button 999; zeroing the code in KeyDown cancels the key.
 TEST_F(InputTest, KeysClickAsTheKeyboardButtonUnlessTheHostCancelsThem) {
   AddItems(5);
@@ -144,14 +205,21 @@ TEST_F(InputTest, DraggingBelowASingleSelectionListScrollsToTheEnd) {
   QTest::mousePress(box.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
   Move(RowPoint(3), Qt::LeftButton);
   EXPECT_EQ(Selected(), std::vector<int>({3}));
-  Move(QPoint(30, 260), Qt::LeftButton);  // below the window
+  Move(QPoint(30, 13 * rowH), Qt::LeftButton);  // below the window
   ASSERT_TRUE(QTest::qWaitFor([&] { return box.ListIndex() == 39; }, 20000));
   EXPECT_EQ(Selected(), std::vector<int>({39}));
   EXPECT_EQ(VBar().value(), VBar().maximum());
-  QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 260));
-  Move(QPoint(30, -40), Qt::NoButton);
+  QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 13 * rowH));
+  Move(QPoint(30, -2 * rowH), Qt::NoButton);
   QTest::qWait(100);
   EXPECT_EQ(box.ListIndex(), 39);
+}
+
+TEST_F(InputTest, ASingleSelectionDragBelowTheLastItemMakesItCurrent) {
+  AddItems(4);
+  QTest::mousePress(box.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(1));
+  Move(RowPoint(7), Qt::LeftButton);
+  EXPECT_EQ(box.ListIndex(), 3);
 }
 
 TEST_F(InputTest, TheTipShowsOnlyForACutOffRow) {
@@ -163,7 +231,7 @@ TEST_F(InputTest, TheTipShowsOnlyForACutOffRow) {
     EXPECT_EQ(box.Tip().isVisible(), shown) << "row " << row;
   }
   EXPECT_GT(box.Tip().width(), box.viewport()->width());
-  EXPECT_EQ(box.Tip().geometry().top(), box.viewport()->mapToGlobal(QPoint(0, 20)).y() + 3);
+  EXPECT_EQ(box.Tip().geometry().top(), box.viewport()->mapToGlobal(QPoint(0, rowH)).y() + 3);
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(&box, &leave);
   EXPECT_FALSE(box.Tip().isVisible());

@@ -41,13 +41,6 @@ class ListBoxTest : public ::testing::Test {
  protected:
   void SetUp() override { ShowPlain(box); }
 
-  // 10 rows of 20 pixels; false when the test font is taller than that.
-  bool TenRowsOfTwenty() {
-    box.resize(200, 200);
-    box.SetRowHeight(20);
-    return box.RowHeight() == 20;
-  }
-
   QImage Shot() { return test::Shot(box); }
   void AddItems(int count) { test::AddItems(box, count); }
 

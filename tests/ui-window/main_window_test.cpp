@@ -49,16 +49,36 @@ TEST(MainWindowTest, KeysTypedIntoTheLogViewGoToTheEndOfTheInputLine) {
   window.inputLine().setText("st");
   window.inputLine().setCursorPosition(0);
   window.logView().setFocus();
-  for (const char* typed : {"a", "t"}) {
-    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString::fromLatin1(typed));
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*> keys[] = {
+      {Qt::Key_C, Qt::ControlModifier, "\x03"},
+      {Qt::Key_Escape, Qt::NoModifier, "\x1b"},
+      {Qt::Key_A, Qt::NoModifier, "a"},
+      {Qt::Key_T, Qt::NoModifier, "t"}};
+  for (const auto& [code, held, typed] : keys) {
+    QKeyEvent key(QEvent::KeyPress, code, held, QString::fromLatin1(typed));
     QApplication::sendEvent(&window.logView(), &key);
   }
-  EXPECT_EQ(window.inputLine().text(), QStringLiteral("stat"));
+  EXPECT_EQ(window.inputLine().text(), QStringLiteral("stat")) << "only printable keys go there";
   EXPECT_EQ(window.inputLine().cursorPosition(), 4);
   EXPECT_EQ(QApplication::focusWidget(), &window.inputLine());
-  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
-  QApplication::sendEvent(&window.logView(), &tab);
-  EXPECT_EQ(window.inputLine().text(), QStringLiteral("stat")) << "Tab keeps moving the focus";
+}
+
+// Tab and Shift+Tab between the two; the log view's focus is seen at its current line.
+TEST(MainWindowTest, TabMovesAVisibleFocusBetweenTheInputLineAndTheLogView) {
+  MainWindow window(0);
+  for (int i = 0; i < 200; ++i) window.AddItem("line " + std::to_string(i), false);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  window.inputLine().setFocus();
+  const QImage unfocused = window.logView().grab().toImage();
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QApplication::sendEvent(&window.inputLine(), &tab);
+  ASSERT_EQ(QApplication::focusWidget(), &window.logView());
+  EXPECT_NE(window.logView().grab().toImage(), unfocused);
+  QKeyEvent backTab(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+  QApplication::sendEvent(&window.logView(), &backTab);
+  EXPECT_EQ(QApplication::focusWidget(), &window.inputLine());
+  EXPECT_EQ(window.logView().grab().toImage(), unfocused);
 }
 
 TEST(MainWindowTest, TheLogViewKeepsTheNewestLinesUpToItsLimit) {

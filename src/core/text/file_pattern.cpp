@@ -1,4 +1,4 @@
-#include "core/file_pattern.h"
+#include "core/text/file_pattern.h"
 
 #include <algorithm>
 
