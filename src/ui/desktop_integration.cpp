@@ -1,7 +1,5 @@
 #include "ui/desktop_integration.h"
 
-#include <QCursor>
-
 #include "core/format_msg.h"
 #include "ui/daemon_steering.h"
 #include "ui/main_window.h"
@@ -17,6 +15,11 @@ DesktopIntegration::DesktopIntegration(MainWindow& window, std::unique_ptr<TrayI
                                        DaemonSteering& daemon)
     : window_(window), tray_(std::move(tray)), daemon_(daemon), menu_(daemon) {
   tray_->onMouseEvent = [this](int mouseEvent) { OnTrayMouse(mouseEvent); };
+  tray_->SetMenu(menu_.menu());
+  // A StatusNotifier host shows its copy of the menu, and may not say when:
+  // the captions follow every change of the caption, and the language when
+  // the menu opens.
+  connect(&menu_.menu(), &QMenu::aboutToShow, this, [this] { menu_.Refresh(caption_); });
   menu_.onShow = [this] { ShowFromTray(); };
   window_.onCloseBox = [this] { HideToTray(); };
   window_.onCommand = [this](const std::string& line) { daemon_.ProcessCommand(line); };
@@ -41,6 +44,7 @@ void DesktopIntegration::SetCaption(const std::string& caption) {
   caption_ = caption;
   window_.setWindowTitle(QString::fromStdString(caption));
   tray_->SetToolTip(QString::fromStdString(caption));
+  menu_.Refresh(caption);
 }
 
 void DesktopIntegration::FinishStartup(bool startHidden) {
@@ -78,7 +82,6 @@ void DesktopIntegration::OnQuitting() {
 
 void DesktopIntegration::OnTrayMouse(int mouseEvent) {
   if (mouseEvent == TrayMouse::DoubleClick) ShowFromTray();
-  if (mouseEvent == TrayMouse::ContextMenu) menu_.Open(caption_, QCursor::pos());
 }
 
 }  // namespace corvane

@@ -15,7 +15,7 @@ class DaemonSteering;
 class MainWindow;
 
 // Ties the main window to the notification area: the close box hides the
-// window into the tray, the icon brings it back and opens the menu, and
+// window into the tray, the icon brings it back and carries the menu, and
 // warnings reach the user as balloons while the window is hidden. Where the
 // desktop has no notification area the window is minimised instead of
 // hidden, so that it can always be reached again.
@@ -39,7 +39,8 @@ class DesktopIntegration final : public QObject, public DesktopHost, public Capt
   void FinishStartup(bool startHidden);
   // Hides into the tray (the close box).
   void HideToTray();
-  // Shows the window and removes the icon (double click, menu).
+  // Shows the window and removes the icon (double click or activation,
+  // menu).
   void ShowFromTray();
   // The orderly stop has begun: the window goes, the icon stays until the
   // end.

@@ -81,7 +81,8 @@ TEST(DesktopIntegrationTest, BalloonsAppearOnlyWhileTheWindowIsHidden) {
   EXPECT_EQ(d.tray->balloons.size(), 2);
 }
 
-TEST(DesktopIntegrationTest, TheCloseBoxHidesIntoTheTrayAndADoubleClickBringsTheWindowBack) {
+TEST(DesktopIntegrationTest,
+     TheCloseBoxHidesIntoTheTrayWhereCaptionsFollowAndADoubleClickBringsTheWindowBack) {
   Desktop d;
   d.window.show();
   d.window.close();
@@ -89,8 +90,10 @@ TEST(DesktopIntegrationTest, TheCloseBoxHidesIntoTheTrayAndADoubleClickBringsThe
   EXPECT_TRUE(d.tray->shown);
   EXPECT_EQ(d.tray->toolTip, QStringLiteral("Inbox (running)"));
   EXPECT_EQ(d.daemon.quits, 0);
-  d.desktop.SetCaption("Inbox (stopped)");  // while hidden
+  d.daemon.running = false;
+  d.desktop.SetCaption("Inbox (stopped)");  // while hidden: a panel's copy of the menu follows
   EXPECT_EQ(d.tray->toolTip, QStringLiteral("Inbox (stopped)"));
+  EXPECT_EQ(d.desktop.menu().pauseResume()->text(), QStringLiteral("Resume Inbox"));
   d.tray->onMouseEvent(TrayMouse::DoubleClick);
   EXPECT_TRUE(d.window.isVisible());
   EXPECT_FALSE(d.tray->shown);
