@@ -81,7 +81,7 @@ start_corvane() {
 stop_corvane() {
   kill -TERM "$corvane_pid"
   eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "SIGTERM did not end corvane"
-  wait "$corvane_pid"
+  wait "$corvane_pid" || fail "exit code $? after SIGTERM: $(tail -n 5 "$x_tmp/err")"
   corvane_pid=''
 }
 viewable() { [ "$(map_state "$win")" = IsViewable ]; }
