@@ -8,6 +8,7 @@ namespace corvane {
 namespace {
 
 constexpr int kBalloonMs = 5000;
+constexpr int kTrayRecheckMs = 2000;
 
 }  // namespace
 
@@ -21,6 +22,8 @@ DesktopIntegration::DesktopIntegration(MainWindow& window, std::unique_ptr<TrayI
   // the menu opens.
   connect(&menu_.menu(), &QMenu::aboutToShow, this, [this] { menu_.Refresh(caption_); });
   menu_.onShow = [this] { ShowFromTray(); };
+  trayRecheck_.setInterval(kTrayRecheckMs);
+  connect(&trayRecheck_, &QTimer::timeout, this, &DesktopIntegration::RecheckTray);
   window_.onCloseBox = [this] { HideToTray(); };
   window_.onCommand = [this](const std::string& line) { daemon_.ProcessCommand(line); };
 }
@@ -63,13 +66,17 @@ void DesktopIntegration::FinishStartup(bool startHidden) {
 void DesktopIntegration::HideToTray() {
   if (!tray_->IsAvailable()) {
     window_.showMinimized();
+    trayRecheck_.start();
     return;
   }
+  trayRecheck_.stop();
   window_.hide();
   tray_->AddIcon(QString::fromStdString(caption_));
 }
 
 void DesktopIntegration::ShowFromTray() {
+  // A window that waited minimised for the tray comes back as it was before.
+  window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
   window_.show();
   window_.raise();
   tray_->RemoveIcon();
@@ -78,6 +85,14 @@ void DesktopIntegration::ShowFromTray() {
 void DesktopIntegration::OnQuitting() {
   window_.AllowClose();
   window_.hide();
+}
+
+void DesktopIntegration::RecheckTray() {
+  if (!window_.isMinimized() || !window_.isVisible()) {
+    trayRecheck_.stop();
+    return;
+  }
+  if (tray_->IsAvailable()) HideToTray();
 }
 
 void DesktopIntegration::OnTrayMouse(int mouseEvent) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,10 @@ class DesktopIntegration final : public QObject, public DesktopHost, public Capt
   void OnQuitting();
   // The mouse on the tray icon (TrayMouse values).
   void OnTrayMouse(int mouseEvent);
+  // A window minimised for want of a notification area goes into the tray
+  // once one is there (a panel that starts after Corvane); asked every two
+  // seconds while it waits.
+  void RecheckTray();
 
   TrayMenu& menu() { return menu_; }
   const std::string& caption() const { return caption_; }
@@ -56,6 +61,7 @@ class DesktopIntegration final : public QObject, public DesktopHost, public Capt
   std::unique_ptr<TrayIconHost> tray_;
   DaemonSteering& daemon_;
   TrayMenu menu_;
+  QTimer trayRecheck_;
   std::string caption_ = "Corvane";
 };
 

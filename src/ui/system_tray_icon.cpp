@@ -1,9 +1,12 @@
 #include "ui/system_tray_icon.h"
 
+#include <xcb/xcb.h>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QGuiApplication>
+#include <cstdlib>
 
 namespace corvane {
 namespace {
@@ -34,6 +37,26 @@ bool StatusNotifierHostRegistered() {
          reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
+// Whether an XEmbed tray owns the tray selection of the X server's first
+// screen: what Qt looks for where no StatusNotifier host is registered.
+bool XEmbedTrayRunning() {
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11) return false;
+  xcb_connection_t* connection = x11->connection();
+  static constexpr char kSelection[] = "_NET_SYSTEM_TRAY_S0";
+  xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+      connection, xcb_intern_atom(connection, 1, sizeof kSelection - 1, kSelection), nullptr);
+  xcb_get_selection_owner_reply_t* owner =
+      atom && atom->atom != XCB_ATOM_NONE
+          ? xcb_get_selection_owner_reply(connection,
+                                          xcb_get_selection_owner(connection, atom->atom), nullptr)
+          : nullptr;
+  const bool running = owner && owner->owner != XCB_NONE;
+  std::free(owner);
+  std::free(atom);
+  return running;
+}
+
 }  // namespace
 
 SystemTrayIcon::SystemTrayIcon(const QIcon& icon) : image_(icon) {}
@@ -41,11 +64,9 @@ SystemTrayIcon::SystemTrayIcon(const QIcon& icon) : image_(icon) {}
 SystemTrayIcon::~SystemTrayIcon() = default;
 
 bool SystemTrayIcon::IsAvailable() const {
-  // Asking Qt fixes its choice; outside X11 there is no tray but a
-  // StatusNotifier host, so Qt is asked only once one is there.
-  if (!icon_ && QGuiApplication::platformName() != QLatin1String("xcb") &&
-      !StatusNotifierHostRegistered())
-    return false;
+  // Asking Qt fixes its choice, also when there is no tray at all: Qt is
+  // asked only once there is one.
+  if (!icon_ && !StatusNotifierHostRegistered() && !XEmbedTrayRunning()) return false;
   return QSystemTrayIcon::isSystemTrayAvailable();
 }
 

@@ -14,8 +14,8 @@ namespace corvane {
 //
 // Qt decides once per process, when it makes its first tray icon, whether
 // icons go to a StatusNotifier host; so the icon is made only when it is
-// first shown, and not before a host is there where XEmbed is no
-// alternative. A panel that starts after Corvane thus still gets the icon.
+// first shown, and Qt is not asked before a tray of either kind is there. A
+// panel that starts after Corvane thus still gets the icon.
 class SystemTrayIcon final : public TrayIconHost {
  public:
   explicit SystemTrayIcon(const QIcon& icon);

@@ -26,7 +26,7 @@ class FakeTray final : public TrayIconHost {
   bool shown = false;
   QString toolTip;
   QStringList balloons;
-  const bool available;
+  bool available;
 };
 
 }  // namespace corvane::test

@@ -99,8 +99,9 @@ TEST(DesktopIntegrationTest,
   EXPECT_FALSE(d.tray->shown);
 }
 
-// Hiding without a notification area would leave no way back to the window.
-TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedNotHidden) {
+// Hiding without a notification area would leave no way back to the window;
+// one that comes later takes the window in.
+TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedUntilOneComes) {
   Desktop closed(false), hiddenStart(false);
   closed.window.show();
   closed.window.close();
@@ -109,6 +110,11 @@ TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedNotHidd
     EXPECT_TRUE(d->window.isMinimized());
     EXPECT_FALSE(d->tray->shown);
     EXPECT_TRUE(d->tray->balloons.empty());
+    d->tray->available = true;
+    d->desktop.RecheckTray();
+    EXPECT_TRUE(d->tray->shown && !d->window.isVisible());
+    d->tray->onMouseEvent(TrayMouse::DoubleClick);
+    EXPECT_TRUE(d->window.isVisible() && !d->window.isMinimized());
   }
 }
 
