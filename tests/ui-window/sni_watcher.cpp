@@ -30,23 +30,12 @@ class Watcher : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
   Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-  Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-  Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 
  public:
   bool hostRegistered() const { return true; }
-  int protocolVersion() const { return 0; }
-  QStringList items() const { return items_; }
 
  public slots:
-  void RegisterStatusNotifierItem(const QString& service) {
-    items_ << service;
-    Print("item " + service);
-  }
-  void RegisterStatusNotifierHost(const QString&) {}
-
- private:
-  QStringList items_;
+  void RegisterStatusNotifierItem(const QString& service) { Print("item " + service); }
 };
 
 class Notifications : public QObject {
@@ -57,12 +46,8 @@ class Notifications : public QObject {
   uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
               const QStringList&, const QVariantMap&, int) {
     Print("notify " + summary + "|" + body);
-    return ++count_;
+    return 1;
   }
-  QStringList GetCapabilities() { return {QStringLiteral("body")}; }
-
- private:
-  uint count_ = 0;
 };
 
 QDBusMessage Call(const QString& service, const QString& path, const QString& interface,
