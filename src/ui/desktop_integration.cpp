@@ -1,7 +1,5 @@
 #include "ui/desktop_integration.h"
 
-#include <QCursor>
-
 #include "core/format_msg.h"
 #include "ui/daemon_steering.h"
 #include "ui/main_window.h"
@@ -10,6 +8,7 @@ namespace corvane {
 namespace {
 
 constexpr int kBalloonMs = 5000;
+constexpr int kTrayRecheckMs = 2000;
 
 }  // namespace
 
@@ -17,7 +16,14 @@ DesktopIntegration::DesktopIntegration(MainWindow& window, std::unique_ptr<TrayI
                                        DaemonSteering& daemon)
     : window_(window), tray_(std::move(tray)), daemon_(daemon), menu_(daemon) {
   tray_->onMouseEvent = [this](int mouseEvent) { OnTrayMouse(mouseEvent); };
+  tray_->SetMenu(menu_.menu());
+  // A StatusNotifier host shows its copy of the menu, and may not say when:
+  // the captions follow every change of the caption, and the language when
+  // the menu opens.
+  connect(&menu_.menu(), &QMenu::aboutToShow, this, [this] { menu_.Refresh(caption_); });
   menu_.onShow = [this] { ShowFromTray(); };
+  trayRecheck_.setInterval(kTrayRecheckMs);
+  connect(&trayRecheck_, &QTimer::timeout, this, &DesktopIntegration::RecheckTray);
   window_.onCloseBox = [this] { HideToTray(); };
   window_.onCommand = [this](const std::string& line) { daemon_.ProcessCommand(line); };
 }
@@ -41,6 +47,7 @@ void DesktopIntegration::SetCaption(const std::string& caption) {
   caption_ = caption;
   window_.setWindowTitle(QString::fromStdString(caption));
   tray_->SetToolTip(QString::fromStdString(caption));
+  menu_.Refresh(caption);
 }
 
 void DesktopIntegration::FinishStartup(bool startHidden) {
@@ -59,13 +66,17 @@ void DesktopIntegration::FinishStartup(bool startHidden) {
 void DesktopIntegration::HideToTray() {
   if (!tray_->IsAvailable()) {
     window_.showMinimized();
+    trayRecheck_.start();
     return;
   }
+  trayRecheck_.stop();
   window_.hide();
   tray_->AddIcon(QString::fromStdString(caption_));
 }
 
 void DesktopIntegration::ShowFromTray() {
+  // A window that waited minimised for the tray comes back as it was before.
+  window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
   window_.show();
   window_.raise();
   tray_->RemoveIcon();
@@ -76,9 +87,16 @@ void DesktopIntegration::OnQuitting() {
   window_.hide();
 }
 
+void DesktopIntegration::RecheckTray() {
+  if (!window_.isMinimized() || !window_.isVisible()) {
+    trayRecheck_.stop();
+    return;
+  }
+  if (tray_->IsAvailable()) HideToTray();
+}
+
 void DesktopIntegration::OnTrayMouse(int mouseEvent) {
   if (mouseEvent == TrayMouse::DoubleClick) ShowFromTray();
-  if (mouseEvent == TrayMouse::ContextMenu) menu_.Open(caption_, QCursor::pos());
 }
 
 }  // namespace corvane

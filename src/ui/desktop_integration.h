@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -15,7 +16,7 @@ class DaemonSteering;
 class MainWindow;
 
 // Ties the main window to the notification area: the close box hides the
-// window into the tray, the icon brings it back and opens the menu, and
+// window into the tray, the icon brings it back and carries the menu, and
 // warnings reach the user as balloons while the window is hidden. Where the
 // desktop has no notification area the window is minimised instead of
 // hidden, so that it can always be reached again.
@@ -39,13 +40,18 @@ class DesktopIntegration final : public QObject, public DesktopHost, public Capt
   void FinishStartup(bool startHidden);
   // Hides into the tray (the close box).
   void HideToTray();
-  // Shows the window and removes the icon (double click, menu).
+  // Shows the window and removes the icon (double click or activation,
+  // menu).
   void ShowFromTray();
   // The orderly stop has begun: the window goes, the icon stays until the
   // end.
   void OnQuitting();
   // The mouse on the tray icon (TrayMouse values).
   void OnTrayMouse(int mouseEvent);
+  // A window minimised for want of a notification area goes into the tray
+  // once one is there (a panel that starts after Corvane); asked every two
+  // seconds while it waits.
+  void RecheckTray();
 
   TrayMenu& menu() { return menu_; }
   const std::string& caption() const { return caption_; }
@@ -55,6 +61,7 @@ class DesktopIntegration final : public QObject, public DesktopHost, public Capt
   std::unique_ptr<TrayIconHost> tray_;
   DaemonSteering& daemon_;
   TrayMenu menu_;
+  QTimer trayRecheck_;
   std::string caption_ = "Corvane";
 };
 

@@ -5,13 +5,15 @@
 
 #include "core/hosts/desktop_host.h"
 
+class QMenu;
+
 namespace corvane {
 
-// The mouse actions on the tray icon that the window reacts to; the
-// numbers are the ones the tray's event has always carried.
+// The mouse action on the tray icon that the window reacts to; the number is
+// the one the tray's event has always carried. The menu is opened by the
+// tray itself (SetMenu).
 namespace TrayMouse {
 inline constexpr int DoubleClick = 515;
-inline constexpr int ContextMenu = 517;
 }  // namespace TrayMouse
 
 // The notification-area icon, as the window uses it. The icon is shown only
@@ -27,6 +29,8 @@ class TrayIconHost {
   // Harmless when no icon is shown.
   virtual void RemoveIcon() = 0;
   virtual void SetToolTip(const QString& toolTip) = 0;
+  // The menu a right click on the icon opens; it must outlive the icon.
+  virtual void SetMenu(QMenu& menu) = 0;
   virtual void ShowBalloon(BalloonType kind, const QString& text, const QString& title,
                            int durationMs) = 0;
 

@@ -53,9 +53,4 @@ void TrayMenu::Refresh(const std::string& windowCaption) {
   exit_->setText(Literal(captions.exit));
 }
 
-void TrayMenu::Open(const std::string& windowCaption, const QPoint& where) {
-  Refresh(windowCaption);
-  menu_.exec(where);
-}
-
 }  // namespace corvane

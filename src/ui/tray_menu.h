@@ -27,13 +27,9 @@ class TrayMenu {
  public:
   explicit TrayMenu(DaemonSteering& daemon);
 
-  // Refreshes every caption from the daemon's state, so that an open menu
-  // always tells the state and name of that moment and the language now
-  // loaded.
+  // Refreshes every caption from the daemon's state, so that the menu
+  // tells the state and name of that moment and the language now loaded.
   void Refresh(const std::string& windowCaption);
-  // Refreshes, then opens the menu at `where` and returns once it is closed
-  // and the chosen item's action has run.
-  void Open(const std::string& windowCaption, const QPoint& where);
 
   QMenu& menu() { return menu_; }
   QAction* title() const { return title_; }

@@ -17,6 +17,7 @@ class FakeTray final : public TrayIconHost {
   }
   void RemoveIcon() override { shown = false; }
   void SetToolTip(const QString& tip) override { toolTip = tip; }
+  void SetMenu(QMenu&) override {}
   // Each balloon as "<type number>|title|text|duration".
   void ShowBalloon(BalloonType kind, const QString& text, const QString& title, int ms) override {
     balloons << QString("%1|%2|%3|%4").arg(static_cast<int>(kind)).arg(title, text).arg(ms);
@@ -25,7 +26,7 @@ class FakeTray final : public TrayIconHost {
   bool shown = false;
   QString toolTip;
   QStringList balloons;
-  const bool available;
+  bool available;
 };
 
 }  // namespace corvane::test

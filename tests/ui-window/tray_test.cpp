@@ -81,23 +81,25 @@ TEST(DesktopIntegrationTest, BalloonsAppearOnlyWhileTheWindowIsHidden) {
   EXPECT_EQ(d.tray->balloons.size(), 2);
 }
 
-TEST(DesktopIntegrationTest, TheCloseBoxHidesIntoTheTrayAndADoubleClickBringsTheWindowBack) {
+TEST(DesktopIntegrationTest,
+     TheCloseBoxHidesIntoTheTrayWhereCaptionsFollowAndADoubleClickBringsTheWindowBack) {
   Desktop d;
   d.window.show();
   d.window.close();
-  EXPECT_FALSE(d.window.isVisible());
-  EXPECT_TRUE(d.tray->shown);
+  EXPECT_TRUE(d.tray->shown && !d.window.isVisible());
   EXPECT_EQ(d.tray->toolTip, QStringLiteral("Inbox (running)"));
   EXPECT_EQ(d.daemon.quits, 0);
-  d.desktop.SetCaption("Inbox (stopped)");  // while hidden
+  d.daemon.running = false;
+  d.desktop.SetCaption("Inbox (stopped)");  // while hidden: a panel's copy of the menu follows
   EXPECT_EQ(d.tray->toolTip, QStringLiteral("Inbox (stopped)"));
+  EXPECT_EQ(d.desktop.menu().pauseResume()->text(), QStringLiteral("Resume Inbox"));
   d.tray->onMouseEvent(TrayMouse::DoubleClick);
-  EXPECT_TRUE(d.window.isVisible());
-  EXPECT_FALSE(d.tray->shown);
+  EXPECT_TRUE(d.window.isVisible() && !d.tray->shown);
 }
 
-// Hiding without a notification area would leave no way back to the window.
-TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedNotHidden) {
+// Hiding without a notification area would leave no way back to the window;
+// one that comes later takes the window in.
+TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedUntilOneComes) {
   Desktop closed(false), hiddenStart(false);
   closed.window.show();
   closed.window.close();
@@ -106,6 +108,11 @@ TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedNotHidd
     EXPECT_TRUE(d->window.isMinimized());
     EXPECT_FALSE(d->tray->shown);
     EXPECT_TRUE(d->tray->balloons.empty());
+    d->tray->available = true;
+    d->desktop.RecheckTray();
+    EXPECT_TRUE(d->tray->shown && !d->window.isVisible());
+    d->tray->onMouseEvent(TrayMouse::DoubleClick);
+    EXPECT_TRUE(d->window.isVisible() && !d->window.isMinimized());
   }
 }
 
