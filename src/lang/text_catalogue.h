@@ -96,7 +96,13 @@ struct CatalogueText {
   TEXT(ReasonNoEvents, 65, "its file system reports no changes made elsewhere") \
   TEXT(ReasonDirectoryGone, 66, "the directory is missing, deleted or moved") \
   TEXT(ReasonUnavailable, 67, "the system offers no change events") \
-  TEXT(IntervalOnly, 68, "interval only: %1")
+  TEXT(IntervalOnly, 68, "interval only: %1") \
+  TEXT(Stopped, 69, "%1 stopped: %2.") \
+  TEXT(StopByCommand, 70, "command '%1'") \
+  TEXT(StopByMenu, 71, "Exit in the tray menu") \
+  TEXT(StopBySignal, 72, "signal %1") \
+  TEXT(StopBySessionEnd, 73, "the desktop session ended") \
+  TEXT(StopByDisplayLoss, 74, "the display went away")
 // clang-format on
 
 namespace txt {
