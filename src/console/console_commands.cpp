@@ -71,9 +71,9 @@ void ConsoleCommands::Raw(const std::string& text) {
   log().WriteLog(text, LogLevel::Info, kRawLine);
 }
 
-void ConsoleCommands::Quit(const Tokens&) {
+void ConsoleCommands::Quit(const Tokens& tokens) {
   log().Message(txt::ExitingOnRequest, LogLevel::Info);
-  context_.controller.Quit();
+  context_.controller.Quit({StopReason::Kind::Command, AsciiLower(tokens[0])});
 }
 
 // The echo goes with the rest.

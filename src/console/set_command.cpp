@@ -1,6 +1,6 @@
 // The "set" command: one setting changed from the console. The changes are
-// not stored here; the log level and the language file reach the settings
-// file at the orderly stop.
+// not stored here: the controller announces those of the log level and the
+// language file, and start-up saves them.
 
 #include "console/console_commands.h"
 #include "console/reports.h"

@@ -11,6 +11,19 @@ namespace {
 constexpr int kCheckIntervalMs = 1000;
 constexpr int kEndDelayMs = 250;
 
+std::string ReasonText(const Language& language, const StopReason& reason) {
+  using Kind = StopReason::Kind;
+  switch (reason.kind) {
+    case Kind::Command: return FormatMsg(language.Translate(txt::StopByCommand), {reason.detail});
+    case Kind::Menu: return language.Translate(txt::StopByMenu);
+    case Kind::Signal: return FormatMsg(language.Translate(txt::StopBySignal), {reason.detail});
+    case Kind::SessionEnd: return language.Translate(txt::StopBySessionEnd);
+    case Kind::DisplayLoss: return language.Translate(txt::StopByDisplayLoss);
+    case Kind::StartupFailure: break;
+  }
+  return {};
+}
+
 }  // namespace
 
 DaemonController::DaemonController(Daemon& daemon, QObject* parent)
@@ -87,12 +100,17 @@ void DaemonController::SetDaemonName(const std::string& name) {
   Publish();
 }
 
-void DaemonController::SetLogLevel(std::int16_t level) { daemon_.state.logLevel = level; }
+void DaemonController::SetLogLevel(std::int16_t level) {
+  daemon_.state.logLevel = level;
+  emit SettingsChanged();
+}
+
 void DaemonController::SetLogFile(const std::string& file) { daemon_.state.logFile = file; }
 
 void DaemonController::SetLanguageFile(const std::string& file, std::string text) {
   daemon_.state.languageFile = file;
   daemon_.language.LoadLanguageText(std::move(text));
+  emit SettingsChanged();
 }
 
 void DaemonController::OnTick() {
@@ -110,9 +128,12 @@ void DaemonController::OnTick() {
   if (runAfterTick_ && !IsStopping()) checkTimer_.start();
 }
 
-void DaemonController::Quit(int exitCode) {
+void DaemonController::Quit(const StopReason& reason, int exitCode) {
   if (exitCode != 0) exitCode_ = exitCode;
-  if (!IsStopping()) emit Stopping();
+  if (!IsStopping()) {
+    reason_ = reason;
+    emit Stopping();
+  }
   daemon_.state.quitting = true;
   runAfterTick_ = false;
   checkTimer_.stop();
@@ -121,8 +142,25 @@ void DaemonController::Quit(int exitCode) {
 }
 
 void DaemonController::End() {
+  WriteClosingLine();
   daemon_.lock.ReleaseInstance();
   QCoreApplication::exit(exitCode_);
+}
+
+// The display is gone with the window and its view: the file alone can
+// still be written.
+void DaemonController::EndAbruptly(const StopReason& reason) {
+  if (!IsStopping()) reason_ = reason;
+  WriteClosingLine({.viewGone = true});
+}
+
+void DaemonController::WriteClosingLine(LogStyle style) {
+  if (closed_ || reason_.kind == StopReason::Kind::StartupFailure) return;
+  closed_ = true;
+  const Language& language = daemon_.language;
+  daemon_.log.WriteLog(
+      FormatMsg(language.Translate(txt::Stopped), {DaemonName(), ReasonText(language, reason_)}),
+      LogLevel::Info, style);
 }
 
 DaemonController::Status DaemonController::CurrentStatus() const {

@@ -7,13 +7,20 @@
 #include <string>
 
 #include "core/change_wakeups.h"
+#include "core/log.h"
 
 namespace corvane {
 
 class Daemon;
 class Language;
-class Log;
 struct DaemonState;
+
+// Why the daemon stops: its closing line says so.
+struct StopReason {
+  enum class Kind { Command, Menu, Signal, SessionEnd, DisplayLoss, StartupFailure };
+  Kind kind;
+  std::string detail;  // the command word typed, or the signal's name
+};
 
 // What the front ends (the console interpreter, the tray, the window) do to
 // the daemon, in one place, so that each of them pauses, checks, reloads and
@@ -69,8 +76,8 @@ class DaemonController : public QObject {
   // same but this daemon pauses (and logs why). Deferred like Reload.
   void ChangeObservationFile(const std::string& file);
   void SetDaemonName(const std::string& name);
-  // Settings that show in no caption; they reach the settings file at the
-  // orderly stop.
+  // Settings that show in no caption; the stored ones (log level, language)
+  // announce their change with SettingsChanged.
   void SetLogLevel(std::int16_t level);
   void SetLogFile(const std::string& file);
   // `text` is the language file's content, read by the caller.
@@ -86,11 +93,17 @@ class DaemonController : public QObject {
 
   // The orderly stop: checks stop, a command being waited for is ended or
   // left as its point says, and a quarter of a second later (so that
-  // pending events still run) the instance lock is released and the event
-  // loop ends. Safe to call more than once; only the first call emits
-  // Stopping. A non-zero exit code is kept by later calls.
-  void Quit(int exitCode = 0);
+  // pending events still run) the closing line naming the reason is logged,
+  // the instance lock is released and the event loop ends. A start-up that
+  // fails has no closing line: its message says why. Safe to call more than
+  // once; only the first call emits Stopping and sets the reason. A non-zero
+  // exit code is kept by later calls.
+  void Quit(const StopReason& reason, int exitCode = 0);
   int exitCode() const { return exitCode_; }
+  // The process ends now, before the event loop turns again (the display
+  // went away): only the closing line is written, to the log file, unless
+  // it has been. An orderly stop already under way keeps its reason.
+  void EndAbruptly(const StopReason& reason);
 
  signals:
   // The running state, the name, the observation file or the point count
@@ -99,6 +112,8 @@ class DaemonController : public QObject {
   // The orderly stop has begun: the front ends save what they keep. Emitted
   // once, before anything is stopped.
   void Stopping();
+  // The log level or the language file changed: they are to be saved.
+  void SettingsChanged();
 
  private:
   struct Status {
@@ -113,6 +128,7 @@ class DaemonController : public QObject {
   void Publish();
   void MoveToObservationFile(const std::string& file);
   void End();
+  void WriteClosingLine(LogStyle style = {});
 
   Daemon& daemon_;
   QTimer checkTimer_;
@@ -120,6 +136,8 @@ class DaemonController : public QObject {
   bool inTick_ = false;
   bool runAfterTick_ = false;
   int exitCode_ = 0;
+  StopReason reason_{StopReason::Kind::StartupFailure, {}};
+  bool closed_ = false;  // the closing line is written
   Status published_;
   ChangeWakeups wakeups_;
 };

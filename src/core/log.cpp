@@ -47,11 +47,13 @@ Log::Log(const DaemonState& state, const Language& language, LogView& view, Desk
 void Log::WriteLog(const std::string& text, std::int32_t level, LogStyle style) {
   for (const std::string& text : SplitLines(text)) {
     const std::string line = style.raw ? text : Prefix(level) + text;
-    if (style.raw || level >= state_.logLevel) view_.AddItem(line, style.bold);
-    if (level >= LogLevel::Warning && !desktop_.IsWindowVisible()) {
-      desktop_.ShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(std::min(level, 3)));
+    if (!style.viewGone) {
+      if (style.raw || level >= state_.logLevel) view_.AddItem(line, style.bold);
+      if (level >= LogLevel::Warning && !desktop_.IsWindowVisible()) {
+        desktop_.ShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(std::min(level, 3)));
+      }
+      view_.ScrollToBottom();
     }
-    view_.ScrollToBottom();
     if (!style.raw) AppendToFile(line);
   }
 }
@@ -81,10 +83,12 @@ void Log::AppendToFile(const std::string& line) {
   }
   if (reported) return;
   failingFile_ = file;  // first, so that the report's own line is not reported
-  const std::string report =
-      FormatMsg(language_.Translate(txt::LogFileUnwritable), {file, problem});
-  WriteLog(report, LogLevel::Error);
-  std::fprintf(stderr, "%s%s\n", Prefix(LogLevel::Error).c_str(), report.c_str());
+  Alert(FormatMsg(language_.Translate(txt::LogFileUnwritable), {file, problem}));
+}
+
+void Log::Alert(const std::string& text) {
+  WriteLog(text, LogLevel::Error);
+  std::fprintf(stderr, "%s%s\n", Prefix(LogLevel::Error).c_str(), text.c_str());
 }
 
 }  // namespace corvane

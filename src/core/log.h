@@ -20,6 +20,7 @@ struct DaemonState;
 struct LogStyle {
   bool bold = false;
   bool raw = false;
+  bool viewGone = false;  // its display went away: only the file gets the line
 };
 inline constexpr LogStyle kRawLine{.raw = true};
 
@@ -42,6 +43,10 @@ class Log {
 
   // text may hold several lines separated by CR LF; each becomes an entry.
   void WriteLog(const std::string& text, std::int32_t level, LogStyle style = {});
+
+  // An error that must be seen also where nobody reads the view: logged at
+  // Error and written to stderr as well.
+  void Alert(const std::string& text);
 
   // Translate, fill and log one catalogue message: the usual road of a text.
   void Message(const CatalogueText& text, std::int32_t level, const std::vector<MsgArg>& args = {});

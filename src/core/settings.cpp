@@ -6,9 +6,13 @@
 
 #include "core/daemon_state.h"
 #include "core/hosts/window_settings_host.h"
+#include "core/log.h"
 #include "core/number_text.h"
+#include "core/platform/platform.h"
 #include "core/settings_store.h"
 #include "core/std_helpers.h"
+#include "lang/language.h"
+#include "lang/untranslated_texts.h"
 
 namespace corvane {
 namespace {
@@ -37,6 +41,14 @@ class Store {
     settings_.setValue(key, QString::fromStdString(text));
   }
   std::string FileName() const { return settings_.fileName().toStdString(); }
+  // The store writes the whole file anew beside the old one; when that
+  // fails it only says so, and the system is asked why.
+  std::string Commit() {
+    settings_.sync();
+    if (settings_.status() == QSettings::NoError) return {};
+    const std::string reason = platform::ReplaceProblem(FileName());
+    return reason.empty() ? "the file could not be replaced" : reason;
+  }
   // A file the store cannot open (no right to read it, a directory in its
   // place) or cannot parse reads as empty; writing it back would throw away
   // what the user had in it.
@@ -174,7 +186,7 @@ void LoadSettings(DaemonState& state, bool& startHidden, WindowSettingsHost* win
   state.languageFile = store.Text(Key::Language).value_or("english.lng");
 }
 
-void SaveSettings(const DaemonState& state, const WindowSettingsHost* window) {
+std::string SaveSettings(const DaemonState& state, const WindowSettingsHost* window) {
   Store store;
   if (window) {
     const std::int16_t windowState = window->State();
@@ -191,6 +203,18 @@ void SaveSettings(const DaemonState& state, const WindowSettingsHost* window) {
   }
   store.Write(Key::LogLevel, std::to_string(state.logLevel));
   store.Write(Key::Language, state.languageFile);
+  return store.Commit();
+}
+
+void SettingsSaver::Save(const DaemonState& state, const WindowSettingsHost* window) {
+  const std::string problem = SaveSettings(state, window);
+  if (problem.empty() || failing_) {
+    failing_ = !problem.empty();
+    return;
+  }
+  failing_ = true;
+  log_.Alert(
+      FormatMsg(log_.language().Translate(txt::SettingsUnwritable), {SettingsFile(), problem}));
 }
 
 }  // namespace corvane

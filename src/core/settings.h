@@ -6,6 +6,7 @@
 
 namespace corvane {
 
+class Log;
 class WindowSettingsHost;
 struct DaemonState;
 
@@ -34,10 +35,26 @@ std::string SettingsFile();
 // cannot be read or parsed at all); what was applied before stays.
 void LoadSettings(DaemonState& state, bool& startHidden, WindowSettingsHost* window);
 
-// Writes the settings back as text. The window's place, size and
-// visibility are written only while it is in its normal state, so that a
-// maximised window keeps its last normal place; without a window none of
-// its settings is written.
-void SaveSettings(const DaemonState& state, const WindowSettingsHost* window);
+// Writes the settings back as text and on to the file. The window's place,
+// size and visibility are written only while it is in its normal state, so
+// that a maximised window keeps its last normal place; without a window
+// none of its settings is written. Returns "" when the file holds them,
+// else why it does not.
+std::string SaveSettings(const DaemonState& state, const WindowSettingsHost* window);
+
+// Saves the settings each time one changes and at the orderly stop, so that
+// none is lost however the process ends. A file that cannot be written is
+// reported once, at Error in the log and on stderr, with its name and the
+// reason; each later save tries again, and after one that works the next
+// failure is reported anew. Nothing else of the daemon stops for it.
+class SettingsSaver {
+ public:
+  explicit SettingsSaver(Log& log) : log_(log) {}
+  void Save(const DaemonState& state, const WindowSettingsHost* window);
+
+ private:
+  Log& log_;
+  bool failing_ = false;
+};
 
 }  // namespace corvane

@@ -97,7 +97,13 @@ struct CatalogueText {
   TEXT(ReasonDirectoryGone, 66, "the directory is missing, deleted or moved") \
   TEXT(ReasonUnavailable, 67, "the system offers no change events") \
   TEXT(IntervalOnly, 68, "interval only: %1") \
-  TEXT(CommandStillRunning, 69, "Skipping '%1': its command is still running (PID: %2).")
+  TEXT(CommandStillRunning, 69, "Skipping '%1': its command is still running (PID: %2).") \
+  TEXT(Stopped, 70, "%1 stopped: %2.") \
+  TEXT(StopByCommand, 71, "command '%1'") \
+  TEXT(StopByMenu, 72, "Exit in the tray menu") \
+  TEXT(StopBySignal, 73, "signal %1") \
+  TEXT(StopBySessionEnd, 74, "the desktop session ended") \
+  TEXT(StopByDisplayLoss, 75, "the display went away")
 // clang-format on
 
 namespace txt {

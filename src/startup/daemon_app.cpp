@@ -38,8 +38,10 @@ DaemonApp::DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const C
       controller_(daemon_),
       updater_(daemon_.log, hosts.messages, UpdateOptions(hosts.window)),
       commands_(ConsoleContext{
-          controller_, [this](bool verbose) { updater_.CheckForUpdate(verbose); }, {}}) {
+          controller_, [this](bool verbose) { updater_.CheckForUpdate(verbose); }, {}}),
+      settings_(daemon_.log) {
   connect(&controller_, &DaemonController::Stopping, this, &DaemonApp::SaveSettingsOnStop);
+  connect(&controller_, &DaemonController::SettingsChanged, this, &DaemonApp::SaveSettingsNow);
   // Without a window, the log lines go to standard output: keep commands out.
   daemon_.runner.SetCommandOutput(window_ ? platform::CommandOutput::Discard
                                           : platform::CommandOutput::DaemonStderr);
@@ -75,9 +77,10 @@ void DaemonApp::Start() {
   if (startConsole_) startConsole_();
   if (commandLine_.GetCmdParam("/runnow", false) == "1") controller_.CheckAllNow();
   // A stop during the first check ("exit", or a signal that the walk saw
-  // before the event loop did) ends start-up here.
+  // before the event loop did) ends start-up here; after "exit" the stop is
+  // under way and keeps its reason.
   if (StopRequested(daemon_.state)) {
-    QuitDaemon();
+    OnStopSignal();
     return;
   }
   if (commandLine_.GetCmdParam("/pause", false) == "1") {
@@ -125,7 +128,7 @@ bool DaemonApp::TakeInstanceLock(const std::string& xmlFile) {
 
 void DaemonApp::FatalStartupError(const std::string& text, MessageIcon icon) {
   messages_.ShowMessage(kAppTitle, text, icon);
-  controller_.Quit(ExitCode::FatalStartupError);
+  controller_.Quit({StopReason::Kind::StartupFailure, {}}, ExitCode::FatalStartupError);
 }
 
 void DaemonApp::RefreshCaption() {
@@ -139,7 +142,15 @@ void DaemonApp::ProcessCommand(const std::string& line) {
 }
 
 void DaemonApp::SaveSettingsOnStop() {
-  if (settingsLoaded_) SaveSettings(daemon_.state, window_);
+  if (settingsLoaded_) settings_.Save(daemon_.state, window_);
+}
+
+void DaemonApp::SaveSettingsNow() {
+  if (!daemon_.state.quitting) SaveSettingsOnStop();
+}
+
+void DaemonApp::OnStopSignal() {
+  controller_.Quit({StopReason::Kind::Signal, platform::PendingStopSignalName()});
 }
 
 // SIGTERM, SIGINT and SIGHUP take the same orderly stop as "exit".
@@ -150,7 +161,7 @@ void DaemonApp::WatchStopSignals() {
   stopNotifier_ = std::make_unique<QSocketNotifier>(stopSignals_->ReadEnd(), QSocketNotifier::Read);
   connect(stopNotifier_.get(), &QSocketNotifier::activated, this, [this] {
     stopSignals_->Drain();
-    QuitDaemon();
+    OnStopSignal();
   });
 }
 

@@ -10,6 +10,7 @@
 #include "core/daemon_controller.h"
 #include "core/hosts/message_box.h"
 #include "core/platform/platform.h"
+#include "core/settings.h"
 #include "startup/command_line.h"
 #include "update/update_check.h"
 
@@ -61,7 +62,10 @@ class DaemonApp : public QObject {
   void Start();
   // The orderly stop (see DaemonController::Quit); the settings that were
   // read are saved first. Safe to call twice; only the first call saves.
-  void QuitDaemon() { controller_.Quit(); }
+  void QuitDaemon(const StopReason& reason) { controller_.Quit(reason); }
+  // Saves the settings now (see SettingsSaver), unless they could not be
+  // read or the orderly stop has saved them.
+  void SaveSettingsNow();
 
   // One line of the console. Once the orderly stop has begun, lines are
   // ignored. Returns when the command is done (see ConsoleCommands).
@@ -87,6 +91,7 @@ class DaemonApp : public QObject {
   void FatalStartupError(const std::string& text, MessageIcon icon);
   void WatchStopSignals();
   void SaveSettingsOnStop();
+  void OnStopSignal();
   void RefreshCaption();
 
   MessageBoxHost& messages_;
@@ -98,6 +103,7 @@ class DaemonApp : public QObject {
   DaemonController controller_;
   UpdateChecker updater_;
   ConsoleCommands commands_;
+  SettingsSaver settings_;
   bool settingsLoaded_ = false;  // only settings that were read are written back
   bool startHidden_ = true;
   std::function<void()> startConsole_;

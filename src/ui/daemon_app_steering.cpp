@@ -16,7 +16,7 @@ void DaemonAppSteering::CheckNow() {
   if (!app_->controller().IsStopping()) app_->controller().CheckAllNow();
 }
 
-void DaemonAppSteering::Quit() { app_->QuitDaemon(); }
+void DaemonAppSteering::Quit() { app_->QuitDaemon({StopReason::Kind::Menu, {}}); }
 
 void DaemonAppSteering::ProcessCommand(const std::string& line) { app_->ProcessCommand(line); }
 

@@ -18,7 +18,7 @@ class DaemonSteering {
   virtual void SetRunning(bool run) = 0;
   // Checks every point now, whatever its interval.
   virtual void CheckNow() = 0;
-  // The orderly stop.
+  // The orderly stop chosen in the tray menu.
   virtual void Quit() = 0;
   // One line typed into the input line.
   virtual void ProcessCommand(const std::string& line) = 0;

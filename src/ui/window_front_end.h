@@ -7,8 +7,10 @@
 #include "startup/daemon_app.h"
 #include "ui/daemon_app_steering.h"
 #include "ui/desktop_integration.h"
+#include "ui/exit_guard.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/window_place_watch.h"
 
 namespace corvane {
 
@@ -21,7 +23,9 @@ class WindowFrontEnd {
   WindowFrontEnd(CommandLineSwitches commandLine, std::unique_ptr<TrayIconHost> tray);
 
   // The start-up sequence, ending with the window shown or hidden into the
-  // tray. The daemon then runs in the event loop until it ends it.
+  // tray. The daemon then runs in the event loop until it ends it, or until
+  // the display goes away: the process then ends at once, with the closing
+  // line logged and the window's place saved.
   void Start();
 
   MainWindow& window() { return window_; }
@@ -37,6 +41,8 @@ class WindowFrontEnd {
   DaemonAppSteering steering_;
   DesktopIntegration desktop_;
   DaemonApp daemon_;
+  WindowPlaceWatch placeWatch_;
+  std::unique_ptr<ExitGuard> displayLoss_;
 };
 
 // "Log.ViewLines" from the settings store: a negative or unreadable value

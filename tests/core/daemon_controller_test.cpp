@@ -38,7 +38,10 @@ TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
       {[&] { controller.SetDaemonName("Night"); }, 1},
       {[&] { controller.SetLogLevel(LogLevel::Error); }, 0},
       {[&] { controller.ChangeObservationFile(xml); }, 1},  // name, file and points
-      {[&] { controller.Quit(); }, 0},
+      {[&] {
+         controller.Quit({StopReason::Kind::Menu, {}});
+       },
+       0},
       {[&] { controller.Resume(); }, 0},
   };
   for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -52,16 +55,19 @@ TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
   EXPECT_FALSE(controller.IsRunning());  // a resume after the stop does nothing
 }
 
-// The first failure's exit code stays; the event loop ends with it after
-// the end delay, and the settings hook ran once.
-TEST_F(DaemonControllerTest, QuitStopsOnceAndEndsTheLoopWithTheFirstFailureCode) {
+// The first failure's exit code and the first reason stay; the event loop
+// ends with that code after the end delay, the settings hook ran once, and
+// the last line logged names the reason, once.
+TEST_F(DaemonControllerTest, QuitStopsOnceAndEndsTheLoopWithTheFirstFailureCodeAndReason) {
   controller.Resume();
-  controller.Quit(3);
-  controller.Quit();
+  controller.Quit({StopReason::Kind::Signal, "SIGHUP"}, 3);
+  controller.Quit({StopReason::Kind::Command, "exit"});
   EXPECT_TRUE(controller.IsStopping());
   EXPECT_FALSE(controller.IsRunning());
   EXPECT_EQ(stoppings, 1);
   EXPECT_EQ(QCoreApplication::exec(), 3);
+  controller.EndAbruptly({StopReason::Kind::DisplayLoss, {}});
+  EXPECT_EQ(Lines(), std::vector<std::string>{"   Info ] Corvane stopped: signal SIGHUP."});
 }
 
 }  // namespace

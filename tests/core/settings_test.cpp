@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/daemon_state.h"
 #include "core/hosts/window_settings_host.h"
 #include "core/settings_store.h"
+#include "support/logging_core.h"
 #include "support/rect_text.h"
+#include "support/temp_dir.h"
 
 namespace corvane {
 namespace {
@@ -103,6 +106,28 @@ TEST_F(SettingsTest, ASettingsFileThatCannotBeReadStopsTheLoad) {
   }
   EXPECT_EQ(state.logLevel, 3);
   std::filesystem::remove(file);
+}
+
+// A folder that is a file stops root too. Each failing save is tried
+// anew, but reported only once until a save works again.
+TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
+  test::LoggingCore core;
+  SettingsSaver saver(core.log);
+  const std::string file = SettingsFile();
+  const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+  for (const std::int16_t level : {2, 3}) {
+    state.logLevel = level;
+    std::filesystem::remove_all(folder);
+    std::ofstream(folder.string()) << "";
+    saver.Save(state, nullptr);
+    saver.Save(state, nullptr);
+    std::filesystem::remove(folder);
+    saver.Save(state, nullptr);
+    EXPECT_NE(test::ReadFile(file).find("Log.Level=" + std::to_string(level)), std::string::npos);
+  }
+  const std::string report =
+      "  Error ] Cannot write the settings file '" + file + "': Not a directory.";
+  EXPECT_EQ(core.Lines(), (std::vector<std::string>{report, report}));
 }
 
 }  // namespace

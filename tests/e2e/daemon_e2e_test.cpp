@@ -60,10 +60,11 @@ TEST(StartupE2eTest, WithoutObservationFileTheXmlHintFailsWhileVersionSucceeds) 
 }
 
 // From every stage and every wait, a stop signal or "exit" ends the daemon
-// with 0, saves the settings and frees its lock; a command still running is
-// killed or left as its point says, and never reported as ended.
+// with 0, saves the settings and frees its lock, and the log file's last
+// line says why; a command still running is killed or left as its point
+// says, and never reported as ended.
 TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrder) {
-  const std::string pids = dir.File("pids");
+  const std::string pids = dir.File("pids"), log = dir.File("log");
   dir.Write("in/a.txt", "a");
   LoggingCore core;
   // The Command's attributes, whether the start-up check runs, the signal.
@@ -75,10 +76,11 @@ TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrder) {
       {" Wait=\"0\" Terminate=\"1\"", false, SIGTERM}};  // a tick's check
   for (const auto& [attributes, runNow, signalNumber] : cases) {
     fs::remove(pids);
+    fs::remove(log);
     fs::remove(SettingsFile());
     const std::string xml = ObservationFile("<Command" + attributes + ">sh -c 'echo $$ >> " + pids +
                                             "; exec sleep 120'</Command>");
-    std::vector<std::string> args{"/XML", xml};
+    std::vector<std::string> args{"/XML", xml, "/Log", log};
     if (runNow) args.push_back("/runnow");
     CorvaneProcess daemon(args, std::nullopt);
     const std::string what = attributes + " " + std::to_string(signalNumber);
@@ -88,6 +90,11 @@ TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrder) {
     EXPECT_TRUE(InstanceLock(core.log).RegisterInstance(xml)) << what << ": still locked";
     EXPECT_TRUE(fs::exists(SettingsFile())) << what;
     EXPECT_EQ(daemon.Out().find("ended in time"), std::string::npos) << what;
+    const std::string reason = signalNumber ? "signal SIG" + std::string(sigabbrev_np(signalNumber))
+                                            : std::string("command 'exit'");
+    const std::string logged = ReadFile(log);
+    EXPECT_TRUE(logged.ends_with("Info ] e2e stopped: " + reason + ".\r\n")) << logged;
+    EXPECT_EQ(Occurrences(logged, " stopped: "), 1) << what;
     const pid_t command = std::stoi(ReadFile(pids));
     if (attributes.find("Terminate") != std::string::npos) {
       EXPECT_TRUE(Eventually([&] { return ::kill(command, 0) != 0; })) << what;
@@ -217,7 +224,7 @@ TEST_F(DaemonE2eTest, ConsoleCommandsOnStdinSteerTheDaemon) {
        "Info ] Loaded " + xml + ",  1 observation points added.\n",
        "Info ] Exiting on user request...\n"});
   EXPECT_FALSE(fs::exists(in + "/a.txt"));
-  EXPECT_TRUE(daemon.Out().ends_with("Exiting on user request...\n"));
+  EXPECT_TRUE(daemon.Out().ends_with("Info ] e2e stopped: command 'exit'.\n"));
   EXPECT_NE(ReadFile(SettingsFile()).find("Log.Level=0"), std::string::npos);
 }
 

@@ -4,8 +4,11 @@
 
 #include "fake_steering.h"
 #include "fake_tray.h"
+#include "support/observation_xml.h"
+#include "support/temp_dir.h"
 #include "ui/desktop_integration.h"
 #include "ui/main_window.h"
+#include "ui/window_front_end.h"
 
 namespace corvane {
 namespace {
@@ -114,6 +117,22 @@ TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedUntilOn
     d->tray->onMouseEvent(TrayMouse::DoubleClick);
     EXPECT_TRUE(d->window.isVisible() && !d->window.isMinimized());
   }
+}
+
+// The menu's Exit is an orderly stop whose closing line names it.
+TEST(WindowFrontEndTest, TheMenusExitEndsTheLogWithItsClosingLine) {
+  const test::TempDir dir;
+  const std::string xml = dir.Write(
+      "points.xml",
+      test::ObservationXml("Inbox", {test::PointXml(dir.path(), 3600, "<Command>true</Command>")}));
+  WindowFrontEnd front(CommandLineSwitches({"/XML", xml, "/Log", dir.File("log")}),
+                       std::make_unique<FakeTray>());
+  front.Start();
+  front.desktop().menu().exit()->trigger();
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_TRUE(
+      test::ReadFile(dir.File("log")).ends_with("] Inbox stopped: Exit in the tray menu.\r\n"))
+      << test::ReadFile(dir.File("log"));
 }
 
 }  // namespace

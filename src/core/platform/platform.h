@@ -193,6 +193,12 @@ std::string ReadRegularFile(const std::string& path, std::size_t maxBytes, std::
 // why the path cannot be taken as a file to write.
 std::string NotARegularFile(const std::string& path);
 
+// Why a file at `path` cannot be replaced by a new one written beside it,
+// as a store that writes atomically does: the system's reason for the first
+// step that fails (making a file in its folder, filling it, opening the old
+// file for writing), or "" when every step works now.
+std::string ReplaceProblem(const std::string& path);
+
 // A lease break would send SIGIO, whose default action ends the process.
 void IgnoreLeaseBreakSignal();
 
@@ -285,6 +291,9 @@ class StopSignals {
 // True once a stop signal has arrived while a StopSignals lived. Safe to
 // ask at any time, also while the event loop does not turn.
 bool StopSignalPending();
+// The name of the first stop signal that arrived ("SIGTERM"); empty when
+// none has.
+std::string PendingStopSignalName();
 
 // ---- Console ---------------------------------------------------------------
 

@@ -432,6 +432,27 @@ std::string NotARegularFile(const std::string& path) {
   return "not a regular file";
 }
 
+// A full disk may take the bytes and refuse them only when they are
+// synced; the probe is as large as a settings file gets.
+std::string ReplaceProblem(const std::string& path) {
+  const auto slash = path.rfind('/');
+  std::string probe = (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) +
+                      "/.corvane-probe-XXXXXX";
+  const Descriptor file(::mkostemp(probe.data(), O_CLOEXEC));
+  if (file.get() < 0) return ErrorText(errno);
+  const std::string bytes(4096, '\n');
+  errno = 0;
+  const bool filled =
+      ::write(file.get(), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
+      ::fsync(file.get()) == 0;
+  const int fillError = filled ? 0 : errno != 0 ? errno : ENOSPC;
+  ::unlink(probe.c_str());
+  if (fillError != 0) return ErrorText(fillError);
+  const Descriptor old(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (old.get() < 0 && errno != ENOENT) return ErrorText(errno);
+  return {};
+}
+
 void IgnoreLeaseBreakSignal() { ::signal(SIGIO, SIG_IGN); }
 
 // ---- Instance lock ---------------------------------------------------------
@@ -468,9 +489,10 @@ constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 std::atomic<int> stopSignalWriteEnd{-1};
 volatile sig_atomic_t stopSignalPending = 0;
 
+// The first signal's number: the closing line names it.
 void OnStopSignal(int signalNumber) {
   const int savedErrno = errno;
-  stopSignalPending = 1;
+  if (stopSignalPending == 0) stopSignalPending = signalNumber;
   const char byte = static_cast<char>(signalNumber);
   if (const int fd = stopSignalWriteEnd.load(); fd >= 0) {
     [[maybe_unused]] const auto written = ::write(fd, &byte, 1);
@@ -509,6 +531,15 @@ StopSignals::~StopSignals() {
 void StopSignals::Drain() const { DrainPipe(readEnd_); }
 
 bool StopSignalPending() { return stopSignalPending != 0; }
+
+std::string PendingStopSignalName() {
+  switch (stopSignalPending) {
+    case SIGTERM: return "SIGTERM";
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return {};
+  }
+}
 
 // ---- Console ---------------------------------------------------------------
 
