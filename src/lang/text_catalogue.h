@@ -96,7 +96,8 @@ struct CatalogueText {
   TEXT(ReasonNoEvents, 65, "its file system reports no changes made elsewhere") \
   TEXT(ReasonDirectoryGone, 66, "the directory is missing, deleted or moved") \
   TEXT(ReasonUnavailable, 67, "the system offers no change events") \
-  TEXT(IntervalOnly, 68, "interval only: %1")
+  TEXT(IntervalOnly, 68, "interval only: %1") \
+  TEXT(PatternReplaced, 69, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.")
 // clang-format on
 
 namespace txt {

@@ -61,9 +61,7 @@ TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
             "<FilePattern>*.txt|*.TXT</FilePattern>"
             "<Attributes Hidden=\"1.4\" System=\"2\" Readonly=\"-1\"/>",
        "/in/*.txt|*.TXT|/in/|*.txt|*.TXT|x|2|0 sec|normal -1|HACEW"},
-      // A pattern shorter than three characters or without a dot is "*.*".
-      {at + "<Intervall Watch=\"01\">3.5</Intervall><FilePattern>ab</FilePattern>"
-            "<Attributes Hidden=\"1.5\" System=\"0.5\"/>",
+      {at + "<Intervall Watch=\"01\">3.5</Intervall><Attributes Hidden=\"1.5\" System=\"0.5\"/>",
        "/in/*.*|/in/|*.*|x|4|0 sec|normal -1|ACE"},
   };
   for (const auto& [inner, described] : cases) {
@@ -71,6 +69,26 @@ TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
     ASSERT_TRUE(Load(File({Point(inner)}))) << inner;
     EXPECT_EQ(Describe(state.Points.back()), described) << inner;
   }
+}
+
+// Only a lone "*" is replaced, and the log says so; a missing pattern is "*.*".
+TEST_F(PointLoaderTest, APatternIsUsedAsWrittenSaveALoneStar) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"invoice_*", "invoice_*"}, {"ab", "ab"}, {"?*", "?*"}, {"", "*.*"}, {"*", "*.*"}};
+  Texts points;
+  for (const auto& [written, used] : cases) {
+    points.push_back(ValidPoint("/in", "<FilePattern>" + written + "</FilePattern>"));
+  }
+  ASSERT_TRUE(Load(File(points)));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(state.Points[i].FilePattern, cases[i].second);
+  }
+  Texts warnings;
+  std::ranges::copy_if(Lines(), std::back_inserter(warnings),
+                       [](const std::string& line) { return line.starts_with("Warning"); });
+  EXPECT_EQ(warnings, Texts{"Warning ] Observation point '/in/*.*': FilePattern '*' is used as "
+                            "'*.*', which matches only names holding a dot; '?*' matches every "
+                            "name."});
 }
 
 // A point the file describes wrongly is reported and skipped; an unknown
