@@ -85,7 +85,10 @@ x_session_inbox() {
   </Observation>
 </Corvane>
 XML
-  lock_file=$XDG_RUNTIME_DIR/CorvaneApp_$(printf '%s' "$xml" | tr -d /)
+  local key
+  key=$(realpath "$xml")
+  lock_file=$XDG_RUNTIME_DIR/CorvaneApp_$(printf '%s' "$key" | tr -d /)_$(printf '%s' "$key" |
+    sha256sum | cut -c1-16)
 }
 
 # Waits up to $2 seconds (default 20) for the command $1 to succeed.

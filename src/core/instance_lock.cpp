@@ -1,7 +1,9 @@
 #include "core/instance_lock.h"
 
-#include <cstdint>
-#include <cstdio>
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <algorithm>
+#include <string_view>
 
 #include "core/log.h"
 #include "core/platform/platform.h"
@@ -11,16 +13,15 @@ namespace {
 
 constexpr std::string_view kPrefix = "CorvaneApp_";
 constexpr std::size_t kMaxNameBytes = 255;
+constexpr std::size_t kHashDigits = 16;
 
+// The first hex digits of the key's SHA-256, as `sha256sum` prints them, so
+// that scripts can find the lock file too.
 std::string HashText(const std::string& text) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-  return hex;
+  const QByteArray digest = QCryptographicHash::hash(
+      QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())),
+      QCryptographicHash::Sha256);
+  return digest.toHex().left(kHashDigits).toStdString();
 }
 
 std::string WithoutSlashes(const std::string& key) {
@@ -33,24 +34,30 @@ std::string WithoutSlashes(const std::string& key) {
 
 }  // namespace
 
+std::string InstanceLockKey(const std::string& observationFile) {
+  std::string resolved = platform::ResolvedPath(observationFile);
+  return resolved.empty() ? observationFile : resolved;
+}
+
 std::string InstanceLockName(const std::string& key) {
-  const std::string slashFree = WithoutSlashes(key);
-  const std::string name = std::string(kPrefix) + slashFree;
-  if (name.size() <= kMaxNameBytes) return name;
-  // Hashed without its slashes too: keys that differ only there share a lock.
-  const std::string hash = HashText(slashFree);
-  std::string shortened(name, 0, kMaxNameBytes - hash.size() - 1);
-  shortened += '_';
-  shortened += hash;
-  return shortened;
+  // The hash tells apart keys that differ only in their "/" ("/a/bc.xml",
+  // "/ab/c.xml"); it also survives the shortening of a long name.
+  const std::string hash = HashText(key);
+  std::string name(kPrefix);
+  name += WithoutSlashes(key);
+  name.resize(std::min(name.size(), kMaxNameBytes - hash.size() - 1));
+  name += '_';
+  name += hash;
+  return name;
 }
 
 InstanceLock::InstanceLock(Log& log) : log_(log) {}
 
 InstanceLock::~InstanceLock() { ReleaseInstance(); }
 
-bool InstanceLock::RegisterInstance(const std::string& key) {
+bool InstanceLock::RegisterInstance(const std::string& observationFile) {
   ReleaseInstance();
+  const std::string key = InstanceLockKey(observationFile);
   lMutexHandle_ = platform::LockInstanceFile(InstanceLockName(key));
   if (lMutexHandle_ < 0) return false;
   log_.Message(txt::MutexRegistered, LogLevel::Debug, {WithoutSlashes(key)});

@@ -6,14 +6,19 @@ namespace corvane {
 
 class Log;
 
-// "CorvaneApp_" and the key without its "/" characters; a name longer than
-// a file name may be is shortened and ends in a hash of the whole key, so
-// that different keys keep different names.
+// What the lock of an observation file is keyed on: its resolved path, so
+// that every spelling of one file (".", "..", a link, a relative path) gives
+// the same key. A path that cannot be resolved is its own key.
+std::string InstanceLockKey(const std::string& observationFile);
+
+// "CorvaneApp_", the key without its "/" characters, "_" and a short hash
+// of the key, so that different keys keep different names. A name longer
+// than a file name may be loses the end of its middle part, not the hash.
 std::string InstanceLockName(const std::string& key);
 
 // Makes sure one observation file is watched by one daemon only: a lock,
-// named after the file's path as given, that the system frees when the
-// holder dies, so a crashed daemon never blocks the next start.
+// keyed on the file's resolved path, that the system frees when the holder
+// dies, so a crashed daemon never blocks the next start.
 class InstanceLock {
  public:
   explicit InstanceLock(Log& log);
@@ -21,9 +26,10 @@ class InstanceLock {
   InstanceLock(const InstanceLock&) = delete;
   InstanceLock& operator=(const InstanceLock&) = delete;
 
-  // True when this daemon now holds the lock for key (any lock held before
-  // is released first); false when another process holds it.
-  bool RegisterInstance(const std::string& key);
+  // True when this daemon now holds the lock for the observation file (any
+  // lock held before is released first); false when another process, or
+  // another InstanceLock, holds it.
+  bool RegisterInstance(const std::string& observationFile);
   void ReleaseInstance();
   bool IsHeld() const { return lMutexHandle_ >= 0; }
 

@@ -59,11 +59,12 @@ void PointLoader::ReadPoints(const CGoXML& document, int& added, int& failed) {
 
 bool PointLoader::AddPoint(ObservationPoint& point) {
   if (point.Command.empty() || point.Intervall <= 0 || point.Directory.empty()) return false;
+  const std::string writtenPattern = point.FilePattern;
   try {
     if (!point.Directory.ends_with('/')) point.Directory += '/';
-    if (point.FilePattern.size() < 3 || point.FilePattern.find('.') == std::string::npos) {
-      point.FilePattern = "*.*";
-    }
+    // A missing pattern and a lone "*" mean "*.*" (names holding a dot), as
+    // stored observation files expect; any other pattern is matched as written.
+    if (point.FilePattern.empty() || point.FilePattern == "*") point.FilePattern = "*.*";
     if (point.Name.empty()) point.Name = point.Directory + point.FilePattern;
     AppendPoint(point);
   } catch (const std::exception& error) {
@@ -72,6 +73,11 @@ bool PointLoader::AddPoint(ObservationPoint& point) {
   }
   log_.Message(txt::PointAdded, LogLevel::Debug,
                {point.Name, point.Directory, point.FilePattern, point.Intervall});
+  // A name without a dot no longer matches what the user wrote.
+  if (!writtenPattern.empty() && writtenPattern != point.FilePattern) {
+    log_.Message(txt::PatternReplaced, LogLevel::Warning,
+                 {point.Name, writtenPattern, point.FilePattern});
+  }
   // Such a point never handles a file; the user should know why.
   if (point.LastChange >= 1 && !point.Period.empty() && !AgeUnitFromPeriod(point.Period)) {
     log_.Message(txt::UnknownPeriod, LogLevel::Warning, {point.Name, point.Period});

@@ -103,7 +103,8 @@ struct CatalogueText {
   TEXT(StopByMenu, 72, "Exit in the tray menu") \
   TEXT(StopBySignal, 73, "signal %1") \
   TEXT(StopBySessionEnd, 74, "the desktop session ended") \
-  TEXT(StopByDisplayLoss, 75, "the display went away")
+  TEXT(StopByDisplayLoss, 75, "the display went away") \
+  TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.")
 // clang-format on
 
 namespace txt {

@@ -243,8 +243,9 @@ TEST_F(ConsoleCommandsTest, SetXmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsH
   EXPECT_TRUE(InstanceLock(daemon.log).RegisterInstance(first));  // the old file is free now
   EXPECT_TRUE(daemon.lock.IsHeld());
 
-  EXPECT_EQ(Run("set xmlfile " + held).back(),
-            "  Error ] Could not lock '" + held +
+  const std::string heldElsewhere = dir.File("./held.xml");  // the same file
+  EXPECT_EQ(Run("set xmlfile " + heldElsewhere).back(),
+            "  Error ] Could not lock '" + heldElsewhere +
                 "'. The daemon was halted. (Maybe another daemon is running.)");
   EXPECT_EQ(daemon.state.Points.at(0).Command, "x");  // loaded all the same
   EXPECT_FALSE(controller.IsRunning());

@@ -15,8 +15,8 @@ TEST(FilePattern, MatchesByTheRules) {
   } cases[] = {// clang-format off
       // Wildcards, case sensitive, over the whole name; "#" is one ASCII digit;
       // regular-expression characters are literal.
-      {"*.txt", "B.TXT", false}, {"*.*", "readme", false}, {"a*c", "abcb", false},
-      {"a?c", "ac", false}, {"abc", "xabc", false}, {"a.c", "abc", false},
+      {"*.txt", "B.TXT", false}, {"*.*", "readme", false}, {"?*", "readme", true},
+      {"a*c", "abcb", false}, {"a?c", "ac", false}, {"abc", "xabc", false}, {"a.c", "abc", false},
       {"x]+(y)", "x]+(y)", true}, {"img##.png", "img07.png", true},
       {"img##.png", "img7a.png", false}, {"#", "\xD9\xA3", false},  // ARABIC-INDIC DIGIT THREE
       // Bracket lists: negation, ranges, "-" at an end, special characters

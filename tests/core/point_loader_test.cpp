@@ -61,9 +61,7 @@ TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
             "<FilePattern>*.txt|*.TXT</FilePattern>"
             "<Attributes Hidden=\"1.4\" System=\"2\" Readonly=\"-1\"/>",
        "/in/*.txt|*.TXT|/in/|*.txt|*.TXT|x|2|0 sec|normal -1|HACEW"},
-      // A pattern shorter than three characters or without a dot is "*.*".
-      {at + "<Intervall Watch=\"01\">3.5</Intervall><FilePattern>ab</FilePattern>"
-            "<Attributes Hidden=\"1.5\" System=\"0.5\"/>",
+      {at + "<Intervall Watch=\"01\">3.5</Intervall><Attributes Hidden=\"1.5\" System=\"0.5\"/>",
        "/in/*.*|/in/|*.*|x|4|0 sec|normal -1|ACE"},
   };
   for (const auto& [inner, described] : cases) {
@@ -71,6 +69,21 @@ TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
     ASSERT_TRUE(Load(File({Point(inner)}))) << inner;
     EXPECT_EQ(Describe(state.Points.back()), described) << inner;
   }
+}
+
+// Only a lone "*" is replaced, and the log says so; a missing pattern is "*.*".
+TEST_F(PointLoaderTest, APatternIsUsedAsWrittenSaveALoneStar) {
+  const Texts written = {"invoice_*", "?*", "", "*"}, used = {"invoice_*", "?*", "*.*", "*.*"};
+  Texts points;
+  for (const std::string& pattern : written) {
+    points.push_back(ValidPoint("/in", "<FilePattern>" + pattern + "</FilePattern>"));
+  }
+  ASSERT_TRUE(Load(File(points)));
+  for (std::size_t i = 0; i < used.size(); ++i) EXPECT_EQ(state.Points[i].FilePattern, used[i]);
+  EXPECT_EQ(Lines().at(4),
+            "Warning ] Observation point '/in/*.*': FilePattern '*' is used as '*.*', "
+            "which matches only names holding a dot; '?*' matches every name.");
+  EXPECT_EQ(Lines().size(), 6u);  // four points, one warning, "Loaded"
 }
 
 // A point the file describes wrongly is reported and skipped; an unknown

@@ -187,9 +187,10 @@ TEST_F(DaemonE2eTest, OneDaemonPerObservationFileUnlessNic) {
   const std::string xml = ObservationFile("<Command>true</Command>");
   CorvaneProcess first({"/XML", xml, "/pause"});
   ASSERT_TRUE(first.Says("Type 'go' to start it."));
-  CorvaneProcess refused({"/XML", xml});
+  const std::string sameFile = dir.File("./points.xml");
+  CorvaneProcess refused({"/XML", sameFile});
   EXPECT_EQ(refused.Finished(), 1);
-  EXPECT_NE(refused.Err().find("Corvane: The daemon for '" + xml +
+  EXPECT_NE(refused.Err().find("Corvane: The daemon for '" + sameFile +
                                "' seems already to be running.\n"
                                "Having multiple instances of one daemon is no good idea!\n"
                                "The daemon will quit now.\n"),

@@ -15,6 +15,11 @@ namespace corvane::platform {
 // True when a file or directory exists under the path (links are followed).
 bool PathExists(const std::string& path);
 
+// The absolute path of what `path` names, with every ".", ".." and link
+// resolved (realpath); "" when it cannot be resolved (nothing there, a part
+// that may not be searched).
+std::string ResolvedPath(const std::string& path);
+
 // True when standard output is a terminal (for bold text and the title).
 bool StdoutIsTerminal();
 

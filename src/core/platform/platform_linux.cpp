@@ -27,6 +27,15 @@ bool PathExists(const std::string& path) {
 
 bool StdoutIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 
+std::string ResolvedPath(const std::string& path) {
+  if (path.empty()) return {};
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string result(resolved);
+  std::free(resolved);
+  return result;
+}
+
 // ---- Processes -------------------------------------------------------------
 
 namespace {
