@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
@@ -241,7 +242,12 @@ void McListBox::UpdateVerticalBar() {
   if (items_.Count() > visibleRows_) {
     ShowBar(Qt::Vertical, true);
     bar->setEnabled(true);
-    bar->setRange(0, items_.Count() - visibleRows_);
+    // A range that grows moves no value. Its rangeChanged would only post
+    // the scroll area's queued show-or-hide check, idle under the fixed bar
+    // policies, once for every line the log adds.
+    const int maximum = items_.Count() - visibleRows_;
+    const QSignalBlocker quiet(bar->minimum() == 0 && maximum >= bar->maximum() ? bar : nullptr);
+    bar->setRange(0, maximum);
   } else {
     bar->setValue(0);
     bar->setRange(0, 0);
