@@ -13,12 +13,12 @@ x_session_install() {
   done
 }
 
-# Starts Xvfb on a free display and exports DISPLAY; returns 1 when Xvfb
-# cannot start.
+# Starts Xvfb on a free display, of x_screen (default 1024x700x24), and
+# exports DISPLAY; returns 1 when Xvfb cannot start.
 x_session_start_server() {
   local fifo=$x_tmp/displayfd
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x700x24 -nolisten tcp 3>"$fifo" 2>"$x_tmp/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${x_screen:-1024x700x24}" -nolisten tcp 3>"$fifo" 2>"$x_tmp/xvfb.log" &
   x_server_pid=$!
   local number
   if ! read -r -t 20 number <"$fifo" || [ -z "$number" ]; then

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <cstdint>
 
+#include "listctl/gdi_surface.h"
 #include "listctl/row_geometry.h"
 
 namespace corvane {
@@ -37,22 +38,29 @@ class Ramp {
 
 }  // namespace
 
+// The ramp runs over the device pixels of the rectangle: one entry per
+// device column or row, so that at ratio 1 it is the designed ramp pixel for
+// pixel, and at a higher ratio the same ramp in finer steps.
 void PaintGradient(QPainter& painter, int x, int y, int w, int h, std::int32_t start,
                    std::int32_t end, int direction) {
   if (w < 1 || h < 1) return;
-  // Only the part inside the surface is computed; a ramp entry depends on
-  // its position alone, so clipping changes no pixel.
-  const QRect area = QRect(x, y, w, h) & painter.window();
+  const DeviceGrid grid(painter);
+  const QRect device = grid.Rect(x, y, x + w, y + h);
+  // Only the part inside the image is computed; a ramp entry depends on its
+  // position alone, so clipping changes no pixel. The window is the image's
+  // device rectangle.
+  const QRect area = device & painter.window();
   if (area.isEmpty()) return;
-  const std::int64_t n = direction == 1 ? w - 1 : direction == 3 ? h - 1 : std::int64_t{w} + h - 2;
+  const std::int64_t dw = device.width(), dh = device.height();
+  const std::int64_t n = direction == 1 ? dw - 1 : direction == 3 ? dh - 1 : dw + dh - 2;
   const Ramp ramp(start, end, n);
   QImage block(area.size(), QImage::Format_ARGB32);
   for (int row = 0; row < area.height(); ++row) {
-    const std::int64_t fromTop = area.top() - y + row;
-    const std::int64_t fromBottom = h - 1 - fromTop;
+    const std::int64_t fromTop = area.top() - device.top() + row;
+    const std::int64_t fromBottom = dh - 1 - fromTop;
     auto* line = reinterpret_cast<QRgb*>(block.scanLine(row));
     for (int col = 0; col < area.width(); ++col) {
-      const std::int64_t c = area.left() - x + col;
+      const std::int64_t c = area.left() - device.left() + col;
       switch (direction) {
         case 1: line[col] = ramp.At(c); break;
         case 3: line[col] = ramp.At(fromTop); break;
@@ -62,7 +70,10 @@ void PaintGradient(QPainter& painter, int x, int y, int w, int h, std::int32_t s
       }
     }
   }
+  painter.save();
+  painter.resetTransform();
   painter.drawImage(area.topLeft(), block);
+  painter.restore();
 }
 
 void DrawGradient(QPainter& painter, int x, int y, int w, int h, OleColor c1, OleColor c2,

@@ -28,18 +28,21 @@ QString IconKey(const DiskEntry& entry) {
   return extension.isEmpty() ? QStringLiteral("default") : u"."_qs + extension;
 }
 
-QPixmap IconCache::Icon(const DiskEntry& entry, int size) {
+QPixmap IconCache::Icon(const DiskEntry& entry, int size, qreal ratio) {
   const QString key = IconKey(entry);
-  if (key.isEmpty()) return LookUp(entry, size);
-  auto it = icons_.constFind(key);
-  if (it == icons_.constEnd()) it = icons_.insert(key, LookUp(entry, size));
+  if (key.isEmpty()) return LookUp(entry, size, ratio);
+  // An icon may lack a source as large as asked for, and then comes at a
+  // smaller ratio: the ratio asked for is part of the key.
+  const QString keyAt = key + u'@' + QString::number(ratio);
+  auto it = icons_.constFind(keyAt);
+  if (it == icons_.constEnd()) it = icons_.insert(keyAt, LookUp(entry, size, ratio));
   return *it;
 }
 
 // The provider sees the path only where its text names the same bytes; a
 // name that is not UTF-8 would name another file, and gets the plain icon
 // of its kind instead.
-QPixmap IconCache::LookUp(const DiskEntry& entry, int size) const {
+QPixmap IconCache::LookUp(const DiskEntry& entry, int size, qreal ratio) const {
   const int pixels = size == 0 ? 16 : 32;
   QIcon icon;
   if (entry.drive) {
@@ -51,7 +54,7 @@ QPixmap IconCache::LookUp(const DiskEntry& entry, int size) const {
     icon = QFile::encodeName(path) == entry.path ? provider_.icon(QFileInfo(path))
                                                  : provider_.icon(QFileIconProvider::File);
   }
-  return icon.pixmap(pixels, pixels);
+  return icon.pixmap(QSize(pixels, pixels), ratio);
 }
 
 }  // namespace corvane

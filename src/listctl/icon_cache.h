@@ -21,13 +21,15 @@ QString IconKey(const DiskEntry& entry);
 
 class IconCache {
  public:
-  // size 0: small icons (16 pixels), any other: large ones (32 pixels).
-  QPixmap Icon(const DiskEntry& entry, int size);
+  // size 0: small icons (16 pixels), any other: large ones (32 pixels), in
+  // logical pixels: the pixmap holds ratio times as many device pixels, from
+  // the icon's best source for them.
+  QPixmap Icon(const DiskEntry& entry, int size, qreal ratio);
   void Clear() { icons_.clear(); }
   int Size() const { return static_cast<int>(icons_.size()); }
 
  private:
-  QPixmap LookUp(const DiskEntry& entry, int size) const;
+  QPixmap LookUp(const DiskEntry& entry, int size, qreal ratio) const;
 
   QHash<QString, QPixmap> icons_;
   QFileIconProvider provider_;

@@ -142,15 +142,17 @@ std::optional<int> PaintList(QImage& image, const ListView& view) {
   const ListProperties& p = view.properties;
   image.fill(PixelOf(p.backColor, view.palette));
   if (image.isNull()) return 0;
-  const int scaleWidth = image.width();
-  const int scaleHeight = image.height();
+  const QSize logical = LogicalSize(image);
+  const int scaleWidth = logical.width();
+  const int scaleHeight = logical.height();
   const int count = view.items.Count();
   const int top = std::max(0, view.top);
   const int last =
       static_cast<int>(std::min<long long>(std::int64_t{top} + view.visibleRows, count - 1));
   const double rowH = StretchedRowHeight(scaleHeight, view.visibleRows);
 
-  QPainter painter(&image);
+  LogicalPainter logicalPainter(image);
+  QPainter& painter = *logicalPainter;
   if (!p.picture.isNull()) painter.drawPixmap(0, 0, p.picture);
   if (p.backGradient != 0) {
     DrawGradient(painter, 0, 0, scaleWidth, scaleHeight, p.backColor, p.backGradientCol,

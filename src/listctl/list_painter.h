@@ -38,6 +38,8 @@ struct ListView {
   const DiskDecor* disk = nullptr;  // the directory modes only
 };
 
+// Paints into an image of device pixels (DeviceImage) in the logical units
+// of its device pixel ratio.
 // The widest drawn row (text width plus its x origin, plus the horizontal
 // position): what the horizontal scroll range is sized by. nullopt when the
 // picture could not be finished (an icon the image list lacks, or icons

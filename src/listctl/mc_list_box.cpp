@@ -2,11 +2,13 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
 
 #include "listctl/full_text_tip.h"
+#include "listctl/gdi_surface.h"
 #include "listctl/list_painter.h"
 #include "listctl/row_geometry.h"
 
@@ -39,7 +41,7 @@ McListBox::McListBox(QWidget* parent) : QAbstractScrollArea(parent) {
   connect(&dragTimer_, &QTimer::timeout, this, &McListBox::DragStep);
   tip_ = std::make_unique<FullTextTip>();
   diskDecor_.icon = [this](const DiskEntry& entry) {
-    return iconCache_.Icon(entry, props_.iconExtractSize);
+    return iconCache_.Icon(entry, props_.iconExtractSize, viewport()->devicePixelRatioF());
   };
   diskDecor_.description = [this](const DiskEntry& entry) { return DriveDescription(entry); };
   InitProperties();
@@ -240,7 +242,12 @@ void McListBox::UpdateVerticalBar() {
   if (items_.Count() > visibleRows_) {
     ShowBar(Qt::Vertical, true);
     bar->setEnabled(true);
-    bar->setRange(0, items_.Count() - visibleRows_);
+    // A range that grows moves no value. Its rangeChanged would only post
+    // the scroll area's queued show-or-hide check, idle under the fixed bar
+    // policies, once for every line the log adds.
+    const int maximum = items_.Count() - visibleRows_;
+    const QSignalBlocker quiet(bar->minimum() == 0 && maximum >= bar->maximum() ? bar : nullptr);
+    bar->setRange(0, maximum);
   } else {
     bar->setValue(0);
     bar->setRange(0, 0);
@@ -300,8 +307,10 @@ void McListBox::Redraw() {
 
 void McListBox::Compose() {
   composePending_ = false;
-  const QSize size = viewport()->size();
-  if (backImage_.size() != size) backImage_ = QImage(size, QImage::Format_ARGB32);
+  // Device pixels: text and lines are drawn at the screen's resolution,
+  // never scaled up from a picture of the logical size.
+  const qreal ratio = viewport()->devicePixelRatioF();
+  if (!BackImageFits()) backImage_ = DeviceImage(viewport()->size(), ratio);
   const ListView view = View();
   const std::optional<int> maxTextRight = PaintList(backImage_, view);
   // Changing a bar relayouts the viewport, which must not happen while it
@@ -310,6 +319,11 @@ void McListBox::Compose() {
     QMetaObject::invokeMethod(
         this, [this, right = *maxTextRight] { UpdateHorizontalBar(right); }, Qt::QueuedConnection);
   }
+}
+
+bool McListBox::BackImageFits() const {
+  return !backImage_.isNull() && LogicalSize(backImage_) == viewport()->size() &&
+         backImage_.devicePixelRatio() == std::max<qreal>(1, viewport()->devicePixelRatioF());
 }
 
 ListView McListBox::View() const {
@@ -331,8 +345,8 @@ void McListBox::CheckItem(QString& text, int& x, int y) {
     DrawTreeLines(nullptr, text, x, y, props_.rowHeight, palette());
     return;
   }
-  QPainter painter(&backImage_);
-  DrawTreeLines(&painter, text, x, y, props_.rowHeight, palette());
+  LogicalPainter painter(backImage_);
+  DrawTreeLines(&*painter, text, x, y, props_.rowHeight, palette());
 }
 
 void McListBox::SetImageList(QList<QPixmap> images) {

@@ -219,6 +219,8 @@ class McListBox : public QAbstractScrollArea {
  private:
   void Redraw();
   void Compose();
+  // The back image has the viewport's size and device pixel ratio.
+  bool BackImageFits() const;
   void ClampListIndex();
   void SortItems();
   void UpdateVerticalBar();

@@ -13,8 +13,10 @@
 
 namespace corvane {
 
+// A window moved to a screen of another device pixel ratio repaints whole;
+// the back image is then composed again at the new ratio.
 void McListBox::paintEvent(QPaintEvent*) {
-  if (composePending_) Compose();
+  if (composePending_ || !BackImageFits()) Compose();
   QPainter painter(viewport());
   painter.drawImage(0, 0, backImage_);
 }

@@ -2,6 +2,7 @@
 // viewport with a white background.
 
 #include <QFocusEvent>
+#include <cmath>
 #include <functional>
 
 #include "list_box_fixture.h"
@@ -103,6 +104,68 @@ TEST(DrawingTest, AmpersandIsDrawnLiterally) {
     return right;
   };
   EXPECT_GE(inkRight("a&b"), inkRight("ab") + QFontMetrics(box.Font()).horizontalAdvance(u'&') / 2);
+}
+
+// Also run at QT_SCALE_FACTOR 1.5 and 2 (CMakeLists.txt): shots in device pixels.
+class DeviceScaleTest : public test::ListBoxTest {
+ protected:
+  qreal Ratio() const { return box.viewport()->devicePixelRatioF(); }
+  void Plain(QVariantMap bag) {
+    bag.insert({{"borderstyle", kBorderNone}, {"autohidescrollbars", true}});
+    box.ReadProperties(bag);
+  }
+};
+
+// A picture of the logical size scaled up changes from one device column to
+// the next at most once per logical column; text drawn at the device's
+// resolution changes at nearly every one.
+TEST_F(DeviceScaleTest, TextIsDrawnInDevicePixels) {
+  if (Ratio() == 1) GTEST_SKIP() << "a device pixel is a logical one";
+  box.AddItem(QStringLiteral("MWMWMWMWMW"));
+  const QImage shot = Shot();
+  int first = -1, last = -1, changes = 0;
+  for (int x = 0; x + 1 < shot.width(); ++x) {
+    int y = 0;
+    while (y < shot.height() && shot.pixel(x, y) == shot.pixel(x + 1, y)) ++y;
+    if (y == shot.height()) continue;
+    ++changes;
+    last = x;
+    if (first < 0) first = x;
+  }
+  EXPECT_GT(changes, (last - first + 2) / Ratio() + 1);
+}
+
+// The tops of rows stretched to 16.67 pixels, at 0, 17, 33 and 50, and the
+// closing line 15 below the last: each line where its logical row starts,
+// Round(ratio) device pixels high.
+TEST_F(DeviceScaleTest, GridLinesAreEquallyThickAtTheirRows) {
+  Plain({{"rowheight", 15}, {"gridlines", true}, {"gridcolor", kOleRed}});
+  test::AddItems(box, 4, QString());
+  const QImage shot = Shot();
+  std::vector<std::pair<int, int>> runs;  // first device row, height
+  for (int y = 0; y < shot.height(); ++y) {
+    if (shot.pixel(2, y) != kRed) continue;
+    if (runs.empty() || runs.back().first + runs.back().second != y) runs.emplace_back(y, 0);
+    ++runs.back().second;
+  }
+  const int tops[] = {0, 17, 33, 50, 65};
+  ASSERT_EQ(runs.size(), std::size(tops));
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    EXPECT_NEAR(runs[k].first, tops[k] * Ratio(), 0.5) << k;
+    EXPECT_EQ(runs[k].second, std::lround(Ratio())) << k;
+  }
+}
+
+// The ramp has one entry per device row: from black to red over at most 200
+// device rows, every row redder than the one above.
+TEST_F(DeviceScaleTest, GradientStepsEveryDeviceRow) {
+  Plain(Ramp(3, 0, kOleRed));
+  const QImage shot = Shot();
+  int flat = 0;
+  for (int y = 1; y < shot.height(); ++y)
+    flat += qRed(shot.pixel(0, y)) <= qRed(shot.pixel(0, y - 1));
+  EXPECT_EQ(flat, 0);
+  EXPECT_EQ(shot.pixel(0, shot.height() - 1), kRed);
 }
 
 }  // namespace
