@@ -237,7 +237,8 @@ TEST(ChildPath, EditsNeverLeaveAStaleShortCut) {
   EXPECT_EQ(xml.ReadNode("/Corvane/Observation/Point[1]"), "");
 }
 
-// Any input that ever made the fuzzer fail belongs among the kept ones.
+// Any input that ever made the fuzzer fail belongs among the kept ones; the
+// entry aborts on a fault.
 TEST(GoXmlFuzzRegressions, EveryKeptInputRunsClean) {
   for (const char* folder : {CORVANE_FUZZ_REGRESSIONS, CORVANE_FUZZ_SEEDS}) {
     std::vector<std::filesystem::path> files;
@@ -248,7 +249,8 @@ TEST(GoXmlFuzzRegressions, EveryKeptInputRunsClean) {
     for (const auto& file : files) {
       const std::string bytes = test::ReadFile(file.string());
       const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-      EXPECT_EQ(LLVMFuzzerTestOneInput(data, bytes.size()), 0) << file.filename();
+      SCOPED_TRACE(file.filename());
+      LLVMFuzzerTestOneInput(data, bytes.size());
     }
   }
 }
