@@ -224,9 +224,7 @@ TEST(ChildPath, AnswersWhatXPathAnswersForPlainChildPathsOnly) {
   EXPECT_EQ(plain, 11);
 }
 
-TEST(ChildPath, EditsNeverLeaveAStaleShortCut) {
-  CGoXML xml;
-  xml.Initialize(99);
+TEST_F(GoXml, EditsNeverLeaveAStaleChildPathShortCut) {
   ASSERT_TRUE(xml.OpenFromString(kDocument));
   EXPECT_EQ(xml.ReadNode("/Corvane/Observation/Point[1]"), "bbn");
   ASSERT_TRUE(xml.DeleteNode("/Corvane/Observation/Point[1]"));
@@ -248,9 +246,8 @@ TEST(GoXmlFuzzRegressions, EveryKeptInputRunsClean) {
     ASSERT_FALSE(files.empty()) << folder;
     for (const auto& file : files) {
       const std::string bytes = test::ReadFile(file.string());
-      const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
       SCOPED_TRACE(file.filename());
-      LLVMFuzzerTestOneInput(data, bytes.size());
+      LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
   }
 }
