@@ -1,5 +1,7 @@
 // Loads arbitrary bytes as a document and runs arbitrary queries and edits
-// against it. Faults show up as sanitizer reports, crashes or hangs.
+// against it. Faults show up as sanitizer reports, crashes or hangs, and as
+// an abort when a document that loaded does not load again from its own
+// markup with the same answers, or no longer parses after the edits.
 //
 // Input: when the bytes hold a NUL, the part before the first NUL is a
 // mode byte followed by newline-separated queries, and the rest is the
@@ -17,6 +19,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,14 +99,34 @@ void Read(const corvane::CGoXML& xml, const std::string& query) {
   (void)xml.ReadAttribute(query, "a");
 }
 
+[[noreturn]] void Fail(const char* what, const std::string& query) {
+  std::fprintf(stderr, "go_xml_fuzzer: %s (query %zu bytes)\n", what, query.size());
+  std::abort();
+}
+
+void CheckReloadsAlike(const corvane::CGoXML& xml, const std::vector<std::string>& queries) {
+  corvane::CGoXML again;
+  again.Initialize(corvane::kBestAvailableParser);
+  if (!again.OpenFromString(xml.XML())) Fail("its own markup does not load", {});
+  for (const std::string& query : queries) {
+    if (again.NodeCount(query) != xml.NodeCount(query) ||
+        again.ReadNodeXML(query) != xml.ReadNodeXML(query)) {
+      Fail("reloaded markup answers differently", query);
+    }
+  }
+}
+
+// Edits refuse what would write markup that no longer parses; deleting the
+// root element leaves a document that cannot parse, so that one goes last.
 void Edit(corvane::CGoXML& xml, const std::string& query, std::int32_t round) {
+  const bool parsedBefore = xml.Reparse();
   (void)xml.WriteAttribute(query, "a", round);
   (void)xml.WriteCDataSection(query, "c]]>d");
   (void)xml.InsertNode(query, "n", corvane::XmlValue("v&<"), std::string("b"),
                        corvane::XmlValue(true), round % 3);
   (void)xml.DeleteAttribute(query, "a");
   (void)xml.WriteNode(query, 1.5);
-  (void)xml.Reparse();
+  if (parsedBefore && !xml.Reparse()) Fail("an edit wrote markup that does not parse", query);
   (void)xml.DeleteNode(query);
 }
 
@@ -120,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::int32_t info = -1; info <= 3; ++info) (void)xml.XMLDocumentInfo(info);
   for (const std::string& query : input.queries) Read(xml, query);
   if (!loaded) return 0;
-  (void)xml.XML();
+  CheckReloadsAlike(xml, input.queries);
   std::int32_t round = 0;
   for (const std::string& query : input.queries) Edit(xml, query, round++);
   for (const std::string& query : input.queries) Read(xml, query);
