@@ -33,7 +33,11 @@ void RunLastWords() {
 // handlers, right after logging one of these two fixed warnings of its own
 // (Qt 6.4: QWaylandDisplay::checkError). It does so from its event-reading
 // thread as well as from the main thread, whichever meets the broken
-// connection first. The warning is the only moment left to speak.
+// connection first. The warning is the only moment left to speak. The
+// match is on Qt's exact texts, so that nothing else a plugin or a library
+// logs can end up in a closing line; should a later Qt word them otherwise,
+// the daemon ends as it did without the guard (settings are stored as they
+// change and the kernel frees the lock), only without the closing line.
 bool IsWaylandConnectionLoss(QtMsgType type, const QString& message) {
   return type == QtWarningMsg &&
          (message ==
