@@ -31,13 +31,13 @@ void RunLastWords() {
 
 // Qt's Wayland plugin ends the process with _exit(1), which runs no exit
 // handlers, right after logging one of these two fixed warnings of its own
-// (Qt 6.4: QWaylandDisplay::checkError). It does so from its event-reading
-// thread as well as from the main thread, whichever meets the broken
-// connection first. The warning is the only moment left to speak. The
-// match is on Qt's exact texts, so that nothing else a plugin or a library
-// logs can end up in a closing line; should a later Qt word them otherwise,
-// the daemon ends as it did without the guard (settings are stored as they
-// change and the kernel frees the lock), only without the closing line.
+// (QWaylandDisplay, Qt 6.4). It does so from its event-reading thread as
+// well as from the main thread, whichever meets the broken connection first.
+// The warning is the only moment left to speak. The match is on Qt's exact
+// texts, so that no other warning writes a closing line while the daemon
+// goes on; should a later Qt word them otherwise, the daemon ends as it did
+// without the guard (settings are stored as they change and the kernel frees
+// the lock), only without the closing line.
 bool IsWaylandConnectionLoss(QtMsgType type, const QString& message) {
   return type == QtWarningMsg &&
          (message ==
@@ -47,9 +47,9 @@ bool IsWaylandConnectionLoss(QtMsgType type, const QString& message) {
 
 // The last words need the guarding thread's objects, which another thread
 // must not touch while that thread may still run: they are posted to its
-// event loop, and this thread waits for them, but not for long, since that
-// thread may itself be stuck in the broken connection (it then meets the
-// warning itself and runs them there).
+// event loop, and this thread waits for them, but not for long. A guarding
+// thread busy elsewhere must not hold up the end, and one that meets the
+// broken connection itself runs them when it logs the warning.
 void RunLastWordsFromAnyThread() {
   if (armed.load() == nullptr) return;
   if (std::this_thread::get_id() == armedThread) return RunLastWords();
