@@ -5,6 +5,18 @@
 
 x_session_tools=(Xvfb xdotool trayer openbox wmctrl xwininfo import convert flock)
 
+# The end-to-end scripts count their failures with fail and end with
+# "[ "$failures" -eq 0 ]"; leaks are reported past the suppressions that
+# name libraries of the desktop, not Corvane's.
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+x_session_suppress_leaks() {
+  export LSAN_OPTIONS=suppressions=$1/tests/ui-window/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
+}
+
 # Installs what is missing through the project's install script.
 x_session_install() {
   local tool

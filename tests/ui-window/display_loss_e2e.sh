@@ -13,12 +13,7 @@ x_tmp=$(mktemp -d)
 . "$here/../../scripts/x-session.sh"
 trap 'x_session_end; [ -n "${weston_pid:-}" ] && kill "$weston_pid" 2>/dev/null
       [ -n "${corvane_pid:-}" ] && kill -9 "$corvane_pid" 2>/dev/null; rm -rf "$x_tmp"' EXIT
-failures=0
 ran=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 start_corvane() {
   log=$x_tmp/$1.log
@@ -45,7 +40,7 @@ check_end() {
 
 x_session_install "$here/../.."
 command -v weston >/dev/null || "$here/../../scripts/install-deps" >&2
-export LSAN_OPTIONS=suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
+x_session_suppress_leaks "$here/../.."
 
 if x_session_start_server; then
   x_session_start_desktop || echo "note: no tray: $(cat "$x_tmp/trayer.log")"

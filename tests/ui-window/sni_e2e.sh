@@ -22,18 +22,13 @@ end_all() {
   rm -rf "$x_tmp"
 }
 trap end_all EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 x_session_install "$here/../.."
 command -v xfce4-panel >/dev/null || "$here/../../scripts/install-deps" >&2
 for tool in dbus-daemon xfce4-panel; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
-export LSAN_OPTIONS=suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
+x_session_suppress_leaks "$here/../.."
 if ! x_session_start_server; then
   echo "SKIP: Xvfb cannot start here: $(cat "$x_tmp/xvfb.log")"
   exit 77

@@ -13,14 +13,9 @@ x_tmp=$(mktemp -d)
 . "$here/../../scripts/x-session.sh"
 trap '[ -n "${weston_pid:-}" ] && kill "$weston_pid" 2>/dev/null
       [ -n "${corvane_pid:-}" ] && kill -9 "$corvane_pid" 2>/dev/null; rm -rf "$x_tmp"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 command -v weston >/dev/null || "$here/../../scripts/install-deps" >&2
-export LSAN_OPTIONS=suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
+x_session_suppress_leaks "$here/../.."
 unset DISPLAY QT_QPA_PLATFORM
 # Qt asks its EGL buffer integration whether it may draw window decorations,
 # which loads Mesa's driver (libgl1-mesa-dri, a recommended package) into a

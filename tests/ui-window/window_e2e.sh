@@ -10,14 +10,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 x_tmp=$(mktemp -d)
 . "$here/../../scripts/x-session.sh"
 trap 'x_session_end; [ -n "${corvane_pid:-}" ] && kill -9 "$corvane_pid" 2>/dev/null; rm -rf "$x_tmp"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 x_session_install "$here/../.."
-export LSAN_OPTIONS=suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
+x_session_suppress_leaks "$here/../.."
 if ! x_session_start_server; then
   echo "SKIP: Xvfb cannot start here: $(cat "$x_tmp/xvfb.log")"
   exit 77
