@@ -46,6 +46,7 @@ class NoTray final : public corvane::TrayIconHost {
   void AddIcon(const QString&) override {}
   void RemoveIcon() override {}
   void SetToolTip(const QString&) override {}
+  void SetMenu(QMenu&) override {}
   void ShowBalloon(corvane::BalloonType, const QString&, const QString&, int) override {}
 };
 
