@@ -72,6 +72,15 @@ void ChangeWakeups::Tick() {
   Schedule();
 }
 
+void ChangeWakeups::Reload() {
+  // A table that changed is armed afresh by Follow.
+  if (watch_ && watch_->Follows(state_.Points)) watch_->Rearm(Steady::now());
+  Follow();
+  if (!watch_) return;
+  watch_->Publish(state_.Points);
+  Schedule();
+}
+
 void ChangeWakeups::OnReadable() {
   if (!watch_) return;
   watch_->TakeEvents(Steady::now());

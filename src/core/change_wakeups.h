@@ -43,6 +43,9 @@ class ChangeWakeups : public QObject {
   void Follow();
   // Once a second, from the tick: Follow, and re-arm what came back.
   void Tick();
+  // After the observation file was read again: Follow, and try every point
+  // that fell back once more.
+  void Reload();
   // True while a check that this object started runs.
   bool Checking() const { return checking_; }
 

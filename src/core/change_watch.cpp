@@ -192,12 +192,24 @@ void ChangeWatch::Tick(Time now) {
     Point& point = points_[i];
     const bool retry = point.fallback == WatchFallback::DirectoryGone ||
                        (point.fallback == WatchFallback::Overflow && --point.pauseTicks <= 0);
-    if (!point.requested || !retry) continue;
-    if (!ArmPoint(i)) continue;
-    // Events may have been missed meanwhile: the check looks at once.
-    Note(i, now, true);
-    if (notice_) notice_(i, WatchFallback::None);
+    if (point.requested && retry) Resume(i, now);
   }
+}
+
+void ChangeWatch::Rearm(Time now) {
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    Point& point = points_[i];
+    if (!point.requested || point.fallback == WatchFallback::None) continue;
+    point.fallback = WatchFallback::None;  // so that a second failure is told too
+    Resume(i, now);
+  }
+}
+
+void ChangeWatch::Resume(std::size_t index, Time now) {
+  if (!ArmPoint(index)) return;
+  // Events may have been missed meanwhile: the check looks at once.
+  Note(index, now, true);
+  if (notice_) notice_(index, WatchFallback::None);
 }
 
 void ChangeWatch::Note(std::size_t index, Time now, bool immediate) {

@@ -52,6 +52,10 @@ class ChangeWatch {
   // Once a second: re-arms the points whose directory is back or whose
   // pause after lost events is over.
   void Tick(Time now);
+  // Tries again every point that has fallen back, whatever the reason, and
+  // tells either outcome anew (the limit or the file system may have
+  // changed meanwhile).
+  void Rearm(Time now);
 
   // The points due now, in table order, and when the next one will be.
   std::vector<std::size_t> Due(Time now) const;
@@ -87,6 +91,7 @@ class ChangeWatch {
   void Release(std::size_t index);
   void FallBack(std::size_t index, WatchFallback reason);
   void Forget(int watch);
+  void Resume(std::size_t index, Time now);
   void Note(std::size_t index, Time now, bool immediate);
   Time DueTime(const Point& point) const;
 

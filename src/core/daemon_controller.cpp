@@ -63,6 +63,7 @@ bool DaemonController::CheckAllNow() { return daemon_.cycle.CheckPoints(true); }
 void DaemonController::Reload() {
   daemon_.cycle.ChangePointTable([this] {
     daemon_.loader.ReloadPoints();
+    wakeups_.Reload();
     Publish();
   });
 }

@@ -148,6 +148,24 @@ TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
   EXPECT_EQ(notices.size(), 1u);
 }
 
+TEST_F(ChangeWatchTest, RearmTriesEveryFallenPointAgainAndTellsTheOutcome) {
+  const std::vector<std::pair<std::function<void(bool)>, WatchFallback>> cases = {
+      {[&](bool broken) { source.limit = broken ? 2 : 100; }, WatchFallback::WatchLimit},
+      {[&](bool broken) { source.delivers = !broken; }, WatchFallback::NoEvents},
+  };
+  for (const auto& [breakSource, reason] : cases) {
+    notices.clear();
+    breakSource(true);
+    Arm({Watched("/in/")});
+    watch.Rearm(t0);  // still broken: told again
+    breakSource(false);
+    watch.Rearm(t0);
+    EXPECT_EQ(notices, (decltype(notices){{0, reason}, {0, reason}, {0, WatchFallback::None}}));
+    EXPECT_NE(source.WatchOf("/in/a/deep/"), -1);
+    EXPECT_EQ(Due(t0), Indexes{0});
+  }
+}
+
 TEST_F(ChangeWatchTest, SourcesThatCannotBeTrustedFallBackWithTheirReason) {
   struct Case {
     const char* name;
