@@ -46,6 +46,10 @@ class ChangeWakeups : public QObject {
   // After the observation file was read again: Follow, and try every point
   // that fell back once more.
   void Reload();
+  // Around every check of a point, whoever started it: what the check
+  // passed over (busy or young files) brings the next one forward.
+  void BeforeCheck(std::size_t index);
+  void AfterCheck(std::size_t index);
   // True while a check that this object started runs.
   bool Checking() const { return checking_; }
 

@@ -24,6 +24,8 @@ DaemonController::DaemonController(Daemon& daemon, QObject* parent)
                     daemon_.log.Message(txt::ObservationError, LogLevel::Error);
                   }
                 }}) {
+  daemon_.cycle.SetObserver({[this](std::size_t index) { wakeups_.BeforeCheck(index); },
+                             [this](std::size_t index) { wakeups_.AfterCheck(index); }});
   checkTimer_.setInterval(kCheckIntervalMs);
   endTimer_.setInterval(kEndDelayMs);
   endTimer_.setSingleShot(true);
@@ -31,6 +33,8 @@ DaemonController::DaemonController(Daemon& daemon, QObject* parent)
   connect(&endTimer_, &QTimer::timeout, this, &DaemonController::End);
   published_ = CurrentStatus();
 }
+
+DaemonController::~DaemonController() { daemon_.cycle.SetObserver({}); }
 
 bool DaemonController::IsRunning() const {
   return inTick_ ? runAfterTick_ : checkTimer_.isActive();

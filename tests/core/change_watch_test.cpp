@@ -166,6 +166,35 @@ TEST_F(ChangeWatchTest, RearmTriesEveryFallenPointAgainAndTellsTheOutcome) {
   }
 }
 
+TEST_F(ChangeWatchTest, FilesACheckPassedOverBringTheNextOneForward) {
+  Arm({Watched("/in/", true, 1)});
+  const std::set<std::string> busy = {"/in/a/busy.txt"};
+  // Still busy: looked at again later each time, at most an interval later.
+  Time at = t0;
+  for (const auto wait : {100ms, 200ms, 400ms, 800ms, 1000ms}) {
+    watch.BeforeCheck(0);
+    EXPECT_EQ(source.WatchOf("/in/a/busy.txt"), -1);  // the check's own look goes unheard
+    watch.AfterCheck(0, {busy, {}}, at);
+    EXPECT_EQ(watch.NextDue(), at + wait);
+    watch.MarkWoken(0, at += wait);
+  }
+  // Closed by whoever held it: checked as after any event.
+  watch.AfterCheck(0, {busy, {}}, at);
+  source.Queue(source.WatchOf("/in/a/busy.txt"), ChangeKind::Changed);
+  watch.TakeEvents(at + 300ms);
+  EXPECT_EQ(Due(at + 350ms), Indexes{0});
+  watch.MarkWoken(0, at + 350ms);
+  watch.AfterCheck(0, {{}, {}}, at + 400ms);  // handled: nothing is kept
+  EXPECT_EQ(watch.NextDue(), std::nullopt);
+  EXPECT_EQ(source.active.size(), 4u);
+
+  // A young file wakes the point when it comes of age, unless its interval comes first.
+  watch.AfterCheck(0, {{}, at + 900ms}, at);
+  EXPECT_EQ(watch.NextDue(), at + 900ms);
+  watch.AfterCheck(0, {{}, at + 1100ms}, at);
+  EXPECT_EQ(watch.NextDue(), std::nullopt);
+}
+
 TEST_F(ChangeWatchTest, SourcesThatCannotBeTrustedFallBackWithTheirReason) {
   struct Case {
     const char* name;

@@ -233,6 +233,9 @@ class ChangeEvents {
   // "/", as the system resolves paths. Watching the same directory again
   // returns the same watch.
   WatchResult Add(const std::string& directory, int& watch);
+  // Watches a file (never through a link) for its close by whoever has it
+  // open, whether they wrote to it or not.
+  WatchResult AddFile(const std::string& path, int& watch);
   void Remove(int watch);
   // Appends the events waiting now (up to about a megabyte of them); never
   // blocks.
