@@ -133,6 +133,7 @@ void ChangeWatch::FallBack(std::size_t index, WatchFallback reason) {
   DropFileWatches(index);
   Point& point = points_[index];
   point.pending = false;
+  point.firstCompleted.reset();
   point.retryAt.reset();
   point.pauseTicks = reason == WatchFallback::Overflow ? point.interval + 1 : 0;
   if (point.fallback == reason) return;
@@ -185,13 +186,13 @@ void ChangeWatch::TakeEvents(Time now) {
   for (const ChangeEvent& event : events) {
     if (event.kind == ChangeKind::Gone) continue;
     if (const auto file = fileWatches_.find(event.watch); file != fileWatches_.end()) {
-      for (const std::size_t index : file->second) Note(index, now, false);
+      for (const std::size_t index : file->second) Note(index, now, false, true);
       continue;
     }
     const auto found = watches_.find(event.watch);
     if (found == watches_.end()) continue;
     for (const std::size_t index : found->second.holders) {
-      Note(index, now, false);
+      Note(index, now, false, event.kind == ChangeKind::Completed);
       if (event.kind == ChangeKind::NewDirectory && points_[index].recursive) {
         grown.emplace_back(index, found->second.path);
       }
@@ -230,9 +231,10 @@ void ChangeWatch::Resume(std::size_t index, Time now) {
   if (notice_) notice_(index, WatchFallback::None);
 }
 
-void ChangeWatch::Note(std::size_t index, Time now, bool immediate) {
+void ChangeWatch::Note(std::size_t index, Time now, bool immediate, bool completed) {
   Point& point = points_[index];
   if (!point.pending) point.firstEvent = now;
+  if (completed && !point.firstCompleted) point.firstCompleted = now;
   point.pending = true;
   point.immediate = point.immediate || immediate;
   point.lastEvent = now;
@@ -240,8 +242,12 @@ void ChangeWatch::Note(std::size_t index, Time now, bool immediate) {
 
 ChangeWatch::Time ChangeWatch::EventsDue(const Point& point) const {
   if (point.immediate) return point.firstEvent;
-  const Time settled = std::min(point.lastEvent + kQuiet, point.firstEvent + kSpacing);
-  return point.lastWake ? std::max(settled, *point.lastWake + kSpacing) : settled;
+  Time settled = std::min(point.lastEvent + kQuiet, point.firstEvent + kSpacing);
+  if (point.lastWake) settled = std::max(settled, *point.lastWake + kSpacing);
+  if (!point.firstCompleted) return settled;
+  const Time completed = point.lastWake ? std::max(*point.firstCompleted, *point.lastWake + kQuiet)
+                                        : *point.firstCompleted;
+  return std::min(settled, completed);
 }
 
 std::optional<ChangeWatch::Time> ChangeWatch::DueTime(const Point& point) const {
@@ -272,6 +278,7 @@ void ChangeWatch::MarkWoken(std::size_t index, Time now) {
   Point& point = points_[index];
   point.pending = false;
   point.immediate = false;
+  point.firstCompleted.reset();
   point.lastWake = now;
   point.retryAt.reset();
 }

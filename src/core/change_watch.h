@@ -22,7 +22,9 @@ namespace corvane {
 //
 // A point with pending events is due once no event came for kQuiet, or
 // kSpacing after the first of them while events keep coming, and never
-// sooner than kSpacing after its last wake-up. Time is passed in, so that
+// sooner than kSpacing after its last wake-up. A file closed after writing
+// or moved in (or a busy file closed) needs no settling: the point is due
+// at once, but never sooner than kQuiet after its last wake-up. Time is passed in, so that
 // the rules can be followed step by step.
 //
 // What a check passed over brings the next one forward too: a file found
@@ -96,6 +98,7 @@ class ChangeWatch {
     bool pending = false;
     bool immediate = false;
     Time firstEvent{};
+    std::optional<Time> firstCompleted;
     Time lastEvent{};
     std::optional<Time> lastWake;
     std::map<std::string, int> busyWatches;  // path, watch (-1: none)
@@ -116,7 +119,7 @@ class ChangeWatch {
   void Forget(int watch);
   void DropFileWatches(std::size_t index);
   void Resume(std::size_t index, Time now);
-  void Note(std::size_t index, Time now, bool immediate);
+  void Note(std::size_t index, Time now, bool immediate, bool completed = false);
   Time EventsDue(const Point& point) const;
   std::optional<Time> DueTime(const Point& point) const;
 

@@ -47,7 +47,7 @@ class ChangeWatchTest : public ::testing::Test {
   const Time t0 = Time{} + 1h;
 };
 
-TEST_F(ChangeWatchTest, BurstsSettleAfterQuietAndWakeAtMostEveryQuarterSecond) {
+TEST_F(ChangeWatchTest, BurstsSettleButACompletedFileIsLookedAtAtOnce) {
   Arm({Watched("/in/")});
   Event("/in/", t0);
   EXPECT_EQ(watch.NextDue(), t0 + 50ms);
@@ -68,6 +68,16 @@ TEST_F(ChangeWatchTest, BurstsSettleAfterQuietAndWakeAtMostEveryQuarterSecond) {
   }
   EXPECT_EQ(Due(start + 249ms), Indexes{});
   EXPECT_EQ(Due(start + 250ms), Indexes{0});
+  watch.MarkWoken(0, start + 250ms);
+
+  // A file closed after writing, or moved in: at once, then at most every 50 ms.
+  const Time later = start + 1s;
+  Event("/in/", later, ChangeKind::Completed);
+  EXPECT_EQ(Due(later), Indexes{0});
+  watch.MarkWoken(0, later);
+  Event("/in/", later + 10ms, ChangeKind::Completed);
+  EXPECT_EQ(Due(later + 49ms), Indexes{});
+  EXPECT_EQ(Due(later + 50ms), Indexes{0});
 }
 
 TEST_F(ChangeWatchTest, OverlappingPointsShareWatchesAndKeepThemUntilTheLastLetsGo) {
@@ -182,8 +192,8 @@ TEST_F(ChangeWatchTest, FilesACheckPassedOverBringTheNextOneForward) {
   watch.AfterCheck(0, {busy, {}}, at);
   source.Queue(source.WatchOf("/in/a/busy.txt"), ChangeKind::Changed);
   watch.TakeEvents(at + 300ms);
-  EXPECT_EQ(Due(at + 350ms), Indexes{0});
-  watch.MarkWoken(0, at + 350ms);
+  EXPECT_EQ(Due(at + 300ms), Indexes{0});
+  watch.MarkWoken(0, at + 300ms);
   watch.AfterCheck(0, {{}, {}}, at + 400ms);  // handled: nothing is kept
   EXPECT_EQ(watch.NextDue(), std::nullopt);
   EXPECT_EQ(source.active.size(), 4u);

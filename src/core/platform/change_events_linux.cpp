@@ -38,6 +38,7 @@ ChangeKind KindOf(std::uint32_t mask) {
   if ((mask & IN_ISDIR) != 0 && (mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
     return ChangeKind::NewDirectory;
   }
+  if ((mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE | IN_MOVED_TO)) != 0) return ChangeKind::Completed;
   return ChangeKind::Changed;
 }
 

@@ -202,7 +202,8 @@ void IgnoreLeaseBreakSignal();
 // read and thrown away, so no name from a watched tree ever reaches the core.
 
 enum class ChangeKind {
-  Changed,       // an entry was created, written and closed, moved in, or changed attributes
+  Completed,     // a file was closed after writing, or moved in: it may be complete
+  Changed,       // an entry was created or changed attributes
   NewDirectory,  // a sub-directory was created or moved in
   Gone,          // the directory itself was deleted, moved or unmounted
   Overflow,      // the queue overflowed: events were lost (watch is -1)
