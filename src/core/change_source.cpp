@@ -9,6 +9,9 @@ class SystemChangeSource final : public ChangeSource {
   WatchResult Add(const std::string& directory, int& watch) override {
     return events_.Add(directory, watch);
   }
+  WatchResult AddFile(const std::string& path, int& watch) override {
+    return events_.AddFile(path, watch);
+  }
   void Remove(int watch) override { events_.Remove(watch); }
   void Read(std::vector<ChangeEvent>& events) override { events_.Read(events); }
   bool DeliversEvents(const std::string& directory) override {

@@ -22,6 +22,8 @@ class ChangeSource {
   // The same directory (also under another path) yields the same watch. A
   // link is followed only where the path ends in "/".
   virtual WatchResult Add(const std::string& directory, int& watch) = 0;
+  // Watches a file for its close (never through a link).
+  virtual WatchResult AddFile(const std::string& path, int& watch) = 0;
   virtual void Remove(int watch) = 0;
   virtual void Read(std::vector<ChangeEvent>& events) = 0;
   virtual bool DeliversEvents(const std::string& directory) = 0;

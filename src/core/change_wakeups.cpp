@@ -1,5 +1,6 @@
 #include "core/change_wakeups.h"
 
+#include <QDateTime>
 #include <QSocketNotifier>
 
 #include "core/daemon_state.h"
@@ -69,6 +70,32 @@ void ChangeWakeups::Tick() {
   if (!watch_) return;
   watch_->Tick(Steady::now());
   watch_->Publish(state_.Points);
+  Schedule();
+}
+
+void ChangeWakeups::Reload() {
+  // A table that changed is armed afresh by Follow.
+  if (watch_ && watch_->Follows(state_.Points)) watch_->Rearm(Steady::now());
+  Follow();
+  if (!watch_) return;
+  watch_->Publish(state_.Points);
+  Schedule();
+}
+
+void ChangeWakeups::BeforeCheck(std::size_t index) {
+  if (watch_ && watch_->Follows(state_.Points)) watch_->BeforeCheck(index);
+}
+
+void ChangeWakeups::AfterCheck(std::size_t index) {
+  if (!watch_ || !watch_->Follows(state_.Points)) return;
+  const ObservationPoint& point = state_.Points[index];
+  std::optional<ChangeWatch::Time> comesOfAge;
+  if (point.comesOfAge) {
+    const auto wait = std::chrono::seconds(*point.comesOfAge) -
+                      std::chrono::milliseconds(QDateTime::currentMSecsSinceEpoch());
+    comesOfAge = Steady::now() + wait;
+  }
+  watch_->AfterCheck(index, {point.busyFiles, comesOfAge}, Steady::now());
   Schedule();
 }
 

@@ -43,6 +43,13 @@ class ChangeWakeups : public QObject {
   void Follow();
   // Once a second, from the tick: Follow, and re-arm what came back.
   void Tick();
+  // After the observation file was read again: Follow, and try every point
+  // that fell back once more.
+  void Reload();
+  // Around every check of a point, whoever started it: what the check
+  // passed over (busy or young files) brings the next one forward.
+  void BeforeCheck(std::size_t index);
+  void AfterCheck(std::size_t index);
   // True while a check that this object started runs.
   bool Checking() const { return checking_; }
 

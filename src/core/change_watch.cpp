@@ -9,6 +9,7 @@ ChangeWatch::ChangeWatch(ChangeSource& source, Notice notice, std::function<bool
 
 ChangeWatch::~ChangeWatch() {
   for (const auto& [watch, entry] : watches_) source_.Remove(watch);
+  for (const auto& [watch, holders] : fileWatches_) source_.Remove(watch);
 }
 
 bool ChangeWatch::Follows(const PointTable& points) const {
@@ -26,7 +27,10 @@ bool ChangeWatch::Follows(const PointTable& points) const {
 }
 
 void ChangeWatch::Arm(const PointTable& points) {
-  for (std::size_t i = 0; i < points_.size(); ++i) Release(i);
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    Release(i);
+    DropFileWatches(i);
+  }
   points_.assign(points.size(), Point{});
   for (std::size_t i = 0; i < points.size(); ++i) {
     Point& armed = points_[i];
@@ -126,8 +130,11 @@ void ChangeWatch::Release(std::size_t index) {
 
 void ChangeWatch::FallBack(std::size_t index, WatchFallback reason) {
   Release(index);
+  DropFileWatches(index);
   Point& point = points_[index];
   point.pending = false;
+  point.firstCompleted.reset();
+  point.retryAt.reset();
   point.pauseTicks = reason == WatchFallback::Overflow ? point.interval + 1 : 0;
   if (point.fallback == reason) return;
   point.fallback = reason;
@@ -137,6 +144,13 @@ void ChangeWatch::FallBack(std::size_t index, WatchFallback reason) {
 // The directory of a watch is gone. Losing a point's own directory sends
 // the point back to its interval until the directory is back.
 void ChangeWatch::Forget(int watch) {
+  if (const auto file = fileWatches_.find(watch); file != fileWatches_.end()) {
+    for (const std::size_t index : file->second) {
+      for (auto& [path, held] : points_[index].busyWatches) held = held == watch ? -1 : held;
+    }
+    fileWatches_.erase(file);
+    return;
+  }
   const auto found = watches_.find(watch);
   if (found == watches_.end()) return;
   const std::vector<std::size_t> holders = found->second.holders;
@@ -170,10 +184,15 @@ void ChangeWatch::TakeEvents(Time now) {
   }
   std::vector<std::pair<std::size_t, std::string>> grown;
   for (const ChangeEvent& event : events) {
+    if (event.kind == ChangeKind::Gone) continue;
+    if (const auto file = fileWatches_.find(event.watch); file != fileWatches_.end()) {
+      for (const std::size_t index : file->second) Note(index, now, false, true);
+      continue;
+    }
     const auto found = watches_.find(event.watch);
-    if (event.kind == ChangeKind::Gone || found == watches_.end()) continue;
+    if (found == watches_.end()) continue;
     for (const std::size_t index : found->second.holders) {
-      Note(index, now, false);
+      Note(index, now, false, event.kind == ChangeKind::Completed);
       if (event.kind == ChangeKind::NewDirectory && points_[index].recursive) {
         grown.emplace_back(index, found->second.path);
       }
@@ -192,32 +211,56 @@ void ChangeWatch::Tick(Time now) {
     Point& point = points_[i];
     const bool retry = point.fallback == WatchFallback::DirectoryGone ||
                        (point.fallback == WatchFallback::Overflow && --point.pauseTicks <= 0);
-    if (!point.requested || !retry) continue;
-    if (!ArmPoint(i)) continue;
-    // Events may have been missed meanwhile: the check looks at once.
-    Note(i, now, true);
-    if (notice_) notice_(i, WatchFallback::None);
+    if (point.requested && retry) Resume(i, now);
   }
 }
 
-void ChangeWatch::Note(std::size_t index, Time now, bool immediate) {
+void ChangeWatch::Rearm(Time now) {
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    Point& point = points_[i];
+    if (!point.requested || point.fallback == WatchFallback::None) continue;
+    point.fallback = WatchFallback::None;  // so that a second failure is told too
+    Resume(i, now);
+  }
+}
+
+void ChangeWatch::Resume(std::size_t index, Time now) {
+  if (!ArmPoint(index)) return;
+  // Events may have been missed meanwhile: the check looks at once.
+  Note(index, now, true);
+  if (notice_) notice_(index, WatchFallback::None);
+}
+
+void ChangeWatch::Note(std::size_t index, Time now, bool immediate, bool completed) {
   Point& point = points_[index];
   if (!point.pending) point.firstEvent = now;
+  if (completed && !point.firstCompleted) point.firstCompleted = now;
   point.pending = true;
   point.immediate = point.immediate || immediate;
   point.lastEvent = now;
 }
 
-ChangeWatch::Time ChangeWatch::DueTime(const Point& point) const {
+ChangeWatch::Time ChangeWatch::EventsDue(const Point& point) const {
   if (point.immediate) return point.firstEvent;
-  const Time settled = std::min(point.lastEvent + kQuiet, point.firstEvent + kSpacing);
-  return point.lastWake ? std::max(settled, *point.lastWake + kSpacing) : settled;
+  Time settled = std::min(point.lastEvent + kQuiet, point.firstEvent + kSpacing);
+  if (point.lastWake) settled = std::max(settled, *point.lastWake + kSpacing);
+  if (!point.firstCompleted) return settled;
+  const Time completed = point.lastWake ? std::max(*point.firstCompleted, *point.lastWake + kQuiet)
+                                        : *point.firstCompleted;
+  return std::min(settled, completed);
+}
+
+std::optional<ChangeWatch::Time> ChangeWatch::DueTime(const Point& point) const {
+  std::optional<Time> due = point.retryAt;
+  if (point.pending && (!due || EventsDue(point) < *due)) due = EventsDue(point);
+  return due;
 }
 
 std::vector<std::size_t> ChangeWatch::Due(Time now) const {
   std::vector<std::size_t> due;
   for (std::size_t i = 0; i < points_.size(); ++i) {
-    if (points_[i].pending && DueTime(points_[i]) <= now) due.push_back(i);
+    const std::optional<Time> at = DueTime(points_[i]);
+    if (at && *at <= now) due.push_back(i);
   }
   return due;
 }
@@ -225,7 +268,8 @@ std::vector<std::size_t> ChangeWatch::Due(Time now) const {
 std::optional<ChangeWatch::Time> ChangeWatch::NextDue() const {
   std::optional<Time> next;
   for (const Point& point : points_) {
-    if (point.pending && (!next || DueTime(point) < *next)) next = DueTime(point);
+    const std::optional<Time> at = DueTime(point);
+    if (at && (!next || *at < *next)) next = at;
   }
   return next;
 }
@@ -234,7 +278,62 @@ void ChangeWatch::MarkWoken(std::size_t index, Time now) {
   Point& point = points_[index];
   point.pending = false;
   point.immediate = false;
+  point.firstCompleted.reset();
   point.lastWake = now;
+  point.retryAt.reset();
+}
+
+void ChangeWatch::BeforeCheck(std::size_t index) {
+  if (index < points_.size()) DropFileWatches(index);
+}
+
+void ChangeWatch::AfterCheck(std::size_t index, const Skipped& skipped, Time now) {
+  if (index >= points_.size()) return;
+  DropFileWatches(index);
+  Point& point = points_[index];
+  point.retryAt.reset();
+  if (!point.requested || point.fallback != WatchFallback::None || skipped.busy.empty()) {
+    point.retryWait = std::chrono::milliseconds{0};
+  } else {
+    for (const std::string& path : skipped.busy) {
+      int watch = -1;
+      if (point.busyWatches.size() >= kMaxFileWatches ||
+          source_.AddFile(path, watch) != WatchResult::Ok) {
+        watch = -1;
+      } else {
+        auto& holders = fileWatches_[watch];
+        if (std::find(holders.begin(), holders.end(), index) == holders.end()) {
+          holders.push_back(index);
+        }
+      }
+      point.busyWatches.emplace(path, watch);
+    }
+    const std::chrono::milliseconds longest = std::chrono::seconds(std::max(point.interval, 1));
+    point.retryWait =
+        point.retryWait.count() == 0 ? kFirstRetry : std::min(point.retryWait * 2, longest);
+    point.retryAt = now + point.retryWait;
+  }
+  // A file coming of age after the next interval's check is that check's.
+  if (point.requested && point.fallback == WatchFallback::None && skipped.comesOfAge &&
+      *skipped.comesOfAge <= now + std::chrono::seconds(point.interval)) {
+    const Time at = std::max(*skipped.comesOfAge, now + kFirstRetry);
+    if (!point.retryAt || at < *point.retryAt) point.retryAt = at;
+  }
+}
+
+void ChangeWatch::DropFileWatches(std::size_t index) {
+  Point& point = points_[index];
+  for (const auto& [path, watch] : point.busyWatches) {
+    const auto found = fileWatches_.find(watch);
+    if (found == fileWatches_.end()) continue;
+    auto& holders = found->second;
+    holders.erase(std::remove(holders.begin(), holders.end(), index), holders.end());
+    if (holders.empty()) {
+      source_.Remove(watch);
+      fileWatches_.erase(found);
+    }
+  }
+  point.busyWatches.clear();
 }
 
 }  // namespace corvane

@@ -40,7 +40,7 @@ bool CheckCycle::CheckPoints(bool force) {
           Inc(point.ticks);
           continue;
         }
-        if (!CheckDuePoint(point)) result = false;
+        if (!CheckDuePoint(i)) result = false;
       }
     } catch (const std::exception& error) {
       log_.WriteLog(ErrorLine("modMain::fCheckPoints:  ", error), LogLevel::Error);
@@ -51,9 +51,13 @@ bool CheckCycle::CheckPoints(bool force) {
   return result;
 }
 
-bool CheckCycle::CheckDuePoint(ObservationPoint& point) {
+bool CheckCycle::CheckDuePoint(std::size_t index) {
+  ObservationPoint& point = state_.Points[index];
+  const bool looks = !state_.checkRunning;
+  if (looks && observer_.before) observer_.before(index);
   const std::optional<CheckResult> result = CheckPointGuarded(point);
   point.ticks = 0;
+  if (looks && observer_.after) observer_.after(index);
   // A refused check has reported itself (message 58); it is neither a
   // success nor a failure.
   return !result || Report(point, *result);
@@ -66,7 +70,7 @@ bool CheckCycle::CheckWokenPoint(std::size_t index) {
     // The point is worked on in place: table changes wait, as for a walk.
     const WalkScope walk(walkDepth_);
     try {
-      result = CheckDuePoint(state_.Points[index]);
+      result = CheckDuePoint(index);
     } catch (const std::exception& error) {
       log_.WriteLog(ErrorLine("modMain::fCheckPoints:  ", error), LogLevel::Error);
       result = false;

@@ -54,13 +54,21 @@ class CheckCycle {
   // Runs a change of the point table now, or after the walk under way.
   // True when it ran at once.
   bool ChangePointTable(std::function<void()> change);
+
+  // Told before and after every check of a point (not a refused one), by
+  // its index in the table.
+  struct Observer {
+    std::function<void(std::size_t)> before;
+    std::function<void(std::size_t)> after;
+  };
+  void SetObserver(Observer observer) { observer_ = std::move(observer); }
   bool IsWalking() const { return walkDepth_ > 0; }
 
  private:
   // Logs the outcome of a check; false for a failure.
   bool Report(const ObservationPoint& point, const CheckResult& result);
   // Checks a due point, reports it and resets its tick count.
-  bool CheckDuePoint(ObservationPoint& point);
+  bool CheckDuePoint(std::size_t index);
   void RunDeferredChanges();
 
   DaemonState& state_;
@@ -68,6 +76,7 @@ class CheckCycle {
   DirectoryCheck& directoryCheck_;
   int walkDepth_ = 0;
   std::vector<std::function<void()>> deferred_;
+  Observer observer_;
 };
 
 }  // namespace corvane

@@ -37,6 +37,8 @@ DaemonController::DaemonController(Daemon& daemon, QObject* parent)
                     daemon_.log.Message(txt::ObservationError, LogLevel::Error);
                   }
                 }}) {
+  daemon_.cycle.SetObserver({[this](std::size_t index) { wakeups_.BeforeCheck(index); },
+                             [this](std::size_t index) { wakeups_.AfterCheck(index); }});
   checkTimer_.setInterval(kCheckIntervalMs);
   endTimer_.setInterval(kEndDelayMs);
   endTimer_.setSingleShot(true);
@@ -44,6 +46,8 @@ DaemonController::DaemonController(Daemon& daemon, QObject* parent)
   connect(&endTimer_, &QTimer::timeout, this, &DaemonController::End);
   published_ = CurrentStatus();
 }
+
+DaemonController::~DaemonController() { daemon_.cycle.SetObserver({}); }
 
 bool DaemonController::IsRunning() const {
   return inTick_ ? runAfterTick_ : checkTimer_.isActive();
@@ -76,6 +80,7 @@ bool DaemonController::CheckAllNow() { return daemon_.cycle.CheckPoints(true); }
 void DaemonController::Reload() {
   daemon_.cycle.ChangePointTable([this] {
     daemon_.loader.ReloadPoints();
+    wakeups_.Reload();
     Publish();
   });
 }

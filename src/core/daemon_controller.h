@@ -41,6 +41,7 @@ class DaemonController : public QObject {
  public:
   // The daemon must outlive the controller.
   explicit DaemonController(Daemon& daemon, QObject* parent = nullptr);
+  ~DaemonController() override;
 
   // What the reports, the caption and the menus show.
   bool IsRunning() const;

@@ -42,6 +42,8 @@ class ScanWalk {
   const FilePatternList patterns;
   const std::uint32_t mask;
   platform::ForeignOpenFiles foreign;
+  std::set<std::string> busy;  // full paths
+  std::optional<std::int64_t> comesOfAge;
   std::set<std::pair<unsigned long long, unsigned long long>> entered;  // device, inode
 };
 
@@ -92,6 +94,8 @@ CheckResult DirectoryScanner::CheckDirectory(const std::string& dir, Observation
   ScanWalk walk(point);
   DirectoryListing listing(dir);  // the point's own directory may be a link
   const std::optional<std::int32_t> total = CheckLevel(walk, listing, dir);
+  point.busyFiles.swap(walk.busy);
+  point.comesOfAge = walk.comesOfAge;
   if (!total) return {CheckStatus::UnexpectedError, 0};
   if (*total == 0) return {CheckStatus::NothingQualified, 0};
   return {CheckStatus::FilesHandled, *total};
@@ -148,8 +152,15 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   const bool oldEnough =
       !ageMatters ||
       PassesAgeTest(point, QDateTime::fromSecsSinceEpoch(status.mtimeSeconds), clock_.Now());
+  if (!oldEnough) {
+    const std::optional<QDateTime> due =
+        ComesOfAge(point, QDateTime::fromSecsSinceEpoch(status.mtimeSeconds));
+    if (due && (!walk.comesOfAge || due->toSecsSinceEpoch() < *walk.comesOfAge)) {
+      walk.comesOfAge = due->toSecsSinceEpoch();
+    }
+  }
   // The exclusive test runs whatever the age, so that its refusal is logged.
-  const bool exclusive = !point.Exclusive || HadExclusively(walk, listing, name, status);
+  const bool exclusive = !point.Exclusive || HadExclusively(walk, listing, dir, name, status);
   return oldEnough && exclusive;
 }
 
@@ -164,13 +175,22 @@ bool DirectoryScanner::CommandStillRuns(const ObservationPoint& point, const std
 }
 
 bool DirectoryScanner::HadExclusively(ScanWalk& walk, const DirectoryListing& listing,
-                                      const std::string& name, const FileStatus& status) {
-  const std::int32_t retry = walk.point.Intervall;
+                                      const std::string& dir, const std::string& name,
+                                      const FileStatus& status) {
+  const ObservationPoint& point = walk.point;
+  const std::int32_t retry = point.Intervall;
   switch (listing.TestExclusive(name, status, walk.foreign)) {
     case platform::Exclusive::Yes: return true;
-    case platform::Exclusive::No:
-      log_.Message(txt::NoExclusiveAccess, LogLevel::Warning, {name, retry});
+    case platform::Exclusive::No: {
+      // Change events look again soon and often: a file that stays busy is
+      // told once, not at every look.
+      const std::string path = dir + name;
+      if (!point.Watch || !point.busyFiles.contains(path)) {
+        log_.Message(txt::NoExclusiveAccess, LogLevel::Warning, {name, retry});
+      }
+      walk.busy.insert(path);
       return false;
+    }
     case platform::Exclusive::OutOfDescriptors:
       log_.Message(txt::FileOutOfDescriptors, LogLevel::Error, {name, retry});
       return false;

@@ -54,9 +54,11 @@ class DirectoryScanner final : public DirectoryCheck {
   // True, with a Debug line, while the point's command for dir + name runs.
   bool CommandStillRuns(const ObservationPoint& point, const std::string& dir,
                         const std::string& name);
-  // The exclusive test; a refusal is logged with its reason.
+  // The exclusive test; a refusal is logged with its reason (at a point
+  // woken by changes, once while the file stays busy) and remembered.
   bool HadExclusively(ScanWalk& walk, const platform::DirectoryListing& listing,
-                      const std::string& name, const platform::FileStatus& status);
+                      const std::string& dir, const std::string& name,
+                      const platform::FileStatus& status);
 
   const DaemonState& state_;
   Log& log_;

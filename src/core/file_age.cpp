@@ -76,4 +76,30 @@ bool PassesAgeTest(const ObservationPoint& point, const QDateTime& lastWrite,
   return unit && FileAge(lastWrite, now, *unit) >= point.LastChange;
 }
 
+std::optional<QDateTime> ComesOfAge(const ObservationPoint& point, const QDateTime& lastWrite) {
+  const std::optional<AgeUnit> unit = AgeUnitFromPeriod(point.Period);
+  if (!unit || point.LastChange < 1 || !lastWrite.isValid()) return std::nullopt;
+  // The LastChange-th boundary of the unit after lastWrite.
+  const QDate day = lastWrite.date();
+  const QTime time = lastWrite.time();
+  const std::int64_t count = point.LastChange;
+  QDateTime at;
+  switch (*unit) {
+    case AgeUnit::Second:
+      at = QDateTime(day, QTime(time.hour(), time.minute(), time.second())).addSecs(count);
+      break;
+    case AgeUnit::Minute:
+      at = QDateTime(day, QTime(time.hour(), time.minute())).addSecs(count * 60);
+      break;
+    case AgeUnit::Hour: at = QDateTime(day, QTime(time.hour(), 0)).addSecs(count * 3600); break;
+    case AgeUnit::Day: at = day.addDays(count).startOfDay(); break;
+    case AgeUnit::Month:
+      at = QDate(day.year(), day.month(), 1).addMonths(point.LastChange).startOfDay();
+      break;
+    case AgeUnit::Year: at = QDate(day.year(), 1, 1).addYears(point.LastChange).startOfDay(); break;
+  }
+  if (!at.isValid()) return std::nullopt;
+  return at;
+}
+
 }  // namespace corvane

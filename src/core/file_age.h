@@ -36,4 +36,9 @@ std::int32_t FileAge(const QDateTime& lastWrite, const QDateTime& now, AgeUnit u
 // asks for an age of at least LastChange.
 bool PassesAgeTest(const ObservationPoint& point, const QDateTime& lastWrite, const QDateTime& now);
 
+// The first moment at which a file written at lastWrite passes the point's
+// age condition; nothing when the point has none or its Period names no
+// unit.
+std::optional<QDateTime> ComesOfAge(const ObservationPoint& point, const QDateTime& lastWrite);
+
 }  // namespace corvane

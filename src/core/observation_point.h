@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,12 @@ struct ObservationPoint {
   // Made by the first command started; shared with the commands' end notices,
   // which leave it alone once the point is gone.
   std::shared_ptr<RunningCommands> running;
+  // What the last check passed over, so that change events can bring the
+  // next look forward: the files found busy (full paths; only those of that
+  // check), and when the youngest file too young for LastChange comes of
+  // age (seconds since the epoch).
+  std::set<std::string> busyFiles;
+  std::optional<std::int64_t> comesOfAge;
 
   // A freshly zeroed record: what the table holds after a clear.
   static ObservationPoint Blank();

@@ -47,7 +47,7 @@ class ChangeWatchTest : public ::testing::Test {
   const Time t0 = Time{} + 1h;
 };
 
-TEST_F(ChangeWatchTest, BurstsSettleAfterQuietAndWakeAtMostEveryQuarterSecond) {
+TEST_F(ChangeWatchTest, BurstsSettleButACompletedFileIsLookedAtAtOnce) {
   Arm({Watched("/in/")});
   Event("/in/", t0);
   EXPECT_EQ(watch.NextDue(), t0 + 50ms);
@@ -68,6 +68,16 @@ TEST_F(ChangeWatchTest, BurstsSettleAfterQuietAndWakeAtMostEveryQuarterSecond) {
   }
   EXPECT_EQ(Due(start + 249ms), Indexes{});
   EXPECT_EQ(Due(start + 250ms), Indexes{0});
+  watch.MarkWoken(0, start + 250ms);
+
+  // A file closed after writing, or moved in: at once, then at most every 50 ms.
+  const Time later = start + 1s;
+  Event("/in/", later, ChangeKind::Completed);
+  EXPECT_EQ(Due(later), Indexes{0});
+  watch.MarkWoken(0, later);
+  Event("/in/", later + 10ms, ChangeKind::Completed);
+  EXPECT_EQ(Due(later + 49ms), Indexes{});
+  EXPECT_EQ(Due(later + 50ms), Indexes{0});
 }
 
 TEST_F(ChangeWatchTest, OverlappingPointsShareWatchesAndKeepThemUntilTheLastLetsGo) {
@@ -146,6 +156,53 @@ TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
   EXPECT_EQ(Due(t0 + 50ms), Indexes{0});
   watch.Tick(t0 + 1s);  // the limit stays: no retry, no second line
   EXPECT_EQ(notices.size(), 1u);
+}
+
+TEST_F(ChangeWatchTest, RearmTriesEveryFallenPointAgainAndTellsTheOutcome) {
+  const std::vector<std::pair<std::function<void(bool)>, WatchFallback>> cases = {
+      {[&](bool broken) { source.limit = broken ? 2 : 100; }, WatchFallback::WatchLimit},
+      {[&](bool broken) { source.delivers = !broken; }, WatchFallback::NoEvents},
+  };
+  for (const auto& [breakSource, reason] : cases) {
+    notices.clear();
+    breakSource(true);
+    Arm({Watched("/in/")});
+    watch.Rearm(t0);  // still broken: told again
+    breakSource(false);
+    watch.Rearm(t0);
+    EXPECT_EQ(notices, (decltype(notices){{0, reason}, {0, reason}, {0, WatchFallback::None}}));
+    EXPECT_NE(source.WatchOf("/in/a/deep/"), -1);
+    EXPECT_EQ(Due(t0), Indexes{0});
+  }
+}
+
+TEST_F(ChangeWatchTest, FilesACheckPassedOverBringTheNextOneForward) {
+  Arm({Watched("/in/", true, 1)});
+  const std::set<std::string> busy = {"/in/a/busy.txt"};
+  // Still busy: looked at again later each time, at most an interval later.
+  Time at = t0;
+  for (const auto wait : {100ms, 200ms, 400ms, 800ms, 1000ms}) {
+    watch.BeforeCheck(0);
+    EXPECT_EQ(source.WatchOf("/in/a/busy.txt"), -1);  // the check's own look goes unheard
+    watch.AfterCheck(0, {busy, {}}, at);
+    EXPECT_EQ(watch.NextDue(), at + wait);
+    watch.MarkWoken(0, at += wait);
+  }
+  // Closed by whoever held it: checked as after any event.
+  watch.AfterCheck(0, {busy, {}}, at);
+  source.Queue(source.WatchOf("/in/a/busy.txt"), ChangeKind::Changed);
+  watch.TakeEvents(at + 300ms);
+  EXPECT_EQ(Due(at + 300ms), Indexes{0});
+  watch.MarkWoken(0, at + 300ms);
+  watch.AfterCheck(0, {{}, {}}, at + 400ms);  // handled: nothing is kept
+  EXPECT_EQ(watch.NextDue(), std::nullopt);
+  EXPECT_EQ(source.active.size(), 4u);
+
+  // A young file wakes the point when it comes of age, unless its interval comes first.
+  watch.AfterCheck(0, {{}, at + 900ms}, at);
+  EXPECT_EQ(watch.NextDue(), at + 900ms);
+  watch.AfterCheck(0, {{}, at + 1100ms}, at);
+  EXPECT_EQ(watch.NextDue(), std::nullopt);
 }
 
 TEST_F(ChangeWatchTest, SourcesThatCannotBeTrustedFallBackWithTheirReason) {

@@ -217,6 +217,27 @@ TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndTheExclusiveTestRunsRegardle
   EXPECT_EQ(Refused(), Names{"young-readonly.txt"});
 }
 
+// Change events look again soon after a check: what it passed over is kept
+// for them, and a file that stays busy is told once.
+TEST_F(DirectoryScanTest, AWatchedPointKeepsWhatItPassedOverAndTellsABusyFileOnce) {
+  point.Watch = true;
+  point.LastChange = 3;
+  const std::string busy = Put("busy.txt");
+  for (const auto& [path, secondsAgo] : {std::pair{Put("young.txt"), 1}, {busy, 60}}) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {clock.now.toSecsSinceEpoch() - secondsAgo, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  }
+  {
+    const Holder reader("<", busy);
+    EXPECT_EQ(Check() + Check(), 0);
+    EXPECT_EQ(Refused(), Names{"busy.txt"});
+    EXPECT_EQ(point.busyFiles, std::set<std::string>{busy});
+    EXPECT_EQ(point.comesOfAge, clock.now.toSecsSinceEpoch() + 2);
+  }
+  EXPECT_EQ(Check(), 1);
+  EXPECT_TRUE(point.busyFiles.empty());
+}
+
 // Whoever writes into the hot folder must not aim the command elsewhere: a
 // link, to a file or a directory, inside the tree or out of it, is a system
 // entry and is never followed. The point's own directory may be one.

@@ -89,5 +89,22 @@ TEST(FileAge, DaysAndMonthsCountLocalDatesAcrossSummerTime) {
   ::tzset();
 }
 
+// The moment the age test first passes: the age there is LastChange, a
+// second before it is less.
+TEST(FileAge, ComesOfAgeAtTheFirstMomentTheAgeTestPasses) {
+  const QDateTime written = At(2026, 1, 31, 23, 59, 30, 500);
+  ObservationPoint point;
+  point.LastChange = 2;
+  for (const char* period : {"sec", "min", "hr", "day", "month", "year"}) {
+    point.Period = period;
+    const std::optional<QDateTime> due = ComesOfAge(point, written);
+    ASSERT_TRUE(due) << period;
+    EXPECT_TRUE(PassesAgeTest(point, written, *due)) << period;
+    EXPECT_FALSE(PassesAgeTest(point, written, due->addSecs(-1))) << period;
+  }
+  point.Period = "minute";
+  EXPECT_EQ(ComesOfAge(point, written), std::nullopt);
+}
+
 }  // namespace
 }  // namespace corvane

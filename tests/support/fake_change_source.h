@@ -36,9 +36,9 @@ class FakeChangeSource final : public ChangeSource {
       if (!dirs.contains(parent)) MakeDirectory(parent);
     }
   }
-  // The watch a directory has now; -1 when none.
+  // The watch a directory (ending in "/") or a file has now; -1 when none.
   int WatchOf(const std::string& path) const {
-    const auto found = ids_.find(Resolve(path));
+    const auto found = ids_.find(path.ends_with('/') ? Resolve(path) : path);
     return found == ids_.end() || !active.contains(found->second) ? -1 : found->second;
   }
   void Queue(int watch, ChangeKind kind) {
@@ -58,6 +58,14 @@ class FakeChangeSource final : public ChangeSource {
     }
     active.insert(it->second);
     watch = it->second;
+    return WatchResult::Ok;
+  }
+  // Any file can be watched, up to the limit.
+  WatchResult AddFile(const std::string& path, int& watch) override {
+    if (static_cast<int>(active.size()) >= limit) return WatchResult::LimitReached;
+    auto [it, fresh] = ids_.try_emplace(path, nextId_);
+    if (fresh) ++nextId_;
+    active.insert(watch = it->second);
     return WatchResult::Ok;
   }
   void Remove(int watch) override { active.erase(watch); }

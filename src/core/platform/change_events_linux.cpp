@@ -17,6 +17,19 @@ constexpr std::uint32_t kWatchMask = IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO | 
                                      IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW |
                                      IN_EXCL_UNLINK;
 
+constexpr std::uint32_t kFileMask = IN_CLOSE_WRITE | IN_CLOSE_NOWRITE | IN_DONT_FOLLOW;
+
+WatchResult ResultOf(int error) {
+  switch (error) {
+    case ENOSPC:
+    case ENOMEM: return WatchResult::LimitReached;
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP: return WatchResult::NotADirectory;
+    default: return WatchResult::Failed;
+  }
+}
+
 ChangeKind KindOf(std::uint32_t mask) {
   if ((mask & IN_Q_OVERFLOW) != 0) return ChangeKind::Overflow;
   if ((mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) != 0) {
@@ -25,6 +38,7 @@ ChangeKind KindOf(std::uint32_t mask) {
   if ((mask & IN_ISDIR) != 0 && (mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
     return ChangeKind::NewDirectory;
   }
+  if ((mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE | IN_MOVED_TO)) != 0) return ChangeKind::Completed;
   return ChangeKind::Changed;
 }
 
@@ -56,15 +70,13 @@ ChangeEvents::~ChangeEvents() { UniqueFd(fd_).Reset(); }
 WatchResult ChangeEvents::Add(const std::string& directory, int& watch) {
   if (fd_ < 0) return WatchResult::Failed;
   watch = ::inotify_add_watch(fd_, directory.c_str(), kWatchMask);
-  if (watch >= 0) return WatchResult::Ok;
-  switch (errno) {
-    case ENOSPC:
-    case ENOMEM: return WatchResult::LimitReached;
-    case ENOENT:
-    case ENOTDIR:
-    case ELOOP: return WatchResult::NotADirectory;
-    default: return WatchResult::Failed;
-  }
+  return watch >= 0 ? WatchResult::Ok : ResultOf(errno);
+}
+
+WatchResult ChangeEvents::AddFile(const std::string& path, int& watch) {
+  if (fd_ < 0) return WatchResult::Failed;
+  watch = ::inotify_add_watch(fd_, path.c_str(), kFileMask);
+  return watch >= 0 ? WatchResult::Ok : ResultOf(errno);
 }
 
 void ChangeEvents::Remove(int watch) {

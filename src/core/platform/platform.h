@@ -213,7 +213,8 @@ void IgnoreLeaseBreakSignal();
 // read and thrown away, so no name from a watched tree ever reaches the core.
 
 enum class ChangeKind {
-  Changed,       // an entry was created, written and closed, moved in, or changed attributes
+  Completed,     // a file was closed after writing, or moved in: it may be complete
+  Changed,       // an entry was created or changed attributes
   NewDirectory,  // a sub-directory was created or moved in
   Gone,          // the directory itself was deleted, moved or unmounted
   Overflow,      // the queue overflowed: events were lost (watch is -1)
@@ -244,6 +245,9 @@ class ChangeEvents {
   // "/", as the system resolves paths. Watching the same directory again
   // returns the same watch.
   WatchResult Add(const std::string& directory, int& watch);
+  // Watches a file (never through a link) for its close by whoever has it
+  // open, whether they wrote to it or not.
+  WatchResult AddFile(const std::string& path, int& watch);
   void Remove(int watch);
   // Appends the events waiting now (up to about a megabyte of them); never
   // blocks.
