@@ -1,4 +1,4 @@
-#include "xml/go_xml.h"
+#include "xml/xml_document.h"
 
 #include <gtest/gtest.h>
 
@@ -41,13 +41,13 @@ class GoXml : public ::testing::Test {
     ASSERT_TRUE(xml.OpenFromString(kDoc));
   }
   test::RecordingMessageBoxes boxes;
-  CGoXML xml{&boxes};
+  XmlDocument xml{&boxes};
 };
 
 // A load that fails, even by a throw, leaves no document behind.
 TEST(GoXmlLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   TempDir dir;
-  CGoXML xml;
+  XmlDocument xml;
   EXPECT_THROW(xml.OpenFromFile(dir.Write("config.xml", kDoc)), XmlParserUnavailable);
   xml.Initialize(4);
   EXPECT_FALSE(xml.OpenFromFile(dir.File("missing.xml")));
@@ -60,7 +60,7 @@ TEST(GoXmlLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   EXPECT_EQ(
       xml.ReadNode("/Corvane") + xml.ReadNodeXML("/Corvane") + xml.ReadAttribute("/Corvane", "a"),
       "");
-  EXPECT_EQ(xml.XMLDocumentInfo(xdiVersion), std::nullopt);
+  EXPECT_EQ(xml.XMLDocumentInfo(DeclarationPart::Version), std::nullopt);
   EXPECT_THROW(xml.XML(), XmlDocumentMissing);
 }
 
@@ -83,7 +83,7 @@ TEST_F(GoXml, ParseErrorReportShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>", true));
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].title, "Corvane CGoXML.DisplayParseError()");
+  EXPECT_EQ(boxes.boxes[0].title, "Corvane XmlDocument.DisplayParseError()");
   EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(boxes.boxes[0].text,
             "Error loading XML\r\n\r\n12\r\nError parsing element attributeLine 2, "
@@ -125,18 +125,18 @@ TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
   EXPECT_EQ(xml.ReadAttribute("//Point[Name='second']", "Active"), "0");
   EXPECT_EQ(xml.ReadAttribute("//Point/@Active", "Active"), "");  // an attribute has none
   // The declaration's pseudo-attributes; one it lacks is absent, not empty.
-  EXPECT_EQ(xml.XMLDocumentInfo(xdiEncoding), "UTF-8");
-  EXPECT_EQ(xml.XMLDocumentInfo(xdiStandalone), std::nullopt);
+  EXPECT_EQ(xml.XMLDocumentInfo(DeclarationPart::Encoding), "UTF-8");
+  EXPECT_EQ(xml.XMLDocumentInfo(DeclarationPart::Standalone), std::nullopt);
 }
 
 // The editing operations are the class's public interface: each changes the
 // first match only, refuses what would write unreadable markup, and leaves the
 // document as it was when it fails.
-#define EDIT(call) #call, [](CGoXML & x) { return x.call; }
+#define EDIT(call) #call, [](XmlDocument & x) { return x.call; }
 TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
   const struct {
     const char* name;
-    bool (*edit)(CGoXML&);
+    bool (*edit)(XmlDocument&);
     bool ok;
     const char* query = nullptr;
     const char* markup = "";
