@@ -153,7 +153,7 @@ void McListBox::SetListIndex(int index) {
   selection_.Reset();
   selection_.Add(index);
   Redraw();
-  emit SelChange();
+  emit selectionChanged();
 }
 
 // The item becomes the top row when above the view, the bottom row when
@@ -171,14 +171,14 @@ void McListBox::ClearSelection(bool clearOnly) {
   if (clearOnly) return;
   if (items_.Contains(listIndex_)) selection_.Add(listIndex_);
   Redraw();
-  emit SelChange();
+  emit selectionChanged();
 }
 
 void McListBox::SelectAll() {
   selection_.Reset();
   for (int i = 0; i < items_.Count(); ++i) selection_.Add(i);
   Redraw();
-  emit SelChange();
+  emit selectionChanged();
 }
 
 void McListBox::SelectItem(int item, bool deselect) {
@@ -190,7 +190,7 @@ void McListBox::SelectItem(int item, bool deselect) {
     }
   }
   Redraw();
-  emit SelChange();
+  emit selectionChanged();
 }
 
 void McListBox::ClampListIndex() {
@@ -234,7 +234,7 @@ void McListBox::Relayout() {
     if (!refreshAgain_) break;
   }
   refreshing_ = false;
-  emit Refreshed();
+  emit refreshed();
 }
 
 void McListBox::UpdateVerticalBar() {

@@ -183,21 +183,21 @@ class McListBox : public QAbstractScrollArea {
   int VisibleRows() const { return visibleRows_; }
 
  signals:
-  void MouseEnter();
-  void MouseLeave();
-  void Click();
-  void SelChange();
-  void DbClick();
-  void KeyDown(int& keyCode, int& shift);
-  void KeyPress(int& keyAscii);
-  void KeyUp(int& keyCode, int& shift);
-  void MouseUp(int button, int shift, float x, float y);
-  void MouseMove(int button, int shift, float x, float y);
-  void MouseDown(int button, int shift, float x, float y);
+  void mouseEntered();
+  void mouseLeft();
+  void clicked();
+  void selectionChanged();
+  void doubleClicked();
+  void keyPressed(int& keyCode, int& shift);
+  void characterTyped(int& keyAscii);
+  void keyReleased(int& keyCode, int& shift);
+  void mouseReleased(int button, int shift, float x, float y);
+  void mouseMoved(int button, int shift, float x, float y);
+  void mousePressed(int button, int shift, float x, float y);
   // A property was set; carries the property's name.
-  void PropertyChanged(const QString& name);
+  void propertyChanged(const QString& name);
   // Refresh finished: rows, scroll bars and order are up to date.
-  void Refreshed();
+  void refreshed();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -92,13 +92,13 @@ void McListBox::WheelScroll(Qt::Orientation bar, int delta, bool byPixels) {
 void McListBox::enterEvent(QEnterEvent*) {
   if (mouseInside_) return;
   mouseInside_ = true;
-  emit MouseEnter();
+  emit mouseEntered();
 }
 
 void McListBox::leaveEvent(QEvent*) {
   mouseInside_ = false;
   HideTip();
-  emit MouseLeave();
+  emit mouseLeft();
 }
 
 // The selection looks differ with and without the focus, so both changes

@@ -16,9 +16,9 @@ class InputTest : public test::ListBoxTest {
     ListBoxTest::SetUp();
     rowH = box.RowHeight();
     box.resize(200, 10 * rowH);
-    QObject::connect(&box, &McListBox::SelChange, [this] { events << "SelChange"; });
-    QObject::connect(&box, &McListBox::MouseDown, [this](int button, int, float, float) {
-      events << QStringLiteral("MouseDown %1").arg(button);
+    QObject::connect(&box, &McListBox::selectionChanged, [this] { events << "selectionChanged"; });
+    QObject::connect(&box, &McListBox::mousePressed, [this](int button, int, float, float) {
+      events << QStringLiteral("mousePressed %1").arg(button);
     });
   }
 
@@ -43,7 +43,7 @@ class InputTest : public test::ListBoxTest {
   }
 
   int rowH = 0;
-  QStringList events;  // SelChange and MouseDown, in order
+  QStringList events;  // selectionChanged and mousePressed, in order
 };
 
 TEST_F(InputTest, BarsFollowTheDrawnRows) {
@@ -141,7 +141,7 @@ TEST_F(InputTest, NavigationKeysAtBothEnds) {
     events.clear();
     QTest::keyClick(&box, key);
     EXPECT_EQ(Selected(), std::vector<int>({to})) << from << " key " << key;
-    EXPECT_EQ(events.contains("SelChange"), from != to) << from << " key " << key;
+    EXPECT_EQ(events.contains("selectionChanged"), from != to) << from << " key " << key;
   }
 }
 
@@ -189,14 +189,14 @@ TEST_F(InputTest, CtrlCCopiesTheSelectedRowsInListOrder) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("item 1\nitem 3"));
 }
 
-// The host hears a key as a click of button 999; zeroing the code in KeyDown cancels the key.
+// The host hears a key as a click of button 999; zeroing the code in keyPressed cancels the key.
 TEST_F(InputTest, KeysClickAsTheKeyboardButtonUnlessTheHostCancelsThem) {
   AddItems(5);
-  QObject::connect(&box, &McListBox::KeyDown,
+  QObject::connect(&box, &McListBox::keyPressed,
                    [](int& code, int&) { code = code == 35 ? 0 : code; });
   QTest::keyClick(&box, Qt::Key_Down);
   QTest::keyClick(&box, Qt::Key_End);
-  EXPECT_EQ(events, QStringList({"SelChange", "MouseDown 999"}));
+  EXPECT_EQ(events, QStringList({"selectionChanged", "mousePressed 999"}));
   EXPECT_EQ(box.ListIndex(), 1);
 }
 

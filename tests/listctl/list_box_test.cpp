@@ -40,7 +40,7 @@ TEST_F(ItemsTest, SortOrderSortsStablyByTheWholeRecordIgnoringCase) {
 
 TEST_F(ItemsTest, BurstOfAdditionsGivesOneDeferredRefresh) {
   int refreshes = 0;
-  QObject::connect(&box, &McListBox::Refreshed, [&] { ++refreshes; });
+  QObject::connect(&box, &McListBox::refreshed, [&] { ++refreshes; });
   for (int i = 0; i < 100; ++i) box.AddItem(QString::number(i), -1, -1, false, false);
   EXPECT_EQ(refreshes, 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return refreshes > 0; }, 20000));
