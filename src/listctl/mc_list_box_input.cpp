@@ -256,7 +256,7 @@ void McListBox::mouseDoubleClickEvent(QMouseEvent* event) {
   doubleClicked_ = true;
   if (event->button() == Qt::LeftButton) leftDown_ = true;
   if (event->button() != Qt::LeftButton) return;
-  if (props_.mode == 4 || props_.mode == 5) {
+  if (props_.mode == kModeDriveTree || props_.mode == kModeFileTree) {
     OpenOrClose(ListIndex());
     Relayout();
   } else {

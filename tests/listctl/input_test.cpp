@@ -54,7 +54,7 @@ TEST_F(InputTest, BarsFollowTheDrawnRows) {
   EXPECT_FALSE(VBar().isEnabled()) << "a short list disables the bar";
   AddItems(35);
   const QString wide(2000, u'x');
-  box.AddItem(wide, 0, -1, false, true);
+  box.AddItem(wide, {.index = 0});
   box.SetAutoHideScrollBars(true);
   test::Settle();
   const int textWidth = QFontMetrics(box.Font()).horizontalAdvance(wide);
@@ -69,7 +69,7 @@ TEST_F(InputTest, BarsFollowTheDrawnRows) {
 // scroll sideways by 5 pixels a notch.
 TEST_F(InputTest, TheWheelScrollsALineStepPerNotch) {
   AddItems(40);
-  box.AddItem(QString(2000, u'x'), 14, -1, false, true);  // in view: the horizontal bar shows
+  box.AddItem(QString(2000, u'x'), {.index = 14});  // in view: the horizontal bar shows
   const Qt::KeyboardModifiers none = Qt::NoModifier;
   const int touch = box.viewport()->height() * 6 / (10 * box.VisibleRows());  // 0.6 of a row
   const struct {
@@ -223,8 +223,8 @@ TEST_F(InputTest, ASingleSelectionDragBelowTheLastItemMakesItCurrent) {
 }
 
 TEST_F(InputTest, TheTipShowsOnlyForACutOffRow) {
-  box.AddItem("short", -1, -1, false, false);
-  box.AddItem(QString(80, u'w'), -1, -1, false, true);
+  box.AddItem("short", {.refresh = false});
+  box.AddItem(QString(80, u'w'));
   for (const auto& [row, shown] :
        {std::pair{0, false}, {1, true}, {0, false}, {1, true}, {5, false}, {1, true}}) {
     Move(RowPoint(row), Qt::NoButton);
