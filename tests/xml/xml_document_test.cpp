@@ -34,7 +34,7 @@ std::string Repeat(const std::string& part, std::size_t times) {
   return all;
 }
 
-class GoXml : public ::testing::Test {
+class XmlDocumentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     xml.Initialize(99);
@@ -45,7 +45,7 @@ class GoXml : public ::testing::Test {
 };
 
 // A load that fails, even by a throw, leaves no document behind.
-TEST(GoXmlLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
+TEST(XmlDocumentLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   TempDir dir;
   XmlDocument xml;
   EXPECT_THROW(xml.OpenFromFile(dir.Write("config.xml", kDoc)), XmlParserUnavailable);
@@ -64,7 +64,7 @@ TEST(GoXmlLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   EXPECT_THROW(xml.XML(), XmlDocumentMissing);
 }
 
-TEST_F(GoXml, FilesLoadInEveryEncodingOrFailCleanly) {
+TEST_F(XmlDocumentTest, FilesLoadInEveryEncodingOrFailCleanly) {
   const std::tuple<std::string, bool, const char*, std::string> cases[] = {
       {"<a><b></a>", false, "", ""},
       {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>", true, "/a", "caf\xc3\xa9"},
@@ -78,7 +78,7 @@ TEST_F(GoXml, FilesLoadInEveryEncodingOrFailCleanly) {
   }
 }
 
-TEST_F(GoXml, ParseErrorReportShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
+TEST_F(XmlDocumentTest, ParseErrorReportShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
   EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>"));
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>", true));
@@ -90,7 +90,7 @@ TEST_F(GoXml, ParseErrorReportShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
             "Position 8\r\n\r\n  <b x=1/>\r\n");
 }
 
-TEST_F(GoXml, HostileDocumentsDeepNestingAndDeepQueries) {
+TEST_F(XmlDocumentTest, HostileDocumentsDeepNestingAndDeepQueries) {
   TempDir dir;
   const std::string deep = Repeat("<a>", 100000) + "x" + Repeat("</a>", 100000);
   ASSERT_TRUE(xml.OpenFromFile(dir.Write("deep.xml", deep)));
@@ -103,7 +103,7 @@ TEST_F(GoXml, HostileDocumentsDeepNestingAndDeepQueries) {
   EXPECT_EQ(xml.NodeCount("/a" + Repeat("[a", 100000) + std::string(100000, ']')), -1);
 }
 
-TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
+TEST_F(XmlDocumentTest, ReadsAnswerTheFirstMatchOrFailureValues) {
   const std::tuple<std::string, std::int32_t, const char*, const char*> cases[] = {
       {"/Corvane/Name", 1, "Inbox", "<Name>Inbox</Name>"},
       {"/Corvane/Observation/Point", 3, "first5",
@@ -133,7 +133,7 @@ TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
 // first match only, refuses what would write unreadable markup, and leaves the
 // document as it was when it fails.
 #define EDIT(call) #call, [](XmlDocument & x) { return x.call; }
-TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
+TEST_F(XmlDocumentTest, EachEditChangesTheFirstMatchOrNothing) {
   const struct {
     const char* name;
     bool (*edit)(XmlDocument&);
@@ -168,7 +168,7 @@ TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
 
 // Text that would end its node early is written so that it still parses,
 // and a saved document keeps its declared encoding and loads again.
-TEST_F(GoXml, EditedTextParsesAgainAndSavesInItsEncoding) {
+TEST_F(XmlDocumentTest, EditedTextParsesAgainAndSavesInItsEncoding) {
   ASSERT_TRUE(xml.OpenFromString(
       "<?xml version=\"1.0\" encoding=\"UTF-16\"?><a><!--c--><?p d?><b/>\xc3\xa9</a>"));
   EXPECT_TRUE(xml.WriteNode("/a/comment()", "x-->y"));
@@ -224,7 +224,7 @@ TEST(ChildPath, AnswersWhatXPathAnswersForPlainChildPathsOnly) {
   EXPECT_EQ(plain, 11);
 }
 
-TEST_F(GoXml, EditsNeverLeaveAStaleChildPathShortCut) {
+TEST_F(XmlDocumentTest, EditsNeverLeaveAStaleChildPathShortCut) {
   ASSERT_TRUE(xml.OpenFromString(kDocument));
   EXPECT_EQ(xml.ReadNode("/Corvane/Observation/Point[1]"), "bbn");
   ASSERT_TRUE(xml.DeleteNode("/Corvane/Observation/Point[1]"));
