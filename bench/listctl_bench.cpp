@@ -96,7 +96,7 @@ Run FeedListBox(const std::vector<QString>& lines, int count) {
   box.show();
   QApplication::processEvents();
   return Feed(lines, count, [&](const QString& line) {
-    box.AddItem(line, -1, -1, false, true);
+    box.AddItem(line);
     box.ScrollToBottom();
   });
 }
@@ -145,7 +145,7 @@ double BytesPerItem() {
   for (int i = 0; i < kLines; ++i) {
     const QString line = QString::fromStdString(LogLine(i).toStdString());  // as the log makes it
     textBytes += static_cast<std::size_t>(line.size()) * sizeof(QChar);
-    box.AddItem(line, -1, -1, false, false);
+    box.AddItem(line, {.refresh = false});
   }
   const std::size_t after = mallinfo2().uordblks;
   return (double(after) - double(before) - double(textBytes)) / kLines;

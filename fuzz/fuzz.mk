@@ -8,7 +8,7 @@ FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
 FUZZ_CXX ?= clang++
-FUZZER := $(FUZZ_BUILD_DIR)/go_xml_fuzzer
+FUZZER := $(FUZZ_BUILD_DIR)/xml_document_fuzzer
 # Hostile inputs and any input that ever made the fuzzer fail; also replayed
 # by corvane_xml_tests.
 FUZZ_REGRESSIONS := $(FUZZ_DIR)/../tests/xml/fuzz_regressions

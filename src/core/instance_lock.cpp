@@ -58,15 +58,15 @@ InstanceLock::~InstanceLock() { ReleaseInstance(); }
 bool InstanceLock::RegisterInstance(const std::string& observationFile) {
   ReleaseInstance();
   const std::string key = InstanceLockKey(observationFile);
-  lMutexHandle_ = platform::LockInstanceFile(InstanceLockName(key));
-  if (lMutexHandle_ < 0) return false;
+  lockFd_ = platform::LockInstanceFile(InstanceLockName(key));
+  if (lockFd_ < 0) return false;
   log_.Message(txt::MutexRegistered, LogLevel::Debug, {WithoutSlashes(key)});
   return true;
 }
 
 void InstanceLock::ReleaseInstance() {
-  platform::UnlockInstanceFile(lMutexHandle_);
-  lMutexHandle_ = -1;
+  platform::UnlockInstanceFile(lockFd_);
+  lockFd_ = -1;
 }
 
 }  // namespace corvane

@@ -31,11 +31,11 @@ class InstanceLock {
   // another InstanceLock, holds it.
   bool RegisterInstance(const std::string& observationFile);
   void ReleaseInstance();
-  bool IsHeld() const { return lMutexHandle_ >= 0; }
+  bool IsHeld() const { return lockFd_ >= 0; }
 
  private:
   Log& log_;
-  int lMutexHandle_ = -1;
+  int lockFd_ = -1;  // the lock file's descriptor, -1 while not held
 };
 
 }  // namespace corvane

@@ -7,7 +7,7 @@
 #include "core/point_reader.h"
 #include "lang/language.h"
 #include "lang/untranslated_texts.h"
-#include "xml/go_xml.h"
+#include "xml/xml_document.h"
 
 namespace corvane {
 
@@ -17,7 +17,7 @@ bool PointLoader::LoadFile(const std::string& file) {
   int added = 0;
   int failed = 0;
   try {
-    CGoXML document;
+    XmlDocument document;
     document.Initialize(kBestAvailableParser);
     if (!document.OpenFromFile(file)) {
       log_.Message(txt::LoadFailed, LogLevel::Error, {file, document.LastLoadError()});
@@ -44,7 +44,7 @@ bool PointLoader::LoadFile(const std::string& file) {
   return true;
 }
 
-void PointLoader::ReadPoints(const CGoXML& document, int& added, int& failed) {
+void PointLoader::ReadPoints(const XmlDocument& document, int& added, int& failed) {
   const int count = document.NodeCount("/Corvane/Observation/Point");
   for (int i = 0; i < count; ++i) {
     ObservationPoint point = ReadPoint(document, i);

@@ -6,7 +6,7 @@
 
 namespace corvane {
 
-class CGoXML;
+class XmlDocument;
 class Log;
 struct DaemonState;
 
@@ -39,7 +39,7 @@ class PointLoader {
   void ReloadPoints();
 
  private:
-  void ReadPoints(const CGoXML& document, int& added, int& failed);
+  void ReadPoints(const XmlDocument& document, int& added, int& failed);
   void AppendPoint(const ObservationPoint& point);
 
   DaemonState& state_;

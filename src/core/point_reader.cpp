@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/number_text.h"
-#include "xml/go_xml.h"
+#include "xml/xml_document.h"
 
 namespace corvane {
 namespace {
@@ -15,7 +15,7 @@ void ReadFlag(const std::string& text, bool& flag) {
 
 }  // namespace
 
-ObservationPoint ReadPoint(const CGoXML& document, int position) {
+ObservationPoint ReadPoint(const XmlDocument& document, int position) {
   const std::string base = "/Corvane/Observation/Point[" + std::to_string(position) + "]/";
   const auto node = [&](const char* name) { return document.ReadNode(base + name); };
   const auto attribute = [&](const char* element, const char* name) {

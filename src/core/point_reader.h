@@ -4,11 +4,11 @@
 
 namespace corvane {
 
-class CGoXML;
+class XmlDocument;
 
 // Reads the point at a 0-based position of the observation file, starting
 // from the defaults. Throws the type-mismatch or overflow error when a
 // number or flag cannot be converted.
-ObservationPoint ReadPoint(const CGoXML& document, int position);
+ObservationPoint ReadPoint(const XmlDocument& document, int position);
 
 }  // namespace corvane

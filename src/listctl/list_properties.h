@@ -17,6 +17,14 @@ constexpr int kBorderNone = 0;
 constexpr int kBorderSunken = 0x200;    // a 2-pixel sunken frame
 constexpr int kBorderStatic = 0x20000;  // a 1-pixel sunken frame
 
+// Values of Mode: what the list holds. Any other value lists nothing.
+constexpr int kModeItems = 0;      // only the items the host adds
+constexpr int kModeDrives = 1;     // the drives
+constexpr int kModeFolders = 2;    // the sub-folders of Path
+constexpr int kModeFiles = 3;      // the files of Path that fit Filter
+constexpr int kModeDriveTree = 4;  // the drives, as roots of a folder tree
+constexpr int kModeFileTree = 5;   // as kModeDriveTree; folders also list their files
+
 struct ListProperties {
   QPixmap picture;
   QFont font;
@@ -44,7 +52,7 @@ struct ListProperties {
   int selectionStyle = 1;
   bool flatScrollBar = false;
   bool autoHideScrollBars = false;
-  int mode = 0;  // 0 = the plain list; the directory modes use the rest
+  int mode = kModeItems;
   QString path;
   int iconExtractSize = 0;
   QString filter = QStringLiteral("*.*");

@@ -6,7 +6,7 @@ namespace corvane {
 
 void AppendLogLine(McListBox& view, const QString& text, bool bold, int limit) {
   if (limit > 0 && view.ListCount() >= limit) view.RemoveOldest(view.ListCount() - limit + 1);
-  view.AddItem(text, -1, -1, bold, true);
+  view.AddItem(text, {.bold = bold});
   view.ScrollToBottom();
 }
 

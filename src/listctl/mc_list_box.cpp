@@ -95,11 +95,11 @@ int McListBox::SelItem(int k) const {
   return selection_.At(k);
 }
 
-void McListBox::AddItem(const QString& text, int index, int icon, bool bold, bool refresh) {
-  if (props_.mode != 0) return;
-  if (index != -1) CheckIndex(index);
-  items_.Insert(index, ListItem{text, icon, bold, nullptr});
-  if (refresh) {
+void McListBox::AddItem(const QString& text, const AddItemOptions& options) {
+  if (props_.mode != kModeItems) return;
+  if (options.index != -1) CheckIndex(options.index);
+  items_.Insert(options.index, ListItem{text, options.icon, options.bold, nullptr});
+  if (options.refresh) {
     Refresh();
   } else if (props_.autoRefresh) {
     refreshTicks_ = 0;
@@ -115,7 +115,7 @@ void McListBox::OnRefreshTick() {
 }
 
 void McListBox::Remove(int index) {
-  if (props_.mode != 0) return;
+  if (props_.mode != kModeItems) return;
   CheckIndex(index == -1 ? ListIndex() : index);
   items_.Remove(index == -1 ? listIndex_ : index);
   SortItems();
@@ -123,7 +123,7 @@ void McListBox::Remove(int index) {
 }
 
 void McListBox::RemoveOldest(int count) {
-  if (props_.mode != 0) return;
+  if (props_.mode != kModeItems) return;
   const int n = std::clamp(count, 0, items_.Count());
   if (n == 0) return;
   items_.RemoveFirst(n);
@@ -137,7 +137,7 @@ void McListBox::RemoveOldest(int count) {
 }
 
 void McListBox::Clear() {
-  if (props_.mode != 0) return;
+  if (props_.mode != kModeItems) return;
   items_.Clear();
   selection_.Reset();
   anchor_ = -1;
@@ -153,7 +153,7 @@ void McListBox::SetListIndex(int index) {
   selection_.Reset();
   selection_.Add(index);
   Redraw();
-  emit SelChange();
+  emit selectionChanged();
 }
 
 // The item becomes the top row when above the view, the bottom row when
@@ -171,14 +171,14 @@ void McListBox::ClearSelection(bool clearOnly) {
   if (clearOnly) return;
   if (items_.Contains(listIndex_)) selection_.Add(listIndex_);
   Redraw();
-  emit SelChange();
+  emit selectionChanged();
 }
 
 void McListBox::SelectAll() {
   selection_.Reset();
   for (int i = 0; i < items_.Count(); ++i) selection_.Add(i);
   Redraw();
-  emit SelChange();
+  emit selectionChanged();
 }
 
 void McListBox::SelectItem(int item, bool deselect) {
@@ -190,7 +190,7 @@ void McListBox::SelectItem(int item, bool deselect) {
     }
   }
   Redraw();
-  emit SelChange();
+  emit selectionChanged();
 }
 
 void McListBox::ClampListIndex() {
@@ -198,7 +198,7 @@ void McListBox::ClampListIndex() {
 }
 
 void McListBox::SortItems() {
-  if ((props_.mode == 0 || props_.mode == 3) && props_.sortOrder != 0)
+  if ((props_.mode == kModeItems || props_.mode == kModeFiles) && props_.sortOrder != 0)
     items_.Sort(props_.sortOrder);
 }
 
@@ -211,7 +211,7 @@ void McListBox::Refresh() {
     refreshAgain_ = true;
     return;
   }
-  if (props_.mode != 0) FillFromDisk();
+  if (props_.mode != kModeItems) FillFromDisk();
   Relayout();
 }
 
@@ -234,7 +234,7 @@ void McListBox::Relayout() {
     if (!refreshAgain_) break;
   }
   refreshing_ = false;
-  emit Refreshed();
+  emit refreshed();
 }
 
 void McListBox::UpdateVerticalBar() {

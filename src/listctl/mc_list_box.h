@@ -10,7 +10,7 @@
 // with an index outside the items, and AddItem with an index other than -1
 // outside 0..ListCount()-1, throw std::out_of_range and leave the list
 // unchanged. ListIndex, List and Text never fail: an index out of range is
-// ignored or reads as "". Item operations in modes other than 0 do nothing.
+// ignored or reads as "". Item operations in modes other than kModeItems do nothing.
 //
 // Painting. Every change updates the control's state at once and asks for
 // one repaint; the picture is composed into a back image at most once per
@@ -39,6 +39,16 @@ namespace corvane {
 
 class FullTextTip;
 
+// How McListBox::AddItem places and shows a new item.
+struct AddItemOptions {
+  int index = -1;  // -1 appends, else the item is inserted before item `index`
+  int icon = -1;   // an image of the image list, -1 for none
+  bool bold = false;
+  // True brings the layout up to date at once; false lets AutoRefresh
+  // schedule one refresh after a burst of additions.
+  bool refresh = true;
+};
+
 class McListBox : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -63,11 +73,7 @@ class McListBox : public QAbstractScrollArea {
   int SelItem(int k) const;
   bool IsSelected(int index) const { return selection_.Contains(index); }
 
-  // Index -1 appends, else the item is inserted before item `index`. With
-  // refresh the layout is brought up to date at once; without, AutoRefresh
-  // schedules one refresh after a burst of additions.
-  void AddItem(const QString& text, int index = -1, int icon = -1, bool bold = false,
-               bool refresh = true);
+  void AddItem(const QString& text, const AddItemOptions& options = {});
   // Removes item `index`, or the current item for -1. The selection keeps
   // its indexes.
   void Remove(int index = -1);
@@ -183,21 +189,21 @@ class McListBox : public QAbstractScrollArea {
   int VisibleRows() const { return visibleRows_; }
 
  signals:
-  void MouseEnter();
-  void MouseLeave();
-  void Click();
-  void SelChange();
-  void DbClick();
-  void KeyDown(int& keyCode, int& shift);
-  void KeyPress(int& keyAscii);
-  void KeyUp(int& keyCode, int& shift);
-  void MouseUp(int button, int shift, float x, float y);
-  void MouseMove(int button, int shift, float x, float y);
-  void MouseDown(int button, int shift, float x, float y);
+  void mouseEntered();
+  void mouseLeft();
+  void clicked();
+  void selectionChanged();
+  void doubleClicked();
+  void keyPressed(int& keyCode, int& shift);
+  void characterTyped(int& keyAscii);
+  void keyReleased(int& keyCode, int& shift);
+  void mouseReleased(int button, int shift, float x, float y);
+  void mouseMoved(int button, int shift, float x, float y);
+  void mousePressed(int button, int shift, float x, float y);
   // A property was set; carries the property's name.
-  void PropertyChanged(const QString& name);
+  void propertyChanged(const QString& name);
   // Refresh finished: rows, scroll bars and order are up to date.
-  void Refreshed();
+  void refreshed();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

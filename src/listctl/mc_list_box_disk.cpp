@@ -43,7 +43,7 @@ QString McListBox::DriveDescription(const DiskEntry& entry) const {
 
 void McListBox::AddDiskItem(const QByteArray& path, int depth, bool drive, bool folder, int index) {
   // Flat folders and files show their name; drives and tree items their path.
-  const bool byName = (props_.mode == 2 || props_.mode == 3) && !drive;
+  const bool byName = (props_.mode == kModeFolders || props_.mode == kModeFiles) && !drive;
   const QString text = QFile::decodeName(byName ? path.mid(path.lastIndexOf('/') + 1) : path);
   ListItem item{text, -1, false,
                 std::make_unique<DiskEntry>(DiskEntry{path, depth, drive, folder})};
@@ -62,19 +62,19 @@ void McListBox::FillFromDisk() {
   HideTip();
   const EntryRules rules{props_.showHiddenFiles, props_.showSystemFiles};
   switch (props_.mode) {
-    case 1:
-    case 4:
-    case 5:
+    case kModeDrives:
+    case kModeDriveTree:
+    case kModeFileTree:
       for (const Drive& drive : ListDrives()) {
         driveDescriptions_.insert(drive.root, drive.description);
         AddDiskItem(drive.root, 0, true, true);
       }
       break;
-    case 2:
+    case kModeFolders:
       for (const QByteArray& name : ListFolder(pathBytes_, {}, rules).folders)
         AddDiskItem(JoinPath(pathBytes_, name), 0, false, true);
       break;
-    case 3:
+    case kModeFiles:
       for (const QByteArray& name : ListFolder(pathBytes_, FilterPatterns(), rules).files)
         AddDiskItem(JoinPath(pathBytes_, name), 0, false, false);
       break;
@@ -99,7 +99,8 @@ void McListBox::OpenOrClose(int index) {
   } else if (entry.folder && !IsInsideItself(entry.path)) {
     const EntryRules rules{props_.showHiddenFiles, props_.showSystemFiles};
     const FolderEntries found = ListFolder(
-        entry.path, props_.mode == 5 ? FilterPatterns() : std::vector<FilePattern>{}, rules);
+        entry.path, props_.mode == kModeFileTree ? FilterPatterns() : std::vector<FilePattern>{},
+        rules);
     std::vector<ListItem> below;
     auto add = [&](const QByteArray& name, bool folder) {
       const QByteArray path = JoinPath(entry.path, name);
@@ -138,14 +139,14 @@ void McListBox::StorePath(const QString& text, const QByteArray& bytes) {
 // A non-empty path ends in "/"; in mode 5 the path cannot change. The value
 // is compared as given, before the "/" is added.
 void McListBox::SetPath(const QString& path) {
-  if (path == props_.path || props_.mode == 5) return;
+  if (path == props_.path || props_.mode == kModeFileTree) return;
   StorePath(WithSlash(path), QFile::encodeName(WithSlash(path)));
   Refresh();
   Changed("Path");
 }
 
 void McListBox::SetPathBytes(const QByteArray& path) {
-  if (path == pathBytes_ || props_.mode == 5) return;
+  if (path == pathBytes_ || props_.mode == kModeFileTree) return;
   StorePath(QFile::decodeName(WithSlash(path)), WithSlash(path));
   Refresh();
   Changed("Path");
@@ -154,7 +155,7 @@ void McListBox::SetPathBytes(const QByteArray& path) {
 void McListBox::SetMode(int mode) {
   if (mode == props_.mode) return;
   props_.mode = mode;
-  if (mode == 0) Clear();
+  if (mode == kModeItems) Clear();
   Refresh();
   Changed("Mode");
 }

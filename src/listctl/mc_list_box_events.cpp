@@ -26,8 +26,9 @@ void McListBox::paintEvent(QPaintEvent*) {
 // listing would close.
 void McListBox::resizeEvent(QResizeEvent*) {
   const int rows = corvane::VisibleRows(viewport()->height(), props_.rowHeight);
-  const bool reread = props_.mode >= 1 && props_.mode <= 3 && rows != visibleRows_;
-  if (props_.mode == 0 || reread) {
+  const bool reread =
+      props_.mode >= kModeDrives && props_.mode <= kModeFiles && rows != visibleRows_;
+  if (props_.mode == kModeItems || reread) {
     Refresh();
   } else {
     Relayout();
@@ -92,13 +93,13 @@ void McListBox::WheelScroll(Qt::Orientation bar, int delta, bool byPixels) {
 void McListBox::enterEvent(QEnterEvent*) {
   if (mouseInside_) return;
   mouseInside_ = true;
-  emit MouseEnter();
+  emit mouseEntered();
 }
 
 void McListBox::leaveEvent(QEvent*) {
   mouseInside_ = false;
   HideTip();
-  emit MouseLeave();
+  emit mouseLeft();
 }
 
 // The selection looks differ with and without the focus, so both changes

@@ -108,8 +108,8 @@ void McListBox::MouseDownAt(int button, int shift, double x, double y, Qt::Keybo
     selection_.Add(target);
   }
   Redraw();
-  emit SelChange();
-  emit MouseDown(button, shift, static_cast<float>(x), static_cast<float>(y));
+  emit selectionChanged();
+  emit mousePressed(button, shift, static_cast<float>(x), static_cast<float>(y));
 }
 
 // A current item that the view has left behind (the log follows its newest
@@ -159,7 +159,7 @@ bool McListBox::SingleDragTo(int target) {
     selection_.Add(target);
     ScrollIntoView(target);
     Redraw();
-    emit SelChange();
+    emit selectionChanged();
   }
   return true;
 }
@@ -228,8 +228,8 @@ void McListBox::mouseMoveEvent(QMouseEvent* event) {
       props_.rowHeight > 0 && std::floor(at.y() / props_.rowHeight) > items_.Count() - 1;
   viewport()->setCursor(beyondItems ? Qt::ArrowCursor : Qt::PointingHandCursor);
   lastDragIndex_ = listIndex_;
-  emit MouseMove(ButtonsCode(event->buttons()), ShiftCode(held), static_cast<float>(at.x()),
-                 static_cast<float>(at.y()));
+  emit mouseMoved(ButtonsCode(event->buttons()), ShiftCode(held), static_cast<float>(at.x()),
+                  static_cast<float>(at.y()));
 }
 
 void McListBox::mouseReleaseEvent(QMouseEvent* event) {
@@ -238,14 +238,14 @@ void McListBox::mouseReleaseEvent(QMouseEvent* event) {
   dragTimer_.stop();
   const QPointF at = event->position();
   if (items_.Contains(listIndex_)) {
-    if (props_.multiSelect && selection_.Count() >= 2) emit SelChange();
-    emit MouseUp(ButtonCode(event->button()), ShiftCode(event->modifiers()),
-                 static_cast<float>(at.x()), static_cast<float>(at.y()));
+    if (props_.multiSelect && selection_.Count() >= 2) emit selectionChanged();
+    emit mouseReleased(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                       static_cast<float>(at.x()), static_cast<float>(at.y()));
   }
   const bool click = event->button() == Qt::LeftButton && !doubleClicked_ &&
                      viewport()->rect().contains(at.toPoint());
   doubleClicked_ = false;
-  if (click) emit Click();
+  if (click) emit clicked();
 }
 
 // In the tree modes a double click opens or closes the current item; the
@@ -256,27 +256,27 @@ void McListBox::mouseDoubleClickEvent(QMouseEvent* event) {
   doubleClicked_ = true;
   if (event->button() == Qt::LeftButton) leftDown_ = true;
   if (event->button() != Qt::LeftButton) return;
-  if (props_.mode == 4 || props_.mode == 5) {
+  if (props_.mode == kModeDriveTree || props_.mode == kModeFileTree) {
     OpenOrClose(ListIndex());
     Relayout();
   } else {
     Refresh();
   }
-  emit DbClick();
+  emit doubleClicked();
 }
 
 // The key goes to the host first; a host that sets the code to 0 cancels
-// the navigation. Typed characters follow as KeyPress, one per character.
+// the navigation. Typed characters follow as characterTyped, one per character.
 void McListBox::keyPressEvent(QKeyEvent* event) {
   event->accept();
   int keyCode = KeyCode(event->key());
   int shift = ShiftCode(event->modifiers());
-  emit KeyDown(keyCode, shift);
+  emit keyPressed(keyCode, shift);
   if (keyCode != 0 && event->matches(QKeySequence::Copy)) CopySelection();
   if (keyCode != 0) Navigate(keyCode, event->modifiers());
   for (const QChar c : event->text()) {
     int keyAscii = c.unicode();
-    emit KeyPress(keyAscii);
+    emit characterTyped(keyAscii);
   }
 }
 
@@ -284,7 +284,7 @@ void McListBox::keyReleaseEvent(QKeyEvent* event) {
   event->accept();
   int keyCode = KeyCode(event->key());
   int shift = ShiftCode(event->modifiers());
-  emit KeyUp(keyCode, shift);
+  emit keyReleased(keyCode, shift);
 }
 
 void McListBox::hideEvent(QHideEvent* event) {

@@ -16,7 +16,7 @@ QFont AmbientFont(const QWidget* widget) {
 
 }  // namespace
 
-void McListBox::Changed(const char* name) { emit PropertyChanged(QString::fromLatin1(name)); }
+void McListBox::Changed(const char* name) { emit propertyChanged(QString::fromLatin1(name)); }
 
 int McListBox::TextHeightOfA() const { return QFontMetrics(props_.font).height(); }
 

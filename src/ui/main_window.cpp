@@ -30,7 +30,7 @@ void ApplyDesignValues(McListBox& log) {
   log.SetFont(LogFont());
   log.SetSelColor(0x00FFFFFF);
   log.SetSelForeColor(0x00000000);
-  log.SetBorderStyle(0x00020000);
+  log.SetBorderStyle(kBorderStatic);
   log.SetFullRowSelect(true);
   log.SetRowHeight(15);
   log.SetBackGradient(1);

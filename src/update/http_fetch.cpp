@@ -51,26 +51,26 @@ class Transfer {
   }
 
   void ReadBody() {
-    if (!sStopped_.empty()) return;
+    if (!stopReason_.empty()) return;
     const QByteArray chunk = reply_.read(static_cast<qint64>(kMaxFetchBytes - body_.size() + 1));
     body_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
     if (body_.size() > kMaxFetchBytes) Stop("body too large");
   }
 
   void Stop(const char* why) {
-    if (sStopped_.empty()) sStopped_ = why;
+    if (stopReason_.empty()) stopReason_ = why;
     reply_.abort();
     loop_.quit();
   }
 
   FetchResult Result() {
-    if (!sStopped_.empty()) return {false, {}, sStopped_};
+    if (!stopReason_.empty()) return {false, {}, stopReason_};
     if (reply_.error() != QNetworkReply::NoError) {
       return {false, {}, reply_.errorString().toStdString()};
     }
     if (!IsSuccessStatus()) return {false, {}, "no success status"};
-    while (reply_.bytesAvailable() > 0 && sStopped_.empty()) ReadBody();
-    if (!sStopped_.empty()) return {false, {}, sStopped_};
+    while (reply_.bytesAvailable() > 0 && stopReason_.empty()) ReadBody();
+    if (!stopReason_.empty()) return {false, {}, stopReason_};
     return {true, std::move(body_), {}};
   }
 
@@ -78,7 +78,7 @@ class Transfer {
   const std::chrono::milliseconds timeLimit_;
   QEventLoop loop_;
   std::string body_;
-  std::string sStopped_;
+  std::string stopReason_;
 };
 
 }  // namespace
@@ -86,16 +86,16 @@ class Transfer {
 HttpFetcher::HttpFetcher(std::chrono::milliseconds timeLimit) : timeLimit_(timeLimit) {}
 
 FetchResult HttpFetcher::Fetch(const std::string& url) {
-  if (bBusy_) return {false, {}, "busy"};
+  if (busy_) return {false, {}, "busy"};
   const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
   if (!address.isValid() || (address.scheme() != "http" && address.scheme() != "https")) {
     return {false, {}, "not an http address"};
   }
-  bBusy_ = true;
+  busy_ = true;
   struct ClearBusy {
     bool& busy;
     ~ClearBusy() { busy = false; }
-  } clearBusy{bBusy_};
+  } clearBusy{busy_};
   QNetworkRequest request(address);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::NoLessSafeRedirectPolicy);

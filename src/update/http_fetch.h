@@ -31,7 +31,7 @@ class HttpFetcher {
   HttpFetcher(const HttpFetcher&) = delete;
   HttpFetcher& operator=(const HttpFetcher&) = delete;
 
-  bool IsBusy() const { return bBusy_; }
+  bool IsBusy() const { return busy_; }
 
   // GET of an http or https URL. Fails on any network error, a final status
   // outside 2xx, a body larger than kMaxFetchBytes (the transfer is cut off
@@ -42,7 +42,7 @@ class HttpFetcher {
  private:
   QNetworkAccessManager manager_;
   std::chrono::milliseconds timeLimit_;
-  bool bBusy_ = false;
+  bool busy_ = false;
 };
 
 // Fetches url and writes its bytes to file. The file is emptied (or made)

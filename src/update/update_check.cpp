@@ -48,18 +48,18 @@ std::string UpdateChecker::TempFile() const {
 // check, which could then never return. It joins the running check instead,
 // whose outcome is then reported as fully as either of them asked.
 UpdateResult UpdateChecker::CheckForUpdate(bool verbose) {
-  if (bRunning_) {
-    bVerbose_ = bVerbose_ || verbose;
+  if (running_) {
+    verbose_ = verbose_ || verbose;
     return UpdateResult::Joined;
   }
-  bRunning_ = true;
-  bVerbose_ = verbose;
+  running_ = true;
+  verbose_ = verbose;
   const UpdateResult result = Check();
-  bRunning_ = false;
+  running_ = false;
   return result;
 }
 
-// bVerbose_ is read only once the download is over, so that a check that
+// verbose_ is read only once the download is over, so that a check that
 // joined meanwhile is answered too.
 UpdateResult UpdateChecker::Check() {
   // A check must never take the daemon down: whatever goes wrong is a failed
@@ -81,7 +81,7 @@ UpdateResult UpdateChecker::Check() {
     std::error_code ignored;
     std::filesystem::remove(file, ignored);
 
-    if (bVerbose_ && !info.message.empty()) {
+    if (verbose_ && !info.message.empty()) {
       if (info.errorNumber == 1) {
         log_.WriteLog("No update found.", LogLevel::Info);
       } else if (info.errorNumber == 0 && newer) {
@@ -94,7 +94,7 @@ UpdateResult UpdateChecker::Check() {
       Offer(*parts, info.download);
       return UpdateResult::Newer;
     }
-    if (bVerbose_) log_.WriteLog("No update found. You have the newest version.", LogLevel::Info);
+    if (verbose_) log_.WriteLog("No update found. You have the newest version.", LogLevel::Info);
     return UpdateResult::NoNewer;
   } catch (const std::exception&) {
     return UpdateResult::Failed;
@@ -102,7 +102,7 @@ UpdateResult UpdateChecker::Check() {
 }
 
 UpdateResult UpdateChecker::Fail() {
-  if (bVerbose_) log_.WriteLog("Error while checking for updates.", LogLevel::Error);
+  if (verbose_) log_.WriteLog("Error while checking for updates.", LogLevel::Error);
   return UpdateResult::Failed;
 }
 

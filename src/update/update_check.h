@@ -65,8 +65,8 @@ class UpdateChecker {
   MessageBoxHost& boxes_;
   UpdateCheckOptions options_;
   HttpFetcher transfer_;
-  bool bRunning_ = false;
-  bool bVerbose_ = false;  // of the running check, joined ones included
+  bool running_ = false;
+  bool verbose_ = false;  // of the running check, joined ones included
 };
 
 }  // namespace corvane

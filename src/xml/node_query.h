@@ -6,7 +6,7 @@
 
 namespace corvane {
 
-// Query evaluation for CGoXML. Queries use 0-based positional predicates and
+// Query evaluation for XmlDocument. Queries use 0-based positional predicates and
 // are evaluated with `context` as the context node. Each call compiles its
 // query once. Neither function throws: an empty context, a malformed query,
 // a query that yields no node set or an evaluation error all give the

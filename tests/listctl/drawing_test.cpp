@@ -96,7 +96,7 @@ TEST(DrawingTest, AmpersandIsDrawnLiterally) {
   // A literal "&" moves the last inked column right; a mnemonic would only underline the "b".
   auto inkRight = [&](const QString& text) {
     box.Clear();
-    box.AddItem(text, -1, -1, false, true);
+    box.AddItem(text);
     const QImage shot = test::Shot(box);
     int right = -1;
     for (int x = 0; x < shot.width(); ++x)

@@ -16,9 +16,9 @@ class InputTest : public test::ListBoxTest {
     ListBoxTest::SetUp();
     rowH = box.RowHeight();
     box.resize(200, 10 * rowH);
-    QObject::connect(&box, &McListBox::SelChange, [this] { events << "SelChange"; });
-    QObject::connect(&box, &McListBox::MouseDown, [this](int button, int, float, float) {
-      events << QStringLiteral("MouseDown %1").arg(button);
+    QObject::connect(&box, &McListBox::selectionChanged, [this] { events << "selectionChanged"; });
+    QObject::connect(&box, &McListBox::mousePressed, [this](int button, int, float, float) {
+      events << QStringLiteral("mousePressed %1").arg(button);
     });
   }
 
@@ -43,7 +43,7 @@ class InputTest : public test::ListBoxTest {
   }
 
   int rowH = 0;
-  QStringList events;  // SelChange and MouseDown, in order
+  QStringList events;  // selectionChanged and mousePressed, in order
 };
 
 TEST_F(InputTest, BarsFollowTheDrawnRows) {
@@ -54,7 +54,7 @@ TEST_F(InputTest, BarsFollowTheDrawnRows) {
   EXPECT_FALSE(VBar().isEnabled()) << "a short list disables the bar";
   AddItems(35);
   const QString wide(2000, u'x');
-  box.AddItem(wide, 0, -1, false, true);
+  box.AddItem(wide, {.index = 0});
   box.SetAutoHideScrollBars(true);
   test::Settle();
   const int textWidth = QFontMetrics(box.Font()).horizontalAdvance(wide);
@@ -69,7 +69,7 @@ TEST_F(InputTest, BarsFollowTheDrawnRows) {
 // scroll sideways by 5 pixels a notch.
 TEST_F(InputTest, TheWheelScrollsALineStepPerNotch) {
   AddItems(40);
-  box.AddItem(QString(2000, u'x'), 14, -1, false, true);  // in view: the horizontal bar shows
+  box.AddItem(QString(2000, u'x'), {.index = 14});  // in view: the horizontal bar shows
   const Qt::KeyboardModifiers none = Qt::NoModifier;
   const int touch = box.viewport()->height() * 6 / (10 * box.VisibleRows());  // 0.6 of a row
   const struct {
@@ -141,7 +141,7 @@ TEST_F(InputTest, NavigationKeysAtBothEnds) {
     events.clear();
     QTest::keyClick(&box, key);
     EXPECT_EQ(Selected(), std::vector<int>({to})) << from << " key " << key;
-    EXPECT_EQ(events.contains("SelChange"), from != to) << from << " key " << key;
+    EXPECT_EQ(events.contains("selectionChanged"), from != to) << from << " key " << key;
   }
 }
 
@@ -189,14 +189,14 @@ TEST_F(InputTest, CtrlCCopiesTheSelectedRowsInListOrder) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("item 1\nitem 3"));
 }
 
-// The host hears a key as a click of button 999; zeroing the code in KeyDown cancels the key.
+// The host hears a key as a click of button 999; zeroing the code in keyPressed cancels the key.
 TEST_F(InputTest, KeysClickAsTheKeyboardButtonUnlessTheHostCancelsThem) {
   AddItems(5);
-  QObject::connect(&box, &McListBox::KeyDown,
+  QObject::connect(&box, &McListBox::keyPressed,
                    [](int& code, int&) { code = code == 35 ? 0 : code; });
   QTest::keyClick(&box, Qt::Key_Down);
   QTest::keyClick(&box, Qt::Key_End);
-  EXPECT_EQ(events, QStringList({"SelChange", "MouseDown 999"}));
+  EXPECT_EQ(events, QStringList({"selectionChanged", "mousePressed 999"}));
   EXPECT_EQ(box.ListIndex(), 1);
 }
 
@@ -223,8 +223,8 @@ TEST_F(InputTest, ASingleSelectionDragBelowTheLastItemMakesItCurrent) {
 }
 
 TEST_F(InputTest, TheTipShowsOnlyForACutOffRow) {
-  box.AddItem("short", -1, -1, false, false);
-  box.AddItem(QString(80, u'w'), -1, -1, false, true);
+  box.AddItem("short", {.refresh = false});
+  box.AddItem(QString(80, u'w'));
   for (const auto& [row, shown] :
        {std::pair{0, false}, {1, true}, {0, false}, {1, true}, {5, false}, {1, true}}) {
     Move(RowPoint(row), Qt::NoButton);

@@ -33,7 +33,7 @@ inline QImage Shot(McListBox& box) {
 }
 
 inline void AddItems(McListBox& box, int count, const QString& prefix = QStringLiteral("item ")) {
-  for (int i = 0; i < count; ++i) box.AddItem(prefix + QString::number(i), -1, -1, false, false);
+  for (int i = 0; i < count; ++i) box.AddItem(prefix + QString::number(i), {.refresh = false});
   box.Refresh();
 }
 

@@ -13,8 +13,8 @@ using ItemsTest = test::ListBoxTest;
 TEST_F(ItemsTest, AddRemoveAndSelect) {
   EXPECT_EQ(box.Text(), "");
   AddItems(3);
-  box.AddItem("new first", 0, -1, false, true);
-  box.AddItem("new last", -1, 4, true, true);
+  box.AddItem("new first", {.index = 0});
+  box.AddItem("new last", {.icon = 4, .bold = true});
   EXPECT_EQ(Texts(), QStringList({"new first", "item 0", "item 1", "item 2", "new last"}));
   EXPECT_EQ(std::pair(box.ListIcon(4), box.ListBold(4)), std::pair(4, true));
   box.SetListIndex(1);
@@ -33,15 +33,15 @@ TEST_F(ItemsTest, AddRemoveAndSelect) {
 
 // Ignoring case, stably, by the old joined record: "a<%S%>-1..." sorts after "a!<%S%>...".
 TEST_F(ItemsTest, SortOrderSortsStablyByTheWholeRecordIgnoringCase) {
-  for (const char* text : {"x", "B", "a", "b", "X", "a!"}) box.AddItem(text, -1, -1, false, false);
+  for (const char* text : {"x", "B", "a", "b", "X", "a!"}) box.AddItem(text, {.refresh = false});
   box.SetSortOrder(1);
   EXPECT_EQ(Texts(), QStringList({"x", "X", "B", "b", "a", "a!"}));
 }
 
 TEST_F(ItemsTest, BurstOfAdditionsGivesOneDeferredRefresh) {
   int refreshes = 0;
-  QObject::connect(&box, &McListBox::Refreshed, [&] { ++refreshes; });
-  for (int i = 0; i < 100; ++i) box.AddItem(QString::number(i), -1, -1, false, false);
+  QObject::connect(&box, &McListBox::refreshed, [&] { ++refreshes; });
+  for (int i = 0; i < 100; ++i) box.AddItem(QString::number(i), {.refresh = false});
   EXPECT_EQ(refreshes, 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return refreshes > 0; }, 20000));
   QTest::qWait(200);  // room for a second, wrong refresh
@@ -91,7 +91,7 @@ TEST_F(ItemsTest, HostileTextsDrawWithoutHarmAndStayOneField) {
       QString(),
   };
   box.SetTextAlignment(0x8000 | 0x20 | 0x4);
-  for (const QString& t : texts) box.AddItem(t, -1, -1, false, true);
+  for (const QString& t : texts) box.AddItem(t);
   box.SelectAll();
   Shot();
   EXPECT_EQ(Texts(), texts);

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xml/go_xml.h"
+#include "xml/xml_document.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ FuzzInput Split(std::string_view bytes) {
 
 // A file in memory, so that loading from a path runs without touching disk.
 std::string MemoryFilePath(std::string_view bytes) {
-  static const int fd = memfd_create("go_xml_fuzz", 0);
+  static const int fd = memfd_create("xml_document_fuzz", 0);
   if (fd < 0 || ftruncate(fd, 0) != 0) return {};
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -92,7 +92,7 @@ std::string MemoryFilePath(std::string_view bytes) {
   return "/proc/self/fd/" + std::to_string(fd);
 }
 
-void Read(const corvane::CGoXML& xml, const std::string& query) {
+void Read(const corvane::XmlDocument& xml, const std::string& query) {
   (void)xml.NodeCount(query);
   (void)xml.ReadNode(query);
   (void)xml.ReadNodeXML(query);
@@ -100,12 +100,12 @@ void Read(const corvane::CGoXML& xml, const std::string& query) {
 }
 
 [[noreturn]] void Fail(const char* what, const std::string& query) {
-  std::fprintf(stderr, "go_xml_fuzzer: %s (query %zu bytes)\n", what, query.size());
+  std::fprintf(stderr, "xml_document_fuzzer: %s (query %zu bytes)\n", what, query.size());
   std::abort();
 }
 
-void CheckReloadsAlike(const corvane::CGoXML& xml, const std::vector<std::string>& queries) {
-  corvane::CGoXML again;
+void CheckReloadsAlike(const corvane::XmlDocument& xml, const std::vector<std::string>& queries) {
+  corvane::XmlDocument again;
   again.Initialize(corvane::kBestAvailableParser);
   if (!again.OpenFromString(xml.XML())) Fail("its own markup does not load", {});
   for (const std::string& query : queries) {
@@ -118,12 +118,12 @@ void CheckReloadsAlike(const corvane::CGoXML& xml, const std::vector<std::string
 
 // Edits refuse what would write markup that no longer parses; deleting the
 // root element leaves a document that cannot parse, so that one goes last.
-void Edit(corvane::CGoXML& xml, const std::string& query, std::int32_t round) {
+void Edit(corvane::XmlDocument& xml, const std::string& query, std::int32_t round) {
   const bool parsedBefore = xml.Reparse();
   (void)xml.WriteAttribute(query, "a", round);
   (void)xml.WriteCDataSection(query, "c]]>d");
   (void)xml.InsertNode(query, "n", corvane::XmlValue("v&<"), std::string("b"),
-                       corvane::XmlValue(true), round % 3);
+                       corvane::XmlValue(true), static_cast<corvane::NodeRelation>(round % 3));
   (void)xml.DeleteAttribute(query, "a");
   (void)xml.WriteNode(query, 1.5);
   if (parsedBefore && !xml.Reparse()) Fail("an edit wrote markup that does not parse", query);
@@ -135,13 +135,14 @@ void Edit(corvane::CGoXML& xml, const std::string& query, std::int32_t round) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const FuzzInput input = Split(std::string_view(reinterpret_cast<const char*>(data), size));
   SilentMessageBoxes boxes;
-  corvane::CGoXML xml(&boxes);
+  corvane::XmlDocument xml(&boxes);
   xml.Initialize(corvane::kBestAvailableParser);
   const bool verbose = (input.mode & 2) != 0;
   const bool loaded = (input.mode & 1) != 0
                           ? xml.OpenFromFile(MemoryFilePath(input.document), verbose)
                           : xml.OpenFromString(std::string(input.document), verbose);
-  for (std::int32_t info = -1; info <= 3; ++info) (void)xml.XMLDocumentInfo(info);
+  for (std::int32_t info = -1; info <= 3; ++info)
+    (void)xml.XMLDocumentInfo(static_cast<corvane::DeclarationPart>(info));
   for (const std::string& query : input.queries) Read(xml, query);
   if (!loaded) return 0;
   CheckReloadsAlike(xml, input.queries);

@@ -5,9 +5,9 @@
 
 #include "xml/child_path.h"
 #include "xml/document_output.h"
-#include "xml/go_xml.h"
 #include "xml/parse_options.h"
 #include "xml/tree_edit.h"
+#include "xml/xml_document.h"
 #include "xml/xml_names.h"
 
 namespace corvane {
@@ -26,7 +26,7 @@ class ForgetChildPaths {
 };
 namespace {
 
-constexpr const char* kSaveTitle = "Corvane CGoXML.Save()";
+constexpr const char* kSaveTitle = "Corvane XmlDocument.Save()";
 
 bool IsElement(const pugi::xml_node& node) { return node.type() == pugi::node_element; }
 
@@ -73,14 +73,14 @@ pugi::xml_node AppendCData(pugi::xml_node element, const std::string& text) {
 
 }  // namespace
 
-bool CGoXML::DeleteNode(const std::string& query) {
+bool XmlDocument::DeleteNode(const std::string& query) {
   const ForgetChildPaths forget(*childPaths_);
   // An attribute is not a child of its element: like a DOM, refuse it here.
   const pugi::xml_node node = FirstMatch(query).node();
   return RemoveNode(node);
 }
 
-bool CGoXML::WriteNode(const std::string& query, const XmlValue& newNodeValue) {
+bool XmlDocument::WriteNode(const std::string& query, const XmlValue& newNodeValue) {
   const ForgetChildPaths forget(*childPaths_);
   const pugi::xpath_node match = FirstMatch(query);
   const std::string& text = newNodeValue.Text();
@@ -95,15 +95,15 @@ bool CGoXML::WriteNode(const std::string& query, const XmlValue& newNodeValue) {
   return true;
 }
 
-bool CGoXML::WriteAttribute(const std::string& query, const std::string& attributeName,
-                            const XmlValue& newAttributeValue) {
+bool XmlDocument::WriteAttribute(const std::string& query, const std::string& attributeName,
+                                 const XmlValue& newAttributeValue) {
   const ForgetChildPaths forget(*childPaths_);
   const pugi::xml_node node = FirstMatch(query).node();
   if (!IsElement(node)) return false;
   return SetAttribute(node, attributeName, newAttributeValue);
 }
 
-bool CGoXML::DeleteAttribute(const std::string& query, const std::string& attributeName) {
+bool XmlDocument::DeleteAttribute(const std::string& query, const std::string& attributeName) {
   const ForgetChildPaths forget(*childPaths_);
   pugi::xml_node node = FirstMatch(query).node();
   if (!IsElement(node)) return false;
@@ -112,7 +112,7 @@ bool CGoXML::DeleteAttribute(const std::string& query, const std::string& attrib
   return true;
 }
 
-bool CGoXML::WriteCDataSection(const std::string& query, const XmlValue& newCDataValue) {
+bool XmlDocument::WriteCDataSection(const std::string& query, const XmlValue& newCDataValue) {
   const ForgetChildPaths forget(*childPaths_);
   pugi::xml_node node = FirstMatch(query).node();
   if (!IsElement(node)) return false;
@@ -125,17 +125,17 @@ bool CGoXML::WriteCDataSection(const std::string& query, const XmlValue& newCDat
   return static_cast<bool>(AppendCData(node, text));
 }
 
-bool CGoXML::InsertNode(const std::string& query, const std::string& newNodeName,
-                        const std::optional<XmlValue>& newNodeValue,
-                        const std::optional<std::string>& newAttributeName,
-                        const std::optional<XmlValue>& newAttributeValue,
-                        std::int32_t norRelationship) {
+bool XmlDocument::InsertNode(const std::string& query, const std::string& newNodeName,
+                             const std::optional<XmlValue>& newNodeValue,
+                             const std::optional<std::string>& newAttributeName,
+                             const std::optional<XmlValue>& newAttributeValue,
+                             NodeRelation relation) {
   const ForgetChildPaths forget(*childPaths_);
   const pugi::xpath_node match = FirstMatch(query);
   // An attribute match has no parent node and takes no element children.
   pugi::xml_node parent;
-  if (norRelationship == norSibling) parent = match.node().parent();
-  if (norRelationship == norChild) parent = match.node();
+  if (relation == NodeRelation::Sibling) parent = match.node().parent();
+  if (relation == NodeRelation::Child) parent = match.node();
   if (!AcceptsElementChild(parent) || !IsXmlName(newNodeName)) return false;
 
   pugi::xml_node element = parent.append_child(newNodeName.c_str());
@@ -148,7 +148,7 @@ bool CGoXML::InsertNode(const std::string& query, const std::string& newNodeName
   return true;
 }
 
-bool CGoXML::Reparse() const {
+bool XmlDocument::Reparse() const {
   if (!document_) return false;
   const auto probe = MakeDomObject();
   if (!probe) return false;
@@ -157,7 +157,7 @@ bool CGoXML::Reparse() const {
       probe->load_buffer(markup.data(), markup.size(), kParseOptions, pugi::encoding_utf8));
 }
 
-bool CGoXML::Save(const std::string& fileName) const {
+bool XmlDocument::Save(const std::string& fileName) const {
   std::optional<FileWriteError> error;
   if (!document_) {
     error = FileWriteError{0, XmlDocumentMissing().what()};

@@ -24,13 +24,13 @@ class ChildPathFinder;
 // Requests for Initialize.
 inline constexpr std::int32_t kBestAvailableParser = 99;
 
-// Selectors for XMLDocumentInfo: the pseudo-attributes of the declaration.
-enum XmlDocumentInfoSelector : std::int32_t { xdiVersion = 0, xdiEncoding = 1, xdiStandalone = 2 };
+// The pseudo-attributes of the declaration, for XMLDocumentInfo.
+enum class DeclarationPart : std::int32_t { Version = 0, Encoding = 1, Standalone = 2 };
 
 // Where InsertNode puts the new element.
-enum NodeRelationship : std::int32_t {
-  norSibling = 0,  // last child of the match's parent
-  norChild = 1,    // last child of the match
+enum class NodeRelation : std::int32_t {
+  Sibling = 0,  // last child of the match's parent
+  Child = 1,    // last child of the match
 };
 
 // One XML document, reached through query strings: XPath 1.0 location paths
@@ -45,14 +45,14 @@ enum NodeRelationship : std::int32_t {
 // without a document (XmlDocumentMissing) throw.
 //
 // Not thread-safe: made, used and destroyed on one thread.
-class CGoXML {
+class XmlDocument {
  public:
   // `messageBoxes` shows the verbose parse-error report and Save's failure;
   // it must outlive this object. Null shows nothing.
-  explicit CGoXML(MessageBoxHost* messageBoxes = nullptr);
-  ~CGoXML();
-  CGoXML(const CGoXML&) = delete;
-  CGoXML& operator=(const CGoXML&) = delete;
+  explicit XmlDocument(MessageBoxHost* messageBoxes = nullptr);
+  ~XmlDocument();
+  XmlDocument(const XmlDocument&) = delete;
+  XmlDocument& operator=(const XmlDocument&) = delete;
 
   // Chooses the parser: 1 to 4 are available, 99 asks for the best (4);
   // anything else answers and stores 0.
@@ -74,7 +74,7 @@ class CGoXML {
   std::string XML() const;
   // The declaration's version, encoding or standalone value; nullopt when
   // the document has no declaration or it lacks that pseudo-attribute.
-  std::optional<std::string> XMLDocumentInfo(std::int32_t xdiDesiredInfo) const;
+  std::optional<std::string> XMLDocumentInfo(DeclarationPart part) const;
 
   std::int32_t NodeCount(const std::string& query) const;
   std::string ReadNode(const std::string& query) const;
@@ -94,7 +94,7 @@ class CGoXML {
                   const std::optional<XmlValue>& newNodeValue = std::nullopt,
                   const std::optional<std::string>& newAttributeName = std::nullopt,
                   const std::optional<XmlValue>& newAttributeValue = std::nullopt,
-                  std::int32_t norRelationship = norSibling);
+                  NodeRelation relation = NodeRelation::Sibling);
   // Whether the document, written out as text, parses again.
   bool Reparse() const;
   // Writes the document; on failure shows "Error <errno> - <reason>".

@@ -1,4 +1,4 @@
-#include "xml/go_xml.h"
+#include "xml/xml_document.h"
 
 #include <gtest/gtest.h>
 
@@ -34,20 +34,20 @@ std::string Repeat(const std::string& part, std::size_t times) {
   return all;
 }
 
-class GoXml : public ::testing::Test {
+class XmlDocumentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     xml.Initialize(99);
     ASSERT_TRUE(xml.OpenFromString(kDoc));
   }
   test::RecordingMessageBoxes boxes;
-  CGoXML xml{&boxes};
+  XmlDocument xml{&boxes};
 };
 
 // A load that fails, even by a throw, leaves no document behind.
-TEST(GoXmlLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
+TEST(XmlDocumentLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   TempDir dir;
-  CGoXML xml;
+  XmlDocument xml;
   EXPECT_THROW(xml.OpenFromFile(dir.Write("config.xml", kDoc)), XmlParserUnavailable);
   xml.Initialize(4);
   EXPECT_FALSE(xml.OpenFromFile(dir.File("missing.xml")));
@@ -60,11 +60,11 @@ TEST(GoXmlLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   EXPECT_EQ(
       xml.ReadNode("/Corvane") + xml.ReadNodeXML("/Corvane") + xml.ReadAttribute("/Corvane", "a"),
       "");
-  EXPECT_EQ(xml.XMLDocumentInfo(xdiVersion), std::nullopt);
+  EXPECT_EQ(xml.XMLDocumentInfo(DeclarationPart::Version), std::nullopt);
   EXPECT_THROW(xml.XML(), XmlDocumentMissing);
 }
 
-TEST_F(GoXml, FilesLoadInEveryEncodingOrFailCleanly) {
+TEST_F(XmlDocumentTest, FilesLoadInEveryEncodingOrFailCleanly) {
   const std::tuple<std::string, bool, const char*, std::string> cases[] = {
       {"<a><b></a>", false, "", ""},
       {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xe9</a>", true, "/a", "caf\xc3\xa9"},
@@ -78,19 +78,19 @@ TEST_F(GoXml, FilesLoadInEveryEncodingOrFailCleanly) {
   }
 }
 
-TEST_F(GoXml, ParseErrorReportShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
+TEST_F(XmlDocumentTest, ParseErrorReportShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
   EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>"));
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>", true));
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].title, "Corvane CGoXML.DisplayParseError()");
+  EXPECT_EQ(boxes.boxes[0].title, "Corvane XmlDocument.DisplayParseError()");
   EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(boxes.boxes[0].text,
             "Error loading XML\r\n\r\n12\r\nError parsing element attributeLine 2, "
             "Position 8\r\n\r\n  <b x=1/>\r\n");
 }
 
-TEST_F(GoXml, HostileDocumentsDeepNestingAndDeepQueries) {
+TEST_F(XmlDocumentTest, HostileDocumentsDeepNestingAndDeepQueries) {
   TempDir dir;
   const std::string deep = Repeat("<a>", 100000) + "x" + Repeat("</a>", 100000);
   ASSERT_TRUE(xml.OpenFromFile(dir.Write("deep.xml", deep)));
@@ -103,7 +103,7 @@ TEST_F(GoXml, HostileDocumentsDeepNestingAndDeepQueries) {
   EXPECT_EQ(xml.NodeCount("/a" + Repeat("[a", 100000) + std::string(100000, ']')), -1);
 }
 
-TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
+TEST_F(XmlDocumentTest, ReadsAnswerTheFirstMatchOrFailureValues) {
   const std::tuple<std::string, std::int32_t, const char*, const char*> cases[] = {
       {"/Corvane/Name", 1, "Inbox", "<Name>Inbox</Name>"},
       {"/Corvane/Observation/Point", 3, "first5",
@@ -125,18 +125,18 @@ TEST_F(GoXml, ReadsAnswerTheFirstMatchOrFailureValues) {
   EXPECT_EQ(xml.ReadAttribute("//Point[Name='second']", "Active"), "0");
   EXPECT_EQ(xml.ReadAttribute("//Point/@Active", "Active"), "");  // an attribute has none
   // The declaration's pseudo-attributes; one it lacks is absent, not empty.
-  EXPECT_EQ(xml.XMLDocumentInfo(xdiEncoding), "UTF-8");
-  EXPECT_EQ(xml.XMLDocumentInfo(xdiStandalone), std::nullopt);
+  EXPECT_EQ(xml.XMLDocumentInfo(DeclarationPart::Encoding), "UTF-8");
+  EXPECT_EQ(xml.XMLDocumentInfo(DeclarationPart::Standalone), std::nullopt);
 }
 
 // The editing operations are the class's public interface: each changes the
 // first match only, refuses what would write unreadable markup, and leaves the
 // document as it was when it fails.
-#define EDIT(call) #call, [](CGoXML & x) { return x.call; }
-TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
+#define EDIT(call) #call, [](XmlDocument & x) { return x.call; }
+TEST_F(XmlDocumentTest, EachEditChangesTheFirstMatchOrNothing) {
   const struct {
     const char* name;
-    bool (*edit)(CGoXML&);
+    bool (*edit)(XmlDocument&);
     bool ok;
     const char* query = nullptr;
     const char* markup = "";
@@ -168,7 +168,7 @@ TEST_F(GoXml, EachEditChangesTheFirstMatchOrNothing) {
 
 // Text that would end its node early is written so that it still parses,
 // and a saved document keeps its declared encoding and loads again.
-TEST_F(GoXml, EditedTextParsesAgainAndSavesInItsEncoding) {
+TEST_F(XmlDocumentTest, EditedTextParsesAgainAndSavesInItsEncoding) {
   ASSERT_TRUE(xml.OpenFromString(
       "<?xml version=\"1.0\" encoding=\"UTF-16\"?><a><!--c--><?p d?><b/>\xc3\xa9</a>"));
   EXPECT_TRUE(xml.WriteNode("/a/comment()", "x-->y"));
@@ -224,7 +224,7 @@ TEST(ChildPath, AnswersWhatXPathAnswersForPlainChildPathsOnly) {
   EXPECT_EQ(plain, 11);
 }
 
-TEST_F(GoXml, EditsNeverLeaveAStaleChildPathShortCut) {
+TEST_F(XmlDocumentTest, EditsNeverLeaveAStaleChildPathShortCut) {
   ASSERT_TRUE(xml.OpenFromString(kDocument));
   EXPECT_EQ(xml.ReadNode("/Corvane/Observation/Point[1]"), "bbn");
   ASSERT_TRUE(xml.DeleteNode("/Corvane/Observation/Point[1]"));

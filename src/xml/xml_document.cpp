@@ -1,7 +1,8 @@
-// Loading and reading. Editing and saving are in go_xml_edit.cpp.
-#include "xml/go_xml.h"
+// Loading and reading. Editing and saving are in xml_document_edit.cpp.
+#include "xml/xml_document.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <limits>
 #include <pugixml.hpp>
 
@@ -17,7 +18,7 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kParseErrorTitle = "Corvane CGoXML.DisplayParseError()";
+constexpr const char* kParseErrorTitle = "Corvane XmlDocument.DisplayParseError()";
 
 bool IsAvailableParser(std::int32_t version) { return version >= 1 && version <= 4; }
 
@@ -29,14 +30,14 @@ bool IsSourceError(pugi::xml_parse_status status) {
 
 }  // namespace
 
-CGoXML::CGoXML(MessageBoxHost* messageBoxes)
+XmlDocument::XmlDocument(MessageBoxHost* messageBoxes)
     : messageBoxes_(messageBoxes), childPaths_(std::make_unique<ChildPathFinder>()) {}
 
-CGoXML::~CGoXML() = default;
+XmlDocument::~XmlDocument() = default;
 
 // One library stands behind every parser version, so versions 1 to 4 are all
 // available and the best one is 4.
-std::int32_t CGoXML::Initialize(std::int32_t desiredVersion) {
+std::int32_t XmlDocument::Initialize(std::int32_t desiredVersion) {
   if (desiredVersion == kBestAvailableParser) {
     parserVersion_ = 4;
   } else {
@@ -45,14 +46,14 @@ std::int32_t CGoXML::Initialize(std::int32_t desiredVersion) {
   return parserVersion_;
 }
 
-std::unique_ptr<pugi::xml_document> CGoXML::MakeDomObject() const {
+std::unique_ptr<pugi::xml_document> XmlDocument::MakeDomObject() const {
   if (!IsAvailableParser(parserVersion_)) return nullptr;
   return std::make_unique<pugi::xml_document>();
 }
 
 // The old document goes before the new one is made, so a load that throws
 // also leaves the object without a document.
-std::unique_ptr<pugi::xml_document> CGoXML::StartLoad() {
+std::unique_ptr<pugi::xml_document> XmlDocument::StartLoad() {
   childPaths_->Clear();
   document_.reset();
   auto document = MakeDomObject();
@@ -60,7 +61,7 @@ std::unique_ptr<pugi::xml_document> CGoXML::StartLoad() {
   return document;
 }
 
-bool CGoXML::OpenFromFile(const std::string& fileName, bool verboseError) {
+bool XmlDocument::OpenFromFile(const std::string& fileName, bool verboseError) {
   auto document = StartLoad();
   std::string bytes;
   pugi::xml_parse_result result;
@@ -73,16 +74,16 @@ bool CGoXML::OpenFromFile(const std::string& fileName, bool verboseError) {
 
 // The text is UTF-8 whatever its declaration says: the declaration names the
 // encoding of a file, not of text already in memory.
-bool CGoXML::OpenFromString(const std::string& source, bool verboseError) {
+bool XmlDocument::OpenFromString(const std::string& source, bool verboseError) {
   auto document = StartLoad();
   const pugi::xml_parse_result result =
       document->load_buffer(source.data(), source.size(), kParseOptions, pugi::encoding_utf8);
   return FinishLoad(std::move(document), result, source, verboseError);
 }
 
-bool CGoXML::FinishLoad(std::unique_ptr<pugi::xml_document> document,
-                        const pugi::xml_parse_result& result, const std::string& source,
-                        bool verboseError) {
+bool XmlDocument::FinishLoad(std::unique_ptr<pugi::xml_document> document,
+                             const pugi::xml_parse_result& result, const std::string& source,
+                             bool verboseError) {
   if (result) {
     document_ = std::move(document);
     return true;
@@ -97,7 +98,8 @@ bool CGoXML::FinishLoad(std::unique_ptr<pugi::xml_document> document,
   return false;
 }
 
-ParseErrorLocation CGoXML::Locate(const pugi::xml_parse_result& result, const std::string& source) {
+ParseErrorLocation XmlDocument::Locate(const pugi::xml_parse_result& result,
+                                       const std::string& source) {
   if (!IsSourceError(result.status)) return {};
   // pugixml counts the offset in the text after converting it to UTF-8.
   const std::string text =
@@ -105,8 +107,8 @@ ParseErrorLocation CGoXML::Locate(const pugi::xml_parse_result& result, const st
   return LocateOffset(text, static_cast<std::size_t>(result.offset));
 }
 
-void CGoXML::DisplayParseError(const pugi::xml_parse_result& result,
-                               const ParseErrorLocation& where) const {
+void XmlDocument::DisplayParseError(const pugi::xml_parse_result& result,
+                                    const ParseErrorLocation& where) const {
   if (messageBoxes_ == nullptr) return;
   messageBoxes_->ShowMessage(
       kParseErrorTitle,
@@ -114,29 +116,30 @@ void CGoXML::DisplayParseError(const pugi::xml_parse_result& result,
       MessageIcon::Exclamation);
 }
 
-std::string CGoXML::XML() const {
+std::string XmlDocument::XML() const {
   if (!document_) throw XmlDocumentMissing();
   return DocumentMarkup(*document_);
 }
 
-std::optional<std::string> CGoXML::XMLDocumentInfo(std::int32_t xdiDesiredInfo) const {
+std::optional<std::string> XmlDocument::XMLDocumentInfo(DeclarationPart part) const {
   static constexpr const char* kPseudoAttributes[] = {"version", "encoding", "standalone"};
-  if (!document_ || xdiDesiredInfo < xdiVersion || xdiDesiredInfo > xdiStandalone) {
+  if (!document_ || part < DeclarationPart::Version || part > DeclarationPart::Standalone) {
     return std::nullopt;
   }
   // pugixml accepts a declaration only at the very start of a document.
   const pugi::xml_node first = document_->first_child();
   if (first.type() != pugi::node_declaration) return std::nullopt;
-  const pugi::xml_attribute item = first.attribute(kPseudoAttributes[xdiDesiredInfo]);
+  const pugi::xml_attribute item =
+      first.attribute(kPseudoAttributes[static_cast<std::size_t>(part)]);
   if (!item) return std::nullopt;
   return std::string(item.value());
 }
 
-pugi::xml_node CGoXML::RootElement() const {
+pugi::xml_node XmlDocument::RootElement() const {
   return document_ ? document_->document_element() : pugi::xml_node();
 }
 
-pugi::xpath_node CGoXML::FirstMatch(const std::string& query) const {
+pugi::xpath_node XmlDocument::FirstMatch(const std::string& query) const {
   if (!document_) return {};
   if (const auto steps = ParseChildPath(query)) {
     return pugi::xpath_node(childPaths_->FirstMatch(*document_, *steps));
@@ -144,22 +147,24 @@ pugi::xpath_node CGoXML::FirstMatch(const std::string& query) const {
   return SelectFirstNode(RootElement(), query);
 }
 
-std::int32_t CGoXML::NodeCount(const std::string& query) const {
+std::int32_t XmlDocument::NodeCount(const std::string& query) const {
   const auto matches = SelectNodes(RootElement(), query);
   if (!matches) return -1;
   constexpr std::size_t kMost = std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(std::min(matches->size(), kMost));
 }
 
-std::string CGoXML::ReadNode(const std::string& query) const { return NodeText(FirstMatch(query)); }
+std::string XmlDocument::ReadNode(const std::string& query) const {
+  return NodeText(FirstMatch(query));
+}
 
-std::string CGoXML::ReadNodeXML(const std::string& query) const {
+std::string XmlDocument::ReadNodeXML(const std::string& query) const {
   const pugi::xpath_node match = FirstMatch(query);
   return match ? NodeMarkup(match) : std::string();
 }
 
-std::string CGoXML::ReadAttribute(const std::string& query,
-                                  const std::string& attributeName) const {
+std::string XmlDocument::ReadAttribute(const std::string& query,
+                                       const std::string& attributeName) const {
   const pugi::xml_node node = FirstMatch(query).node();
   // pugixml takes C strings; a name with a NUL in it names no attribute.
   if (node.type() != pugi::node_element || attributeName.find('\0') != std::string::npos) {
