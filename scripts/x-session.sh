@@ -17,6 +17,30 @@ x_session_suppress_leaks() {
   export LSAN_OPTIONS=suppressions=$1/tests/ui-window/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
 }
 
+# A test's X session: Xvfb, openbox, trayer and the observation file of
+# x_session_inbox for the command "true". Exits 77 (skipped) where Xvfb
+# cannot start; a tray that does not come up is a failure. $1: the
+# project's folder.
+x_session_start_for_test() {
+  x_session_suppress_leaks "$1"
+  if ! x_session_start_server; then
+    echo "SKIP: Xvfb cannot start here: $(cat "$x_tmp/xvfb.log")"
+    exit 77
+  fi
+  x_session_start_desktop || fail "trayer did not come up: $(cat "$x_tmp/trayer.log")"
+  x_session_inbox 'true %File%'
+}
+
+# Waits for the daemon started as $corvane_pid to end, else fails with $1
+# and kills it; sets status to its exit code.
+end_corvane() {
+  eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "$1"
+  kill -9 "$corvane_pid" 2>/dev/null
+  wait "$corvane_pid"
+  status=$?
+  corvane_pid=''
+}
+
 # Installs what is missing through the project's install script.
 x_session_install() {
   local tool

@@ -28,13 +28,7 @@ command -v xfce4-panel >/dev/null || "$here/../../scripts/install-deps" >&2
 for tool in dbus-daemon xfce4-panel; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
-x_session_suppress_leaks "$here/../.."
-if ! x_session_start_server; then
-  echo "SKIP: Xvfb cannot start here: $(cat "$x_tmp/xvfb.log")"
-  exit 77
-fi
-x_session_start_desktop || fail "trayer did not come up: $(cat "$x_tmp/trayer.log")"
-x_session_inbox 'true %File%'
+x_session_start_for_test "$here/../.."
 
 # xfce4-panel's settings daemon is started by the bus and takes its
 # environment: the panel's own configuration (the tray alone, at the top

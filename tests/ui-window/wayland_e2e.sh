@@ -44,14 +44,6 @@ start_corvane() {
   corvane_pid=$!
 }
 
-end_corvane() {
-  eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "$1"
-  kill -9 "$corvane_pid" 2>/dev/null
-  wait "$corvane_pid"
-  status=$?
-  corvane_pid=''
-}
-
 # 1. A window on Wayland, found by the platform it loaded; SIGTERM ends it in
 # order with the window keys saved.
 start_corvane

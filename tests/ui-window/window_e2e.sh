@@ -12,14 +12,7 @@ x_tmp=$(mktemp -d)
 trap 'x_session_end; [ -n "${corvane_pid:-}" ] && kill -9 "$corvane_pid" 2>/dev/null; rm -rf "$x_tmp"' EXIT
 
 x_session_install "$here/../.."
-x_session_suppress_leaks "$here/../.."
-if ! x_session_start_server; then
-  echo "SKIP: Xvfb cannot start here: $(cat "$x_tmp/xvfb.log")"
-  exit 77
-fi
-x_session_start_desktop || fail "trayer did not come up: $(cat "$x_tmp/trayer.log")"
-
-x_session_inbox 'true %File%'
+x_session_start_for_test "$here/../.."
 
 start_corvane() {
   "$corvane" /XML "$xml" /Log "$x_tmp/corvane.log" "$@" >"$x_tmp/out" 2>"$x_tmp/err" &
@@ -32,15 +25,6 @@ text_rows() {
   import -window "$1" "$x_tmp/shot.png" 2>/dev/null || { echo 0; return; }
   convert "$x_tmp/shot.png" -crop "+0+0" -colorspace Gray -threshold 40% txt:- 2>/dev/null |
     awk -F'[,:]' '/black|#000000/ { rows[$2] = 1 } END { print length(rows) }'
-}
-
-# Waits for corvane to end, else fails with $1 and kills it; sets status.
-end_corvane() {
-  eventually '! kill -0 "$corvane_pid" 2>/dev/null' 10 || fail "$1"
-  kill -9 "$corvane_pid" 2>/dev/null
-  wait "$corvane_pid"
-  status=$?
-  corvane_pid=''
 }
 
 # corvane's mapped top-level windows: the window, the icon, a balloon, a menu.
