@@ -29,16 +29,6 @@
 
 namespace {
 
-class SilentMessageBoxes : public corvane::MessageBoxHost {
- public:
-  void ShowMessage(const std::string& title, const std::string& text,
-                   corvane::MessageIcon) override {
-    shownBytes += title.size() + text.size();
-  }
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-  std::size_t shownBytes = 0;
-};
-
 constexpr std::size_t kMaxQueries = 4;
 constexpr std::size_t kMaxPathQueryLength = 128;
 constexpr long kMaxPredicates = 2;
@@ -134,13 +124,10 @@ void Edit(corvane::XmlDocument& xml, const std::string& query, std::int32_t roun
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const FuzzInput input = Split(std::string_view(reinterpret_cast<const char*>(data), size));
-  SilentMessageBoxes boxes;
-  corvane::XmlDocument xml(&boxes);
+  corvane::XmlDocument xml;
   xml.Initialize(corvane::kBestAvailableParser);
-  const bool verbose = (input.mode & 2) != 0;
-  const bool loaded = (input.mode & 1) != 0
-                          ? xml.OpenFromFile(MemoryFilePath(input.document), verbose)
-                          : xml.OpenFromString(std::string(input.document), verbose);
+  const bool loaded = (input.mode & 1) != 0 ? xml.OpenFromFile(MemoryFilePath(input.document))
+                                            : xml.OpenFromString(std::string(input.document));
   for (std::int32_t info = -1; info <= 3; ++info)
     (void)xml.XMLDocumentInfo(static_cast<corvane::DeclarationPart>(info));
   for (const std::string& query : input.queries) Read(xml, query);

@@ -18,8 +18,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kParseErrorTitle = "Corvane XmlDocument.DisplayParseError()";
-
 bool IsAvailableParser(std::int32_t version) { return version >= 1 && version <= 4; }
 
 // Errors that happen before any text is parsed have no place in it.
@@ -30,8 +28,7 @@ bool IsSourceError(pugi::xml_parse_status status) {
 
 }  // namespace
 
-XmlDocument::XmlDocument(MessageBoxHost* messageBoxes)
-    : messageBoxes_(messageBoxes), childPaths_(std::make_unique<ChildPathFinder>()) {}
+XmlDocument::XmlDocument() : childPaths_(std::make_unique<ChildPathFinder>()) {}
 
 XmlDocument::~XmlDocument() = default;
 
@@ -61,7 +58,7 @@ std::unique_ptr<pugi::xml_document> XmlDocument::StartLoad() {
   return document;
 }
 
-bool XmlDocument::OpenFromFile(const std::string& fileName, bool verboseError) {
+bool XmlDocument::OpenFromFile(const std::string& fileName) {
   auto document = StartLoad();
   std::string bytes;
   pugi::xml_parse_result result;
@@ -69,21 +66,20 @@ bool XmlDocument::OpenFromFile(const std::string& fileName, bool verboseError) {
   if (result.status == pugi::status_ok) {
     result = document->load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
   }
-  return FinishLoad(std::move(document), result, bytes, verboseError);
+  return FinishLoad(std::move(document), result, bytes);
 }
 
 // The text is UTF-8 whatever its declaration says: the declaration names the
 // encoding of a file, not of text already in memory.
-bool XmlDocument::OpenFromString(const std::string& source, bool verboseError) {
+bool XmlDocument::OpenFromString(const std::string& source) {
   auto document = StartLoad();
   const pugi::xml_parse_result result =
       document->load_buffer(source.data(), source.size(), kParseOptions, pugi::encoding_utf8);
-  return FinishLoad(std::move(document), result, source, verboseError);
+  return FinishLoad(std::move(document), result, source);
 }
 
 bool XmlDocument::FinishLoad(std::unique_ptr<pugi::xml_document> document,
-                             const pugi::xml_parse_result& result, const std::string& source,
-                             bool verboseError) {
+                             const pugi::xml_parse_result& result, const std::string& source) {
   if (result) {
     document_ = std::move(document);
     return true;
@@ -94,7 +90,8 @@ bool XmlDocument::FinishLoad(std::unique_ptr<pugi::xml_document> document,
     lastLoadError_ = "line " + std::to_string(where.line) + ", column " +
                      std::to_string(where.column) + ": " + lastLoadError_;
   }
-  if (verboseError) DisplayParseError(result, where);
+  lastParseReport_ =
+      ParseErrorReportText(static_cast<int>(result.status), result.description(), where);
   return false;
 }
 
@@ -105,15 +102,6 @@ ParseErrorLocation XmlDocument::Locate(const pugi::xml_parse_result& result,
   const std::string text =
       result.encoding == pugi::encoding_utf8 ? source : DecodeToUtf8(source, result.encoding);
   return LocateOffset(text, static_cast<std::size_t>(result.offset));
-}
-
-void XmlDocument::DisplayParseError(const pugi::xml_parse_result& result,
-                                    const ParseErrorLocation& where) const {
-  if (messageBoxes_ == nullptr) return;
-  messageBoxes_->ShowMessage(
-      kParseErrorTitle,
-      ParseErrorReportText(static_cast<int>(result.status), result.description(), where),
-      MessageIcon::Exclamation);
 }
 
 std::string XmlDocument::XML() const {

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "core/hosts/message_box.h"
 #include "xml/parse_error_report.h"
 #include "xml/xml_errors.h"
 #include "xml/xml_value.h"
@@ -23,6 +22,11 @@ class ChildPathFinder;
 
 // Requests for Initialize.
 inline constexpr std::int32_t kBestAvailableParser = 99;
+
+// The titles under which a caller shows LastParseReport (with an
+// exclamation icon) and LastSaveError (with a stop icon).
+inline constexpr char kParseErrorTitle[] = "Corvane XmlDocument.DisplayParseError()";
+inline constexpr char kSaveErrorTitle[] = "Corvane XmlDocument.Save()";
 
 // The pseudo-attributes of the declaration, for XMLDocumentInfo.
 enum class DeclarationPart : std::int32_t { Version = 0, Encoding = 1, Standalone = 2 };
@@ -47,9 +51,7 @@ enum class NodeRelation : std::int32_t {
 // Not thread-safe: made, used and destroyed on one thread.
 class XmlDocument {
  public:
-  // `messageBoxes` shows the verbose parse-error report and Save's failure;
-  // it must outlive this object. Null shows nothing.
-  explicit XmlDocument(MessageBoxHost* messageBoxes = nullptr);
+  XmlDocument();
   ~XmlDocument();
   XmlDocument(const XmlDocument&) = delete;
   XmlDocument& operator=(const XmlDocument&) = delete;
@@ -57,18 +59,19 @@ class XmlDocument {
   // Chooses the parser: 1 to 4 are available, 99 asks for the best (4);
   // anything else answers and stores 0.
   std::int32_t Initialize(std::int32_t desiredVersion);
-  std::int32_t XMLParserVersion() const { return parserVersion_; }
 
   // Each load drops the previous document first. False (and no document)
-  // when the file is missing, unreadable or malformed; with verboseError
-  // the parse-error report is shown. Throws XmlParserUnavailable when no
-  // parser is chosen. Files are decoded from their BOM or declaration
-  // (UTF-8, UTF-16, UTF-32, ISO-8859-1); source is always UTF-8.
-  bool OpenFromFile(const std::string& fileName, bool verboseError = false);
-  bool OpenFromString(const std::string& source, bool verboseError = false);
+  // when the file is missing, unreadable or malformed. Throws
+  // XmlParserUnavailable when no parser is chosen. Files are decoded from
+  // their BOM or declaration (UTF-8, UTF-16, UTF-32, ISO-8859-1); source is
+  // always UTF-8.
+  bool OpenFromFile(const std::string& fileName);
+  bool OpenFromString(const std::string& source);
   // Why the last load failed ("line 3, column 7: Start-end tags mismatch",
-  // "File was not found"); kept until the next failed load.
+  // "File was not found"), and the same as the full parse-error report for
+  // a message box; both kept until the next failed load.
   const std::string& LastLoadError() const { return lastLoadError_; }
+  const std::string& LastParseReport() const { return lastParseReport_; }
 
   // The whole document as UTF-8 markup. Throws XmlDocumentMissing.
   std::string XML() const;
@@ -97,27 +100,27 @@ class XmlDocument {
                   NodeRelation relation = NodeRelation::Sibling);
   // Whether the document, written out as text, parses again.
   bool Reparse() const;
-  // Writes the document; on failure shows "Error <errno> - <reason>".
-  bool Save(const std::string& fileName) const;
+  // Writes the document. On failure LastSaveError() holds
+  // "Error <errno> - <reason>" until the next failed save.
+  bool Save(const std::string& fileName);
+  const std::string& LastSaveError() const { return lastSaveError_; }
 
  private:
   std::unique_ptr<pugi::xml_document> MakeDomObject() const;
   std::unique_ptr<pugi::xml_document> StartLoad();
   bool FinishLoad(std::unique_ptr<pugi::xml_document> document,
-                  const pugi::xml_parse_result& result, const std::string& source,
-                  bool verboseError);
+                  const pugi::xml_parse_result& result, const std::string& source);
   static ParseErrorLocation Locate(const pugi::xml_parse_result& result, const std::string& source);
-  void DisplayParseError(const pugi::xml_parse_result& result,
-                         const ParseErrorLocation& where) const;
   pugi::xml_node RootElement() const;
   pugi::xpath_node FirstMatch(const std::string& query) const;
 
-  MessageBoxHost* messageBoxes_;
   std::int32_t parserVersion_ = 0;
   std::unique_ptr<pugi::xml_document> document_;
   // Fast first matches of plain child paths; forgotten on every change.
   std::unique_ptr<ChildPathFinder> childPaths_;
   std::string lastLoadError_;
+  std::string lastParseReport_;
+  std::string lastSaveError_;
 };
 
 }  // namespace corvane

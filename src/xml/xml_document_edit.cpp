@@ -26,8 +26,6 @@ class ForgetChildPaths {
 };
 namespace {
 
-constexpr const char* kSaveTitle = "Corvane XmlDocument.Save()";
-
 bool IsElement(const pugi::xml_node& node) { return node.type() == pugi::node_element; }
 
 // A node whose own data a DOM lets one set as its text.
@@ -157,7 +155,7 @@ bool XmlDocument::Reparse() const {
       probe->load_buffer(markup.data(), markup.size(), kParseOptions, pugi::encoding_utf8));
 }
 
-bool XmlDocument::Save(const std::string& fileName) const {
+bool XmlDocument::Save(const std::string& fileName) {
   std::optional<FileWriteError> error;
   if (!document_) {
     error = FileWriteError{0, XmlDocumentMissing().what()};
@@ -165,11 +163,7 @@ bool XmlDocument::Save(const std::string& fileName) const {
     error = WriteDocumentFile(*document_, fileName);
   }
   if (!error) return true;
-  if (messageBoxes_ != nullptr) {
-    messageBoxes_->ShowMessage(
-        kSaveTitle, "Error " + std::to_string(error->number) + " - " + error->description,
-        MessageIcon::Stop);
-  }
+  lastSaveError_ = "Error " + std::to_string(error->number) + " - " + error->description;
   return false;
 }
 

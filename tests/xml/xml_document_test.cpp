@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "support/recording_hosts.h"
 #include "support/temp_dir.h"
 #include "xml/child_path.h"
 #include "xml/node_query.h"
@@ -40,8 +39,7 @@ class XmlDocumentTest : public ::testing::Test {
     xml.Initialize(99);
     ASSERT_TRUE(xml.OpenFromString(kDoc));
   }
-  test::RecordingMessageBoxes boxes;
-  XmlDocument xml{&boxes};
+  XmlDocument xml;
 };
 
 // A load that fails, even by a throw, leaves no document behind.
@@ -78,14 +76,9 @@ TEST_F(XmlDocumentTest, FilesLoadInEveryEncodingOrFailCleanly) {
   }
 }
 
-TEST_F(XmlDocumentTest, ParseErrorReportShowsCodeReasonPositionAndLineOnlyWhenVerbose) {
+TEST_F(XmlDocumentTest, ParseErrorReportHoldsCodeReasonPositionAndLine) {
   EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>"));
-  EXPECT_TRUE(boxes.boxes.empty());
-  EXPECT_FALSE(xml.OpenFromString("<a>\n  <b x=1/>\n</a>", true));
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].title, "Corvane XmlDocument.DisplayParseError()");
-  EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Exclamation);
-  EXPECT_EQ(boxes.boxes[0].text,
+  EXPECT_EQ(xml.LastParseReport(),
             "Error loading XML\r\n\r\n12\r\nError parsing element attributeLine 2, "
             "Position 8\r\n\r\n  <b x=1/>\r\n");
 }
@@ -180,6 +173,7 @@ TEST_F(XmlDocumentTest, EditedTextParsesAgainAndSavesInItsEncoding) {
   ASSERT_TRUE(xml.OpenFromFile(dir.File("utf16.xml")));
   EXPECT_EQ(xml.ReadNode("/a"), "x]]>y\xc3\xa9");
   EXPECT_FALSE(xml.Save(dir.File("no-such-folder/out.xml")));
+  EXPECT_EQ(xml.LastSaveError(), "Error 2 - No such file or directory");
 }
 
 TEST(XPathPositions, RaisesEveryWholeNumberPredicateAndNothingElse) {
