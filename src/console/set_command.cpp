@@ -7,7 +7,6 @@
 #include "core/daemon_controller.h"
 #include "core/log.h"
 #include "core/number_text.h"
-#include "core/platform/platform.h"
 #include "core/program_directory.h"
 #include "core/std_helpers.h"
 #include "core/visible_text.h"
@@ -49,15 +48,13 @@ void ConsoleCommands::SetLogLevel(const std::string& value) {
   log().Message(txt::Changed, LogLevel::Info, {"loglevel", level});
 }
 
-// The message comes after the change, so it opens the new log file. A FIFO
-// or a device is refused: writing to it could block or fill nothing.
+// The message comes after the change, so it opens the new log file.
 void ConsoleCommands::SetLogFile(const std::string& value) {
   if (value.empty()) return;
-  if (const std::string problem = platform::NotARegularFile(value); !problem.empty()) {
+  if (const std::string problem = context_.controller.SetLogFile(value); !problem.empty()) {
     Refuse(value, "logfile", problem);
     return;
   }
-  context_.controller.SetLogFile(value);
   log().Message(txt::Changed, LogLevel::Info, {"logfile", value});
 }
 

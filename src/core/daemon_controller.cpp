@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "core/daemon.h"
+#include "core/platform/platform.h"
 #include "core/process.h"
 
 namespace corvane {
@@ -110,7 +111,11 @@ void DaemonController::SetLogLevel(std::int16_t level) {
   emit SettingsChanged();
 }
 
-void DaemonController::SetLogFile(const std::string& file) { daemon_.state.logFile = file; }
+std::string DaemonController::SetLogFile(const std::string& file) {
+  std::string problem = platform::NotARegularFile(file);
+  if (problem.empty()) daemon_.state.logFile = file;
+  return problem;
+}
 
 void DaemonController::SetLanguageFile(const std::string& file, std::string text) {
   daemon_.state.languageFile = file;

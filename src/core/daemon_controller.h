@@ -80,7 +80,10 @@ class DaemonController : public QObject {
   // Settings that show in no caption; the stored ones (log level, language)
   // announce their change with SettingsChanged.
   void SetLogLevel(std::int16_t level);
-  void SetLogFile(const std::string& file);
+  // A FIFO, a device or a directory is refused, since writing to it could
+  // block or fill nothing: the answer is then why, and the log file stays.
+  // "" when the file is taken.
+  std::string SetLogFile(const std::string& file);
   // `text` is the language file's content, read by the caller.
   void SetLanguageFile(const std::string& file, std::string text);
 
