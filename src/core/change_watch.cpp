@@ -47,10 +47,6 @@ void ChangeWatch::Publish(PointTable& points) const {
   for (std::size_t i = 0; i < points.size(); ++i) points[i].WatchState = points_[i].fallback;
 }
 
-bool ChangeWatch::WatchesAny() const {
-  return std::any_of(points_.begin(), points_.end(), [](const Point& p) { return p.requested; });
-}
-
 // True when events wake the point from now on; otherwise it has fallen back.
 bool ChangeWatch::ArmPoint(std::size_t index) {
   if (source_.Descriptor() < 0) {

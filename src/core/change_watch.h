@@ -63,7 +63,6 @@ class ChangeWatch {
   void Arm(const PointTable& points);
   // Writes each point's state into the table, when it follows it.
   void Publish(PointTable& points) const;
-  bool WatchesAny() const;
 
   // Takes the waiting events.
   void TakeEvents(Time now);

@@ -1,6 +1,5 @@
 #include "core/std_helpers.h"
 
-#include <QCoreApplication>
 #include <limits>
 #include <stdexcept>
 
@@ -12,8 +11,6 @@ std::int32_t Inc(std::int32_t& n) {
   if (n == std::numeric_limits<std::int32_t>::max()) throw std::overflow_error("Overflow");
   return ++n;
 }
-
-void PumpMessage() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 bool PathExists(const std::string& path) { return platform::PathExists(path); }
 

@@ -10,11 +10,6 @@ namespace corvane {
 // fault of the caller and throws std::overflow_error.
 std::int32_t Inc(std::int32_t& n);
 
-// Lets pending events run, so that the window (or console) stays responsive
-// during long waits. Qt has no "one message only": it drains what is
-// pending.
-void PumpMessage();
-
 // True when a file or directory of that name exists.
 bool PathExists(const std::string& path);
 

@@ -10,8 +10,6 @@
 namespace corvane {
 namespace {
 
-constexpr std::string_view kTranslatorPrefix = "[Translation By:";
-
 // An id is a 16-bit whole number, blanks around it allowed.
 std::optional<TextId> ParseTextId(std::string_view s) {
   const auto first = s.find_first_not_of(' ');
@@ -53,7 +51,6 @@ std::string Language::ReadLanguageFile(const std::string& path, std::string& tex
 
 void Language::LoadLanguageText(std::string text) {
   table_.emplace();
-  translator_.clear();
   std::istringstream in(std::move(text));
   std::string line;
   bool firstLine = true;
@@ -66,12 +63,6 @@ void Language::LoadLanguageText(std::string text) {
     if (eq != std::string::npos) {
       const auto id = ParseTextId(std::string_view(line).substr(0, eq));
       if (id && *id >= 0) (*table_)[*id] = ExpandLineBreaks(std::string_view(line).substr(eq + 1));
-      continue;
-    }
-    if (line.starts_with(kTranslatorPrefix) && line.size() > kTranslatorPrefix.size() + 2 &&
-        line.back() == ']') {
-      translator_ =
-          line.substr(kTranslatorPrefix.size() + 1, line.size() - kTranslatorPrefix.size() - 2);
     }
   }
 }

@@ -34,15 +34,11 @@ class Language {
   // The catalogue's own flags and English text.
   std::string Translate(const CatalogueText& text) const;
 
-  // The name from the "[Translation By: …]" header; empty when there is none.
-  const std::string& TranslatorName() const { return translator_; }
-
  private:
   static std::string Decorate(std::string text, TextDecoration decoration);
 
   // Absent until the first load: every lookup then takes its default.
   std::optional<std::unordered_map<TextId, std::string>> table_;
-  std::string translator_;
 };
 
 }  // namespace corvane

@@ -39,12 +39,10 @@ TEST_F(LanguageTest, LineRules) {
   for (const auto& [id, text] : cases) EXPECT_EQ(T(id), text) << id;
   EXPECT_EQ(language.Translate(7, {.spaceBefore = true}, "x"), " ");
   EXPECT_EQ(language.Translate(500, {.upperFirst = true}, "x"), "Über");
-  EXPECT_EQ(language.TranslatorName(), "Jane Doe");
 
   // A second file replaces the whole table; bare LFs and a BOM are fine.
   Load({"\uFEFF4=zwei", "6=sechs"}, "\n");
   EXPECT_EQ(T(3) + T(4) + T(6), "defzweisechs");
-  EXPECT_EQ(language.TranslatorName(), "");
 }
 
 // A FIFO would block start-up. The alarm fails the test should a load block.

@@ -141,7 +141,6 @@ class DirectoryListing {
   DirectoryListing(const DirectoryListing&) = delete;
   DirectoryListing& operator=(const DirectoryListing&) = delete;
 
-  bool IsOpen() const { return dir_ != nullptr; }
   // True when the open failed only because the process or the system ran
   // out of descriptors: the directory was not looked at, and should be.
   bool OutOfDescriptors() const { return outOfDescriptors_; }
