@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 
 #include "listctl/mc_list_box.h"
+#include "support/logging_core.h"
 
 namespace corvane {
 namespace {
@@ -90,6 +92,19 @@ TEST(MainWindowTest, TheLogViewKeepsTheNewestLinesUpToItsLimit) {
     EXPECT_EQ(window.logView().List(0), QString("line %1").arg(5 - kept));
     EXPECT_TRUE(window.logView().ListBold(kept - 1));
   }
+}
+
+// Even a line below the log level, which the view does not show, brings the
+// view back to its newest line.
+TEST(MainWindowTest, EveryLoggedLineScrollsTheViewToItsNewestLine) {
+  MainWindow window(0);
+  test::LoggingCore core;
+  core.state.logLevel = LogLevel::Info;
+  Log log{core.state, core.language, window, core.desktop, core.clock};
+  for (int i = 0; i < 200; ++i) log.WriteLog("line", LogLevel::Info);
+  window.logView().verticalScrollBar()->setValue(0);
+  log.WriteLog("hidden", LogLevel::Debug);
+  EXPECT_EQ(window.logView().verticalScrollBar()->value(), 200 - window.logView().VisibleRows());
 }
 
 }  // namespace
