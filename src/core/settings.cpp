@@ -27,6 +27,7 @@ constexpr const char* Hidden = "Window.Hidden";
 constexpr const char* NoBackground = "Window.NoBKG";
 constexpr const char* LogLevel = "Log.Level";
 constexpr const char* Language = "App.Language";
+constexpr const char* ViewLines = "Log.ViewLines";
 }  // namespace Key
 
 constexpr double kTwipsPerPixelAt96Dpi = 15.0;
@@ -177,6 +178,13 @@ void LoadWindowSettings(const Store& store, bool& startHidden, WindowSettingsHos
 }  // namespace
 
 std::string SettingsFile() { return Store().FileName(); }
+
+int StoredViewLines() {
+  constexpr int kDefaultViewLines = 100000;
+  bool ok = false;
+  const int lines = OpenSettingsStore().value(Key::ViewLines).toInt(&ok);
+  return ok && lines >= 0 ? lines : kDefaultViewLines;
+}
 
 void LoadSettings(DaemonState& state, bool& startHidden, WindowSettingsHost* window) {
   const Store store;

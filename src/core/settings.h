@@ -26,6 +26,11 @@ class SettingsError : public DaemonError {
 // The per-user settings file.
 std::string SettingsFile();
 
+// "Log.ViewLines": how many lines the window's log view keeps, 0 for no
+// limit. A missing, negative or unreadable value gives 100000; the key is
+// only read, never written.
+int StoredViewLines();
+
 // Reads every setting in a fixed order and applies each at once, so that
 // the default place of the window (centred) uses the window's size as it
 // stands at that moment. A missing key takes its default. `window` is null

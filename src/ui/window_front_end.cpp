@@ -1,19 +1,10 @@
 #include "ui/window_front_end.h"
 
 #include <QGuiApplication>
-#include <QSettings>
 
 #include "core/settings.h"
-#include "listctl/log_feed.h"
 
 namespace corvane {
-
-int StoredViewLines() {
-  const QSettings store(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-  bool ok = false;
-  const int lines = store.value(kViewLinesKey).toInt(&ok);
-  return ok && lines >= 0 ? lines : kDefaultViewLines;
-}
 
 WindowFrontEnd::WindowFrontEnd(CommandLineSwitches commandLine, std::unique_ptr<TrayIconHost> tray)
     : window_(StoredViewLines()),

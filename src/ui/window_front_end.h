@@ -45,8 +45,4 @@ class WindowFrontEnd {
   std::unique_ptr<ExitGuard> displayLoss_;
 };
 
-// "Log.ViewLines" from the settings store: a negative or unreadable value
-// gives the default.
-int StoredViewLines();
-
 }  // namespace corvane
