@@ -26,7 +26,6 @@ class IconCache {
   // the icon's best source for them.
   QPixmap Icon(const DiskEntry& entry, int size, qreal ratio);
   void Clear() { icons_.clear(); }
-  int Size() const { return static_cast<int>(icons_.size()); }
 
  private:
   QPixmap LookUp(const DiskEntry& entry, int size, qreal ratio) const;

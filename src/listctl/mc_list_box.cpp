@@ -340,22 +340,8 @@ ListView McListBox::View() const {
                   &diskDecor_};
 }
 
-void McListBox::CheckItem(QString& text, int& x, int y) {
-  if (y == -1 || backImage_.isNull()) {
-    DrawTreeLines(nullptr, text, x, y, props_.rowHeight, palette());
-    return;
-  }
-  LogicalPainter painter(backImage_);
-  DrawTreeLines(&*painter, text, x, y, props_.rowHeight, palette());
-}
-
 void McListBox::SetImageList(QList<QPixmap> images) {
   imageList_ = std::move(images);
-  Redraw();
-}
-
-void McListBox::DetachImageList() {
-  imageList_.reset();
   Redraw();
 }
 

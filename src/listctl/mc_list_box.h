@@ -71,7 +71,6 @@ class McListBox : public QAbstractScrollArea {
   void SetListBold(int index, bool bold);
   int SelCount() const { return selection_.Count(); }
   int SelItem(int k) const;
-  bool IsSelected(int index) const { return selection_.Contains(index); }
 
   void AddItem(const QString& text, const AddItemOptions& options = {});
   // Removes item `index`, or the current item for -1. The selection keeps
@@ -87,16 +86,9 @@ class McListBox : public QAbstractScrollArea {
   void SelectItem(int item, bool deselect = false);
   // Makes the last item the bottom row when the vertical bar is shown.
   void ScrollToBottom();
-  // The tree-line routine of the directory tree modes; y -1 only measures.
-  void CheckItem(QString& text, int& x, int y);
-  template <typename Container>
-  static int GetMax(const Container& c) {
-    return static_cast<int>(std::size(c)) - 1;
-  }
 
   // The images icon numbers refer to, 0-based; nothing attached at first.
   void SetImageList(QList<QPixmap> images);
-  void DetachImageList();
 
   // --- Properties (defaults in ListProperties) ---
   const ListProperties& Properties() const { return props_; }
@@ -172,13 +164,8 @@ class McListBox : public QAbstractScrollArea {
 
   // The bytes of the entry that item `index` lists; empty in mode 0.
   QByteArray ItemPath(int index) const;
-  // Icons looked up and kept since the last fill.
-  int CachedIcons() const { return iconCache_.Size(); }
   // The floating tip that shows a cut-off row's whole text.
   const QWidget& Tip() const;
-
-  // Standard bars are used always: flat scroll bars do not exist here.
-  bool UsesStandardScrollBars() const { return true; }
 
   // --- Persistence ---
   void InitProperties();

@@ -80,10 +80,6 @@ class DaemonApp : public QObject {
   // starts hidden in the tray.
   bool StartHidden() const { return startHidden_; }
 
- signals:
-  // The orderly stop has begun (emitted once, after the settings are saved).
-  void Quitting();
-
  private:
   // Steps that need the observation file; false when start-up must stop.
   bool LoadObservationFile();
