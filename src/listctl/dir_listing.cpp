@@ -1,5 +1,8 @@
 #include "listctl/dir_listing.h"
 
+// POSIX rather than QDir: Qt hands names out decoded and cannot give back
+// the bytes of a name that is not UTF-8, and QFileInfo tells neither the
+// device and inode of a folder nor an entry's type without a stat per entry.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
