@@ -11,8 +11,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +24,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -120,18 +123,69 @@ bool Ready(const Tree& tree) {
   return moved;
 }
 
+// The files of one round arriving in a directory, counted from its change
+// events: reading a directory that grows to thousands of entries every
+// millisecond would take a core from the mover being timed, and only while
+// a mover watches, since the floors are done when they are waited for.
+class Arrivals {
+ public:
+  explicit Arrivals(const std::string& dir) : fd_(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {
+    if (fd_ >= 0 && ::inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~Arrivals() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Arrivals(const Arrivals&) = delete;
+  Arrivals& operator=(const Arrivals&) = delete;
+
+  // Until `count` names starting with `prefix` have arrived; false when the
+  // events cannot tell (none to be had, or the queue overflowed) or the
+  // patience ran out.
+  bool Await(const std::string& prefix, int count, Steady::duration patience = 60s) {
+    const auto deadline = Steady::now() + patience;
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (int seen = 0; fd_ >= 0 && seen < count;) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now());
+      pollfd readable{fd_, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&readable, 1, static_cast<int>(left.count())) < 0) break;
+      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+      for (ssize_t at = 0; at < got;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        if (event->mask & IN_Q_OVERFLOW) return false;
+        if (event->len > 0 && std::string_view(event->name).starts_with(prefix)) ++seen;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+      if (seen >= count) return true;
+    }
+    return false;
+  }
+
+ private:
+  int fd_;
+};
+
 // One side of the job; the names differ from round to round, so done/
 // needs no clearing in between.
 struct Side {
-  Side(const char* name, const std::string& root) : name(name), tree(root) {}
+  Side(const char* name, const std::string& root) : name(name), tree(root), arrivals(tree.done) {}
   const char* name;
   Tree tree;
+  Arrivals arrivals;
   int rounds = 0;
   std::vector<double> seconds;
 
-  std::string NextPrefix() { return tree.in + "/r" + std::to_string(rounds++) + "-"; }
-  // Until every file of the rounds so far is in done/.
-  void AwaitMoved() const {
+  static std::string Prefix(int round) {
+    return std::string(1, 'r').append(std::to_string(round)) + '-';
+  }
+  std::string NextPrefix() { return tree.in + "/" + Prefix(rounds++); }
+  // Until every file of the rounds so far is in done/: the events of this
+  // round tell when, one reading of done/ confirms it (or waits, where the
+  // events could not tell).
+  void AwaitMoved() {
+    arrivals.Await(Prefix(rounds - 1), kFiles);
     if (!WaitFor([&] { return CountEntries(tree.done) >= rounds * kFiles; })) {
       std::fprintf(stderr, "watch_bench: files were not all moved from %s\n", tree.in.c_str());
       std::exit(1);

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,10 @@ namespace {
 
 // Where no watch descriptor could be had, the end is looked for this often.
 constexpr int kPollMs = 5;
+// Most commands end within moments: the wait blocks this long first, which
+// spares them the nested event loop with its notifier and timers. Short
+// enough that the window and the console do not seem to stall meanwhile.
+constexpr int kFirstLookMs = 10;
 
 }  // namespace
 
@@ -31,6 +36,10 @@ class Waiter {
   Waiter& operator=(const Waiter&) = delete;
 
   WaitEnd Run(const std::function<bool()>& stopRequested) {
+    const int firstLook = limitMs_ > 0 ? std::min(kFirstLookMs, limitMs_) : kFirstLookMs;
+    if (platform::AwaitReadable(proc_.watch_.get(), firstLook) && proc_.Collect()) {
+      return WaitEnd::Ended;
+    }
     std::unique_ptr<QSocketNotifier> notifier;
     QTimer poll;
     if (proc_.watch_.get() >= 0) {
@@ -44,7 +53,8 @@ class Waiter {
     limit.setSingleShot(true);
     limit.setTimerType(Qt::PreciseTimer);
     QObject::connect(&limit, &QTimer::timeout, &loop_, [this, &limit] { OnLimit(limit); });
-    if (limitMs_ > 0) limit.start(limitMs_);
+    if (limitMs_ > 0)
+      limit.start(static_cast<int>(std::max<qint64>(0, limitMs_ - elapsed_.elapsed())));
     for (;;) {
       interrupted_ = false;
       loop_.exec();

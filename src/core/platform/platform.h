@@ -73,6 +73,10 @@ Spawned SpawnProcess(const std::vector<std::string>& args, CommandOutput output)
 // (a pidfd); none where the system offers none.
 UniqueFd OpenProcessWatch(int pid);
 
+// Blocks until fd is readable or timeoutMs has passed; false on the timeout,
+// on a signal, or for no descriptor.
+bool AwaitReadable(int fd, int timeoutMs);
+
 // Collects the exit status of the child pid when it has ended. True when the
 // child is gone: collected now, or not (or no longer) a child to wait for.
 // False while it runs. Never blocks.

@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
@@ -116,6 +117,12 @@ Spawned SpawnProcess(const std::vector<std::string>& args, CommandOutput output)
 UniqueFd OpenProcessWatch(int pid) {
   if (pid <= 0) return UniqueFd();
   return UniqueFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+}
+
+bool AwaitReadable(int fd, int timeoutMs) {
+  if (fd < 0) return false;
+  pollfd readable{fd, POLLIN, 0};
+  return ::poll(&readable, 1, timeoutMs) > 0;
 }
 
 bool ReapProcess(int pid) {
