@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -326,6 +327,14 @@ int main() {
   std::string pattern = (fs::temp_directory_path() / "corvane-watch-bench-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) return 1;
   const std::string root = pattern;
+  // The daemon runs with the default settings (log level Info) and keeps its
+  // settings, lock and cache here, away from the user's.
+  for (const char* name : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"}) {
+    const std::string dir = root + "/" + name;
+    fs::create_directory(dir);
+    fs::permissions(dir, fs::perms::owner_all);
+    ::setenv(name, dir.c_str(), 1);
+  }
   Side waited{"corvane Wait=\"0\"", root + "/waited"};
   Side unwaited{"corvane Wait=\"-1\"", root + "/unwaited"};
   Side peer{"inotifywait + bash", root + "/peer"};
