@@ -1,17 +1,15 @@
 #include "core/change_source.h"
 
+#include "core/platform/directory_listing.h"
+
 namespace corvane {
 namespace {
 
 class SystemChangeSource final : public ChangeSource {
  public:
   int Descriptor() const override { return events_.Descriptor(); }
-  WatchResult Add(const std::string& directory, int& watch) override {
-    return events_.Add(directory, watch);
-  }
-  WatchResult AddFile(const std::string& path, int& watch) override {
-    return events_.AddFile(path, watch);
-  }
+  WatchResult Add(const std::string& directory) override { return events_.Add(directory); }
+  WatchResult AddFile(const std::string& path) override { return events_.AddFile(path); }
   void Remove(int watch) override { events_.Remove(watch); }
   void Read(std::vector<ChangeEvent>& events) override { events_.Read(events); }
   bool DeliversEvents(const std::string& directory) override {

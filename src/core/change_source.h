@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/platform.h"
+#include "core/platform/change_events.h"
 
 namespace corvane {
 
 using platform::ChangeEvent;
 using platform::ChangeKind;
+using platform::WatchFailure;
 using platform::WatchResult;
 
 // Where change events come from: the system's (inotify) in the daemon, a
@@ -21,9 +22,9 @@ class ChangeSource {
   virtual int Descriptor() const = 0;
   // The same directory (also under another path) yields the same watch. A
   // link is followed only where the path ends in "/".
-  virtual WatchResult Add(const std::string& directory, int& watch) = 0;
+  virtual WatchResult Add(const std::string& directory) = 0;
   // Watches a file for its close (never through a link).
-  virtual WatchResult AddFile(const std::string& path, int& watch) = 0;
+  virtual WatchResult AddFile(const std::string& path) = 0;
   virtual void Remove(int watch) = 0;
   virtual void Read(std::vector<ChangeEvent>& events) = 0;
   virtual bool DeliversEvents(const std::string& directory) = 0;

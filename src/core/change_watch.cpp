@@ -3,6 +3,18 @@
 #include <algorithm>
 
 namespace corvane {
+namespace {
+
+WatchFallback FallbackOf(WatchFailure failure) {
+  switch (failure) {
+    case WatchFailure::LimitReached: return WatchFallback::WatchLimit;
+    case WatchFailure::NotADirectory: return WatchFallback::DirectoryGone;
+    case WatchFailure::Failed: break;
+  }
+  return WatchFallback::Unavailable;
+}
+
+}  // namespace
 
 ChangeWatch::ChangeWatch(ChangeSource& source, Notice notice, std::function<bool()> stopRequested)
     : source_(source), notice_(std::move(notice)), stopRequested_(std::move(stopRequested)) {}
@@ -54,12 +66,9 @@ bool ChangeWatch::ArmPoint(std::size_t index) {
     FallBack(index, WatchFallback::Unavailable);
     return false;
   }
-  bool added = false;
-  switch (Hold(index, points_[index].directory, added)) {
-    case WatchResult::Ok: break;
-    case WatchResult::LimitReached: FallBack(index, WatchFallback::WatchLimit); return false;
-    case WatchResult::NotADirectory: FallBack(index, WatchFallback::DirectoryGone); return false;
-    case WatchResult::Failed: FallBack(index, WatchFallback::Unavailable); return false;
+  if (const auto held = Hold(index, points_[index].directory); !held) {
+    FallBack(index, FallbackOf(held.error()));
+    return false;
   }
   Point& point = points_[index];
   point.rootWatch = *point.watches.begin();
@@ -83,30 +92,28 @@ ChangeWatch::Walk ChangeWatch::HoldBelow(std::size_t index, const std::string& d
     if (stopRequested_ && stopRequested_()) return Walk::Stopped;
     const std::string next = std::move(toVisit.back());
     toVisit.pop_back();
-    bool added = false;
-    const WatchResult result = Hold(index, next, added);
-    if (result == WatchResult::LimitReached) return Walk::LimitReached;
-    if (result != WatchResult::Ok || !added) continue;
+    const auto held = Hold(index, next);
+    if (!held && held.error() == WatchFailure::LimitReached) return Walk::LimitReached;
+    if (!held || !*held) continue;
     for (std::string& below : source_.SubDirectories(next)) toVisit.push_back(std::move(below));
   }
   return Walk::Done;
 }
 
-WatchResult ChangeWatch::Hold(std::size_t index, const std::string& directory, bool& added) {
+platform::Result<bool, WatchFailure> ChangeWatch::Hold(std::size_t index,
+                                                       const std::string& directory) {
   // The point's own directory may be reached through a link (the observation
   // file names it); a link below it is never followed, so the trailing "/"
   // that would resolve it is left off.
   const bool root = directory == points_[index].directory;
-  int watch = -1;
-  const WatchResult result =
-      source_.Add(root ? directory : directory.substr(0, directory.size() - 1), watch);
-  added = result == WatchResult::Ok && points_[index].watches.insert(watch).second;
-  if (added) {
-    Entry& entry = watches_[watch];
-    entry.holders.push_back(index);
-    entry.path = directory;  // a directory moved within a tree is known by its new path
-  }
-  return result;
+  const WatchResult watch =
+      source_.Add(root ? directory : directory.substr(0, directory.size() - 1));
+  if (!watch) return platform::Failure<WatchFailure>{watch.error()};
+  if (!points_[index].watches.insert(*watch).second) return false;
+  Entry& entry = watches_[*watch];
+  entry.holders.push_back(index);
+  entry.path = directory;  // a directory moved within a tree is known by its new path
+  return true;
 }
 
 void ChangeWatch::Release(std::size_t index) {
@@ -294,13 +301,13 @@ void ChangeWatch::AfterCheck(std::size_t index, const Skipped& skipped, Time now
   } else {
     for (const std::string& path : skipped.busy) {
       int watch = -1;
-      if (point.busyWatches.size() >= kMaxFileWatches ||
-          source_.AddFile(path, watch) != WatchResult::Ok) {
-        watch = -1;
-      } else {
-        auto& holders = fileWatches_[watch];
-        if (std::find(holders.begin(), holders.end(), index) == holders.end()) {
-          holders.push_back(index);
+      if (point.busyWatches.size() < kMaxFileWatches) {
+        if (const WatchResult added = source_.AddFile(path)) {
+          watch = *added;
+          auto& holders = fileWatches_[watch];
+          if (std::find(holders.begin(), holders.end(), index) == holders.end()) {
+            holders.push_back(index);
+          }
         }
       }
       point.busyWatches.emplace(path, watch);

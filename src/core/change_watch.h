@@ -112,7 +112,8 @@ class ChangeWatch {
 
   bool ArmPoint(std::size_t index);
   Walk HoldBelow(std::size_t index, const std::string& directory);
-  WatchResult Hold(std::size_t index, const std::string& directory, bool& added);
+  // Whether the point holds a watch it did not hold before.
+  platform::Result<bool, WatchFailure> Hold(std::size_t index, const std::string& directory);
   void Release(std::size_t index);
   void FallBack(std::size_t index, WatchFallback reason);
   void Forget(int watch);

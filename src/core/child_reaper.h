@@ -7,7 +7,7 @@
 #include <map>
 #include <memory>
 
-#include "core/platform/platform.h"
+#include "core/platform/processes.h"
 
 class QSocketNotifier;
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 
 #include "core/daemon.h"
-#include "core/platform/platform.h"
+#include "core/platform/files.h"
 #include "core/process.h"
 
 namespace corvane {
@@ -112,9 +112,10 @@ void DaemonController::SetLogLevel(LogLevel level) {
 }
 
 std::string DaemonController::SetLogFile(const std::string& file) {
-  std::string problem = platform::NotARegularFile(file);
-  if (problem.empty()) daemon_.state.logFile = file;
-  return problem;
+  const platform::Result<void> usable = platform::CheckRegularOrAbsent(file);
+  if (!usable) return usable.error().text;
+  daemon_.state.logFile = file;
+  return {};
 }
 
 void DaemonController::SetLanguageFile(const std::string& file, std::string text) {

@@ -9,7 +9,7 @@
 #include "core/daemon_state.h"
 #include "core/file_age.h"
 #include "core/log.h"
-#include "core/platform/platform.h"
+#include "core/platform/directory_listing.h"
 #include "core/run_command.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
@@ -58,16 +58,16 @@ using platform::FileStatus;
 // twice in one check (or walk in circles); one whose identity cannot be
 // read is not entered either.
 bool FirstVisit(ScanWalk& walk, const DirectoryListing& listing) {
-  std::pair<unsigned long long, unsigned long long> id;
-  return listing.Identity(id.first, id.second) && walk.entered.insert(id).second;
+  const platform::Result<platform::FileIdentity> id = listing.Identity();
+  return id && walk.entered.emplace(id->device, id->inode).second;
 }
 
 // A link is never a directory here, whatever it points to: following one
 // would let whoever writes into the hot folder aim the command elsewhere.
 bool IsDirectoryEntry(const DirectoryListing& listing, const std::string& name, EntryType type) {
   if (type != EntryType::Unknown) return type == EntryType::Directory;
-  FileStatus status;
-  return listing.Status(name, status) && status.isDirectory;
+  const platform::Result<FileStatus> status = listing.Status(name);
+  return status && status->isDirectory;
 }
 
 std::uint32_t AttributesOf(const DirectoryListing& listing, const std::string& name,
@@ -139,8 +139,9 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   // The name first: most entries of a big tree fail it and need no status.
   if ((walk.mask & FileAttribute::Hidden) && name.starts_with('.')) return false;
   if (!walk.patterns.Matches(name)) return false;
-  FileStatus status;
-  if (!listing.Status(name, status)) return false;  // gone since it was listed
+  const platform::Result<FileStatus> listed = listing.Status(name);
+  if (!listed) return false;  // gone since it was listed
+  const FileStatus& status = *listed;
   if (AttributesOf(listing, name, status, walk.mask) & walk.mask) return false;
   const ObservationPoint& point = walk.point;
   // Handed over a second time, the file would go to two commands at once;

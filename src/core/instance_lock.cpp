@@ -6,7 +6,8 @@
 #include <string_view>
 
 #include "core/log.h"
-#include "core/platform/platform.h"
+#include "core/platform/files.h"
+#include "core/platform/instance_lock_file.h"
 
 namespace corvane {
 namespace {
@@ -35,8 +36,8 @@ std::string WithoutSlashes(const std::string& key) {
 }  // namespace
 
 std::string InstanceLockKey(const std::string& observationFile) {
-  std::string resolved = platform::ResolvedPath(observationFile);
-  return resolved.empty() ? observationFile : resolved;
+  platform::Result<std::string> resolved = platform::ResolvedPath(observationFile);
+  return resolved ? *std::move(resolved) : observationFile;
 }
 
 std::string InstanceLockName(const std::string& key) {
@@ -58,15 +59,15 @@ InstanceLock::~InstanceLock() { ReleaseInstance(); }
 bool InstanceLock::RegisterInstance(const std::string& observationFile) {
   ReleaseInstance();
   const std::string key = InstanceLockKey(observationFile);
-  lockFd_ = platform::LockInstanceFile(InstanceLockName(key));
-  if (lockFd_ < 0) return false;
+  platform::Result<platform::UniqueFd> locked = platform::LockInstanceFile(InstanceLockName(key));
+  if (!locked) return false;
+  lock_ = *std::move(locked);
   log_.Message(txt::MutexRegistered, LogLevel::Debug, {WithoutSlashes(key)});
   return true;
 }
 
 void InstanceLock::ReleaseInstance() {
-  platform::UnlockInstanceFile(lockFd_);
-  lockFd_ = -1;
+  if (lock_) platform::UnlockInstanceFile(std::move(lock_));
 }
 
 }  // namespace corvane

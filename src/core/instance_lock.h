@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/platform/unique_fd.h"
+
 namespace corvane {
 
 class Log;
@@ -31,11 +33,11 @@ class InstanceLock {
   // another InstanceLock, holds it.
   bool RegisterInstance(const std::string& observationFile);
   void ReleaseInstance();
-  bool IsHeld() const { return lockFd_ >= 0; }
+  bool IsHeld() const { return static_cast<bool>(lock_); }
 
  private:
   Log& log_;
-  int lockFd_ = -1;  // the lock file's descriptor, -1 while not held
+  platform::UniqueFd lock_;  // holds the lock file's lock; empty while not held
 };
 
 }  // namespace corvane

@@ -7,7 +7,7 @@
 #include "core/daemon_state.h"
 #include "core/hosts/desktop_host.h"
 #include "core/hosts/log_view.h"
-#include "core/platform/platform.h"
+#include "core/platform/files.h"
 #include "lang/language.h"
 #include "lang/untranslated_texts.h"
 
@@ -74,16 +74,16 @@ std::string Log::Prefix(LogLevel level) const {
 void Log::AppendToFile(const std::string& line) {
   const std::string file = state_.logFile;
   if (file.empty()) return;
-  const std::string problem = platform::AppendToRegularFile(file, line + "\r\n");
+  const platform::Result<void> appended = platform::AppendToRegularFile(file, line + "\r\n");
   const bool reported = failingFile_ == file;
-  if (problem.empty()) {
+  if (appended) {
     failingFile_.clear();
     if (reported) Message(txt::LogFileWritableAgain, LogLevel::Info, {file});
     return;
   }
   if (reported) return;
   failingFile_ = file;  // first, so that the report's own line is not reported
-  Alert(FormatMsg(language_.Translate(txt::LogFileUnwritable), {file, problem}));
+  Alert(FormatMsg(language_.Translate(txt::LogFileUnwritable), {file, appended.error().text}));
 }
 
 void Log::Alert(const std::string& text) {

@@ -141,9 +141,9 @@ bool ChildProcess::Kill() const { return !ended_ && platform::KillProcessGroup(p
 StartResult StartProcess(const CommandLine& cmd, platform::CommandOutput output,
                          ChildReaper& reaper) {
   std::string command = cmd.text;
-  platform::Spawned spawned = platform::SpawnProcess(cmd.args, output);
-  if (spawned.pid <= 0) return StartResult{std::nullopt, std::move(spawned.failure)};
-  return StartResult{ChildProcess(spawned.pid, std::move(command), reaper), ""};
+  const platform::Result<int> pid = platform::SpawnProcess(cmd.args, output);
+  if (!pid) return StartResult{std::nullopt, pid.error().text};
+  return StartResult{ChildProcess(*pid, std::move(command), reaper), ""};
 }
 
 void InterruptWaits() { Waiter::InterruptAll(); }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/platform/platform.h"
+#include "core/platform/processes.h"
 
 namespace corvane {
 

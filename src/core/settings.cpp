@@ -8,7 +8,7 @@
 #include "core/hosts/window_settings_host.h"
 #include "core/log.h"
 #include "core/number_text.h"
-#include "core/platform/platform.h"
+#include "core/platform/files.h"
 #include "core/settings_store.h"
 #include "core/std_helpers.h"
 #include "lang/language.h"
@@ -47,8 +47,8 @@ class Store {
   std::string Commit() {
     settings_.sync();
     if (settings_.status() == QSettings::NoError) return {};
-    const std::string reason = platform::ReplaceProblem(FileName());
-    return reason.empty() ? "the file could not be replaced" : reason;
+    const platform::Result<void> replaceable = platform::CheckReplaceable(FileName());
+    return replaceable ? "the file could not be replaced" : replaceable.error().text;
   }
   // A file the store cannot open (no right to read it, a directory in its
   // place) or cannot parse reads as empty; writing it back would throw away

@@ -3,7 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "core/platform/platform.h"
+#include "core/platform/files.h"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <ostream>
 
-#include "core/platform/platform.h"
+#include "core/platform/terminal.h"
 
 namespace corvane {
 namespace {

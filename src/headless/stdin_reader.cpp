@@ -3,7 +3,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "core/platform/platform.h"
+#include "core/platform/terminal.h"
 
 namespace corvane {
 namespace {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <sstream>
 
-#include "core/platform/platform.h"
+#include "core/platform/files.h"
 #include "core/text/text_bytes.h"
 
 namespace corvane {
@@ -46,7 +46,10 @@ void Language::LoadLanguageFile(const std::string& path) {
 }
 
 std::string Language::ReadLanguageFile(const std::string& path, std::string& text) {
-  return platform::ReadRegularFile(path, kMaxFileBytes, text);
+  platform::Result<std::string> read = platform::ReadRegularFile(path, kMaxFileBytes);
+  if (!read) return read.error().text;
+  text = *std::move(read);
+  return {};
 }
 
 void Language::LoadLanguageText(std::string text) {

@@ -6,6 +6,7 @@
 
 #include "console/reports.h"
 #include "core/hosts/caption_host.h"
+#include "core/platform/directory_listing.h"
 #include "core/process.h"
 #include "core/program_directory.h"
 #include "core/settings.h"

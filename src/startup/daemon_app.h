@@ -9,7 +9,7 @@
 #include "core/daemon.h"
 #include "core/daemon_controller.h"
 #include "core/hosts/message_box.h"
-#include "core/platform/platform.h"
+#include "core/platform/stop_signals.h"
 #include "core/settings.h"
 #include "startup/command_line.h"
 #include "update/update_check.h"

@@ -8,6 +8,7 @@
 
 #include "core/change_source.h"
 #include "core/change_watch.h"
+#include "core/platform/directory_listing.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -32,9 +33,9 @@ bool Sees(ChangeSource& source, int watch, ChangeKind kind) {
 }
 
 int WatchOf(ChangeSource& source, const std::string& dir) {
-  int watch = -1;
-  EXPECT_EQ(source.Add(dir, watch), WatchResult::Ok) << dir;
-  return watch;
+  const WatchResult watch = source.Add(dir);
+  EXPECT_TRUE(watch) << dir;
+  return watch ? *watch : -1;
 }
 
 // Files written, new and deleted directories are seen by the end-to-end
@@ -48,10 +49,11 @@ TEST(ChangeEventsTest, AFileMovedInIsCompletedAndTheDirectoryMovedAwayIsGone) {
   const int watch = WatchOf(*source, dir.File("in/"));
   fs::rename(dir.File("elsewhere.txt"), dir.File("in/f.txt"));
   EXPECT_TRUE(Sees(*source, watch, ChangeKind::Completed));
-  int file = -1;  // a file watched for its close: a reader's counts too
-  ASSERT_EQ(source->AddFile(dir.File("in/f.txt"), file), WatchResult::Ok);
+  // A file watched for its close: a reader's counts too.
+  const WatchResult file = source->AddFile(dir.File("in/f.txt"));
+  ASSERT_TRUE(file);
   std::ifstream(dir.File("in/f.txt")).close();
-  EXPECT_TRUE(Sees(*source, file, ChangeKind::Completed));
+  EXPECT_TRUE(Sees(*source, *file, ChangeKind::Completed));
   fs::rename(dir.File("in"), dir.File("renamed"));
   EXPECT_TRUE(Sees(*source, watch, ChangeKind::Gone));
 }
@@ -61,9 +63,9 @@ TEST(ChangeEventsTest, LinksAndFilesAreNeverWatchedAndTheDescriptorIsNotInherite
   fs::create_directory(dir.File("real"));
   fs::create_directory_symlink(dir.File("real"), dir.File("link"));
   const auto source = MakeSystemChangeSource();
-  int watch = -1;
   for (const char* name : {"link", "real/missing"}) {
-    EXPECT_EQ(source->Add(dir.File(name), watch), WatchResult::NotADirectory) << name;
+    const WatchResult watch = source->Add(dir.File(name));
+    EXPECT_TRUE(!watch && watch.error() == WatchFailure::NotADirectory) << name;
   }
   // The same directory twice is one watch.
   EXPECT_EQ(WatchOf(*source, dir.File("real/")), WatchOf(*source, dir.path() + "/./real/"));
@@ -107,9 +109,9 @@ TEST(ChangeEventsTest, TheExclusiveTestRaisesNoChangeEvent) {
   const platform::DirectoryListing listing(dir.path());
   const auto exclusive = [&] {
     platform::ForeignOpenFiles foreign;
-    platform::FileStatus status;
-    return listing.Status("held.txt", status) &&
-           listing.TestExclusive("held.txt", status, foreign) == platform::Exclusive::Yes;
+    const auto status = listing.Status("held.txt");
+    return status &&
+           listing.TestExclusive("held.txt", *status, foreign) == platform::Exclusive::Yes;
   };
   {
     std::ofstream writer(file, std::ios::app);

@@ -17,7 +17,7 @@
 #include <tuple>
 
 #include "core/child_reaper.h"
-#include "core/platform/platform.h"
+#include "core/platform/directory_listing.h"
 #include "core/run_command.h"
 #include "support/event_loop.h"
 #include "support/logging_core.h"
@@ -286,12 +286,12 @@ TEST_F(DirectoryScanTest, AnEntrySwappedAfterTheListingIsNeverHadExclusively) {
   for (std::size_t i = 0; i < std::size(replacements); ++i) {
     const std::string path = Put("swap.txt");
     platform::DirectoryListing listing(in);
-    platform::FileStatus listed;
-    ASSERT_TRUE(listing.Status("swap.txt", listed));
+    const auto listed = listing.Status("swap.txt");
+    ASSERT_TRUE(listed);
     replacements[i]();
     if (i > 0) fs::rename(swap, path);
     platform::ForeignOpenFiles foreign;
-    EXPECT_EQ(listing.TestExclusive("swap.txt", listed, foreign) == platform::Exclusive::Yes,
+    EXPECT_EQ(listing.TestExclusive("swap.txt", *listed, foreign) == platform::Exclusive::Yes,
               i == 0)
         << i;
     fs::remove(path);

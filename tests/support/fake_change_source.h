@@ -48,25 +48,24 @@ class FakeChangeSource final : public ChangeSource {
   }
 
   int Descriptor() const override { return descriptor ? pipe_[0] : -1; }
-  WatchResult Add(const std::string& directory, int& watch) override {
+  WatchResult Add(const std::string& directory) override {
     ++adds;
-    if (!dirs.contains(Resolve(directory))) return WatchResult::NotADirectory;
+    if (!dirs.contains(Resolve(directory))) return Refused(WatchFailure::NotADirectory);
     auto [it, fresh] = ids_.try_emplace(Resolve(directory), nextId_);
     if (fresh) ++nextId_;
     if (!active.contains(it->second) && static_cast<int>(active.size()) >= limit) {
-      return WatchResult::LimitReached;
+      return Refused(WatchFailure::LimitReached);
     }
     active.insert(it->second);
-    watch = it->second;
-    return WatchResult::Ok;
+    return it->second;
   }
   // Any file can be watched, up to the limit.
-  WatchResult AddFile(const std::string& path, int& watch) override {
-    if (static_cast<int>(active.size()) >= limit) return WatchResult::LimitReached;
+  WatchResult AddFile(const std::string& path) override {
+    if (static_cast<int>(active.size()) >= limit) return Refused(WatchFailure::LimitReached);
     auto [it, fresh] = ids_.try_emplace(path, nextId_);
     if (fresh) ++nextId_;
-    active.insert(watch = it->second);
-    return WatchResult::Ok;
+    active.insert(it->second);
+    return it->second;
   }
   void Remove(int watch) override { active.erase(watch); }
   void Read(std::vector<ChangeEvent>& events) override {
@@ -95,6 +94,7 @@ class FakeChangeSource final : public ChangeSource {
   bool descriptor = true;
 
  private:
+  static WatchResult Refused(WatchFailure why) { return platform::Failure<WatchFailure>{why}; }
   std::string Resolve(std::string path) const {
     if (!path.ends_with('/')) path += '/';
     const auto alias = aliases.find(path);

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/platform/platform.h"
+#include "core/platform/change_events.h"
 
 namespace corvane::platform {
 namespace {
@@ -19,15 +19,22 @@ constexpr std::uint32_t kWatchMask = IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO | 
 
 constexpr std::uint32_t kFileMask = IN_CLOSE_WRITE | IN_CLOSE_NOWRITE | IN_DONT_FOLLOW;
 
-WatchResult ResultOf(int error) {
+Failure<WatchFailure> FailureOf(int error) {
   switch (error) {
     case ENOSPC:
-    case ENOMEM: return WatchResult::LimitReached;
+    case ENOMEM: return {WatchFailure::LimitReached};
     case ENOENT:
     case ENOTDIR:
-    case ELOOP: return WatchResult::NotADirectory;
-    default: return WatchResult::Failed;
+    case ELOOP: return {WatchFailure::NotADirectory};
+    default: return {WatchFailure::Failed};
   }
+}
+
+WatchResult AddWatch(int fd, const std::string& path, std::uint32_t mask) {
+  if (fd < 0) return Failure<WatchFailure>{WatchFailure::Failed};
+  const int watch = ::inotify_add_watch(fd, path.c_str(), mask);
+  if (watch < 0) return FailureOf(errno);
+  return watch;
 }
 
 ChangeKind KindOf(std::uint32_t mask) {
@@ -65,31 +72,25 @@ constexpr std::array<unsigned long, 13> kWithoutEvents = {
 
 ChangeEvents::ChangeEvents() : fd_(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {}
 
-ChangeEvents::~ChangeEvents() { UniqueFd(fd_).Reset(); }
-
-WatchResult ChangeEvents::Add(const std::string& directory, int& watch) {
-  if (fd_ < 0) return WatchResult::Failed;
-  watch = ::inotify_add_watch(fd_, directory.c_str(), kWatchMask);
-  return watch >= 0 ? WatchResult::Ok : ResultOf(errno);
+WatchResult ChangeEvents::Add(const std::string& directory) {
+  return AddWatch(fd_.get(), directory, kWatchMask);
 }
 
-WatchResult ChangeEvents::AddFile(const std::string& path, int& watch) {
-  if (fd_ < 0) return WatchResult::Failed;
-  watch = ::inotify_add_watch(fd_, path.c_str(), kFileMask);
-  return watch >= 0 ? WatchResult::Ok : ResultOf(errno);
+WatchResult ChangeEvents::AddFile(const std::string& path) {
+  return AddWatch(fd_.get(), path, kFileMask);
 }
 
 void ChangeEvents::Remove(int watch) {
-  if (fd_ >= 0 && watch >= 0) ::inotify_rm_watch(fd_, watch);
+  if (fd_ && watch >= 0) ::inotify_rm_watch(fd_.get(), watch);
 }
 
 void ChangeEvents::Read(std::vector<ChangeEvent>& events) {
-  if (fd_ < 0) return;
+  if (!fd_) return;
   alignas(struct inotify_event) std::array<char, 64 * 1024> buffer;
   // Bounded, so that a storm cannot keep the caller here: what is left
   // makes the descriptor readable again.
   for (int reads = 0; reads < 16; ++reads) {
-    const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
+    const ssize_t got = ::read(fd_.get(), buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return;
     for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= got;) {
