@@ -11,8 +11,9 @@ namespace corvane::platform {
 // Catches SIGTERM, SIGINT and SIGHUP while it lives: each makes ReadEnd
 // readable and StopSignalPending true. Also ignores SIGPIPE, so that a write
 // to a closed pipe or terminal is an error and not the end of the daemon.
-// One at a time. The destructor closes the pipe; the signals stay caught,
-// so that one arriving later only sets the flag.
+// One wakes at a time: the newest, also while an older one still lives (as
+// when a holder is replaced by a new one). The destructor closes the pipe;
+// the signals stay caught, so that one arriving later only sets the flag.
 class StopSignals {
  public:
   StopSignals();

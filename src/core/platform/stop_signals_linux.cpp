@@ -40,11 +40,13 @@ StopSignals::StopSignals() : pipe_(WakePipe::Open()) {
   for (const int signalNumber : kStopSignals) ::sigaction(signalNumber, &action, nullptr);
 }
 
-// The handler loses its write end before the pipe closes (members go after
-// this body), so no signal can write into a closed (or reused) descriptor.
-// The handler itself stays: a stop signal after this only sets the flag.
+// The handler loses this object's write end (a newer object's stays) before
+// the pipe closes, which happens after this body, so no signal can write
+// into a closed (or reused) descriptor. The handler itself stays: a stop
+// signal after this only sets the flag.
 StopSignals::~StopSignals() {
-  stopSignalWriteEnd.store(-1);
+  int own = pipe_.writeEnd.get();
+  stopSignalWriteEnd.compare_exchange_strong(own, -1);
 }
 
 bool StopSignalPending() { return stopSignalPending != 0; }
