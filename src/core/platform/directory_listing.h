@@ -3,6 +3,9 @@
 // Listing directories and looking at their entries: status, attributes and
 // the exclusive test (whether anybody else has a file open).
 
+#include <dirent.h>
+
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +14,13 @@
 #include "core/platform/unique_fd.h"
 
 namespace corvane::platform {
+
+struct DirCloser {
+  void operator()(DIR* dir) const noexcept;
+};
+
+// A directory stream, closed (with its descriptor) by its owner.
+using UniqueDir = std::unique_ptr<DIR, DirCloser>;
 
 // What a directory listing says of an entry without asking for its status.
 enum class EntryType { Directory, Regular, Other, Unknown };

@@ -31,6 +31,8 @@ bool IsOutOfDescriptors(int error) { return error == EMFILE || error == ENFILE; 
 
 }  // namespace
 
+void DirCloser::operator()(DIR* dir) const noexcept { ::closedir(dir); }
+
 DirectoryListing::DirectoryListing(const std::string& path) {
   Adopt(UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK)));
 }

@@ -1,11 +1,8 @@
 #pragma once
 
-// Owners of what the system hands out: every descriptor and directory
-// stream the platform layer opens is held by one of these and closed by it.
+// Every descriptor the platform layer opens is held, and closed, by a
+// UniqueFd; a pipe that signal handlers write into by a WakePipe.
 
-#include <dirent.h>
-
-#include <memory>
 #include <utility>
 
 namespace corvane::platform {
@@ -33,13 +30,6 @@ class UniqueFd {
  private:
   int fd_ = -1;
 };
-
-struct DirCloser {
-  void operator()(DIR* dir) const noexcept;
-};
-
-// A directory stream, closed (with its descriptor) by its owner.
-using UniqueDir = std::unique_ptr<DIR, DirCloser>;
 
 // Both ends of a non-blocking, close-on-exec pipe through which a signal
 // handler wakes the event loop. Empty ends when the system gave no pipe.

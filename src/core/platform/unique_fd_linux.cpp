@@ -10,8 +10,6 @@ void UniqueFd::Reset(int fd) noexcept {
   fd_ = fd;
 }
 
-void DirCloser::operator()(DIR* dir) const noexcept { ::closedir(dir); }
-
 WakePipe WakePipe::Open() {
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return {};
