@@ -138,12 +138,12 @@ bool ChildProcess::Kill() const { return !ended_ && platform::KillProcessGroup(p
 
 // The command text is copied before the start, so that nothing can throw
 // between the start and the process's owner taking it.
-StartResult StartProcess(const CommandLine& cmd, platform::CommandOutput output,
-                         ChildReaper& reaper) {
+platform::Result<ChildProcess> StartProcess(const CommandLine& cmd, platform::CommandOutput output,
+                                            ChildReaper& reaper) {
   std::string command = cmd.text;
   const platform::Result<int> pid = platform::SpawnProcess(cmd.args, output);
-  if (!pid) return StartResult{std::nullopt, pid.error().text};
-  return StartResult{ChildProcess(*pid, std::move(command), reaper), ""};
+  if (!pid) return platform::Failure<platform::Error>{pid.error()};
+  return ChildProcess(*pid, std::move(command), reaper);
 }
 
 void InterruptWaits() { Waiter::InterruptAll(); }

@@ -68,17 +68,11 @@ class ChildProcess {
   std::function<void()> whenCollected_;
 };
 
-// The outcome of a start: the process, or why it could not be started.
-struct StartResult {
-  std::optional<ChildProcess> process;
-  std::string failure;
-};
-
 // Starts the command in a process group of its own; its output goes where
-// `output` says. Without a process (no arguments, program missing or not
-// executable) nothing runs.
-StartResult StartProcess(const CommandLine& cmd, platform::CommandOutput output,
-                         ChildReaper& reaper);
+// `output` says. Fails, with the system's reason, when no process could be
+// had (no arguments, program missing or not executable): nothing runs then.
+platform::Result<ChildProcess> StartProcess(const CommandLine& cmd, platform::CommandOutput output,
+                                            ChildReaper& reaper);
 
 // Breaks off every wait under way, so that each asks its stopRequested
 // again: call it when the daemon begins to stop.

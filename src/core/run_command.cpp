@@ -40,16 +40,16 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
                                  state_.daemonName};
   const CommandLine cmd = BuildCommandLine(point.command, values);
   {
-    StartResult started = StartProcess(cmd, output_, reaper_);
-    if (!started.process) {
+    platform::Result<ChildProcess> started = StartProcess(cmd, output_, reaper_);
+    if (!started) {
       log_.Message(txt::CouldNotExecute, LogLevel::Error, {cmd.text});
-      log_.Message(txt::StartFailedReason, LogLevel::Debug, {cmd.text, started.failure});
+      log_.Message(txt::StartFailedReason, LogLevel::Debug, {cmd.text, started.error().text});
       Inc(point.failed);
       return;
     }
-    log_.Message(txt::Executing, LogLevel::Debug, {cmd.text, started.process->pid()});
-    MarkRunning(point, values.file, *started.process);
-    Supervise(*started.process, point.wait, point.terminate);
+    log_.Message(txt::Executing, LogLevel::Debug, {cmd.text, started->pid()});
+    MarkRunning(point, values.file, *started);
+    Supervise(*started, point.wait, point.terminate);
   }  // the process passes to the reaper unless it was collected
   Inc(point.executed);
 }
