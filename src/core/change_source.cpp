@@ -18,11 +18,10 @@ class SystemChangeSource final : public ChangeSource {
   std::vector<std::string> SubDirectories(const std::string& directory) override {
     std::vector<std::string> found;
     platform::DirectoryListing listing(directory);
-    std::string name;
-    platform::EntryType type = platform::EntryType::Unknown;
-    while (listing.Next(name, type)) {
-      if (type == platform::EntryType::Directory || type == platform::EntryType::Unknown) {
-        found.push_back(directory + name + '/');
+    while (const platform::DirectoryEntry* entry = listing.Next()) {
+      if (entry->type == platform::EntryType::Directory ||
+          entry->type == platform::EntryType::Unknown) {
+        found.push_back(directory + entry->name + '/');
       }
     }
     return found;

@@ -110,10 +110,11 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
     }
     if (!FirstVisit(walk, listing)) return 0;
     std::int32_t total = 0;
-    std::string name;
-    EntryType type;
-    while (!StopRequested(state_) && listing.Next(name, type)) {
-      if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, type)) {
+    while (!StopRequested(state_)) {
+      const platform::DirectoryEntry* entry = listing.Next();
+      if (!entry) break;
+      const std::string& name = entry->name;
+      if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, entry->type)) {
         DirectoryListing sub(listing, name);
         // A failed level below has logged its error; its part of the
         // tree counts for nothing.

@@ -25,6 +25,12 @@ using UniqueDir = std::unique_ptr<DIR, DirCloser>;
 // What a directory listing says of an entry without asking for its status.
 enum class EntryType { Directory, Regular, Other, Unknown };
 
+// One entry of a listing.
+struct DirectoryEntry {
+  std::string name;
+  EntryType type = EntryType::Unknown;
+};
+
 // Where a file lives: the same pair is the same file, under any name.
 struct FileIdentity {
   unsigned long long device = 0;
@@ -65,9 +71,10 @@ class DirectoryListing {
   bool OutOfDescriptors() const { return outOfDescriptors_; }
   // The directory's own device and inode.
   Result<FileIdentity> Identity() const;
-  // The next entry other than "." and ".."; false at the end. A link, or an
-  // entry whose type the file system does not tell, is Unknown.
-  bool Next(std::string& name, EntryType& type);
+  // The next entry other than "." and ".."; null at the end. A link, or an
+  // entry whose type the file system does not tell, is Unknown. Stays valid
+  // until the next call.
+  const DirectoryEntry* Next();
   // Status of an entry of this directory (links not followed); fails when
   // it is gone.
   Result<FileStatus> Status(const std::string& name) const;
@@ -88,6 +95,7 @@ class DirectoryListing {
   int Descriptor() const;
 
   UniqueDir dir_;
+  DirectoryEntry entry_;
   bool outOfDescriptors_ = false;
 };
 

@@ -66,22 +66,22 @@ Result<FileIdentity> DirectoryListing::Identity() const {
   return FileIdentity{st.st_dev, st.st_ino};
 }
 
-bool DirectoryListing::Next(std::string& name, EntryType& type) {
-  if (!dir_) return false;
+const DirectoryEntry* DirectoryListing::Next() {
+  if (!dir_) return nullptr;
   while (const dirent* entry = ::readdir(dir_.get())) {
     const std::string_view entryName(entry->d_name);
     if (entryName == "." || entryName == "..") continue;
-    name.assign(entryName);
+    entry_.name.assign(entryName);
     switch (entry->d_type) {
-      case DT_DIR: type = EntryType::Directory; break;
-      case DT_REG: type = EntryType::Regular; break;
+      case DT_DIR: entry_.type = EntryType::Directory; break;
+      case DT_REG: entry_.type = EntryType::Regular; break;
       case DT_LNK:
-      case DT_UNKNOWN: type = EntryType::Unknown; break;
-      default: type = EntryType::Other; break;
+      case DT_UNKNOWN: entry_.type = EntryType::Unknown; break;
+      default: entry_.type = EntryType::Other; break;
     }
-    return true;
+    return &entry_;
   }
-  return false;
+  return nullptr;
 }
 
 Result<FileStatus> DirectoryListing::Status(const std::string& name) const {
@@ -110,16 +110,14 @@ bool ForeignOpenFiles::IsOpenElsewhere(unsigned long long device, unsigned long 
     loaded_ = true;
     const std::string self = std::to_string(::getpid());
     DirectoryListing proc("/proc");
-    std::string pid;
-    EntryType type;
-    while (proc.Next(pid, type)) {
+    while (const DirectoryEntry* process = proc.Next()) {
+      const std::string& pid = process->name;
       if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
       const std::string fdDir = "/proc/" + pid + "/fd/";
       DirectoryListing fds(fdDir);
-      std::string fd;
       struct stat st {};
-      while (fds.Next(fd, type)) {
-        if (::stat((fdDir + fd).c_str(), &st) == 0) open_.emplace_back(st.st_dev, st.st_ino);
+      while (const DirectoryEntry* fd = fds.Next()) {
+        if (::stat((fdDir + fd->name).c_str(), &st) == 0) open_.emplace_back(st.st_dev, st.st_ino);
       }
     }
   }
