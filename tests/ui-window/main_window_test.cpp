@@ -8,7 +8,6 @@
 #include <QScrollBar>
 
 #include "listctl/mc_list_box.h"
-#include "support/logging_core.h"
 
 namespace corvane {
 namespace {
@@ -98,12 +97,10 @@ TEST(MainWindowTest, TheLogViewKeepsTheNewestLinesUpToItsLimit) {
 // view back to its newest line.
 TEST(MainWindowTest, EveryLoggedLineScrollsTheViewToItsNewestLine) {
   MainWindow window(0);
-  test::LoggingCore core;
-  core.state.logLevel = LogLevel::Info;
-  Log log{core.state, core.language, window, core.desktop, core.clock};
-  for (int i = 0; i < 200; ++i) log.WriteLog("line", LogLevel::Info);
+  for (int i = 0; i < 200; ++i) window.ShowLogLine("line", false, true);
   window.logView().verticalScrollBar()->setValue(0);
-  log.WriteLog("hidden", LogLevel::Debug);
+  window.ShowLogLine("hidden", false, false);
+  EXPECT_EQ(window.logView().ListCount(), 200);
   EXPECT_EQ(window.logView().verticalScrollBar()->value(), 200 - window.logView().VisibleRows());
 }
 

@@ -77,10 +77,10 @@ TEST(DesktopIntegrationTest, BalloonsAppearOnlyWhileTheWindowIsHidden) {
   EXPECT_TRUE(d.tray->balloons[0].startsWith(
       "1|Inbox|Inbox is loaded. Double click this Icon to show it. The daemon is paused.|"));
   d.window.show();
-  EXPECT_FALSE(d.desktop.ShowBalloonTip("disk full", 5000, BalloonType::Warning));
+  d.desktop.ShowLogBalloon("disk full", LogLevel::Warning);
   d.window.close();
-  EXPECT_TRUE(d.desktop.ShowBalloonTip("disk full", 5000, BalloonType::Warning));
-  EXPECT_EQ(d.tray->balloons.back().toStdString(), "2|Inbox|disk full|5000");
+  d.desktop.ShowLogBalloon("disk full", LogLevel::Error);
+  EXPECT_EQ(d.tray->balloons.back().toStdString(), "3|Inbox|disk full|5000");
   EXPECT_EQ(d.tray->balloons.size(), 2);
 }
 
