@@ -82,17 +82,6 @@ TEST(MainWindowTest, TabMovesAVisibleFocusBetweenTheInputLineAndTheLogView) {
   EXPECT_EQ(window.logView().grab().toImage(), unfocused);
 }
 
-TEST(MainWindowTest, TheLogViewKeepsTheNewestLinesUpToItsLimit) {
-  for (const int limit : {0, 3}) {
-    MainWindow window(limit);
-    for (int i = 0; i < 5; ++i) window.AddItem("line " + std::to_string(i), i == 4);
-    const int kept = limit == 0 ? 5 : limit;
-    ASSERT_EQ(window.logView().ListCount(), kept);
-    EXPECT_EQ(window.logView().List(0), QString("line %1").arg(5 - kept));
-    EXPECT_TRUE(window.logView().ListBold(kept - 1));
-  }
-}
-
 // Even a line below the log level, which the view does not show, brings the
 // view back to its newest line.
 TEST(MainWindowTest, EveryLoggedLineScrollsTheViewToItsNewestLine) {

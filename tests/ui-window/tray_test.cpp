@@ -43,19 +43,6 @@ TEST(TrayMenuTest, CaptionsTellTheStateAndNameOfTheMomentTheMenuOpens) {
   }
 }
 
-TEST(TrayMenuTest, ItemsSteerTheDaemon) {
-  FakeSteering daemon;
-  TrayMenu menu(daemon);
-  int shows = 0;
-  menu.onShow = [&shows] { ++shows; };
-  menu.pauseResume()->trigger();
-  EXPECT_FALSE(daemon.running);
-  menu.pauseResume()->trigger();
-  for (QAction* item : {menu.runNow(), menu.show(), menu.title(), menu.exit()}) item->trigger();
-  EXPECT_EQ((std::tuple{daemon.running, daemon.checks, shows, daemon.quits}),
-            (std::tuple{true, 1, 1, 1}));
-}
-
 struct Desktop {
   explicit Desktop(bool trayAvailable = true)
       : tray(new FakeTray(trayAvailable)),
