@@ -60,7 +60,6 @@ class DaemonApp : public QObject {
   // One line of the console. Once the orderly stop has begun, lines are
   // ignored. Returns when the command is done (see ConsoleCommands).
   void ProcessCommand(const std::string& line);
-  ConsoleCommands& commands() { return commands_; }
 
   DaemonController& controller() { return controller_; }
   UpdateChecker& updater() { return updater_; }

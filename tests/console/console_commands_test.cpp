@@ -31,8 +31,8 @@ std::string NotUnderstood(const std::string& line) {
 }
 
 // The console commands on a daemon started on "Inbox" (one point on `in/`),
-// running. `captions` records the caption after
-// every change the controller announced after start-up.
+// running. `captions` records the caption after every change the controller
+// announced after start-up.
 class ConsoleCommandsTest : public ::testing::Test {
  protected:
   ConsoleCommandsTest() {
@@ -108,24 +108,20 @@ TEST_F(ConsoleCommandsTest, DaemonCommandsAnswerAndActInAnyLetterCase) {
 
 // A quote is dropped before the command is looked up; a blank is not.
 TEST_F(ConsoleCommandsTest, ClearTakesTheEchoWithItAndAnythingElseIsNotUnderstood) {
+  // Hostile lines come whole and escaped: they cannot command the terminal.
+  const std::string big(1 << 20, 'x');
   const std::pair<std::string, Strings> cases[] = {
       {"cls", {}},
       {"Clear", {}},
       {"frobnicate now", {"> frobnicate:", NotUnderstood("frobnicate now")}},
       {" pause", {">  pause:", NotUnderstood(" pause")}},
-      {"\"pause", {"> pause:", Info("Pausing on user request...")}}};
-  for (const auto& [line, expected] : cases) EXPECT_EQ(Run(line), expected) << line;
-  // Hostile lines come whole and escaped: they cannot command the terminal.
-  const std::string big(1 << 20, 'x');
-  const std::tuple<std::string, std::string, std::string> hostile[] = {
-      {big, "> " + big + ":", big},
+      {"\"pause", {"> pause:", Info("Pausing on user request...")}},
+      {big, {"> " + big + ":", NotUnderstood(big)}},
       {std::string("\x01\xff\0\x7f\"", 6),
-       "> \\x01\\xff\\x00\\x7f\\x00:", "\\x01\\xff\\x00\\x7f\"\\x00"},
-      {"a\r\nb \x1b]0;x\a", "> a\\r\\nb:", "a\\r\\nb \\x1b]0;x\\x07"},
-      {"   ", ">  :", "   "}};
-  for (const auto& [line, echo, shown] : hostile) {
-    EXPECT_EQ(Run(line), (Strings{echo, NotUnderstood(shown)}));
-  }
+       {"> \\x01\\xff\\x00\\x7f\\x00:", NotUnderstood("\\x01\\xff\\x00\\x7f\"\\x00")}},
+      {"a\r\nb \x1b]0;x\a", {"> a\\r\\nb:", NotUnderstood("a\\r\\nb \\x1b]0;x\\x07")}},
+      {"   ", {">  :", NotUnderstood("   ")}}};
+  for (const auto& [line, expected] : cases) EXPECT_EQ(Run(line), expected) << line.substr(0, 20);
 }
 
 TEST_F(ConsoleCommandsTest, ReportsWithoutLanguageFileAndUpdateCheck) {
