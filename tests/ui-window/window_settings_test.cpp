@@ -5,10 +5,14 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <filesystem>
+#include <fstream>
 
 #include "core/settings.h"
 #include "listctl/mc_list_box.h"
+#include "support/logging_core.h"
 #include "support/rect_text.h"
+#include "support/temp_dir.h"
 #include "ui/main_window.h"
 
 namespace corvane {
@@ -87,6 +91,25 @@ TEST(WindowSettingsTest, TheStoredStateIsTheWindowsAndOnlyANormalWindowStoresIts
     EXPECT_EQ(Stored("Window.State"), std::to_string(state));
     EXPECT_EQ(Stored("Window.X"), x) << state;
   }
+}
+
+// A file as an earlier run left it reads back to the same text, the
+// daemon's keys and those only read included.
+TEST(WindowSettingsTest, AStoredFileIsSavedBackAsItWas) {
+  const std::string stored =
+      "[General]\nApp.Language=\"german, swiss.lng\"\nLog.Level=0\nLog.ViewLines=50\n"
+      "Window.Height=4800\nWindow.Hidden=True\nWindow.NoBKG=1\nWindow.State=0\n"
+      "Window.Width=9000\nWindow.X=1500\nWindow.Y=-15\n";
+  std::filesystem::create_directories(std::filesystem::path(SettingsFile()).parent_path());
+  std::ofstream(SettingsFile()) << stored;
+  MainWindow window(0);
+  const SettingsReader reader;
+  LoadWindowSettings(reader, window);
+  test::LoggingCore core;
+  SettingsSaver(core.log).Save(ReadDaemonSettings(reader), [&window](SettingsWriter& writer) {
+    SaveWindowSettings(writer, window);
+  });
+  EXPECT_EQ(test::ReadFile(SettingsFile()), stored);
 }
 
 // At 110 dpi a pixel is no whole number of twips: the stored twips keep
