@@ -68,7 +68,10 @@ void MainWindow::AddItem(const std::string& text, bool bold) {
   AppendLogLine(*log_, QString::fromStdString(text), bold, viewLines_);
 }
 
-void MainWindow::ScrollToBottom() { log_->ScrollToBottom(); }
+void MainWindow::ShowLogLine(const std::string& text, bool bold, bool shown) {
+  if (shown) AddItem(text, bold);
+  log_->ScrollToBottom();
+}
 
 void MainWindow::Clear() { log_->Clear(); }
 
