@@ -248,16 +248,14 @@ void McListBox::mouseReleaseEvent(QMouseEvent* event) {
   if (click) emit clicked();
 }
 
-// In the tree modes a double click opens or closes the current item; the
-// items it inserted must stay, so the layout is brought up to date without
-// reading the disk again.
+// A double click that opens or closes the current item keeps the items it
+// inserted: the layout is brought up to date without listing them again.
 void McListBox::mouseDoubleClickEvent(QMouseEvent* event) {
   event->accept();
   doubleClicked_ = true;
   if (event->button() == Qt::LeftButton) leftDown_ = true;
   if (event->button() != Qt::LeftButton) return;
-  if (props_.mode == kModeDriveTree || props_.mode == kModeFileTree) {
-    OpenOrClose(ListIndex());
+  if (OpenOrClose(ListIndex())) {
     Relayout();
   } else {
     Refresh();

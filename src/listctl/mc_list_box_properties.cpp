@@ -24,11 +24,10 @@ void McListBox::RaiseRowHeightToFont() {
   props_.rowHeight = std::max(props_.rowHeight, TextHeightOfA());
 }
 
-// BorderStyle holds extended window style bits: 0x200 a 2-pixel sunken
-// frame, 0x20000 a 1-pixel one; Appearance 0 draws the frame flat.
+// Appearance 0 draws the frame flat.
 void McListBox::ApplyFrame() {
-  const int width = (props_.borderStyle & kBorderSunken)   ? 2
-                    : (props_.borderStyle & kBorderStatic) ? 1
+  const int width = props_.borderStyle == Border::Sunken   ? 2
+                    : props_.borderStyle == Border::Static ? 1
                                                            : 0;
   if (width == 0) {
     setFrameStyle(QFrame::NoFrame);
@@ -41,17 +40,16 @@ void McListBox::ApplyFrame() {
 void McListBox::InitProperties() {
   props_ = ListProperties{};
   props_.font = AmbientFont(this);
-  StorePath(QCoreApplication::applicationDirPath() + u'/',
-            QFile::encodeName(QCoreApplication::applicationDirPath()) + '/');
+  props_.path = QCoreApplication::applicationDirPath() + u'/';
+  props_.pathBytes = QFile::encodeName(QCoreApplication::applicationDirPath()) + '/';
   QWidget::setFont(props_.font);
-  SetBorderStyle(kBorderSunken);
+  SetBorderStyle(Border::Sunken);
   SetAppearance(1);
   SetBackColor(props_.backColor);
 }
 
 void McListBox::ReadProperties(const QVariantMap& bag) {
   props_ = ReadPropertyBag(bag, AmbientFont(this));
-  pathBytes_ = QFile::encodeName(props_.path);
   ApplyFrame();
   QWidget::setFont(props_.font);
   RaiseRowHeightToFont();
@@ -143,7 +141,7 @@ void McListBox::SetAppearance(int appearance) {
   Changed("Appearance");
 }
 
-void McListBox::SetBorderStyle(int style) {
+void McListBox::SetBorderStyle(Border style) {
   props_.borderStyle = style;
   ApplyFrame();
   Redraw();
@@ -182,6 +180,14 @@ void McListBox::SetAutoHideScrollBars(bool on) {
   props_.autoHideScrollBars = on;
   Refresh();
   Changed("AutoHideScrollBars");
+}
+
+void McListBox::SetMode(ListMode mode) {
+  if (mode == props_.mode) return;
+  props_.mode = mode;
+  if (mode == ListMode::Items) Clear();
+  Refresh();
+  Changed("Mode");
 }
 
 void McListBox::SetAutoRefresh(bool on) {

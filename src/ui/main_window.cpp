@@ -30,7 +30,7 @@ void ApplyDesignValues(McListBox& log) {
   log.SetFont(LogFont());
   log.SetSelColor(0x00FFFFFF);
   log.SetSelForeColor(0x00000000);
-  log.SetBorderStyle(kBorderStatic);
+  log.SetBorderStyle(Border::Static);
   log.SetFullRowSelect(true);
   log.SetRowHeight(15);
   log.SetBackGradient(1);

@@ -10,16 +10,17 @@
 #include <filesystem>
 
 #include "list_box_fixture.h"
-#include "listctl/dir_listing.h"
-#include "listctl/drive_list.h"
+#include "listctl/disk/dir_listing.h"
+#include "listctl/disk/disk_list_box.h"
+#include "listctl/disk/drive_list.h"
 
 namespace corvane {
 namespace {
 
-class DiskTest : public test::ListBoxTest {
+class DiskTest : public test::BoxTest<DiskListBox> {
  protected:
   void SetUp() override {
-    ListBoxTest::SetUp();
+    BoxTest::SetUp();
     ASSERT_TRUE(dir.isValid());
     root = QFile::encodeName(dir.path()) + '/';
   }
@@ -72,9 +73,9 @@ class DiskTest : public test::ListBoxTest {
 TEST_F(DiskTest, FoldersInModeTwoFilteredFilesInModeThreeAndRefreshRereads) {
   Make({"b.txt", "a.log", "readme", "D.TXT", "sub1/", "sub2.txt/"});
   box.SetPath(dir.path());
-  box.SetMode(2);
+  box.SetMode(ListMode::Folders);
   EXPECT_EQ(Sorted(Texts()), QStringList({"sub1", "sub2.txt"}));
-  box.SetMode(3);
+  box.SetMode(ListMode::Files);
   box.SetFilter("*.txt|*.log");
   EXPECT_EQ(Texts(), QStringList({"b.txt", "a.log"})) << "the first pattern's files come first";
   box.SetSortOrder(-1);
@@ -106,10 +107,10 @@ TEST_F(DiskTest, HiddenAndSystemEntriesOnAndOff) {
   for (const auto& [hidden, system, files] : cases) {
     box.SetShowHiddenFiles(hidden);
     box.SetShowSystemFiles(system);
-    box.SetMode(3);
+    box.SetMode(ListMode::Files);
     EXPECT_EQ(Sorted(Texts()), files) << hidden << system;
   }
-  box.SetMode(2);
+  box.SetMode(ListMode::Folders);
   EXPECT_EQ(Texts(), QStringList({"folder"})) << "a link to a folder is none";
 }
 
@@ -117,7 +118,7 @@ TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
   const QByteArray names[] = {"bad\xff\xfe.txt", "new\nline", "x<%S%>True", "\xc3\xa9t\xc3\xa9"};
   for (const QByteArray& name : names) Make({name});
   Make({"odd\xff/", "odd\xff/inside"});
-  box.SetMode(3);
+  box.SetMode(ListMode::Files);
   box.SetFilter("*");
   box.SetPath(dir.path());
   ASSERT_EQ(box.ListCount(), 4);
@@ -149,7 +150,7 @@ TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {
   ASSERT_EQ(symlink("..", (root + "a/up").constData()), 0);  // a loop back up the tree
   box.SetFilter("*.txt|up");
   box.SetShowSystemFiles(true);
-  for (const int mode : {4, 5}) {
+  for (const ListMode mode : {ListMode::DriveTree, ListMode::FileTree}) {
     box.SetMode(mode);
     OpenDownToRoot();
     const int top = IndexOf(root + "a");
@@ -159,10 +160,11 @@ TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {
     QStringList below;
     for (int i = top + 1; box.ItemPath(i).startsWith(root + "a/"); ++i)
       below << box.List(i).section(u'/', -1);
-    EXPECT_EQ(below.value(0), "deeper") << "folders first, mode " << mode;
-    EXPECT_EQ(Sorted(below.mid(1)), mode == 5 ? QStringList({"file.txt", "up"}) : QStringList());
+    EXPECT_EQ(below.value(0), "deeper") << "folders first, mode " << int(mode);
+    EXPECT_EQ(Sorted(below.mid(1)),
+              mode == ListMode::FileTree ? QStringList({"file.txt", "up"}) : QStringList());
     const int count = box.ListCount();
-    if (mode == 5) DoubleClick(IndexOf(root + "a/up"));
+    if (mode == ListMode::FileTree) DoubleClick(IndexOf(root + "a/up"));
     EXPECT_EQ(box.ListCount(), count) << "the link back up is never opened";
     DoubleClick(top);
     EXPECT_FALSE(box.ListBold(top));

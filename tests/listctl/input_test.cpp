@@ -13,7 +13,7 @@ namespace {
 class InputTest : public test::ListBoxTest {
  protected:
   void SetUp() override {
-    ListBoxTest::SetUp();
+    test::ListBoxTest::SetUp();
     rowH = box.RowHeight();
     box.resize(200, 10 * rowH);
     QObject::connect(&box, &McListBox::selectionChanged, [this] { events << "selectionChanged"; });
