@@ -23,10 +23,10 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QuietCore core;
   ObservationPoint point;
-  point.Directory = "/in/";
-  point.Name = "Bench";
-  point.Command = kProgram;  // no argument: with one, true(1) looks at its locale
-  point.Wait = 0;
+  point.directory = "/in/";
+  point.name = "Bench";
+  point.command = kProgram;  // no argument: with one, true(1) looks at its locale
+  point.wait = 0;
 
   bool spawned = true;
   constexpr int kPerRound = kCommands / kRounds;

@@ -69,19 +69,19 @@ int main(int argc, char** argv) {
   QuietCore core;
   DirectoryScanner scanner(core.state, core.log, core.clock, core.runner);
   ObservationPoint point;
-  point.Name = "Bench";
-  point.FilePattern = "*.txt";
-  point.Command = kProgram;  // no argument: with one, true(1) looks at its locale
-  point.Wait = 0;
+  point.name = "Bench";
+  point.filePattern = "*.txt";
+  point.command = kProgram;  // no argument: with one, true(1) looks at its locale
+  point.wait = 0;
 
   bool ok = true;
   const auto scanTree = [&] {
-    point.Directory = tree;
+    point.directory = tree;
     ok = ok && scanner.CheckDirectory(tree, point).status == CheckStatus::NothingQualified;
   };
   const auto findTree = [&] { ok = SpawnAndWait({"find", tree.c_str(), "-name", "*.txt"}) && ok; };
   const auto scanReady = [&] {
-    point.Directory = ready;
+    point.directory = ready;
     ok = ok && scanner.CheckDirectory(ready, point).handled == kCommands;
   };
   const auto spawnLoop = [&] {

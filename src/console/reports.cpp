@@ -24,24 +24,25 @@ std::string StateWord(const Language& language, bool running) {
 // The attributes a file may carry to be handled, one word each.
 std::string AttributeWords(const Language& language, const ObservationPoint& point) {
   std::string words;
-  if (point.Archive) words += language.Translate(txt::AttrArchive);
-  if (point.Readonly) words += language.Translate(txt::AttrReadOnly);
-  if (point.Compressed) words += language.Translate(txt::AttrCompressed);
-  if (point.Hidden) words += language.Translate(txt::AttrHidden);
-  if (point.System) words += language.Translate(txt::AttrSystem);
+  if (point.archive) words += language.Translate(txt::AttrArchive);
+  if (point.readOnly) words += language.Translate(txt::AttrReadOnly);
+  if (point.compressed) words += language.Translate(txt::AttrCompressed);
+  if (point.hidden) words += language.Translate(txt::AttrHidden);
+  if (point.system) words += language.Translate(txt::AttrSystem);
   return words;
 }
 
 void ShowPoint(Log& log, std::size_t index, const ObservationPoint& point) {
   const Language& language = log.language();
-  const long long ticksLeft = static_cast<long long>(point.Intervall) - point.ticks;
-  WriteReport(log, FormatMsg(language.Translate(txt::StatisticsPoint),
-                             {index, point.Name, point.Directory, point.FilePattern, point.Command,
-                              point.Wait, YesNo(language, point.Terminate), point.Window,
-                              AttributeWords(language, point), YesNo(language, point.Exclusive),
-                              point.LastChange, point.Period, point.Intervall, ticksLeft,
-                              point.executed, point.failed, YesNo(language, !point.NoSubdirs),
-                              WatchStateText(language, point)}));
+  const long long ticksLeft = static_cast<long long>(point.interval) - point.ticks;
+  WriteReport(
+      log, FormatMsg(
+               language.Translate(txt::StatisticsPoint),
+               {index, point.name, point.directory, point.filePattern, point.command, point.wait,
+                YesNo(language, point.terminate), point.windowStyle,
+                AttributeWords(language, point), YesNo(language, point.exclusive), point.minimumAge,
+                point.ageUnit, point.interval, ticksLeft, point.executed, point.failed,
+                YesNo(language, !point.noSubdirectories), WatchStateText(language, point)}));
 }
 
 }  // namespace
@@ -51,8 +52,8 @@ void ShowHelp(Log& log) { WriteReport(log, log.language().Translate(txt::HelpRep
 void ShowConfiguration(Log& log, const DaemonState& state) {
   try {
     WriteReport(log, FormatMsg(log.language().Translate(txt::ConfigurationReport),
-                               {state.daemonName, state.xmlFile, state.logFile, state.logLevel,
-                                state.languageFile}));
+                               {state.daemonName, state.xmlFile, state.logFile,
+                                LevelNumber(state.logLevel), state.languageFile}));
   } catch (...) {
   }
 }
@@ -61,9 +62,9 @@ void ShowStatistics(Log& log, const DaemonState& state, bool running) {
   try {
     const Language& language = log.language();
     WriteReport(log, FormatMsg(language.Translate(txt::StatisticsHeader),
-                               {FormatTimeStamp(state.startTime).toStdString(), state.Points.size(),
+                               {FormatTimeStamp(state.startTime).toStdString(), state.points.size(),
                                 StateWord(language, running)}));
-    for (std::size_t i = 0; i < state.Points.size(); ++i) ShowPoint(log, i, state.Points[i]);
+    for (std::size_t i = 0; i < state.points.size(); ++i) ShowPoint(log, i, state.points[i]);
   } catch (...) {
   }
 }

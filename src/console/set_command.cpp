@@ -43,8 +43,8 @@ void ConsoleCommands::Set(const Tokens& tokens) {
 // then not understood. A number outside the levels is ignored silently.
 void ConsoleCommands::SetLogLevel(const std::string& value) {
   const std::int16_t level = ToInt16(value);
-  if (level < LogLevel::Debug || level > LogLevel::Error) return;
-  context_.controller.SetLogLevel(level);
+  if (level < LevelNumber(LogLevel::Debug) || level > LevelNumber(LogLevel::Error)) return;
+  context_.controller.SetLogLevel(LevelFromNumber(level));
   log().Message(txt::Changed, LogLevel::Info, {"loglevel", level});
 }
 

@@ -47,9 +47,9 @@ void ChangeWakeups::Drop() {
 }
 
 void ChangeWakeups::Follow() {
-  if (watch_ && watch_->Follows(state_.Points)) return;
-  const bool wanted = std::any_of(state_.Points.begin(), state_.Points.end(),
-                                  [](const ObservationPoint& point) { return point.Watch; });
+  if (watch_ && watch_->Follows(state_.points)) return;
+  const bool wanted = std::any_of(state_.points.begin(), state_.points.end(),
+                                  [](const ObservationPoint& point) { return point.watch; });
   Drop();
   if (!wanted) return;
   source_ = makeSource_();
@@ -60,8 +60,8 @@ void ChangeWakeups::Follow() {
     notifier_ = std::make_unique<QSocketNotifier>(source_->Descriptor(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { OnReadable(); });
   }
-  watch_->Arm(state_.Points);
-  watch_->Publish(state_.Points);
+  watch_->Arm(state_.points);
+  watch_->Publish(state_.points);
   Schedule();
 }
 
@@ -69,26 +69,26 @@ void ChangeWakeups::Tick() {
   Follow();
   if (!watch_) return;
   watch_->Tick(Steady::now());
-  watch_->Publish(state_.Points);
+  watch_->Publish(state_.points);
   Schedule();
 }
 
 void ChangeWakeups::Reload() {
   // A table that changed is armed afresh by Follow.
-  if (watch_ && watch_->Follows(state_.Points)) watch_->Rearm(Steady::now());
+  if (watch_ && watch_->Follows(state_.points)) watch_->Rearm(Steady::now());
   Follow();
   if (!watch_) return;
-  watch_->Publish(state_.Points);
+  watch_->Publish(state_.points);
   Schedule();
 }
 
 void ChangeWakeups::BeforeCheck(std::size_t index) {
-  if (watch_ && watch_->Follows(state_.Points)) watch_->BeforeCheck(index);
+  if (watch_ && watch_->Follows(state_.points)) watch_->BeforeCheck(index);
 }
 
 void ChangeWakeups::AfterCheck(std::size_t index) {
-  if (!watch_ || !watch_->Follows(state_.Points)) return;
-  const ObservationPoint& point = state_.Points[index];
+  if (!watch_ || !watch_->Follows(state_.points)) return;
+  const ObservationPoint& point = state_.points[index];
   std::optional<ChangeWatch::Time> comesOfAge;
   if (point.comesOfAge) {
     const auto wait = std::chrono::seconds(*point.comesOfAge) -
@@ -102,7 +102,7 @@ void ChangeWakeups::AfterCheck(std::size_t index) {
 void ChangeWakeups::OnReadable() {
   if (!watch_) return;
   watch_->TakeEvents(Steady::now());
-  watch_->Publish(state_.Points);
+  watch_->Publish(state_.points);
   Schedule();
 }
 
@@ -115,7 +115,7 @@ void ChangeWakeups::RunDue() {
   for (const std::size_t index : watch_->Due(Steady::now())) {
     // A change of the table that waited for a check has run: the indexes
     // no longer hold.
-    if (!watch_->Follows(state_.Points)) break;
+    if (!watch_->Follows(state_.points)) break;
     // Settled first: events during the check call for another one after it.
     watch_->MarkWoken(index, Steady::now());
     if (!hooks_.running() || StopRequested(state_)) continue;
@@ -136,21 +136,21 @@ void ChangeWakeups::Schedule() {
 }
 
 void ChangeWakeups::Notice(std::size_t index, WatchFallback reason) {
-  if (index >= state_.Points.size()) return;
-  const ObservationPoint& point = state_.Points[index];
+  if (index >= state_.points.size()) return;
+  const ObservationPoint& point = state_.points[index];
   if (reason == WatchFallback::None) {
-    log_.Message(txt::WatchResumed, LogLevel::Info, {point.Name});
+    log_.Message(txt::WatchResumed, LogLevel::Info, {point.name});
     return;
   }
   log_.Message(txt::WatchFallbackWarning, LogLevel::Warning,
-               {point.Name, log_.language().Translate(ReasonText(reason)), point.Intervall});
+               {point.name, log_.language().Translate(ReasonText(reason)), point.interval});
 }
 
 std::string WatchStateText(const Language& language, const ObservationPoint& point) {
-  if (!point.Watch) return language.Translate(txt::No);
-  if (point.WatchState == WatchFallback::None) return language.Translate(txt::Yes);
+  if (!point.watch) return language.Translate(txt::No);
+  if (point.watchFallback == WatchFallback::None) return language.Translate(txt::Yes);
   return FormatMsg(language.Translate(txt::IntervalOnly),
-                   {language.Translate(ReasonText(point.WatchState))});
+                   {language.Translate(ReasonText(point.watchFallback))});
 }
 
 }  // namespace corvane

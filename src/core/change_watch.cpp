@@ -17,9 +17,10 @@ bool ChangeWatch::Follows(const PointTable& points) const {
   for (std::size_t i = 0; i < points.size(); ++i) {
     const ObservationPoint& point = points[i];
     const Point& armed = points_[i];
-    if (point.Watch != armed.requested) return false;
-    if (point.Watch && (point.Directory != armed.directory || point.NoSubdirs == armed.recursive ||
-                        point.Intervall != armed.interval)) {
+    if (point.watch != armed.requested) return false;
+    if (point.watch &&
+        (point.directory != armed.directory || point.noSubdirectories == armed.recursive ||
+         point.interval != armed.interval)) {
       return false;
     }
   }
@@ -34,17 +35,17 @@ void ChangeWatch::Arm(const PointTable& points) {
   points_.assign(points.size(), Point{});
   for (std::size_t i = 0; i < points.size(); ++i) {
     Point& armed = points_[i];
-    armed.requested = points[i].Watch;
-    armed.directory = points[i].Directory;
-    armed.recursive = !points[i].NoSubdirs;
-    armed.interval = points[i].Intervall;
+    armed.requested = points[i].watch;
+    armed.directory = points[i].directory;
+    armed.recursive = !points[i].noSubdirectories;
+    armed.interval = points[i].interval;
     if (armed.requested) ArmPoint(i);
   }
 }
 
 void ChangeWatch::Publish(PointTable& points) const {
   if (!Follows(points)) return;
-  for (std::size_t i = 0; i < points.size(); ++i) points[i].WatchState = points_[i].fallback;
+  for (std::size_t i = 0; i < points.size(); ++i) points[i].watchFallback = points_[i].fallback;
 }
 
 // True when events wake the point from now on; otherwise it has fallen back.

@@ -29,14 +29,14 @@ class WalkScope {
 CheckCycle::CheckCycle(DaemonState& state, Log& log, DirectoryCheck& directoryCheck)
     : state_(state), log_(log), directoryCheck_(directoryCheck) {}
 
-bool CheckCycle::CheckPoints(bool force) {
+bool CheckCycle::WalkPoints(Walk walk) {
   bool result = true;
   {
-    const WalkScope walk(walkDepth_);
+    const WalkScope scope(walkDepth_);
     try {
-      for (std::size_t i = 0; i < state_.Points.size() && !StopRequested(state_); ++i) {
-        ObservationPoint& point = state_.Points[i];
-        if (!force && point.ticks < point.Intervall) {
+      for (std::size_t i = 0; i < state_.points.size() && !StopRequested(state_); ++i) {
+        ObservationPoint& point = state_.points[i];
+        if (walk == Walk::DuePoints && point.ticks < point.interval) {
           Inc(point.ticks);
           continue;
         }
@@ -52,7 +52,7 @@ bool CheckCycle::CheckPoints(bool force) {
 }
 
 bool CheckCycle::CheckDuePoint(std::size_t index) {
-  ObservationPoint& point = state_.Points[index];
+  ObservationPoint& point = state_.points[index];
   const bool looks = !state_.checkRunning;
   if (looks && observer_.before) observer_.before(index);
   const std::optional<CheckResult> result = CheckPointGuarded(point);
@@ -64,11 +64,11 @@ bool CheckCycle::CheckDuePoint(std::size_t index) {
 }
 
 bool CheckCycle::CheckWokenPoint(std::size_t index) {
-  if (IsWalking() || state_.checkRunning || index >= state_.Points.size()) return false;
+  if (IsWalking() || state_.checkRunning || index >= state_.points.size()) return false;
   bool result = true;
   {
     // The point is worked on in place: table changes wait, as for a walk.
-    const WalkScope walk(walkDepth_);
+    const WalkScope scope(walkDepth_);
     try {
       result = CheckDuePoint(index);
     } catch (const std::exception& error) {
@@ -85,10 +85,10 @@ std::optional<CheckResult> CheckCycle::CheckPointGuarded(ObservationPoint& point
     log_.Message(txt::CheckAlreadyRunning, LogLevel::Warning);
     return std::nullopt;
   }
-  if (!PathExists(point.Directory)) return CheckResult{CheckStatus::DirectoryMissing, 0};
+  if (!PathExists(point.directory)) return CheckResult{CheckStatus::DirectoryMissing, 0};
   state_.checkRunning = true;
   try {
-    const CheckResult result = directoryCheck_.CheckDirectory(point.Directory, point);
+    const CheckResult result = directoryCheck_.CheckDirectory(point.directory, point);
     state_.checkRunning = false;
     return result;
   } catch (...) {
@@ -105,13 +105,13 @@ bool CheckCycle::Report(const ObservationPoint& point, const CheckResult& result
   };
   switch (result.status) {
     case CheckStatus::FilesHandled:
-      log_.Message(txt::FoundFiles, LogLevel::Info, {point.Name, result.handled, point.Directory});
+      log_.Message(txt::FoundFiles, LogLevel::Info, {point.name, result.handled, point.directory});
       return true;
     case CheckStatus::NothingQualified:
-      log_.Message(txt::NoNewFiles, LogLevel::Debug, {point.Name, point.Directory});
+      log_.Message(txt::NoNewFiles, LogLevel::Debug, {point.name, point.directory});
       return true;
-    case CheckStatus::DirectoryMissing: return failure(txt::DirectoryNotFound, {point.Directory});
-    case CheckStatus::UnexpectedError: return failure(txt::CheckTerminated, {point.Directory});
+    case CheckStatus::DirectoryMissing: return failure(txt::DirectoryNotFound, {point.directory});
+    case CheckStatus::UnexpectedError: return failure(txt::CheckTerminated, {point.directory});
   }
   return failure(txt::CheckUnknownError, {});  // a value outside the enum
 }

@@ -40,9 +40,11 @@ class CheckCycle {
  public:
   CheckCycle(DaemonState& state, Log& log, DirectoryCheck& directoryCheck);
 
-  // Walks the table: counts ticks and checks the due points (every point
-  // with force). False when a directory was missing or a check failed.
-  bool CheckPoints(bool force);
+  // Walk the table. The due walk counts ticks and checks the points whose
+  // interval is up; the full walk checks every point. False when a
+  // directory was missing or a check failed.
+  bool CheckDuePoints() { return WalkPoints(Walk::DuePoints); }
+  bool CheckAllPoints() { return WalkPoints(Walk::AllPoints); }
   // Checks one point unless a check is already running; nothing when the
   // check is refused.
   std::optional<CheckResult> CheckPointGuarded(ObservationPoint& point);
@@ -65,6 +67,8 @@ class CheckCycle {
   bool IsWalking() const { return walkDepth_ > 0; }
 
  private:
+  enum class Walk { DuePoints, AllPoints };
+  bool WalkPoints(Walk walk);
   // Logs the outcome of a check; false for a failure.
   bool Report(const ObservationPoint& point, const CheckResult& result);
   // Checks a due point, reports it and resets its tick count.

@@ -63,7 +63,7 @@ const Language& DaemonController::language() const { return daemon_.language; }
 Log& DaemonController::log() { return daemon_.log; }
 
 // As the statistics count them.
-std::size_t DaemonController::PointCount() const { return daemon_.state.Points.size(); }
+std::size_t DaemonController::PointCount() const { return daemon_.state.points.size(); }
 
 void DaemonController::SetRunning(bool run) {
   if (inTick_) {
@@ -76,7 +76,7 @@ void DaemonController::SetRunning(bool run) {
   Publish();
 }
 
-bool DaemonController::CheckAllNow() { return daemon_.cycle.CheckPoints(true); }
+bool DaemonController::CheckAllNow() { return daemon_.cycle.CheckAllPoints(); }
 
 void DaemonController::Reload() {
   daemon_.cycle.ChangePointTable([this] {
@@ -106,7 +106,7 @@ void DaemonController::SetDaemonName(const std::string& name) {
   Publish();
 }
 
-void DaemonController::SetLogLevel(std::int16_t level) {
+void DaemonController::SetLogLevel(LogLevel level) {
   daemon_.state.logLevel = level;
   emit SettingsChanged();
 }
@@ -130,7 +130,7 @@ void DaemonController::OnTick() {
   checkTimer_.stop();
   inTick_ = true;
   runAfterTick_ = true;
-  if (!daemon_.cycle.CheckPoints(false)) {
+  if (!daemon_.cycle.CheckDuePoints()) {
     daemon_.log.Message(txt::ObservationError, LogLevel::Error);
   }
   wakeups_.Tick();

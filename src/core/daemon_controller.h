@@ -79,7 +79,7 @@ class DaemonController : public QObject {
   void SetDaemonName(const std::string& name);
   // Settings that show in no caption; the stored ones (log level, language)
   // announce their change with SettingsChanged.
-  void SetLogLevel(std::int16_t level);
+  void SetLogLevel(LogLevel level);
   // A FIFO, a device or a directory is refused, since writing to it could
   // block or fill nothing: the answer is then why, and the log file stays.
   // "" when the file is taken.

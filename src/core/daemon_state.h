@@ -14,14 +14,14 @@ namespace corvane {
 // it and hands it to the parts that need it.
 struct DaemonState {
   std::string daemonName = "Corvane";
-  std::string xmlFile;                     // observation file; also the lock key
-  std::string logFile;                     // empty: no log file
-  std::int16_t logLevel = LogLevel::Info;  // least level shown in the view
+  std::string xmlFile;                 // observation file; also the lock key
+  std::string logFile;                 // empty: no log file
+  LogLevel logLevel = LogLevel::Info;  // least level shown in the view
   std::string languageFile = "english.lng";
   QDateTime startTime;
   bool checkRunning = false;
   bool quitting = false;  // the orderly stop has begun: start no more commands
-  PointTable Points;      // empty before the first load
+  PointTable points;      // empty before the first load
 };
 
 }  // namespace corvane

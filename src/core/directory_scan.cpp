@@ -20,11 +20,11 @@ namespace corvane {
 
 std::uint32_t ExclusionMask(const ObservationPoint& point) {
   std::uint32_t mask = 0;
-  if (!point.Readonly) mask |= FileAttribute::ReadOnly;
-  if (!point.Hidden) mask |= FileAttribute::Hidden;
-  if (!point.System) mask |= FileAttribute::System;
-  if (!point.Archive) mask |= FileAttribute::Archive;
-  if (!point.Compressed) mask |= FileAttribute::Compressed;
+  if (!point.readOnly) mask |= FileAttribute::ReadOnly;
+  if (!point.hidden) mask |= FileAttribute::Hidden;
+  if (!point.system) mask |= FileAttribute::System;
+  if (!point.archive) mask |= FileAttribute::Archive;
+  if (!point.compressed) mask |= FileAttribute::Compressed;
   return mask;
 }
 
@@ -36,7 +36,7 @@ std::uint32_t ExclusionMask(const ObservationPoint& point) {
 class ScanWalk {
  public:
   explicit ScanWalk(ObservationPoint& point)
-      : point(point), patterns(point.FilePattern), mask(ExclusionMask(point)) {}
+      : point(point), patterns(point.filePattern), mask(ExclusionMask(point)) {}
 
   ObservationPoint& point;
   const FilePatternList patterns;
@@ -113,7 +113,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
     std::string name;
     EntryType type;
     while (!StopRequested(state_) && listing.Next(name, type)) {
-      if (!walk.point.NoSubdirs && IsDirectoryEntry(listing, name, type)) {
+      if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, type)) {
         DirectoryListing sub(listing, name);
         // A failed level below has logged its error; its part of the
         // tree counts for nothing.
@@ -148,7 +148,7 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   if (CommandStillRuns(point, dir, name)) return false;
 
   // Ages cost a clock read and a time-zone conversion: only when asked for.
-  const bool ageMatters = point.LastChange >= 1 && !point.Period.empty();
+  const bool ageMatters = point.minimumAge >= 1 && !point.ageUnit.empty();
   const bool oldEnough =
       !ageMatters ||
       PassesAgeTest(point, QDateTime::fromSecsSinceEpoch(status.mtimeSeconds), clock_.Now());
@@ -160,7 +160,7 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
     }
   }
   // The exclusive test runs whatever the age, so that its refusal is logged.
-  const bool exclusive = !point.Exclusive || HadExclusively(walk, listing, dir, name, status);
+  const bool exclusive = !point.exclusive || HadExclusively(walk, listing, dir, name, status);
   return oldEnough && exclusive;
 }
 
@@ -178,14 +178,14 @@ bool DirectoryScanner::HadExclusively(ScanWalk& walk, const DirectoryListing& li
                                       const std::string& dir, const std::string& name,
                                       const FileStatus& status) {
   const ObservationPoint& point = walk.point;
-  const std::int32_t retry = point.Intervall;
+  const std::int32_t retry = point.interval;
   switch (listing.TestExclusive(name, status, walk.foreign)) {
     case platform::Exclusive::Yes: return true;
     case platform::Exclusive::No: {
       // Change events look again soon and often: a file that stays busy is
       // told once, not at every look.
       const std::string path = dir + name;
-      if (!point.Watch || !point.busyFiles.contains(path)) {
+      if (!point.watch || !point.busyFiles.contains(path)) {
         log_.Message(txt::NoExclusiveAccess, LogLevel::Warning, {name, retry});
       }
       walk.busy.insert(path);

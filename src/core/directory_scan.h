@@ -32,7 +32,7 @@ inline constexpr std::uint32_t Compressed = 2048;
 // The attributes a point does not allow: an entry carrying any is skipped.
 std::uint32_t ExclusionMask(const ObservationPoint& point);
 
-// One look at a point's directory (and, unless NoSubdirs, everything below
+// One look at a point's directory (and, unless noSubdirectories, everything below
 // it): every entry that passes the attribute, name, age and exclusive tests
 // is handed to the point's command. Nothing is remembered between checks.
 class DirectoryScanner final : public DirectoryCheck {

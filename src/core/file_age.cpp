@@ -71,18 +71,18 @@ std::int32_t FileAge(const QDateTime& lastWrite, const QDateTime& now, AgeUnit u
 
 bool PassesAgeTest(const ObservationPoint& point, const QDateTime& lastWrite,
                    const QDateTime& now) {
-  if (point.Period.empty() || point.LastChange < 1) return true;
-  const std::optional<AgeUnit> unit = AgeUnitFromPeriod(point.Period);
-  return unit && FileAge(lastWrite, now, *unit) >= point.LastChange;
+  if (point.ageUnit.empty() || point.minimumAge < 1) return true;
+  const std::optional<AgeUnit> unit = AgeUnitFromPeriod(point.ageUnit);
+  return unit && FileAge(lastWrite, now, *unit) >= point.minimumAge;
 }
 
 std::optional<QDateTime> ComesOfAge(const ObservationPoint& point, const QDateTime& lastWrite) {
-  const std::optional<AgeUnit> unit = AgeUnitFromPeriod(point.Period);
-  if (!unit || point.LastChange < 1 || !lastWrite.isValid()) return std::nullopt;
-  // The LastChange-th boundary of the unit after lastWrite.
+  const std::optional<AgeUnit> unit = AgeUnitFromPeriod(point.ageUnit);
+  if (!unit || point.minimumAge < 1 || !lastWrite.isValid()) return std::nullopt;
+  // The minimumAge-th boundary of the unit after lastWrite.
   const QDate day = lastWrite.date();
   const QTime time = lastWrite.time();
-  const std::int64_t count = point.LastChange;
+  const std::int64_t count = point.minimumAge;
   QDateTime at;
   switch (*unit) {
     case AgeUnit::Second:
@@ -94,9 +94,9 @@ std::optional<QDateTime> ComesOfAge(const ObservationPoint& point, const QDateTi
     case AgeUnit::Hour: at = QDateTime(day, QTime(time.hour(), 0)).addSecs(count * 3600); break;
     case AgeUnit::Day: at = day.addDays(count).startOfDay(); break;
     case AgeUnit::Month:
-      at = QDate(day.year(), day.month(), 1).addMonths(point.LastChange).startOfDay();
+      at = QDate(day.year(), day.month(), 1).addMonths(point.minimumAge).startOfDay();
       break;
-    case AgeUnit::Year: at = QDate(day.year(), 1, 1).addYears(point.LastChange).startOfDay(); break;
+    case AgeUnit::Year: at = QDate(day.year(), 1, 1).addYears(point.minimumAge).startOfDay(); break;
   }
   if (!at.isValid()) return std::nullopt;
   return at;

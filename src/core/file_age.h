@@ -31,9 +31,9 @@ inline constexpr std::int32_t kAgeBeyondCount = 1 << 30;
 // so that such a file stays too young); an invalid time gives 0.
 std::int32_t FileAge(const QDateTime& lastWrite, const QDateTime& now, AgeUnit unit);
 
-// The point's age condition: passes when it has none (empty Period or
-// LastChange below 1), fails for a Period that names no unit, and otherwise
-// asks for an age of at least LastChange.
+// The point's age condition: passes when it has none (empty ageUnit or
+// minimumAge below 1), fails for an ageUnit that names no unit, and otherwise
+// asks for an age of at least minimumAge.
 bool PassesAgeTest(const ObservationPoint& point, const QDateTime& lastWrite, const QDateTime& now);
 
 // The first moment at which a file written at lastWrite passes the point's

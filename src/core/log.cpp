@@ -28,7 +28,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-const CatalogueText* TagOf(std::int32_t level) {
+const CatalogueText* TagOf(LogLevel level) {
   switch (level) {
     case LogLevel::Debug: return &txt::TagDebug;
     case LogLevel::Info: return &txt::TagInfo;
@@ -44,13 +44,13 @@ Log::Log(const DaemonState& state, const Language& language, LogView& view, Desk
          const Clock& clock)
     : state_(state), language_(language), view_(view), desktop_(desktop), clock_(clock) {}
 
-void Log::WriteLog(const std::string& text, std::int32_t level, LogStyle style) {
+void Log::WriteLog(const std::string& text, LogLevel level, LogStyle style) {
   for (const std::string& text : SplitLines(text)) {
     const std::string line = style.raw ? text : Prefix(level) + text;
     if (!style.viewGone) {
       if (style.raw || level >= state_.logLevel) view_.AddItem(line, style.bold);
       if (level >= LogLevel::Warning && !desktop_.IsWindowVisible()) {
-        desktop_.ShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(std::min(level, 3)));
+        desktop_.ShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(LevelNumber(level)));
       }
       view_.ScrollToBottom();
     }
@@ -58,11 +58,11 @@ void Log::WriteLog(const std::string& text, std::int32_t level, LogStyle style) 
   }
 }
 
-void Log::Message(const CatalogueText& text, std::int32_t level, const std::vector<MsgArg>& args) {
+void Log::Message(const CatalogueText& text, LogLevel level, const std::vector<MsgArg>& args) {
   WriteLog(FormatMsg(language_.Translate(text), args), level);
 }
 
-std::string Log::Prefix(std::int32_t level) const {
+std::string Log::Prefix(LogLevel level) const {
   std::string prefix(1, '[');
   prefix += FormatTimeStamp(clock_.Now()).toStdString();
   if (const CatalogueText* tag = TagOf(level)) prefix += language_.Translate(*tag) + " ] ";

@@ -42,20 +42,20 @@ class Log {
       const Clock& clock);
 
   // text may hold several lines separated by CR LF; each becomes an entry.
-  void WriteLog(const std::string& text, std::int32_t level, LogStyle style = {});
+  void WriteLog(const std::string& text, LogLevel level, LogStyle style = {});
 
   // An error that must be seen also where nobody reads the view: logged at
   // Error and written to stderr as well.
   void Alert(const std::string& text);
 
   // Translate, fill and log one catalogue message: the usual road of a text.
-  void Message(const CatalogueText& text, std::int32_t level, const std::vector<MsgArg>& args = {});
+  void Message(const CatalogueText& text, LogLevel level, const std::vector<MsgArg>& args = {});
 
   const Language& language() const { return language_; }
   LogView& view() { return view_; }
 
  private:
-  std::string Prefix(std::int32_t level) const;
+  std::string Prefix(LogLevel level) const;
   void AppendToFile(const std::string& line);
 
   const DaemonState& state_;

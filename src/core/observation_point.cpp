@@ -4,18 +4,18 @@ namespace corvane {
 
 ObservationPoint ObservationPoint::Blank() {
   ObservationPoint blank;
-  blank.FilePattern.clear();
-  blank.Period.clear();
-  blank.Window.clear();
-  blank.Wait = 0;
-  blank.Archive = false;
-  blank.Compressed = false;
-  blank.Exclusive = false;
+  blank.filePattern.clear();
+  blank.ageUnit.clear();
+  blank.windowStyle.clear();
+  blank.wait = 0;
+  blank.archive = false;
+  blank.compressed = false;
+  blank.exclusive = false;
   return blank;
 }
 
 bool ObservationPoint::IsBlank() const {
-  return Command.empty() && Intervall == 0 && Directory.empty();
+  return command.empty() && interval == 0 && directory.empty();
 }
 
 }  // namespace corvane

@@ -29,26 +29,26 @@ using RunningCommands = std::map<std::string, int>;
 // often to look and what to run for every file found. The defaults are
 // those a point has before its fields are read from the observation file.
 struct ObservationPoint {
-  std::string Directory;            // ends with "/" once added
-  std::string FilePattern = "*.*";  // patterns separated by "|"
-  std::string Name;                 // never empty once added
-  std::string Command;              // command line with placeholders
-  std::string Period = "sec";       // unit of LastChange
-  std::string Window = "normal";    // window style hint of the command
-  std::int32_t Intervall = 0;       // check every Intervall + 1 ticks
-  std::int32_t ticks = 0;           // ticks since the last check
-  std::int32_t LastChange = 0;      // least age in Period units; <= 0: none
-  std::int32_t Wait = -1;           // < 0 no wait, 0 until it ends, n ms
-  bool Hidden = false;              // files with these attributes may be handled
-  bool System = false;
-  bool Archive = true;
-  bool Readonly = false;
-  bool Compressed = true;
-  bool Terminate = false;  // kill the command when it outlasts Wait
-  bool Exclusive = true;   // only files nobody else has open
-  bool NoSubdirs = false;
-  bool Watch = false;  // change events bring the next check forward
-  WatchFallback WatchState = WatchFallback::None;
+  std::string directory;               // ends with "/" once added
+  std::string filePattern = "*.*";     // patterns separated by "|"
+  std::string name;                    // never empty once added
+  std::string command;                 // command line with placeholders
+  std::string ageUnit = "sec";         // unit of minimumAge
+  std::string windowStyle = "normal";  // window style hint of the command
+  std::int32_t interval = 0;           // check every interval + 1 ticks
+  std::int32_t ticks = 0;              // ticks since the last check
+  std::int32_t minimumAge = 0;         // least age in ageUnit units; <= 0: none
+  std::int32_t wait = -1;              // < 0 no wait, 0 until it ends, n ms
+  bool hidden = false;                 // files with these attributes may be handled
+  bool system = false;
+  bool archive = true;
+  bool readOnly = false;
+  bool compressed = true;
+  bool terminate = false;  // kill the command when it outlasts wait
+  bool exclusive = true;   // only files nobody else has open
+  bool noSubdirectories = false;
+  bool watch = false;  // change events bring the next check forward
+  WatchFallback watchFallback = WatchFallback::None;
   std::int32_t executed = 0;  // commands started
   std::int32_t failed = 0;    // commands that could not be started
   // Made by the first command started; shared with the commands' end notices,
@@ -56,7 +56,7 @@ struct ObservationPoint {
   std::shared_ptr<RunningCommands> running;
   // What the last check passed over, so that change events can bring the
   // next look forward: the files found busy (full paths; only those of that
-  // check), and when the youngest file too young for LastChange comes of
+  // check), and when the youngest file too young for minimumAge comes of
   // age (seconds since the epoch).
   std::set<std::string> busyFiles;
   std::optional<std::int64_t> comesOfAge;

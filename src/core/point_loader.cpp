@@ -58,35 +58,35 @@ void PointLoader::ReadPoints(const XmlDocument& document, int& added, int& faile
 }
 
 bool PointLoader::AddPoint(ObservationPoint& point) {
-  if (point.Command.empty() || point.Intervall <= 0 || point.Directory.empty()) return false;
-  const std::string writtenPattern = point.FilePattern;
+  if (point.command.empty() || point.interval <= 0 || point.directory.empty()) return false;
+  const std::string writtenPattern = point.filePattern;
   try {
-    if (!point.Directory.ends_with('/')) point.Directory += '/';
+    if (!point.directory.ends_with('/')) point.directory += '/';
     // A missing pattern and a lone "*" mean "*.*" (names holding a dot), as
     // stored observation files expect; any other pattern is matched as written.
-    if (point.FilePattern.empty() || point.FilePattern == "*") point.FilePattern = "*.*";
-    if (point.Name.empty()) point.Name = point.Directory + point.FilePattern;
+    if (point.filePattern.empty() || point.filePattern == "*") point.filePattern = "*.*";
+    if (point.name.empty()) point.name = point.directory + point.filePattern;
     AppendPoint(point);
   } catch (const std::exception& error) {
     log_.WriteLog(ErrorLine("modMain::fAddPoint:", error), LogLevel::Error);
     return false;
   }
   log_.Message(txt::PointAdded, LogLevel::Debug,
-               {point.Name, point.Directory, point.FilePattern, point.Intervall});
+               {point.name, point.directory, point.filePattern, point.interval});
   // A name without a dot no longer matches what the user wrote.
-  if (!writtenPattern.empty() && writtenPattern != point.FilePattern) {
+  if (!writtenPattern.empty() && writtenPattern != point.filePattern) {
     log_.Message(txt::PatternReplaced, LogLevel::Warning,
-                 {point.Name, writtenPattern, point.FilePattern});
+                 {point.name, writtenPattern, point.filePattern});
   }
   // Such a point never handles a file; the user should know why.
-  if (point.LastChange >= 1 && !point.Period.empty() && !AgeUnitFromPeriod(point.Period)) {
-    log_.Message(txt::UnknownPeriod, LogLevel::Warning, {point.Name, point.Period});
+  if (point.minimumAge >= 1 && !point.ageUnit.empty() && !AgeUnitFromPeriod(point.ageUnit)) {
+    log_.Message(txt::UnknownPeriod, LogLevel::Warning, {point.name, point.ageUnit});
   }
   return true;
 }
 
 void PointLoader::AppendPoint(const ObservationPoint& point) {
-  PointTable& points = state_.Points;
+  PointTable& points = state_.points;
   if (points.size() == 1 && points.front().IsBlank()) {
     points.front() = point;
   } else {
@@ -94,17 +94,17 @@ void PointLoader::AppendPoint(const ObservationPoint& point) {
   }
 }
 
-void PointLoader::ClearPoints() { state_.Points.assign(1, ObservationPoint::Blank()); }
+void PointLoader::ClearPoints() { state_.points.assign(1, ObservationPoint::Blank()); }
 
 void PointLoader::ReloadPoints() {
-  const PointTable before = std::move(state_.Points);
+  const PointTable before = std::move(state_.points);
   ClearPoints();
   LoadFile(state_.xmlFile);
   // A point read again with the same directory and command is the one whose
   // commands may still run: their files stay theirs until they end.
-  for (ObservationPoint& point : state_.Points) {
+  for (ObservationPoint& point : state_.points) {
     for (const ObservationPoint& old : before) {
-      if (old.running && old.Directory == point.Directory && old.Command == point.Command) {
+      if (old.running && old.directory == point.directory && old.command == point.command) {
         point.running = old.running;
         break;
       }

@@ -23,30 +23,30 @@ ObservationPoint ReadPoint(const XmlDocument& document, int position) {
   };
 
   ObservationPoint point;
-  point.Name = node("Name");
-  point.Directory = node("Directory");
-  point.FilePattern = node("FilePattern");
-  point.Intervall = ToInt32(node("Intervall"));
-  point.Watch = attribute("Intervall", "Watch") == "1";
-  point.Command = node("Command");
-  point.NoSubdirs = node("NoSubdirs") == "Yes";
+  point.name = node("Name");
+  point.directory = node("Directory");
+  point.filePattern = node("FilePattern");
+  point.interval = ToInt32(node("Intervall"));
+  point.watch = attribute("Intervall", "Watch") == "1";
+  point.command = node("Command");
+  point.noSubdirectories = node("NoSubdirs") == "Yes";
   if (const std::string wait = attribute("Command", "Wait"); !wait.empty()) {
-    point.Wait = ToInt32(wait);
+    point.wait = ToInt32(wait);
   }
-  ReadFlag(attribute("Command", "Terminate"), point.Terminate);
+  ReadFlag(attribute("Command", "Terminate"), point.terminate);
   if (std::string window = attribute("Command", "Window"); !window.empty()) {
-    point.Window = std::move(window);
+    point.windowStyle = std::move(window);
   }
-  ReadFlag(attribute("Attributes", "Hidden"), point.Hidden);
-  ReadFlag(attribute("Attributes", "System"), point.System);
-  ReadFlag(attribute("Attributes", "Archive"), point.Archive);
-  ReadFlag(attribute("Attributes", "Compressed"), point.Compressed);
-  ReadFlag(attribute("Attributes", "Readonly"), point.Readonly);
-  ReadFlag(attribute("Attributes", "Exclusive"), point.Exclusive);
+  ReadFlag(attribute("Attributes", "Hidden"), point.hidden);
+  ReadFlag(attribute("Attributes", "System"), point.system);
+  ReadFlag(attribute("Attributes", "Archive"), point.archive);
+  ReadFlag(attribute("Attributes", "Compressed"), point.compressed);
+  ReadFlag(attribute("Attributes", "Readonly"), point.readOnly);
+  ReadFlag(attribute("Attributes", "Exclusive"), point.exclusive);
   if (const std::string lastChange = node("LastChange"); !lastChange.empty()) {
-    point.LastChange = ToInt32(lastChange);
-    point.Period = attribute("LastChange", "Period");
-    if (point.Period.empty()) point.Period = "sec";
+    point.minimumAge = ToInt32(lastChange);
+    point.ageUnit = attribute("LastChange", "Period");
+    if (point.ageUnit.empty()) point.ageUnit = "sec";
   }
   return point;
 }

@@ -36,9 +36,9 @@ CommandRunner::CommandRunner(Log& log, const DaemonState& state, ChildReaper& re
 void CommandRunner::RunCommand(const std::string& dir, const std::string& fileName,
                                ObservationPoint& point) {
   if (StopRequested(state_)) return;
-  const PlaceholderValues values{dir + fileName, fileName, point.Directory, point.Name,
+  const PlaceholderValues values{dir + fileName, fileName, point.directory, point.name,
                                  state_.daemonName};
-  const CommandLine cmd = BuildCommandLine(point.Command, values);
+  const CommandLine cmd = BuildCommandLine(point.command, values);
   {
     StartResult started = StartProcess(cmd, output_, reaper_);
     if (!started.process) {
@@ -49,7 +49,7 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
     }
     log_.Message(txt::Executing, LogLevel::Debug, {cmd.text, started.process->pid()});
     MarkRunning(point, values.file, *started.process);
-    Supervise(*started.process, point.Wait, point.Terminate);
+    Supervise(*started.process, point.wait, point.terminate);
   }  // the process passes to the reaper unless it was collected
   Inc(point.executed);
 }

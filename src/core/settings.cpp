@@ -190,7 +190,8 @@ void LoadSettings(DaemonState& state, bool& startHidden, WindowSettingsHost* win
   const Store store;
   store.ThrowWhenUnreadable();
   LoadWindowSettings(store, startHidden, window);
-  state.logLevel = ReadInt16(store, Key::LogLevel).value_or(LogLevel::Info);
+  state.logLevel =
+      LevelFromNumber(ReadInt16(store, Key::LogLevel).value_or(LevelNumber(LogLevel::Info)));
   state.languageFile = store.Text(Key::Language).value_or("english.lng");
 }
 
@@ -209,7 +210,7 @@ std::string SaveSettings(const DaemonState& state, const WindowSettingsHost* win
       store.Write(Key::Hidden, window->IsVisible() ? "False" : "True");
     }
   }
-  store.Write(Key::LogLevel, std::to_string(state.logLevel));
+  store.Write(Key::LogLevel, std::to_string(LevelNumber(state.logLevel)));
   store.Write(Key::Language, state.languageFile);
   return store.Commit();
 }

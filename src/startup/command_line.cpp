@@ -103,10 +103,9 @@ const CommandLineSwitches::Found* CommandLineSwitches::Find(std::string_view nam
   return nullptr;
 }
 
-std::string CommandLineSwitches::GetCmdParam(std::string_view name, bool hasValue,
-                                             const std::string& defaultText) const {
+std::string CommandLineSwitches::Value(std::string_view name,
+                                       const std::string& defaultText) const {
   const Found* found = Find(name);
-  if (!hasValue) return found ? "1" : "";
   return found && !found->value.empty() ? found->value : defaultText;
 }
 

@@ -17,10 +17,10 @@ class CommandLineSwitches {
   // args: the arguments without the program's own path.
   explicit CommandLineSwitches(const std::vector<std::string>& args);
 
-  // A value switch answers its value, or defaultText when it is missing or
-  // empty; a flag answers "1" when given, else "".
-  std::string GetCmdParam(std::string_view name, bool hasValue,
-                          const std::string& defaultText = {}) const;
+  // A value switch's value, or defaultText when it is missing or empty.
+  std::string Value(std::string_view name, const std::string& defaultText = {}) const;
+  // Whether a flag is given.
+  bool IsSet(std::string_view name) const { return Find(name) != nullptr; }
 
   bool WantsHelp() const { return wantsHelp_; }
   bool WantsVersion() const { return wantsVersion_; }

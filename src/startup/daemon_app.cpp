@@ -61,7 +61,7 @@ void DaemonApp::Start() {
   settingsLoaded_ = true;
 
   daemon_.language.LoadLanguageFile(ProgramFile(state.languageFile));
-  state.logFile = commandLine_.GetCmdParam("/Log", true);
+  state.logFile = commandLine_.Value("/Log");
   state.daemonName = "Corvane";
   daemon_.log.WriteLog(FormatMsg(daemon_.language.Translate(txt::StartBanner),
                                  {kVersionMajor, kVersionMinor, kVersionRevision}),
@@ -70,12 +70,12 @@ void DaemonApp::Start() {
   platform::IgnoreLeaseBreakSignal();
 
   if (!LoadObservationFile()) return;
-  if (const std::string name = commandLine_.GetCmdParam("/Name", true); !name.empty()) {
+  if (const std::string name = commandLine_.Value("/Name"); !name.empty()) {
     state.daemonName = name;
   }
   controller_.FollowChangeEvents();
   if (startConsole_) startConsole_();
-  if (commandLine_.GetCmdParam("/runnow", false) == "1") controller_.CheckAllNow();
+  if (commandLine_.IsSet("/runnow")) controller_.CheckAllNow();
   // A stop during the first check ("exit", or a signal that the walk saw
   // before the event loop did) ends start-up here; after "exit" the stop is
   // under way and keeps its reason.
@@ -83,7 +83,7 @@ void DaemonApp::Start() {
     OnStopSignal();
     return;
   }
-  if (commandLine_.GetCmdParam("/pause", false) == "1") {
+  if (commandLine_.IsSet("/pause")) {
     daemon_.log.Message(txt::DaemonPaused, LogLevel::Info);
   } else {
     controller_.Start();
@@ -98,7 +98,7 @@ void DaemonApp::Start() {
 }
 
 bool DaemonApp::LoadObservationFile() {
-  const std::string xmlFile = commandLine_.GetCmdParam("/XML", true);
+  const std::string xmlFile = commandLine_.Value("/XML");
   if (xmlFile.empty() || !PathExists(xmlFile)) {
     FatalStartupError(daemon_.language.Translate(txt::UseXmlSwitch), MessageIcon::Stop);
     return false;
@@ -115,7 +115,7 @@ bool DaemonApp::TakeInstanceLock(const std::string& xmlFile) {
   const Language& language = daemon_.language;
   const std::string alreadyRunning = FormatMsg(language.Translate(txt::AlreadyRunning), {xmlFile});
   if (!daemon_.lock.RegisterInstance(xmlFile)) {
-    if (commandLine_.GetCmdParam("/NIC", false) != "1") {
+    if (!commandLine_.IsSet("/NIC")) {
       FatalStartupError(alreadyRunning + "\r\n" + language.Translate(txt::DaemonWillQuit),
                         MessageIcon::Exclamation);
       return false;

@@ -15,7 +15,7 @@ constexpr int kTrayRecheckMs = 2000;
 DesktopIntegration::DesktopIntegration(MainWindow& window, std::unique_ptr<TrayIconHost> tray,
                                        DaemonSteering& daemon)
     : window_(window), tray_(std::move(tray)), daemon_(daemon), menu_(daemon) {
-  tray_->onMouseEvent = [this](int mouseEvent) { OnTrayMouse(mouseEvent); };
+  tray_->onActivated = [this] { ShowFromTray(); };
   tray_->SetMenu(menu_.menu());
   // A StatusNotifier host shows its copy of the menu, and may not say when:
   // the captions follow every change of the caption, and the language when
@@ -93,10 +93,6 @@ void DesktopIntegration::RecheckTray() {
     return;
   }
   if (tray_->IsAvailable()) HideToTray();
-}
-
-void DesktopIntegration::OnTrayMouse(int mouseEvent) {
-  if (mouseEvent == TrayMouse::DoubleClick) ShowFromTray();
 }
 
 }  // namespace corvane

@@ -46,8 +46,6 @@ class DesktopIntegration final : public QObject, public DesktopHost, public Capt
   // The orderly stop has begun: the window goes, the icon stays until the
   // end.
   void OnQuitting();
-  // The mouse on the tray icon (TrayMouse values).
-  void OnTrayMouse(int mouseEvent);
   // A window minimised for want of a notification area goes into the tray
   // once one is there (a panel that starts after Corvane); asked every two
   // seconds while it waits.

@@ -112,8 +112,7 @@ void SystemTrayIcon::ShowBalloon(BalloonType kind, const QString& text, const QS
 void SystemTrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
   const bool activation =
       reason == QSystemTrayIcon::Trigger && icon_ && icon_->geometry().isEmpty();
-  if (onMouseEvent && (reason == QSystemTrayIcon::DoubleClick || activation))
-    onMouseEvent(TrayMouse::DoubleClick);
+  if (onActivated && (reason == QSystemTrayIcon::DoubleClick || activation)) onActivated();
 }
 
 }  // namespace corvane

@@ -9,13 +9,6 @@ class QMenu;
 
 namespace corvane {
 
-// The mouse action on the tray icon that the window reacts to; the number is
-// the one the tray's event has always carried. The menu is opened by the
-// tray itself (SetMenu).
-namespace TrayMouse {
-inline constexpr int DoubleClick = 515;
-}  // namespace TrayMouse
-
 // The notification-area icon, as the window uses it. The icon is shown only
 // between AddIcon and RemoveIcon; the tooltip may be set at any time and is
 // kept for the next AddIcon.
@@ -34,8 +27,9 @@ class TrayIconHost {
   virtual void ShowBalloon(BalloonType kind, const QString& text, const QString& title,
                            int durationMs) = 0;
 
-  // Receives TrayMouse values; set by the owner of the icon.
-  std::function<void(int mouseEvent)> onMouseEvent;
+  // The icon was double-clicked (or activated, on a StatusNotifier panel);
+  // set by the owner of the icon. The menu is opened by the tray itself.
+  std::function<void()> onActivated;
 };
 
 }  // namespace corvane

@@ -23,7 +23,7 @@ QIcon CorvaneIcon() {
 }  // namespace
 
 std::string WindowPlatformsFor(const CommandLineSwitches& commandLine) {
-  if (commandLine.GetCmdParam("/Console", false) == "1") return "";
+  if (commandLine.IsSet("/Console")) return "";
   const DisplayEnvironment environment = ReadDisplayEnvironment();
   const std::string reason = ConsoleModeReason(environment);
   if (!reason.empty()) std::cerr << "corvane: " << reason << '\n';

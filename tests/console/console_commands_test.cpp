@@ -98,7 +98,7 @@ TEST_F(ConsoleCommandsTest, DaemonCommandsAnswerAndActInAnyLetterCase) {
     EXPECT_EQ(shown, (Strings{"> " + word + ":", Info(message + " on user request...")}));
     EXPECT_EQ(controller.IsRunning(), running) << word;
   }
-  EXPECT_EQ(daemon.state.Points.at(0).executed, 1);
+  EXPECT_EQ(daemon.state.points.at(0).executed, 1);
   EXPECT_TRUE(controller.IsStopping());
   EXPECT_EQ(captions, (Strings{"Inbox (stopped)", "Inbox (stopped)", "Inbox (running)"}));
 }
@@ -128,7 +128,7 @@ TEST_F(ConsoleCommandsTest, ClearTakesTheEchoWithItAndAnythingElseIsNotUnderstoo
 TEST_F(ConsoleCommandsTest, ReportsWithoutLanguageFileAndUpdateCheck) {
   EXPECT_EQ(Run("help me"), (Strings{"> help:", "Help not avaliable! (Check the language file!)"}));
   const std::string noStat = "Statistics are not avaliable! (Check the language file!)";
-  daemon.state.Points.resize(2);  // a line for the header and each point
+  daemon.state.points.resize(2);  // a line for the header and each point
   EXPECT_EQ(Run("stat"), (Strings{"> stat:", noStat, noStat, noStat}));
   EXPECT_EQ(Run("chk_update"), Strings{"> chk_update:"});  // none built in
   std::vector<bool> asked;
@@ -144,21 +144,21 @@ TEST_F(ConsoleCommandsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
                 "33=on\n34=off\n0=Y\n1=N\n53=A\n54=R\n55=C\n56=H\n57=S\n44=%1|%2|%3|%4|%5\n"
                 "46=%1|%2|%3\n"
                 "47=%1|%2|%3|%4|%5|%6|%7|%8|[%9]|%10|%11|%12|%13|%14|%15|%16|%17\n"));
-  ObservationPoint& point = daemon.state.Points.emplace_back();
-  point.Name = "Scans";
-  point.Directory = "/srv/in/";
-  point.FilePattern = "*.pdf|*.tif";
-  point.Command = "mv %File% /srv/done";
-  point.Wait = 5000;
-  point.Window = point.Period = "min";
-  point.LastChange = 3;
-  point.Intervall = 60;
+  ObservationPoint& point = daemon.state.points.emplace_back();
+  point.name = "Scans";
+  point.directory = "/srv/in/";
+  point.filePattern = "*.pdf|*.tif";
+  point.command = "mv %File% /srv/done";
+  point.wait = 5000;
+  point.windowStyle = point.ageUnit = "min";
+  point.minimumAge = 3;
+  point.interval = 60;
   point.ticks = 15;
   point.executed = 12;
   point.failed = 2;
-  point.Terminate = point.NoSubdirs = true;
-  point.Exclusive = false;
-  point.Archive = point.Readonly = point.Compressed = point.Hidden = point.System = true;
+  point.terminate = point.noSubdirectories = true;
+  point.exclusive = false;
+  point.archive = point.readOnly = point.compressed = point.hidden = point.system = true;
   controller.Pause();
   EXPECT_EQ(Joined(Run("stat")),
             "> stat:|2026-01-02 03:04:05|1|off|0|Scans|/srv/in/|*.pdf|*.tif|mv %File% /srv/done|"
@@ -180,7 +180,7 @@ TEST_F(ConsoleCommandsTest, SetLogLevelTakesWholeLevelsAndRoundsHalvesToEven) {
       {"set colour blue", 1, "Unknown parameter: 'colour'"}};
   for (const auto& [line, level, answer] : cases) {
     EXPECT_EQ(Run(line), (answer.empty() ? Strings{"> set:"} : Strings{"> set:", answer})) << line;
-    EXPECT_EQ(daemon.state.logLevel, level) << line;
+    EXPECT_EQ(LevelNumber(daemon.state.logLevel), level) << line;
   }
   EXPECT_TRUE(captions.empty());
 }
@@ -247,7 +247,7 @@ TEST_F(ConsoleCommandsTest, SetXmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsH
   EXPECT_EQ(Run("set xmlfile " + heldElsewhere).back(),
             "  Error ] Could not lock '" + heldElsewhere +
                 "'. The daemon was halted. (Maybe another daemon is running.)");
-  EXPECT_EQ(daemon.state.Points.at(0).Command, "x");  // loaded all the same
+  EXPECT_EQ(daemon.state.points.at(0).command, "x");  // loaded all the same
   EXPECT_FALSE(controller.IsRunning());
   EXPECT_EQ(captions.back(), "Held (stopped)");
   EXPECT_FALSE(daemon.lock.IsHeld());

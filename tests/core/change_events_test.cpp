@@ -81,9 +81,9 @@ TEST(ChangeEventsTest, ALinkBelowThePointIsNeverFollowed) {
   const auto source = MakeSystemChangeSource();
   ChangeWatch watch(*source, {}, {});
   ObservationPoint point;
-  point.Directory = dir.File("link-to-in/");  // named by the observation file: followed
-  point.Intervall = 60;
-  point.Watch = true;
+  point.directory = dir.File("link-to-in/");  // named by the observation file: followed
+  point.interval = 60;
+  point.watch = true;
   watch.Arm({point});
   dir.Write("outside/x.txt", "x");
   QThread::msleep(50);

@@ -14,15 +14,15 @@ using test::Eventually, test::FakeChangeSource, test::Settle;
 class ChangeWakeupsTest : public ::testing::Test {
  protected:
   ChangeWakeupsTest() {
-    core.state.Points.push_back(Point("watched", "/in/", true));
-    core.state.Points.push_back(Point("polled", "/other/", false));
+    core.state.points.push_back(Point("watched", "/in/", true));
+    core.state.points.push_back(Point("polled", "/other/", false));
   }
   static ObservationPoint Point(const std::string& name, const std::string& dir, bool watch) {
     ObservationPoint point;
-    point.Name = name;
-    point.Directory = dir;
-    point.Intervall = 60;
-    point.Watch = watch;
+    point.name = name;
+    point.directory = dir;
+    point.interval = 60;
+    point.watch = watch;
     return point;
   }
   // The source the wake-ups made; the object is made on the first Follow.
@@ -100,16 +100,16 @@ TEST_F(ChangeWakeupsTest, AnOverflowChecksAtOnceWithOneWarningNamingThePointAndT
   Settle(300);
   EXPECT_EQ(Warnings(), 1);
   EXPECT_TRUE(core.Logged("watched: change events are not used (events were lost)"));
-  EXPECT_EQ(core.state.Points[0].WatchState, WatchFallback::Overflow);
-  EXPECT_EQ(WatchStateText(core.language, core.state.Points[0]), "interval only: events were lost");
-  EXPECT_EQ(WatchStateText(core.language, core.state.Points[1]), "no");
+  EXPECT_EQ(core.state.points[0].watchFallback, WatchFallback::Overflow);
+  EXPECT_EQ(WatchStateText(core.language, core.state.points[0]), "interval only: events were lost");
+  EXPECT_EQ(WatchStateText(core.language, core.state.points[1]), "no");
 }
 
 TEST_F(ChangeWakeupsTest, TheTableIsFollowedAndNothingIsOpenedWithoutAWatchedPoint) {
-  core.state.Points[0].Watch = false;
+  core.state.points[0].watch = false;
   wakeups.Follow();
   EXPECT_TRUE(made.empty());
-  core.state.Points[1].Watch = true;
+  core.state.points[1].watch = true;
   wakeups.Tick();
   ASSERT_EQ(made.size(), 1u);
   EXPECT_NE(Source().WatchOf("/other/"), -1);
@@ -117,17 +117,17 @@ TEST_F(ChangeWakeupsTest, TheTableIsFollowedAndNothingIsOpenedWithoutAWatchedPoi
   Source().Queue(Source().WatchOf("/other/"), ChangeKind::Changed);
   ASSERT_TRUE(Eventually([&] { return checked.size() == 1; }));
   EXPECT_EQ(checked[0], 1u);
-  EXPECT_EQ(WatchStateText(core.language, core.state.Points[1]), "yes");
+  EXPECT_EQ(WatchStateText(core.language, core.state.points[1]), "yes");
 
   // Each value a watch depends on arms the table anew; the command does not.
   const std::vector<std::function<void(ObservationPoint&)>> changes = {
-      [](ObservationPoint& p) { p.Command = "other"; },
-      [](ObservationPoint& p) { p.Directory = "/in/"; },
-      [](ObservationPoint& p) { p.NoSubdirs = true; },
-      [](ObservationPoint& p) { p.Intervall = 5; },
+      [](ObservationPoint& p) { p.command = "other"; },
+      [](ObservationPoint& p) { p.directory = "/in/"; },
+      [](ObservationPoint& p) { p.noSubdirectories = true; },
+      [](ObservationPoint& p) { p.interval = 5; },
   };
   for (std::size_t i = 0; i < changes.size(); ++i) {
-    changes[i](core.state.Points[1]);
+    changes[i](core.state.points[1]);
     wakeups.Tick();
     EXPECT_EQ(made.size(), i + 1) << i;
   }

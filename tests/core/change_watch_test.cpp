@@ -14,10 +14,10 @@ using Indexes = std::vector<std::size_t>;
 
 ObservationPoint Watched(const std::string& directory, bool subdirs = true, int interval = 60) {
   ObservationPoint point;
-  point.Directory = directory;
-  point.NoSubdirs = !subdirs;
-  point.Intervall = interval;
-  point.Watch = true;
+  point.directory = directory;
+  point.noSubdirectories = !subdirs;
+  point.interval = interval;
+  point.watch = true;
   return point;
 }
 
@@ -137,12 +137,12 @@ TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsFor
   notices.clear();
   for (int tick = 1; tick <= 2; ++tick) watch.Tick(t0 + std::chrono::seconds(tick));
   EXPECT_TRUE(notices.empty());
-  watch.Tick(t0 + 3s);  // Intervall 2: events count again on the third tick
+  watch.Tick(t0 + 3s);  // interval 2: events count again on the third tick
   EXPECT_EQ(notices, (decltype(notices){{0, WatchFallback::None}}));
   EXPECT_EQ(Due(t0 + 3s), Indexes{0});  // events missed meanwhile: looked at once
   watch.Publish(points);
-  EXPECT_EQ(points[0].WatchState, WatchFallback::None);
-  EXPECT_EQ(points[2].WatchState, WatchFallback::Overflow);
+  EXPECT_EQ(points[0].watchFallback, WatchFallback::None);
+  EXPECT_EQ(points[2].watchFallback, WatchFallback::Overflow);
 }
 
 TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
@@ -226,7 +226,7 @@ TEST_F(ChangeWatchTest, SourcesThatCannotBeTrustedFallBackWithTheirReason) {
     EXPECT_EQ(notices, (decltype(notices){{0, c.reason}}));
     EXPECT_TRUE(source.active.empty());
     watch.Publish(points);
-    EXPECT_EQ(points[0].WatchState, c.reason);
+    EXPECT_EQ(points[0].watchFallback, c.reason);
   }
 }
 

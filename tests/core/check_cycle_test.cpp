@@ -18,7 +18,7 @@ using Texts = std::vector<std::string>;
 class FakeDirectoryCheck final : public DirectoryCheck {
  public:
   CheckResult CheckDirectory(const std::string&, ObservationPoint& point) override {
-    checked.push_back(point.Name);
+    checked.push_back(point.name);
     if (duringCheck) std::exchange(duringCheck, nullptr)();
     return result;
   }
@@ -31,11 +31,11 @@ class CheckCycleTest : public ::testing::Test, protected test::LoggingCore {
  protected:
   ObservationPoint& AddPoint(const std::string& name, std::int32_t interval = 1) {
     ObservationPoint p;
-    p.Name = name;
-    p.Intervall = interval;
-    p.Directory = in;
-    state.Points.push_back(p);
-    return state.Points.back();
+    p.name = name;
+    p.interval = interval;
+    p.directory = in;
+    state.points.push_back(p);
+    return state.points.back();
   }
 
   test::TempDir dir;
@@ -50,29 +50,29 @@ TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForce
   std::map<std::string, std::vector<int>> ticks;
   for (int tick = 1; tick <= 12; ++tick) {
     checks.checked.clear();
-    EXPECT_TRUE(cycle.CheckPoints(false));
+    EXPECT_TRUE(cycle.CheckDuePoints());
     for (const std::string& name : checks.checked) ticks[name].push_back(tick);
   }
   EXPECT_EQ(ticks["one"], (std::vector<int>{2, 4, 6, 8, 10, 12}));
   EXPECT_EQ(ticks["five"], (std::vector<int>{4, 10}));
 
-  state.Points[1].ticks = 3;
+  state.points[1].ticks = 3;
   checks.checked.clear();
-  EXPECT_TRUE(cycle.CheckPoints(true));
+  EXPECT_TRUE(cycle.CheckAllPoints());
   EXPECT_EQ(checks.checked, (Texts{"one", "five"}));
-  EXPECT_EQ(state.Points[1].ticks, 0);
+  EXPECT_EQ(state.points[1].ticks, 0);
 }
 
 TEST_F(CheckCycleTest, ReportsEachOutcome) {
-  AddPoint("gone").Directory = dir.File("missing") + "/";
+  AddPoint("gone").directory = dir.File("missing") + "/";
   AddPoint("busy");
   checks.result = {CheckStatus::FilesHandled, 40000};  // more than 16 bits can count
-  EXPECT_FALSE(cycle.CheckPoints(true));               // a missing directory is a failure
-  state.Points.erase(state.Points.begin());
+  EXPECT_FALSE(cycle.CheckAllPoints());                // a missing directory is a failure
+  state.points.erase(state.points.begin());
   checks.result = {CheckStatus::NothingQualified, 0};
-  EXPECT_TRUE(cycle.CheckPoints(true));
+  EXPECT_TRUE(cycle.CheckAllPoints());
   checks.result = {CheckStatus::UnexpectedError, 0};
-  EXPECT_FALSE(cycle.CheckPoints(true));
+  EXPECT_FALSE(cycle.CheckAllPoints());
   EXPECT_EQ(Lines(),
             (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
                    "   Info ] busy: found 40000 files in " + in + ".",
@@ -83,9 +83,9 @@ TEST_F(CheckCycleTest, ReportsEachOutcome) {
 }
 
 TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory) {
-  state.Points.assign(1, ObservationPoint::Blank());
-  EXPECT_FALSE(cycle.CheckPoints(false));
-  EXPECT_FALSE(cycle.CheckPoints(false));
+  state.points.assign(1, ObservationPoint::Blank());
+  EXPECT_FALSE(cycle.CheckDuePoints());
+  EXPECT_FALSE(cycle.CheckDuePoints());
   EXPECT_EQ(Lines(), Texts(2, "  Error ] modMain::fCheckPoints: Directory not found: "));
 }
 
@@ -96,7 +96,7 @@ TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckReportAndReset) {
   EXPECT_TRUE(cycle.CheckWokenPoint(1));
   EXPECT_FALSE(cycle.CheckWokenPoint(2));  // no such point
   EXPECT_EQ(checks.checked, Texts{"woken"});
-  EXPECT_EQ(state.Points[1].ticks, 0);
+  EXPECT_EQ(state.points[1].ticks, 0);
   EXPECT_EQ(Lines(), Texts{"   Info ] woken: found 3 files in " + in + "."});
 }
 
@@ -108,11 +108,11 @@ TEST_F(CheckCycleTest, NoCheckRunsInsideAnotherAndTableChangesWaitForItsEnd) {
   AddPoint("other");
   bool inner = false, woken = true, changedAtOnce = true;
   checks.duringCheck = [&] {
-    inner = cycle.CheckPoints(true);
+    inner = cycle.CheckAllPoints();
     woken = cycle.CheckWokenPoint(1);
-    changedAtOnce = cycle.ChangePointTable([&] { state.Points.resize(1); });
+    changedAtOnce = cycle.ChangePointTable([&] { state.points.resize(1); });
   };
-  EXPECT_TRUE(cycle.CheckPoints(true));
+  EXPECT_TRUE(cycle.CheckAllPoints());
   EXPECT_TRUE(inner);
   EXPECT_FALSE(woken);
   EXPECT_FALSE(changedAtOnce);
@@ -121,10 +121,10 @@ TEST_F(CheckCycleTest, NoCheckRunsInsideAnotherAndTableChangesWaitForItsEnd) {
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "Warning ] fCheckDirectory was called, while it is still running!");
   EXPECT_EQ(lines[1], lines[0]);
-  EXPECT_EQ(state.Points.size(), 1u);
+  EXPECT_EQ(state.points.size(), 1u);
   EXPECT_FALSE(state.checkRunning);
-  EXPECT_TRUE(cycle.ChangePointTable([&] { state.Points.clear(); }));  // outside a check: at once
-  EXPECT_TRUE(state.Points.empty());
+  EXPECT_TRUE(cycle.ChangePointTable([&] { state.points.clear(); }));  // outside a check: at once
+  EXPECT_TRUE(state.points.empty());
 }
 
 }  // namespace

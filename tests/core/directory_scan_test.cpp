@@ -72,10 +72,10 @@ class DirectoryScanTest : public ::testing::Test, protected test::LoggingCore {
  protected:
   DirectoryScanTest() {
     fs::create_directory(in);
-    point.Directory = in + "/";
-    point.Intervall = 7;
-    point.Wait = 0;
-    point.Command = "sh -c 'printf \"%s\\0\" \"$1\" >> \"$0\"' " + record + " %File%";
+    point.directory = in + "/";
+    point.interval = 7;
+    point.wait = 0;
+    point.command = "sh -c 'printf \"%s\\0\" \"$1\" >> \"$0\"' " + record + " %File%";
   }
   std::string Put(const std::string& name, mode_t mode = 0644) {
     const std::string path = in + "/" + name;
@@ -84,7 +84,7 @@ class DirectoryScanTest : public ::testing::Test, protected test::LoggingCore {
     return path;
   }
   std::int32_t Check() {
-    const CheckResult result = scanner.CheckDirectory(point.Directory, point);
+    const CheckResult result = scanner.CheckDirectory(point.directory, point);
     EXPECT_EQ(result.status == CheckStatus::FilesHandled, result.handled > 0);
     EXPECT_NE(result.status, CheckStatus::UnexpectedError);
     return result.handled;
@@ -93,7 +93,7 @@ class DirectoryScanTest : public ::testing::Test, protected test::LoggingCore {
   Names Handled() {
     Names names;
     const std::string all = test::ReadFile(record);
-    const std::size_t skip = point.Directory.size();
+    const std::size_t skip = point.directory.size();
     for (std::size_t at = 0, end; (end = all.find('\0', at)) != std::string::npos; at = end + 1) {
       names.push_back(all.substr(at + skip, end - at - skip));
     }
@@ -142,11 +142,11 @@ TEST_F(DirectoryScanTest, AttributesDecideWhichEntriesReachTheCommand) {
   // Each flag turned from its default, one at a time.
   const std::pair<bool ObservationPoint::*, Names> cases[] = {
       {nullptr, {"plain.txt"}},
-      {&ObservationPoint::Hidden, {".hidden.txt", "plain.txt"}},
-      {&ObservationPoint::Readonly, {"plain.txt", "readonly.txt"}},
-      {&ObservationPoint::System, {"dangling.txt", "dev.txt", "loop.txt", "pipe.txt", "plain.txt"}},
+      {&ObservationPoint::hidden, {".hidden.txt", "plain.txt"}},
+      {&ObservationPoint::readOnly, {"plain.txt", "readonly.txt"}},
+      {&ObservationPoint::system, {"dangling.txt", "dev.txt", "loop.txt", "pipe.txt", "plain.txt"}},
   };
-  point.Exclusive = false;
+  point.exclusive = false;
   for (const auto& [flag, handled] : cases) {
     const ObservationPoint defaults = point;
     if (flag) point.*flag = !(point.*flag);
@@ -159,7 +159,7 @@ TEST_F(DirectoryScanTest, AttributesDecideWhichEntriesReachTheCommand) {
   // Everything allowed, but only a regular writable file can be had
   // exclusively. None of the others is opened: opening the FIFO to read
   // would block here.
-  point.Exclusive = point.Hidden = point.Readonly = point.System = true;
+  point.exclusive = point.hidden = point.readOnly = point.system = true;
   EXPECT_EQ(Check(), 2);
   EXPECT_EQ(Handled(), (Names{".hidden.txt", "plain.txt"}));
   EXPECT_EQ(Refused(), (Names{"dangling.txt", "dev.txt", "loop.txt", "pipe.txt", "readonly.txt"}));
@@ -169,8 +169,8 @@ TEST_F(DirectoryScanTest, AttributesDecideWhichEntriesReachTheCommand) {
 // passes the file over and does not count it.
 TEST_F(DirectoryScanTest, AFileWhoseCommandStillRunsIsNotHandedOverAgain) {
   const std::string path = Put("slow.txt");
-  point.Command = "sleep 300";
-  point.Wait = -1;
+  point.command = "sleep 300";
+  point.wait = -1;
   EXPECT_EQ(Check(), 1);
   const std::string pid = Lines().at(0).substr(Lines()[0].rfind(' ') + 1);  // "<pid>)"
   EXPECT_EQ(Check(), 0);
@@ -178,7 +178,7 @@ TEST_F(DirectoryScanTest, AFileWhoseCommandStillRunsIsNotHandedOverAgain) {
             "  Debug ] Skipping '" + path + "': its command is still running (PID: " + pid + ".");
   ASSERT_EQ(::kill(std::stoi(pid), SIGKILL), 0);
   ASSERT_TRUE(test::Eventually([&] { return reaper.Count() == 0; }));
-  point.Command = "true";
+  point.command = "true";
   EXPECT_EQ(Check(), 1);
 }
 
@@ -201,9 +201,9 @@ TEST_F(DirectoryScanTest, FilesAnotherProcessHoldsWaitUntilItLetsGo) {
 }
 
 TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndTheExclusiveTestRunsRegardless) {
-  point.LastChange = 10;
-  point.Period = "MIN";
-  point.Readonly = true;
+  point.minimumAge = 10;
+  point.ageUnit = "MIN";
+  point.readOnly = true;
   for (const auto& [name, minutesAgo, mode] : {std::tuple{"old.txt", 11, 0644},
                                                {"young.txt", 9, 0644},
                                                {"future.txt", -24 * 60, 0644},
@@ -220,8 +220,8 @@ TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndTheExclusiveTestRunsRegardle
 // Change events look again soon after a check: what it passed over is kept
 // for them, and a file that stays busy is told once.
 TEST_F(DirectoryScanTest, AWatchedPointKeepsWhatItPassedOverAndTellsABusyFileOnce) {
-  point.Watch = true;
-  point.LastChange = 3;
+  point.watch = true;
+  point.minimumAge = 3;
   const std::string busy = Put("busy.txt");
   for (const auto& [path, secondsAgo] : {std::pair{Put("young.txt"), 1}, {busy, 60}}) {
     const timespec times[2] = {{0, UTIME_OMIT}, {clock.now.toSecsSinceEpoch() - secondsAgo, 0}};
@@ -251,23 +251,23 @@ TEST_F(DirectoryScanTest, LinksInTheTreeAreNeverFollowedButThePointMayBeOne) {
   fs::create_symlink(dir.File("outside/d.txt"), in + "/out.txt");
   fs::create_symlink("a.txt", in + "/sub/in.txt");
   fs::create_directory_symlink(in, dir.File("via-link"));
-  point.Exclusive = false;
+  point.exclusive = false;
   const Names files = {"a.txt", "folder.d/e.txt", "sub/b.txt", "sub/deep/c.txt"};
 
   EXPECT_EQ(Check(), 4);
   EXPECT_EQ(Handled(), files);
-  point.System = true;  // the links themselves are handed out, not what they point to
+  point.system = true;  // the links themselves are handed out, not what they point to
   EXPECT_EQ(Check(), 9);
   EXPECT_EQ(Handled(), (Names{"a.txt", "folder.d/e.txt", "in.d", "out.d", "out.txt", "sub/b.txt",
                               "sub/deep/c.txt", "sub/in.txt", "sub/up.d"}));
-  point.System = false;
-  point.Directory = dir.File("via-link/");
+  point.system = false;
+  point.directory = dir.File("via-link/");
   EXPECT_EQ(Check(), 4);
   EXPECT_EQ(Handled(), files);
 
   // Without sub-directories a directory is tested like a file: it matches
   // "*.*", but nobody can have it exclusively.
-  point.NoSubdirs = point.Exclusive = true;
+  point.noSubdirectories = point.exclusive = true;
   EXPECT_EQ(Check(), 1);
   EXPECT_EQ(Handled(), Names{"a.txt"});
   EXPECT_EQ(Refused(), Names{"folder.d"});
@@ -344,7 +344,7 @@ TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {
   // The first command removes the whole tree while the walk is in it.
   for (int i = 0; i < 20; ++i)
     Put("sub" + std::to_string(i % 4) + "/f" + std::to_string(i) + ".txt");
-  point.Command =
+  point.command =
       "sh -c 'printf \"%s\\0\" \"$1\" >> \"$0\"; rm -rf \"$2\"' " + record + " %File% %Dir%";
   EXPECT_EQ(Check(), 1);
   EXPECT_EQ(Handled().size(), 1u);

@@ -47,16 +47,16 @@ TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnitsOfAKnownPeriod) {
   EXPECT_EQ(AgeUnitFromPeriod("dAY"), AgeUnit::Day);
   EXPECT_EQ(AgeUnitFromPeriod("days"), std::nullopt);
   ObservationPoint point;
-  point.Period = "MIN";
-  point.LastChange = 10;
+  point.ageUnit = "MIN";
+  point.minimumAge = 10;
   const QDateTime now = At(2026, 3, 5, 10, 20, 5);
   EXPECT_FALSE(PassesAgeTest(point, At(2026, 3, 5, 10, 11, 59), now));  // 9 boundaries
   EXPECT_TRUE(PassesAgeTest(point, At(2026, 3, 5, 10, 10, 0), now));    // 10
   EXPECT_FALSE(PassesAgeTest(point, At(2026, 3, 6, 0, 0, 0), now));     // future
-  point.Period = "minute";
+  point.ageUnit = "minute";
   EXPECT_FALSE(PassesAgeTest(point, At(2000, 1, 1, 0, 0, 0), now));
   // Without a condition even a file from the future passes.
-  point.LastChange = 0;
+  point.minimumAge = 0;
   EXPECT_TRUE(PassesAgeTest(point, At(2027, 1, 1, 0, 0, 0), now));
 }
 
@@ -89,20 +89,20 @@ TEST(FileAge, DaysAndMonthsCountLocalDatesAcrossSummerTime) {
   ::tzset();
 }
 
-// The moment the age test first passes: the age there is LastChange, a
+// The moment the age test first passes: the age there is minimumAge, a
 // second before it is less.
 TEST(FileAge, ComesOfAgeAtTheFirstMomentTheAgeTestPasses) {
   const QDateTime written = At(2026, 1, 31, 23, 59, 30, 500);
   ObservationPoint point;
-  point.LastChange = 2;
+  point.minimumAge = 2;
   for (const char* period : {"sec", "min", "hr", "day", "month", "year"}) {
-    point.Period = period;
+    point.ageUnit = period;
     const std::optional<QDateTime> due = ComesOfAge(point, written);
     ASSERT_TRUE(due) << period;
     EXPECT_TRUE(PassesAgeTest(point, written, *due)) << period;
     EXPECT_FALSE(PassesAgeTest(point, written, due->addSecs(-1))) << period;
   }
-  point.Period = "minute";
+  point.ageUnit = "minute";
   EXPECT_EQ(ComesOfAge(point, written), std::nullopt);
 }
 

@@ -24,14 +24,13 @@ class LogTest : public ::testing::Test, protected test::LoggingCore {
 TEST_F(LogTest, EachLineIsStampedAndTaggedInTheLanguageInViewAndFile) {
   log.WriteLog("one\r\ntwo", LogLevel::Info);
   log.WriteLog("careful", LogLevel::Warning);
-  log.WriteLog("odd level", 7);
   log.WriteLog("", LogLevel::Error);
   EXPECT_EQ(view.Texts(),
             (Texts{"[2026-01-02 03:04:05    Info ] one", "[2026-01-02 03:04:05    Info ] two",
-                   "[2026-01-02 03:04:05 Warning ] careful", "[2026-01-02 03:04:05odd level"}));
+                   "[2026-01-02 03:04:05 Warning ] careful"}));
   EXPECT_EQ(FileContent(),
             "[2026-01-02 03:04:05    Info ] one\r\n[2026-01-02 03:04:05    Info ] two\r\n"
-            "[2026-01-02 03:04:05 Warning ] careful\r\n[2026-01-02 03:04:05odd level\r\n");
+            "[2026-01-02 03:04:05 Warning ] careful\r\n");
   // Tags and messages come from the language.
   language.LoadLanguageFile(dir.Write("x.lng", "19=  Fehler\r\n23=Verzeichnis fehlt: %1\n"));
   log.Message(txt::DirectoryNotFound, LogLevel::Error, {"/data/in/"});

@@ -25,15 +25,15 @@ std::string File(const std::vector<std::string>& points, const std::string& name
 
 // Every value loading sets, on one line; the flags as the letters of those set.
 std::string Describe(const ObservationPoint& p) {
-  const bool set[] = {p.Hidden,    p.System,    p.Archive,   p.Readonly, p.Compressed,
-                      p.Terminate, p.Exclusive, p.NoSubdirs, p.Watch};
+  const bool set[] = {p.hidden,    p.system,    p.archive,          p.readOnly, p.compressed,
+                      p.terminate, p.exclusive, p.noSubdirectories, p.watch};
   std::string flags;
   for (std::size_t i = 0; i < std::size(set); ++i) {
     if (set[i]) flags += "HSARCTENW"[i];
   }
-  return p.Name + "|" + p.Directory + "|" + p.FilePattern + "|" + p.Command + "|" +
-         std::to_string(p.Intervall) + "|" + std::to_string(p.LastChange) + " " + p.Period + "|" +
-         p.Window + " " + std::to_string(p.Wait) + "|" + flags;
+  return p.name + "|" + p.directory + "|" + p.filePattern + "|" + p.command + "|" +
+         std::to_string(p.interval) + "|" + std::to_string(p.minimumAge) + " " + p.ageUnit + "|" +
+         p.windowStyle + " " + std::to_string(p.wait) + "|" + flags;
 }
 
 class PointLoaderTest : public ::testing::Test, protected test::LoggingCore {
@@ -65,9 +65,9 @@ TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
        "/in/*.*|/in/|*.*|x|4|0 sec|normal -1|ACE"},
   };
   for (const auto& [inner, described] : cases) {
-    state.Points.clear();
+    state.points.clear();
     ASSERT_TRUE(Load(File({Point(inner)}))) << inner;
-    EXPECT_EQ(Describe(state.Points.back()), described) << inner;
+    EXPECT_EQ(Describe(state.points.back()), described) << inner;
   }
 }
 
@@ -79,7 +79,7 @@ TEST_F(PointLoaderTest, APatternIsUsedAsWrittenSaveALoneStar) {
     points.push_back(ValidPoint("/in", "<FilePattern>" + pattern + "</FilePattern>"));
   }
   ASSERT_TRUE(Load(File(points)));
-  for (std::size_t i = 0; i < used.size(); ++i) EXPECT_EQ(state.Points[i].FilePattern, used[i]);
+  for (std::size_t i = 0; i < used.size(); ++i) EXPECT_EQ(state.points[i].filePattern, used[i]);
   EXPECT_EQ(Lines().at(4),
             "Warning ] Observation point '/in/*.*': FilePattern '*' is used as '*.*', "
             "which matches only names holding a dot; '?*' matches every name.");
@@ -92,7 +92,7 @@ TEST_F(PointLoaderTest, EachPointIsReportedInFileOrder) {
   ASSERT_TRUE(
       Load(File({ValidPoint("/a", "<LastChange Period=\"minute\">10</LastChange>"),
                  Point("<Directory>/b</Directory><Intervall>0</Intervall>"), ValidPoint("/c")})));
-  EXPECT_EQ(state.Points.size(), 2u);
+  EXPECT_EQ(state.points.size(), 2u);
   EXPECT_EQ(state.daemonName, "Hot");
   EXPECT_EQ(Lines(), (Texts{"  Debug ] Added observation point: '/a/*.*' [/a/ | *.* | 5 sec ]",
                             "Warning ] Observation point '/a/*.*': unknown LastChange period "
@@ -107,11 +107,11 @@ TEST_F(PointLoaderTest, ConversionErrorStopsTheLoadAndKeepsEarlierPoints) {
   for (const auto& [badPoint, error] :
        {std::pair{ValidPoint("/b", "<Attributes Hidden=\"yes\"/>"), "13 (Type mismatch)"},
         {Point("<Directory>/b</Directory><Intervall>99999999999</Intervall>"), "6 (Overflow)"}}) {
-    state.Points.clear();
+    state.points.clear();
     state.daemonName = "Corvane";
     EXPECT_FALSE(Load(File({ValidPoint("/a"), badPoint, ValidPoint("/c")}, "Named")));
-    ASSERT_EQ(state.Points.size(), 1u);
-    EXPECT_EQ(state.Points[0].Directory, "/a/");
+    ASSERT_EQ(state.points.size(), 1u);
+    EXPECT_EQ(state.points[0].directory, "/a/");
     EXPECT_EQ(state.daemonName, "Corvane");
     EXPECT_EQ(Lines().back(), std::string("  Error ] modMain::fLoadFile:") + error) << badPoint;
   }
@@ -134,7 +134,7 @@ TEST_F(PointLoaderTest, FailedLoadsSayWhy) {
     EXPECT_EQ(Lines().back(), "  Error ] Could not load " + file + ": " + reason + ".") << xml;
   }
   // The name is read all the same.
-  EXPECT_TRUE(state.Points.empty());
+  EXPECT_TRUE(state.points.empty());
   EXPECT_EQ(state.daemonName, "Never");
 }
 
@@ -142,22 +142,22 @@ TEST_F(PointLoaderTest, AFailedReloadLeavesOneBlankEntry) {
   ASSERT_TRUE(Load(File({ValidPoint("/a"), ValidPoint("/b")})));
   state.xmlFile = dir.Write("broken.xml", "<Corvane><Observation>");
   loader.ReloadPoints();
-  ASSERT_EQ(state.Points.size(), 1u);
-  EXPECT_TRUE(state.Points[0].IsBlank());
-  EXPECT_FALSE(state.Points[0].Archive);
+  ASSERT_EQ(state.points.size(), 1u);
+  EXPECT_TRUE(state.points[0].IsBlank());
+  EXPECT_FALSE(state.points[0].archive);
 }
 
 TEST_F(PointLoaderTest, AReloadedPointKeepsTheFilesItsCommandsStillRun) {
   state.xmlFile = dir.Write("points.xml", File({ValidPoint("/a"), ValidPoint("/b")}));
   ASSERT_TRUE(loader.LoadFile(state.xmlFile));
-  for (ObservationPoint& point : state.Points) {
-    point.running = std::make_shared<RunningCommands>(RunningCommands{{point.Directory + "f", 7}});
+  for (ObservationPoint& point : state.points) {
+    point.running = std::make_shared<RunningCommands>(RunningCommands{{point.directory + "f", 7}});
   }
-  const std::shared_ptr<RunningCommands> kept = state.Points[1].running;
+  const std::shared_ptr<RunningCommands> kept = state.points[1].running;
   dir.Write("points.xml", File({ValidPoint("/b"), ValidPoint("/c")}));
   loader.ReloadPoints();
-  EXPECT_EQ(state.Points[0].running, kept);
-  EXPECT_FALSE(state.Points[1].running);
+  EXPECT_EQ(state.points[0].running, kept);
+  EXPECT_FALSE(state.points[1].running);
 }
 
 TEST(Examples, EveryBundledFileLoadsEveryPoint) {

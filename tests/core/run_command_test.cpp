@@ -55,11 +55,11 @@ class RunCommandTest : public ::testing::Test, protected test::LoggingCore {
   ObservationPoint Run(const std::string& command, std::int32_t wait = 0, bool terminate = false,
                        const std::string& name = "f") {
     ObservationPoint point;
-    point.Directory = "/watch/top/";
-    point.Name = "Inbox";
-    point.Command = command;
-    point.Wait = wait;
-    point.Terminate = terminate;
+    point.directory = "/watch/top/";
+    point.name = "Inbox";
+    point.command = command;
+    point.wait = wait;
+    point.terminate = terminate;
     runner.RunCommand("/in/", name, point);
     return point;
   }

@@ -47,11 +47,11 @@ class SettingsTest : public ::testing::Test {
 };
 
 TEST_F(SettingsTest, AnEmptyStoreCentresTheWindowAndHidesItInTheTray) {
-  state.logLevel = 3;
+  state.logLevel = LogLevel::Error;
   LoadSettings(state, hidden, &window);
   EXPECT_EQ(test::RectText(window.geometry), "640,300 640x480");
   EXPECT_TRUE(hidden);
-  EXPECT_EQ(state.logLevel, 1);
+  EXPECT_EQ(state.logLevel, LogLevel::Info);
   EXPECT_EQ(state.languageFile, "english.lng");
 }
 
@@ -61,7 +61,7 @@ TEST_F(SettingsTest, SavedSettingsReadBackAsTheyWereAtAnyDpi) {
   window.dpi = 110;
   window.geometry = {100, 45, 801, 599};
   window.visible = true;
-  state.logLevel = 0;
+  state.logLevel = LogLevel::Debug;
   state.languageFile = "german, swiss.lng";
   SaveSettings(state, &window);
   EXPECT_EQ(Stored("Window.X"), "1309.091");  // in single precision
@@ -73,7 +73,7 @@ TEST_F(SettingsTest, SavedSettingsReadBackAsTheyWereAtAnyDpi) {
   LoadSettings(read, hidden, &restored);
   EXPECT_EQ(test::RectText(restored.geometry), "100,45 801x599");
   EXPECT_FALSE(hidden);
-  EXPECT_EQ(read.logLevel, 0);
+  EXPECT_EQ(read.logLevel, LogLevel::Debug);
   EXPECT_EQ(read.languageFile, "german, swiss.lng");
 }
 
@@ -96,7 +96,7 @@ TEST_F(SettingsTest, ASettingsFileThatCannotBeReadStopsTheLoad) {
   const std::string file = SettingsFile();
   std::filesystem::remove(file);
   std::filesystem::create_directories(file);  // root reads a file of mode 000 all the same
-  state.logLevel = 3;
+  state.logLevel = LogLevel::Error;
   try {
     LoadSettings(state, hidden, &window);
     ADD_FAILURE() << "read as empty";
@@ -104,7 +104,7 @@ TEST_F(SettingsTest, ASettingsFileThatCannotBeReadStopsTheLoad) {
     EXPECT_NE(std::string(error.what()).find(file + " cannot be read"), std::string::npos)
         << error.what();
   }
-  EXPECT_EQ(state.logLevel, 3);
+  EXPECT_EQ(state.logLevel, LogLevel::Error);
   std::filesystem::remove(file);
 }
 
@@ -115,7 +115,7 @@ TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
   SettingsSaver saver(core.log);
   const std::string file = SettingsFile();
   const std::filesystem::path folder = std::filesystem::path(file).parent_path();
-  for (const std::int16_t level : {2, 3}) {
+  for (const LogLevel level : {LogLevel::Warning, LogLevel::Error}) {
     state.logLevel = level;
     std::filesystem::remove_all(folder);
     std::ofstream(folder.string()) << "";
@@ -123,7 +123,8 @@ TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
     saver.Save(state, nullptr);
     std::filesystem::remove(folder);
     saver.Save(state, nullptr);
-    EXPECT_NE(test::ReadFile(file).find("Log.Level=" + std::to_string(level)), std::string::npos);
+    EXPECT_NE(test::ReadFile(file).find("Log.Level=" + std::to_string(LevelNumber(level))),
+              std::string::npos);
   }
   const std::string report =
       "  Error ] Cannot write the settings file '" + file + "': Not a directory.";

@@ -115,15 +115,15 @@ TEST(CommandLineSwitches, ValuesKeepTheirCaseAndTheFirstOccurrenceWins) {
                          {{"/Log", "one", "/LOG", "two"}, "/Log", "one"},
                          {{"/pause"}, "/XML", "dflt"},
                          {{"/XML", "/XML", "x"}, "/XML", "dflt"}}) {
-    EXPECT_EQ(CommandLineSwitches(c.args).GetCmdParam(c.sw, true, "dflt"), c.expected) << c.args[0];
+    EXPECT_EQ(CommandLineSwitches(c.args).Value(c.sw, "dflt"), c.expected) << c.args[0];
   }
 }
 
 TEST(CommandLineSwitches, FlagsAndUnknownArguments) {
   const CommandLineSwitches cmd({"stray", "/RUNNOW", "extra", "--nic", "--pause=1", "/pausefoo"});
-  EXPECT_EQ(cmd.GetCmdParam("/runnow", false), "1");
-  EXPECT_EQ(cmd.GetCmdParam("/NIC", false), "1");
-  EXPECT_EQ(cmd.GetCmdParam("/pause", false), "");
+  EXPECT_TRUE(cmd.IsSet("/runnow"));
+  EXPECT_TRUE(cmd.IsSet("/NIC"));
+  EXPECT_FALSE(cmd.IsSet("/pause"));
   EXPECT_EQ(cmd.UnknownArguments(),
             (std::vector<std::string>{"stray", "extra", "--pause=1", "/pausefoo"}));
   EXPECT_FALSE(cmd.WantsHelp() || cmd.WantsVersion());  // the end-to-end tests ask for them

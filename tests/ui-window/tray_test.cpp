@@ -96,7 +96,7 @@ TEST(DesktopIntegrationTest,
   d.desktop.SetCaption("Inbox (stopped)");  // while hidden: a panel's copy of the menu follows
   EXPECT_EQ(d.tray->toolTip, QStringLiteral("Inbox (stopped)"));
   EXPECT_EQ(d.desktop.menu().pauseResume()->text(), QStringLiteral("Resume Inbox"));
-  d.tray->onMouseEvent(TrayMouse::DoubleClick);
+  d.tray->onActivated();
   EXPECT_TRUE(d.window.isVisible() && !d.tray->shown);
 }
 
@@ -114,7 +114,7 @@ TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedUntilOn
     d->tray->available = true;
     d->desktop.RecheckTray();
     EXPECT_TRUE(d->tray->shown && !d->window.isVisible());
-    d->tray->onMouseEvent(TrayMouse::DoubleClick);
+    d->tray->onActivated();
     EXPECT_TRUE(d->window.isVisible() && !d->window.isMinimized());
   }
 }
