@@ -16,6 +16,9 @@ TEST(PropertyBagTest, StoredValuesAreReadAndWrittenAgain) {
       {"SELCOLOR", -2147483630, 0x80000012u},  // a colour was a signed 32-bit Long
       {"gridlines", "True", true},
       {"backgradient", "not a number", {}},  // and the path read back empty
+      {"Mode", 3, 3},
+      {"mode", 9, {}},  // a number that names no mode, or no border
+      {"borderstyle", 0x20001, {}},
       {"font", italic, italic},
       {"path", "/srv/in/", "/srv/in/"},
   };
