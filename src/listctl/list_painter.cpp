@@ -21,7 +21,7 @@ struct SelectionLook {
 };
 
 SelectionLook LookOf(const ListProperties& p, bool hasFocus, const QPalette& palette) {
-  if (p.selectionStyle != 1) {
+  if (p.selectionStyle == SelectionFill::Plain) {
     const QRgb c = PixelOf(p.selColor, palette);
     return {c, c, c};
   }
@@ -93,7 +93,7 @@ class RowPainter {
 
  private:
   void PaintSelection(int index, int y, int xOffset) {
-    if (p_.selGradient == 0) {
+    if (p_.selGradient == GradientDirection::None) {
       const int left = p_.fullRowSelect ? xOffset + 1 : iconWidth_ + xOffset + 1;
       FillFramed(painter_, left, y + 1, scaleWidth_, RoundEven(y + rowH_), look_.frame,
                  index == view_.listIndex ? look_.currentFill : look_.otherFill);
@@ -154,7 +154,7 @@ std::optional<int> PaintList(QImage& image, const ListView& view) {
   LogicalPainter logicalPainter(image);
   QPainter& painter = *logicalPainter;
   if (!p.picture.isNull()) painter.drawPixmap(0, 0, p.picture);
-  if (p.backGradient != 0) {
+  if (p.backGradient != GradientDirection::None) {
     DrawGradient(painter, 0, 0, scaleWidth, scaleHeight, p.backColor, p.backGradientCol,
                  p.backGradient, view.palette);
   }

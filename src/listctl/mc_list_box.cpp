@@ -187,7 +187,8 @@ void McListBox::ClampListIndex() {
 }
 
 void McListBox::SortItems() {
-  if ((props_.mode == ListMode::Items || props_.mode == ListMode::Files) && props_.sortOrder != 0)
+  if ((props_.mode == ListMode::Items || props_.mode == ListMode::Files) &&
+      props_.sortOrder != Sorting::None)
     items_.Sort(props_.sortOrder);
 }
 

@@ -109,14 +109,14 @@ class McListBox : public QAbstractScrollArea {
   void SetSelForeColor(OleColor color);
   bool StrechIcon() const { return props_.strechIcon; }
   void SetStrechIcon(bool on);
-  int Appearance() const { return props_.appearance; }
-  void SetAppearance(int appearance);
+  FrameLook Appearance() const { return props_.appearance; }
+  void SetAppearance(FrameLook appearance);
   Border BorderStyle() const { return props_.borderStyle; }
   void SetBorderStyle(Border style);
   bool FullRowSelect() const { return props_.fullRowSelect; }
   void SetFullRowSelect(bool on);
-  int SortOrder() const { return props_.sortOrder; }
-  void SetSortOrder(int order);
+  Sorting SortOrder() const { return props_.sortOrder; }
+  void SetSortOrder(Sorting order);
   bool IconFocus() const { return props_.iconFocus; }
   void SetIconFocus(bool on);
   int TextAlignment() const { return props_.textAlignment; }
@@ -127,10 +127,10 @@ class McListBox : public QAbstractScrollArea {
   void SetGridLines(bool on);
   OleColor GridColor() const { return props_.gridColor; }
   void SetGridColor(OleColor color);
-  int BackGradient() const { return props_.backGradient; }
-  void SetBackGradient(int direction);
-  int SelGradient() const { return props_.selGradient; }
-  void SetSelGradient(int direction);
+  GradientDirection BackGradient() const { return props_.backGradient; }
+  void SetBackGradient(GradientDirection direction);
+  GradientDirection SelGradient() const { return props_.selGradient; }
+  void SetSelGradient(GradientDirection direction);
   OleColor BackGradientCol() const { return props_.backGradientCol; }
   void SetBackGradientCol(OleColor color);
   OleColor SelGradientCol() const { return props_.selGradientCol; }
@@ -141,8 +141,8 @@ class McListBox : public QAbstractScrollArea {
   void SetFocusRectangle(bool on);
   bool ShowIcon() const { return props_.showIcon; }
   void SetShowIcon(bool on);
-  int SelectionStyle() const { return props_.selectionStyle; }
-  void SetSelectionStyle(int style);
+  SelectionFill SelectionStyle() const { return props_.selectionStyle; }
+  void SetSelectionStyle(SelectionFill style);
   bool FlatScrollBar() const { return props_.flatScrollBar; }
   void SetFlatScrollBar(bool on);
   bool AutoHideScrollBars() const { return props_.autoHideScrollBars; }

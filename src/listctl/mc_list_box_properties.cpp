@@ -24,7 +24,6 @@ void McListBox::RaiseRowHeightToFont() {
   props_.rowHeight = std::max(props_.rowHeight, TextHeightOfA());
 }
 
-// Appearance 0 draws the frame flat.
 void McListBox::ApplyFrame() {
   const int width = props_.borderStyle == Border::Sunken   ? 2
                     : props_.borderStyle == Border::Static ? 1
@@ -32,7 +31,8 @@ void McListBox::ApplyFrame() {
   if (width == 0) {
     setFrameStyle(QFrame::NoFrame);
   } else {
-    setFrameStyle(QFrame::Panel | (props_.appearance == 0 ? QFrame::Plain : QFrame::Sunken));
+    setFrameStyle(QFrame::Panel |
+                  (props_.appearance == FrameLook::Flat ? QFrame::Plain : QFrame::Sunken));
     setLineWidth(width);
   }
 }
@@ -44,7 +44,7 @@ void McListBox::InitProperties() {
   props_.pathBytes = QFile::encodeName(QCoreApplication::applicationDirPath()) + '/';
   QWidget::setFont(props_.font);
   SetBorderStyle(Border::Sunken);
-  SetAppearance(1);
+  SetAppearance(FrameLook::Sunken);
   SetBackColor(props_.backColor);
 }
 
@@ -102,10 +102,10 @@ void McListBox::SetGridLines(bool value) {
 void McListBox::SetGridColor(OleColor value) {
   SetAndRedraw(&ListProperties::gridColor, value, "GridColor");
 }
-void McListBox::SetBackGradient(int value) {
+void McListBox::SetBackGradient(GradientDirection value) {
   SetAndRedraw(&ListProperties::backGradient, value, "BackGradient");
 }
-void McListBox::SetSelGradient(int value) {
+void McListBox::SetSelGradient(GradientDirection value) {
   SetAndRedraw(&ListProperties::selGradient, value, "SelGradient");
 }
 void McListBox::SetBackGradientCol(OleColor value) {
@@ -120,7 +120,7 @@ void McListBox::SetFocusRectangle(bool value) {
 void McListBox::SetShowIcon(bool value) {
   SetAndRedraw(&ListProperties::showIcon, value, "ShowIcon");
 }
-void McListBox::SetSelectionStyle(int value) {
+void McListBox::SetSelectionStyle(SelectionFill value) {
   SetAndRedraw(&ListProperties::selectionStyle, value, "SelectionStyle");
 }
 
@@ -134,7 +134,7 @@ void McListBox::SetFont(const QFont& font) {
   Changed("Font");
 }
 
-void McListBox::SetAppearance(int appearance) {
+void McListBox::SetAppearance(FrameLook appearance) {
   props_.appearance = appearance;
   ApplyFrame();
   Redraw();
@@ -148,7 +148,7 @@ void McListBox::SetBorderStyle(Border style) {
   Changed("BorderStyle");
 }
 
-void McListBox::SetSortOrder(int order) {
+void McListBox::SetSortOrder(Sorting order) {
   props_.sortOrder = order;
   SortItems();
   Redraw();

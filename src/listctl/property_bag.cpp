@@ -53,7 +53,19 @@ bool Same(const T& a, const T& b) {
   return a == b;
 }
 
-bool Names(ListMode mode) { return mode >= ListMode::Items && mode <= ListMode::FileTree; }
+template <typename E>
+bool Within(E value, E first, E last) {
+  return value >= first && value <= last;
+}
+bool Names(ListMode mode) { return Within(mode, ListMode::Items, ListMode::FileTree); }
+bool Names(Sorting order) { return Within(order, Sorting::Ascending, Sorting::Descending); }
+bool Names(FrameLook look) { return Within(look, FrameLook::Flat, FrameLook::Sunken); }
+bool Names(SelectionFill fill) {
+  return Within(fill, SelectionFill::Plain, SelectionFill::Blended);
+}
+bool Names(GradientDirection direction) {
+  return Within(direction, GradientDirection::None, GradientDirection::FromBottomLeft);
+}
 bool Names(Border border) {
   return border == Border::None || border == Border::Sunken || border == Border::Static;
 }

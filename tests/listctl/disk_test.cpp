@@ -73,19 +73,16 @@ TEST_F(DiskTest, ModesFiltersAndHiddenAndSystemEntries) {
         "dirlink -> ."});
   ASSERT_EQ(mkfifo(root + "fifo", 0600), 0);
   box.SetPath(dir.path());
-  const std::tuple<ListMode, const char*, bool, bool, int, QStringList> cases[] = {
-      {ListMode::Folders, "*", true, true, 0, {"sub.txt"}},
-      {ListMode::Files, "*.txt|*.log", false, false, 0, {"b.txt", "a.log"}},
-      {ListMode::Files, "*", false, false, -1, {"a.log", "b.txt", "D.TXT", "readme"}},
-      {ListMode::Files, "*", true, false, -1, {".hidden", "a.log", "b.txt", "D.TXT", "readme"}},
-      {ListMode::Files,
-       "*",
-       false,
-       true,
-       -1,
-       {"a.log", "b.txt", "D.TXT", "dirlink", "fifo", "link", "readme"}},
-      {ListMode::Files, "|", true, true, -1, {}},
-  };
+  const Sorting up = Sorting::Ascending, none = Sorting::None;
+  const std::tuple<ListMode, const char*, bool, bool, Sorting, QStringList> cases[] = {
+      // clang-format off
+      {ListMode::Folders, "*", true, true, none, {"sub.txt"}},
+      {ListMode::Files, "*.txt|*.log", false, false, none, {"b.txt", "a.log"}},
+      {ListMode::Files, "*", false, false, up, {"a.log", "b.txt", "D.TXT", "readme"}},
+      {ListMode::Files, "*", true, false, up, {".hidden", "a.log", "b.txt", "D.TXT", "readme"}},
+      {ListMode::Files, "*", false, true, up, {"a.log", "b.txt", "D.TXT", "dirlink", "fifo", "link", "readme"}},
+      {ListMode::Files, "|", true, true, up, {}},
+  };  // clang-format on
   for (const auto& [mode, filter, hidden, system, order, texts] : cases) {
     box.SetMode(mode);
     box.SetFilter(filter);

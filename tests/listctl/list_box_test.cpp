@@ -34,7 +34,7 @@ TEST_F(ItemsTest, AddRemoveAndSelect) {
 // Ignoring case, stably, by the old joined record: "a<%S%>-1..." sorts after "a!<%S%>...".
 TEST_F(ItemsTest, SortOrderSortsStablyByTheWholeRecordIgnoringCase) {
   for (const char* text : {"x", "B", "a", "b", "X", "a!"}) box.AddItem(text, {.refresh = false});
-  box.SetSortOrder(1);
+  box.SetSortOrder(Sorting::Descending);
   EXPECT_EQ(Texts(), QStringList({"x", "X", "B", "b", "a", "a!"}));
 }
 

@@ -17,8 +17,12 @@ TEST(PropertyBagTest, StoredValuesAreReadAndWrittenAgain) {
       {"gridlines", "True", true},
       {"backgradient", "not a number", {}},  // and the path read back empty
       {"Mode", 3, 3},
-      {"mode", 9, {}},  // a number that names no mode, or no border
+      {"mode", 9, {}},  // a number that names no value of the property's enum
       {"borderstyle", 0x20001, {}},
+      {"sortorder", 2, {}},
+      {"appearance", 2, {}},
+      {"selectionstyle", 2, {}},
+      {"selgradient", 7, {}},
       {"font", italic, italic},
       {"path", "/srv/in/", "/srv/in/"},
   };
