@@ -206,6 +206,7 @@ class McListBox : public QAbstractScrollArea {
   // follows without ListEntries. False (here always) refreshes.
   virtual bool OpenOrClose(int /*index*/) { return false; }
   const ItemStore& Items() const { return items_; }
+  // The properties to change in place; the caller refreshes or redraws.
   ListProperties& EditableProperties() { return props_; }
   // Replaces the `count` items after item `parent` with `items`; the
   // selection keeps naming the same items, and an anchor after `parent`
