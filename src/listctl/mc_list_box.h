@@ -40,6 +40,22 @@ namespace corvane {
 
 class FullTextTip;
 
+// The codes the mouse and key signals carry, as the control's events have
+// always carried them: buttons and modifiers are bits that add up (a move
+// reports every button held); key codes are those of the classic
+// virtual-key table.
+namespace list_input {
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 2;
+constexpr int kMiddleButton = 4;
+constexpr int kKeyboardButton = 999;  // mousePressed: the keyboard moved the current item
+constexpr int kShift = 1;
+constexpr int kCtrl = 2;
+constexpr int kAlt = 4;
+constexpr int kNoKey = 0;  // keyPressed: a host that sets this cancels the key
+constexpr int kPageUp = 33, kPageDown = 34, kEnd = 35, kHome = 36, kUp = 38, kDown = 40;
+}  // namespace list_input
+
 // How McListBox::AddItem places and shows a new item.
 struct AddItemOptions {
   int index = -1;  // -1 appends, else the item is inserted before item `index`
@@ -170,6 +186,7 @@ class McListBox : public QAbstractScrollArea {
   void clicked();
   void selectionChanged();
   void doubleClicked();
+  // Codes of list_input; keyPressed may change the key code.
   void keyPressed(int& keyCode, int& shift);
   void characterTyped(int& keyAscii);
   void keyReleased(int& keyCode, int& shift);
