@@ -18,7 +18,7 @@ class SystemChangeSource final : public ChangeSource {
   std::vector<std::string> SubDirectories(const std::string& directory) override {
     std::vector<std::string> found;
     platform::DirectoryListing listing(directory);
-    while (const platform::DirectoryEntry* entry = listing.Next()) {
+    while (const platform::ListingEntry* entry = listing.Next()) {
       if (entry->type == platform::EntryType::Directory ||
           entry->type == platform::EntryType::Unknown) {
         found.push_back(directory + entry->name + '/');

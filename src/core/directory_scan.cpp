@@ -111,7 +111,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
     if (!FirstVisit(walk, listing)) return 0;
     std::int32_t total = 0;
     while (!StopRequested(state_)) {
-      const platform::DirectoryEntry* entry = listing.Next();
+      const platform::ListingEntry* entry = listing.Next();
       if (!entry) break;
       const std::string& name = entry->name;
       if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, entry->type)) {

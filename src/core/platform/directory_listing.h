@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/platform/directory_entries.h"
 #include "core/platform/result.h"
 #include "core/platform/unique_fd.h"
 
@@ -26,15 +27,9 @@ using UniqueDir = std::unique_ptr<DIR, DirCloser>;
 enum class EntryType { Directory, Regular, Other, Unknown };
 
 // One entry of a listing.
-struct DirectoryEntry {
+struct ListingEntry {
   std::string name;
   EntryType type = EntryType::Unknown;
-};
-
-// Where a file lives: the same pair is the same file, under any name.
-struct FileIdentity {
-  unsigned long long device = 0;
-  unsigned long long inode = 0;
 };
 
 // The status of an entry itself: a symbolic link is never followed and
@@ -74,7 +69,7 @@ class DirectoryListing {
   // The next entry other than "." and ".."; null at the end. A link, or an
   // entry whose type the file system does not tell, is Unknown. Stays valid
   // until the next call.
-  const DirectoryEntry* Next();
+  const ListingEntry* Next();
   // Status of an entry of this directory (links not followed); fails when
   // it is gone.
   Result<FileStatus> Status(const std::string& name) const;
@@ -95,7 +90,7 @@ class DirectoryListing {
   int Descriptor() const;
 
   UniqueDir dir_;
-  DirectoryEntry entry_;
+  ListingEntry entry_;
   bool outOfDescriptors_ = false;
 };
 

@@ -66,7 +66,7 @@ Result<FileIdentity> DirectoryListing::Identity() const {
   return FileIdentity{st.st_dev, st.st_ino};
 }
 
-const DirectoryEntry* DirectoryListing::Next() {
+const ListingEntry* DirectoryListing::Next() {
   if (!dir_) return nullptr;
   while (const dirent* entry = ::readdir(dir_.get())) {
     const std::string_view entryName(entry->d_name);
@@ -110,13 +110,13 @@ bool ForeignOpenFiles::IsOpenElsewhere(unsigned long long device, unsigned long 
     loaded_ = true;
     const std::string self = std::to_string(::getpid());
     DirectoryListing proc("/proc");
-    while (const DirectoryEntry* process = proc.Next()) {
+    while (const ListingEntry* process = proc.Next()) {
       const std::string& pid = process->name;
       if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
       const std::string fdDir = "/proc/" + pid + "/fd/";
       DirectoryListing fds(fdDir);
       struct stat st {};
-      while (const DirectoryEntry* fd = fds.Next()) {
+      while (const ListingEntry* fd = fds.Next()) {
         if (::stat((fdDir + fd->name).c_str(), &st) == 0) open_.emplace_back(st.st_dev, st.st_ino);
       }
     }
