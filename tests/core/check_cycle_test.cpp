@@ -20,9 +20,11 @@ class FakeDirectoryCheck final : public DirectoryCheck {
   CheckResult CheckDirectory(const std::string&, ObservationPoint& point) override {
     checked.push_back(point.name);
     if (duringCheck) std::exchange(duringCheck, nullptr)();
+    if (std::exchange(throws, false)) throw std::overflow_error("too many files");
     return result;
   }
   CheckResult result;
+  bool throws = false;
   Texts checked;
   std::function<void()> duringCheck;
 };
@@ -73,13 +75,19 @@ TEST_F(CheckCycleTest, ReportsEachOutcome) {
   EXPECT_TRUE(cycle.CheckAllPoints());
   checks.result = {CheckStatus::UnexpectedError, 0};
   EXPECT_FALSE(cycle.CheckAllPoints());
-  EXPECT_EQ(Lines(),
-            (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
-                   "   Info ] busy: found 40000 files in " + in + ".",
-                   "  Debug ] busy: no new files found in " + in + ".",
-                   "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " +
-                       in}));
-  EXPECT_EQ(checks.checked, (Texts{"busy", "busy", "busy"}));
+  checks.throws = true;  // ends that check only: the next one runs
+  EXPECT_FALSE(cycle.CheckAllPoints());
+  checks.result = {CheckStatus::NothingQualified, 0};
+  EXPECT_TRUE(cycle.CheckAllPoints());
+  EXPECT_EQ(
+      Lines(),
+      (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
+             "   Info ] busy: found 40000 files in " + in + ".",
+             "  Debug ] busy: no new files found in " + in + ".",
+             "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " + in,
+             "  Error ] modMain::fCheckPoints:  6 (Overflow)",
+             "  Debug ] busy: no new files found in " + in + "."}));
+  EXPECT_EQ(checks.checked, Texts(5, "busy"));
 }
 
 TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory) {
