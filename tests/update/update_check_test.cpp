@@ -48,17 +48,22 @@ class UpdateTest : public ::testing::Test {
   }
   UpdateResult Check(bool verbose, const UpdateCheckOptions& options) {
     core.view.items.clear();
-    core.boxes.boxes.clear();
-    return UpdateChecker(core.log, core.boxes, options).CheckForUpdate(verbose);
+    offers.clear();
+    UpdateChecker checker(core.log, options);
+    QObject::connect(&checker, &UpdateChecker::Offered, [&](const UpdateOffer& offer) {
+      offers.push_back(offer);
+      if (answer) checker.Accept(offer);
+    });
+    return checker.CheckForUpdate(verbose);
   }
   UpdateResult Check(bool verbose) { return Check(verbose, Options(server.Url("/"))); }
 
   test::TempDir dir;
   const std::string tempFile = dir.File("VTemp.txt");
   test::LoopbackHttpServer server;
-  struct : test::LoggingCore {
-    test::RecordingMessageBoxes boxes;
-  } core;
+  test::LoggingCore core;
+  std::vector<UpdateOffer> offers;
+  bool answer = false;  // to the offer
   std::vector<std::string> opened;
 };
 
@@ -128,7 +133,7 @@ TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseC
       std::ofstream(tempFile) << file(kNext);
       EXPECT_EQ(Check(verbose, Options(address)), result);
       EXPECT_EQ(core.Lines(), verbose ? verboseLog : Lines{});
-      EXPECT_EQ(core.boxes.boxes.size(), result == Newer ? 1u : 0u);
+      EXPECT_EQ(offers.size(), result == Newer ? 1u : 0u);
       EXPECT_TRUE(result == Failed || !std::filesystem::exists(tempFile)) << "kept after use";
     }
   }
@@ -140,7 +145,7 @@ TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseC
 TEST_F(UpdateTest, ACheckAskedForDuringAnotherJoinsItAndGetsItsAnswer) {
   server.Serve(kVersionFilePath,
                "Current Version=" + std::string(kVersionText) + "\r\nDownload=d\r\n");
-  UpdateChecker checker(core.log, core.boxes, Options(server.Url("/")));
+  UpdateChecker checker(core.log, Options(server.Url("/")));
   std::vector<UpdateResult> joined;
   QTimer::singleShot(0, [&] { joined.push_back(checker.CheckForUpdate(true)); });
   EXPECT_EQ(checker.CheckForUpdate(false), UpdateResult::NoNewer);
@@ -155,13 +160,11 @@ TEST_F(UpdateTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogL
   server.Serve(kVersionFilePath,
                "Current Version=" + major + ".00.0\r\nDownload=http://h/\x1b[2J.zip\r\n");
   core.state.logLevel = LogLevel::Error;
-  core.boxes.answer = true;
-  UpdateCheckOptions options = Options(server.Url("/"));
-  options.questionNamesLocation = true;
-  EXPECT_EQ(Check(false, options), UpdateResult::Newer);
-  ASSERT_EQ(core.boxes.boxes.size(), 1u);
+  answer = true;
+  EXPECT_EQ(Check(false), UpdateResult::Newer);
+  ASSERT_EQ(offers.size(), 1u);
   EXPECT_EQ(
-      core.boxes.boxes[0].text,  // the version as written, the location escaped
+      QuestionNamingLocation(offers[0]),  // the version as written, the location escaped
       "There is a new version avaliable: " + major +
           ".00.0\r\nDo you wish to download this version?\r\nDownload: http://h/\\x1b[2J.zip");
   EXPECT_EQ(opened, Lines{"http://h/\x1b[2J.zip"});
