@@ -19,19 +19,6 @@ class SettingsTest : public ::testing::Test {
   SettingsSaver saver{core.log};
 };
 
-// The front end's keys are written with the daemon's; a value with a comma
-// comes back whole.
-TEST_F(SettingsTest, SavedSettingsReadBackAsTheyWere) {
-  saver.Save({LogLevel::Debug, "german, swiss.lng"},
-             [](SettingsWriter& writer) { writer.Write("Window.State", "2"); });
-  const SettingsReader reader;
-  const DaemonSettings read = ReadDaemonSettings(reader);
-  EXPECT_EQ(read.logLevel, LogLevel::Debug);
-  EXPECT_EQ(read.languageFile, "german, swiss.lng");
-  EXPECT_EQ(reader.Int16("Window.State"), 2);
-  EXPECT_TRUE(core.Lines().empty());
-}
-
 // Defaults written back over a file that could not be read would throw
 // away what the user had in it: such a file stops the load, named.
 TEST_F(SettingsTest, ASettingsFileThatCannotBeReadStopsTheLoad) {
