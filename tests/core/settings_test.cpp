@@ -19,21 +19,6 @@ class SettingsTest : public ::testing::Test {
   SettingsSaver saver{core.log};
 };
 
-// Defaults written back over a file that could not be read would throw
-// away what the user had in it: such a file stops the load, named.
-TEST_F(SettingsTest, ASettingsFileThatCannotBeReadStopsTheLoad) {
-  const std::string file = SettingsFile();
-  std::filesystem::create_directories(file);  // root reads a file of mode 000 all the same
-  try {
-    const SettingsReader reader;
-    ADD_FAILURE() << "read as empty";
-  } catch (const SettingsError& error) {
-    EXPECT_NE(std::string(error.what()).find(file + " cannot be read"), std::string::npos)
-        << error.what();
-  }
-  std::filesystem::remove(file);
-}
-
 // A folder that is a file stops root too. Each failing save is tried
 // anew, but reported only once until a save works again.
 TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
