@@ -71,7 +71,7 @@ TEST(WindowSettingsTest, NoBackgroundSwitchesTheGradientOffOnlyForOne) {
   for (const auto& [value, gradient] : {std::pair{1, 0}, {0, 1}, {2, 1}}) {
     MainWindow window(0);
     LoadOnly(window, {{"Window.NoBKG", value}});
-    EXPECT_EQ(window.logView().BackGradient(), gradient) << value;
+    EXPECT_EQ(int(window.logView().BackGradient()), gradient) << value;
   }
 }
 
