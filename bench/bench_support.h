@@ -11,8 +11,6 @@
 #include "core/child_reaper.h"
 #include "core/clock.h"
 #include "core/daemon_state.h"
-#include "core/hosts/desktop_host.h"
-#include "core/hosts/log_view.h"
 #include "core/log.h"
 #include "core/run_command.h"
 #include "lang/language.h"
@@ -21,28 +19,13 @@ namespace corvane::bench {
 
 using Steady = std::chrono::steady_clock;
 
-class NullView final : public LogView {
- public:
-  void AddItem(const std::string&, bool) override {}
-  void ScrollToBottom() override {}
-  void Clear() override {}
-};
-
-class NullDesktop final : public DesktopHost {
- public:
-  bool IsWindowVisible() const override { return true; }
-  bool ShowBalloonTip(const std::string&, int, BalloonType) override { return false; }
-};
-
 // The core's command runner at log level Info: the Debug lines are made but
 // not shown, as in a daemon run with the default settings.
 struct QuietCore {
   DaemonState state;
   Language language;
-  NullView view;
-  NullDesktop desktop;
   SystemClock clock;
-  Log log{state, language, view, desktop, clock};
+  Log log{state, language, clock};  // its lines go nowhere
   ChildReaper reaper;
   CommandRunner runner{log, state, reaper};
 };

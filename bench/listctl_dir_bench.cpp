@@ -16,7 +16,7 @@
 #include <cstdlib>
 
 #include "bench_support.h"
-#include "listctl/mc_list_box.h"
+#include "listctl/disk/disk_list_box.h"
 
 using namespace corvane;
 using namespace corvane::bench;
@@ -50,13 +50,13 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  McListBox box;
+  DiskListBox box;
   box.resize(400, 600);
   box.SetShowIcon(true);
   box.SetFilter("*");
   box.SetPathBytes(folder);
   box.show();
-  box.SetMode(3);
+  box.SetMode(ListMode::Files);
   QApplication::processEvents();
   if (box.ListCount() != files) {
     std::fprintf(stderr, "listed %d of %d files\n", box.ListCount(), files);
@@ -73,6 +73,6 @@ int main(int argc, char** argv) {
       [&] {
         SpawnAndWait({"find", folder.constData(), "-maxdepth", "1", "-type", "f"});
       });
-  Print("McListBox mode 3", "find -maxdepth 1 -type f", c, kRatioTarget);
+  Print("DiskListBox Files", "find -maxdepth 1 -type f", c, kRatioTarget);
   return 0;
 }

@@ -3,7 +3,6 @@
 #include "console/console_tokenizer.h"
 #include "console/reports.h"
 #include "core/daemon_controller.h"
-#include "core/hosts/log_view.h"
 #include "core/log.h"
 #include "core/std_helpers.h"
 #include "core/version.h"
@@ -77,7 +76,7 @@ void ConsoleCommands::Quit(const Tokens& tokens) {
 }
 
 // The echo goes with the rest.
-void ConsoleCommands::Clear(const Tokens&) { log().view().Clear(); }
+void ConsoleCommands::Clear(const Tokens&) { context_.controller.ClearView(); }
 
 void ConsoleCommands::Pause(const Tokens&) {
   context_.controller.Pause();

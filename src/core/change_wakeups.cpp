@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include "core/daemon_state.h"
 #include "core/log.h"
@@ -11,10 +12,26 @@
 namespace corvane {
 namespace {
 
-using Steady = std::chrono::steady_clock;
-
 // How soon a wake-up held back by a running check looks again.
-constexpr int kBusyRetryMs = 20;
+constexpr std::chrono::milliseconds kBusyRetry{20};
+
+class SystemWakeupTimer final : public WakeupTimer {
+ public:
+  SystemWakeupTimer() {
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { due(); });
+  }
+  ChangeWatch::Time Now() const override { return std::chrono::steady_clock::now(); }
+  std::chrono::milliseconds SinceEpoch() const override {
+    return std::chrono::milliseconds(QDateTime::currentMSecsSinceEpoch());
+  }
+  void Start(std::chrono::milliseconds wait) override { timer_.start(wait); }
+  void Stop() override { timer_.stop(); }
+
+ private:
+  QTimer timer_;
+};
 
 const CatalogueText& ReasonText(WatchFallback reason) {
   switch (reason) {
@@ -30,17 +47,24 @@ const CatalogueText& ReasonText(WatchFallback reason) {
 
 }  // namespace
 
-ChangeWakeups::ChangeWakeups(DaemonState& state, Log& log, Hooks hooks, SourceFactory makeSource)
-    : state_(state), log_(log), hooks_(std::move(hooks)), makeSource_(std::move(makeSource)) {
-  timer_.setSingleShot(true);
-  timer_.setTimerType(Qt::PreciseTimer);
-  connect(&timer_, &QTimer::timeout, this, [this] { RunDue(); });
+std::unique_ptr<WakeupTimer> MakeSystemWakeupTimer() {
+  return std::make_unique<SystemWakeupTimer>();
+}
+
+ChangeWakeups::ChangeWakeups(DaemonState& state, Log& log, Hooks hooks, SourceFactory makeSource,
+                             std::unique_ptr<WakeupTimer> timer)
+    : state_(state),
+      log_(log),
+      hooks_(std::move(hooks)),
+      makeSource_(std::move(makeSource)),
+      timer_(std::move(timer)) {
+  timer_->due = [this] { RunDue(); };
 }
 
 ChangeWakeups::~ChangeWakeups() { Drop(); }
 
 void ChangeWakeups::Drop() {
-  timer_.stop();
+  timer_->Stop();
   notifier_.reset();
   watch_.reset();
   source_.reset();
@@ -68,14 +92,14 @@ void ChangeWakeups::Follow() {
 void ChangeWakeups::Tick() {
   Follow();
   if (!watch_) return;
-  watch_->Tick(Steady::now());
+  watch_->Tick(timer_->Now());
   watch_->Publish(state_.points);
   Schedule();
 }
 
 void ChangeWakeups::Reload() {
   // A table that changed is armed afresh by Follow.
-  if (watch_ && watch_->Follows(state_.points)) watch_->Rearm(Steady::now());
+  if (watch_ && watch_->Follows(state_.points)) watch_->Rearm(timer_->Now());
   Follow();
   if (!watch_) return;
   watch_->Publish(state_.points);
@@ -91,17 +115,15 @@ void ChangeWakeups::AfterCheck(std::size_t index) {
   const ObservationPoint& point = state_.points[index];
   std::optional<ChangeWatch::Time> comesOfAge;
   if (point.comesOfAge) {
-    const auto wait = std::chrono::seconds(*point.comesOfAge) -
-                      std::chrono::milliseconds(QDateTime::currentMSecsSinceEpoch());
-    comesOfAge = Steady::now() + wait;
+    comesOfAge = timer_->Now() + (std::chrono::seconds(*point.comesOfAge) - timer_->SinceEpoch());
   }
-  watch_->AfterCheck(index, {point.busyFiles, comesOfAge}, Steady::now());
+  watch_->AfterCheck(index, {point.busyFiles, comesOfAge}, timer_->Now());
   Schedule();
 }
 
 void ChangeWakeups::OnReadable() {
   if (!watch_) return;
-  watch_->TakeEvents(Steady::now());
+  watch_->TakeEvents(timer_->Now());
   watch_->Publish(state_.points);
   Schedule();
 }
@@ -109,15 +131,15 @@ void ChangeWakeups::OnReadable() {
 void ChangeWakeups::RunDue() {
   if (!watch_ || StopRequested(state_)) return;
   if (hooks_.busy()) {
-    timer_.start(kBusyRetryMs);
+    timer_->Start(kBusyRetry);
     return;
   }
-  for (const std::size_t index : watch_->Due(Steady::now())) {
+  for (const std::size_t index : watch_->Due(timer_->Now())) {
     // A change of the table that waited for a check has run: the indexes
     // no longer hold.
     if (!watch_->Follows(state_.points)) break;
     // Settled first: events during the check call for another one after it.
-    watch_->MarkWoken(index, Steady::now());
+    watch_->MarkWoken(index, timer_->Now());
     if (!hooks_.running() || StopRequested(state_)) continue;
     checking_ = true;
     hooks_.check(index);
@@ -131,8 +153,8 @@ void ChangeWakeups::Schedule() {
   if (!watch_) return;
   const auto next = watch_->NextDue();
   if (!next) return;
-  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Steady::now());
-  timer_.start(static_cast<int>(std::max<long long>(0, wait.count())));
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - timer_->Now());
+  timer_->Start(std::max(wait, std::chrono::milliseconds::zero()));
 }
 
 void ChangeWakeups::Notice(std::size_t index, WatchFallback reason) {

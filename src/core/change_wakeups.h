@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -18,6 +18,24 @@ namespace corvane {
 class Language;
 class Log;
 struct DaemonState;
+
+// The time the wake-ups go by, and the timer that brings the next one: the
+// system clocks and a QTimer in the daemon, time moved by hand in tests.
+class WakeupTimer {
+ public:
+  virtual ~WakeupTimer() = default;
+  // The steady time that events settle by.
+  virtual ChangeWatch::Time Now() const = 0;
+  // The wall-clock time that files come of age by.
+  virtual std::chrono::milliseconds SinceEpoch() const = 0;
+  // Calls `due` once, `wait` from now, in place of any call pending.
+  virtual void Start(std::chrono::milliseconds wait) = 0;
+  virtual void Stop() = 0;
+
+  std::function<void()> due;
+};
+
+std::unique_ptr<WakeupTimer> MakeSystemWakeupTimer();
 
 // Runs the checks that change events bring forward. It follows the point
 // table (arming anew when the table changed), reads the events when the
@@ -36,7 +54,8 @@ class ChangeWakeups : public QObject {
   using SourceFactory = std::function<std::unique_ptr<ChangeSource>()>;
 
   ChangeWakeups(DaemonState& state, Log& log, Hooks hooks,
-                SourceFactory makeSource = MakeSystemChangeSource);
+                SourceFactory makeSource = MakeSystemChangeSource,
+                std::unique_ptr<WakeupTimer> timer = MakeSystemWakeupTimer());
   ~ChangeWakeups() override;
 
   // Arms anew when the point table changed since the last call.
@@ -65,7 +84,7 @@ class ChangeWakeups : public QObject {
   Hooks hooks_;
   SourceFactory makeSource_;
   bool checking_ = false;
-  QTimer timer_;
+  std::unique_ptr<WakeupTimer> timer_;
   // Declared in the order they depend on each other, so that they go in
   // reverse: the notifier first, the source last.
   std::unique_ptr<ChangeSource> source_;

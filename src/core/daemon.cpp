@@ -2,8 +2,9 @@
 
 namespace corvane {
 
-Daemon::Daemon(LogView& view, DesktopHost& desktop, const Clock& clock)
-    : log(state, language, view, desktop, clock),
+Daemon::Daemon(const Clock& clock)
+    : clock(clock),
+      log(state, language, clock),
       runner(log, state, reaper),
       scanner(state, log, clock, runner),
       cycle(state, log, scanner),

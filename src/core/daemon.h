@@ -13,19 +13,17 @@
 
 namespace corvane {
 
-class DesktopHost;
-class LogView;
-
 // The daemon core in one object: the shared state, the language table, the
 // log, and the parts that load points, check directories and run commands.
-// It owns all of them for the life of the process; the window (or console)
-// it reports to is passed in and must outlive it.
+// The controller owns it and is the only one that reaches into it; the
+// clock must outlive it.
 class Daemon {
  public:
-  Daemon(LogView& view, DesktopHost& desktop, const Clock& clock);
+  explicit Daemon(const Clock& clock);
   Daemon(const Daemon&) = delete;
   Daemon& operator=(const Daemon&) = delete;
 
+  const Clock& clock;
   DaemonState state;
   Language language;
   Log log;

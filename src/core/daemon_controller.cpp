@@ -3,14 +3,18 @@
 #include <QCoreApplication>
 
 #include "core/daemon.h"
-#include "core/platform/platform.h"
 #include "core/process.h"
+#include "core/program_directory.h"
+#include "core/std_helpers.h"
+#include "core/stop_request.h"
+#include "core/version.h"
 
 namespace corvane {
 namespace {
 
 constexpr int kCheckIntervalMs = 1000;
 constexpr int kEndDelayMs = 250;
+constexpr const char* kAppTitle = "Corvane";
 
 std::string ReasonText(const Language& language, const StopReason& reason) {
   using Kind = StopReason::Kind;
@@ -27,19 +31,21 @@ std::string ReasonText(const Language& language, const StopReason& reason) {
 
 }  // namespace
 
-DaemonController::DaemonController(Daemon& daemon, QObject* parent)
+DaemonController::DaemonController(const Clock& clock, QObject* parent)
     : QObject(parent),
-      daemon_(daemon),
-      wakeups_(daemon.state, daemon.log,
-               {[this] { return daemon_.state.checkRunning || daemon_.cycle.IsWalking(); },
+      daemon_(std::make_unique<Daemon>(clock)),
+      wakeups_(daemon_->state, daemon_->log,
+               {[this] { return daemon_->state.checkRunning || daemon_->cycle.IsWalking(); },
                 [this] { return IsRunning() && !IsStopping(); },
                 [this](std::size_t index) {
-                  if (!daemon_.cycle.CheckWokenPoint(index)) {
-                    daemon_.log.Message(txt::ObservationError, LogLevel::Error);
+                  if (!daemon_->cycle.CheckWokenPoint(index)) {
+                    daemon_->log.Message(txt::ObservationError, LogLevel::Error);
                   }
                 }}) {
-  daemon_.cycle.SetObserver({[this](std::size_t index) { wakeups_.BeforeCheck(index); },
-                             [this](std::size_t index) { wakeups_.AfterCheck(index); }});
+  connect(&daemon_->log, &Log::LineLogged, this, &DaemonController::LineLogged);
+  connect(&daemon_->log, &Log::BalloonRequested, this, &DaemonController::BalloonRequested);
+  daemon_->cycle.SetObserver({[this](std::size_t index) { wakeups_.BeforeCheck(index); },
+                              [this](std::size_t index) { wakeups_.AfterCheck(index); }});
   checkTimer_.setInterval(kCheckIntervalMs);
   endTimer_.setInterval(kEndDelayMs);
   endTimer_.setSingleShot(true);
@@ -48,22 +54,90 @@ DaemonController::DaemonController(Daemon& daemon, QObject* parent)
   published_ = CurrentStatus();
 }
 
-DaemonController::~DaemonController() { daemon_.cycle.SetObserver({}); }
+DaemonController::~DaemonController() { daemon_->cycle.SetObserver({}); }
+
+StartOutcome DaemonController::Start(const StartOptions& options) {
+  DaemonState& state = daemon_->state;
+  daemon_->runner.SetCommandOutput(options.commandOutput);
+  state.logLevel = options.settings.logLevel;
+  state.languageFile = options.settings.languageFile;
+  daemon_->language.LoadLanguageFile(ProgramFile(state.languageFile));
+  state.logFile = options.logFile;
+  state.daemonName = "Corvane";
+  daemon_->log.WriteLog(
+      FormatMsg(Translate(txt::StartBanner), {kVersionMajor, kVersionMinor, kVersionRevision}),
+      LogLevel::Info, {.bold = true, .raw = true});
+  state.startTime = daemon_->clock.Now();
+  platform::IgnoreLeaseBreakSignal();
+
+  if (!OpenObservationFile(options)) return StartOutcome::Failed;
+  if (!options.name.empty()) state.daemonName = options.name;
+  wakeups_.Follow();
+  emit ReadyForCommands();
+  if (options.checkAtStart) CheckAllNow();
+  if (StopRequested(state)) return StartOutcome::StopRequested;
+  if (options.startPaused) {
+    daemon_->log.Message(txt::DaemonPaused, LogLevel::Info);
+  } else {
+    SetRunning(true);
+  }
+  return StartOutcome::Running;
+}
+
+bool DaemonController::OpenObservationFile(const StartOptions& options) {
+  const std::string& file = options.observationFile;
+  if (file.empty() || !PathExists(file)) {
+    FailStartup(Translate(txt::UseXmlSwitch), MessageIcon::Stop);
+    return false;
+  }
+  if (!daemon_->loader.LoadFile(file)) {
+    FailStartup(FormatMsg(Translate(txt::XmlFileUseless), {file}), MessageIcon::Stop);
+    return false;
+  }
+  if (!TakeInstanceLock(file)) {
+    const std::string alreadyRunning = FormatMsg(Translate(txt::AlreadyRunning), {file});
+    if (!options.allowSecondInstance) {
+      FailStartup(alreadyRunning + "\r\n" + Translate(txt::DaemonWillQuit),
+                  MessageIcon::Exclamation);
+      return false;
+    }
+    daemon_->log.WriteLog(alreadyRunning, LogLevel::Warning);
+  }
+  daemon_->state.xmlFile = file;
+  return true;
+}
+
+// The one place that takes the lock, at start-up and when the observation
+// file changes: any lock held before is released first.
+bool DaemonController::TakeInstanceLock(const std::string& file) {
+  return daemon_->lock.RegisterInstance(file);
+}
+
+void DaemonController::FailStartup(const std::string& text, MessageIcon icon) {
+  emit MessageRequested(kAppTitle, text, icon);
+  Quit({StopReason::Kind::StartupFailure, {}}, 1);
+}
 
 bool DaemonController::IsRunning() const {
   return inTick_ ? runAfterTick_ : checkTimer_.isActive();
 }
 
-bool DaemonController::IsChecking() const { return daemon_.state.checkRunning; }
-bool DaemonController::IsStopping() const { return daemon_.state.quitting; }
-const std::string& DaemonController::DaemonName() const { return daemon_.state.daemonName; }
-const std::string& DaemonController::ObservationFile() const { return daemon_.state.xmlFile; }
-const DaemonState& DaemonController::state() const { return daemon_.state; }
-const Language& DaemonController::language() const { return daemon_.language; }
-Log& DaemonController::log() { return daemon_.log; }
+bool DaemonController::IsChecking() const { return daemon_->state.checkRunning; }
+bool DaemonController::IsStopping() const { return daemon_->state.quitting; }
+const std::string& DaemonController::DaemonName() const { return daemon_->state.daemonName; }
+const std::string& DaemonController::ObservationFile() const { return daemon_->state.xmlFile; }
+std::string DaemonController::Translate(const CatalogueText& text) const {
+  return daemon_->language.Translate(text);
+}
+DaemonSettings DaemonController::Settings() const {
+  return {daemon_->state.logLevel, daemon_->state.languageFile};
+}
+const DaemonState& DaemonController::state() const { return daemon_->state; }
+const Language& DaemonController::language() const { return daemon_->language; }
+Log& DaemonController::log() { return daemon_->log; }
 
 // As the statistics count them.
-std::size_t DaemonController::PointCount() const { return daemon_.state.points.size(); }
+std::size_t DaemonController::PointCount() const { return daemon_->state.points.size(); }
 
 void DaemonController::SetRunning(bool run) {
   if (inTick_) {
@@ -76,50 +150,50 @@ void DaemonController::SetRunning(bool run) {
   Publish();
 }
 
-bool DaemonController::CheckAllNow() { return daemon_.cycle.CheckAllPoints(); }
+bool DaemonController::CheckAllNow() { return daemon_->cycle.CheckAllPoints(); }
 
 void DaemonController::Reload() {
-  daemon_.cycle.ChangePointTable([this] {
-    daemon_.loader.ReloadPoints();
+  daemon_->cycle.ChangePointTable([this] {
+    daemon_->loader.ReloadPoints();
     wakeups_.Reload();
     Publish();
   });
 }
 
 void DaemonController::ChangeObservationFile(const std::string& file) {
-  daemon_.cycle.ChangePointTable([this, file] { MoveToObservationFile(file); });
+  daemon_->cycle.ChangePointTable([this, file] { MoveToObservationFile(file); });
 }
 
 void DaemonController::MoveToObservationFile(const std::string& file) {
-  daemon_.lock.ReleaseInstance();
-  daemon_.state.xmlFile = file;
-  daemon_.loader.ReloadPoints();
-  if (!daemon_.lock.RegisterInstance(file)) {
-    daemon_.log.Message(txt::CouldNotLock, LogLevel::Error, {file});
+  daemon_->lock.ReleaseInstance();
+  daemon_->state.xmlFile = file;
+  daemon_->loader.ReloadPoints();
+  if (!TakeInstanceLock(file)) {
+    daemon_->log.Message(txt::CouldNotLock, LogLevel::Error, {file});
     SetRunning(false);
   }
   Publish();
 }
 
 void DaemonController::SetDaemonName(const std::string& name) {
-  daemon_.state.daemonName = name;
+  daemon_->state.daemonName = name;
   Publish();
 }
 
 void DaemonController::SetLogLevel(LogLevel level) {
-  daemon_.state.logLevel = level;
+  daemon_->state.logLevel = level;
   emit SettingsChanged();
 }
 
 std::string DaemonController::SetLogFile(const std::string& file) {
   std::string problem = platform::NotARegularFile(file);
-  if (problem.empty()) daemon_.state.logFile = file;
+  if (problem.empty()) daemon_->state.logFile = file;
   return problem;
 }
 
 void DaemonController::SetLanguageFile(const std::string& file, std::string text) {
-  daemon_.state.languageFile = file;
-  daemon_.language.LoadLanguageText(std::move(text));
+  daemon_->state.languageFile = file;
+  daemon_->language.LoadLanguageText(std::move(text));
   emit SettingsChanged();
 }
 
@@ -130,8 +204,8 @@ void DaemonController::OnTick() {
   checkTimer_.stop();
   inTick_ = true;
   runAfterTick_ = true;
-  if (!daemon_.cycle.CheckDuePoints()) {
-    daemon_.log.Message(txt::ObservationError, LogLevel::Error);
+  if (!daemon_->cycle.CheckDuePoints()) {
+    daemon_->log.Message(txt::ObservationError, LogLevel::Error);
   }
   wakeups_.Tick();
   inTick_ = false;
@@ -144,7 +218,7 @@ void DaemonController::Quit(const StopReason& reason, int exitCode) {
     reason_ = reason;
     emit Stopping();
   }
-  daemon_.state.quitting = true;
+  daemon_->state.quitting = true;
   runAfterTick_ = false;
   checkTimer_.stop();
   if (!endTimer_.isActive()) endTimer_.start();
@@ -153,7 +227,7 @@ void DaemonController::Quit(const StopReason& reason, int exitCode) {
 
 void DaemonController::End() {
   WriteClosingLine();
-  daemon_.lock.ReleaseInstance();
+  daemon_->lock.ReleaseInstance();
   QCoreApplication::exit(exitCode_);
 }
 
@@ -167,9 +241,8 @@ void DaemonController::EndAbruptly(const StopReason& reason) {
 void DaemonController::WriteClosingLine(LogStyle style) {
   if (closed_ || reason_.kind == StopReason::Kind::StartupFailure) return;
   closed_ = true;
-  const Language& language = daemon_.language;
-  daemon_.log.WriteLog(
-      FormatMsg(language.Translate(txt::Stopped), {DaemonName(), ReasonText(language, reason_)}),
+  daemon_->log.WriteLog(
+      FormatMsg(Translate(txt::Stopped), {DaemonName(), ReasonText(daemon_->language, reason_)}),
       LogLevel::Info, style);
 }
 

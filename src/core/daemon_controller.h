@@ -3,14 +3,17 @@
 #include <QObject>
 #include <QTimer>
 #include <cstddef>
-#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/change_wakeups.h"
 #include "core/log.h"
+#include "core/platform/platform.h"
+#include "core/settings.h"
 
 namespace corvane {
 
+class Clock;
 class Daemon;
 class Language;
 struct DaemonState;
@@ -22,26 +25,61 @@ struct StopReason {
   std::string detail;  // the command word typed, or the signal's name
 };
 
-// What the front ends (the console interpreter, the tray, the window) do to
-// the daemon, in one place, so that each of them pauses, checks, reloads and
-// stops it the same way and none reaches into the core's parts.
+enum class MessageIcon { Stop, Exclamation, Information };
+
+// The core half of start-up, as the command line and the stored settings
+// ask for it.
+struct StartOptions {
+  std::string observationFile;       // required
+  std::string logFile;               // "" for none
+  std::string name;                  // "" keeps the observation file's
+  bool allowSecondInstance = false;  // another daemon's lock is only a warning
+  bool checkAtStart = false;         // every point once, during start-up
+  bool startPaused = false;
+  DaemonSettings settings;
+  // Where the started commands' output goes.
+  platform::CommandOutput commandOutput = platform::CommandOutput::DaemonStderr;
+};
+
+enum class StartOutcome {
+  Running,        // or paused as asked
+  Failed,         // its message was shown; the stop is under way
+  StopRequested,  // a stop came during the first check
+};
+
+// The daemon: it owns the core's parts and is the one way the front ends
+// (the console interpreter, the tray, the window, console mode) start,
+// steer and stop it, so that each of them does so the same way and none
+// reaches into the core.
 //
 // It owns what makes the daemon run: the one-second check timer and its
 // tick. Running means the timer is enabled; during a tick the timer is off,
 // and a pause or resume asked for meanwhile (by a command handled while a
 // started command is waited for) takes effect when the tick ends.
 //
-// Every change of what a caption, tooltip or menu shows (running or not,
-// the daemon's name, the observation file, the number of points) is
-// announced by the one signal StatusChanged. Nothing is announced once the
-// orderly stop has begun.
+// It tells what happened through its signals, emitted on the one thread
+// the daemon runs on; front ends connect to them directly, so that lines
+// reach them in order and at once. Every change of what a caption, tooltip
+// or menu shows (running or not, the daemon's name, the observation file,
+// the number of points) is announced by the one signal StatusChanged.
+// Nothing is announced once the orderly stop has begun.
 class DaemonController : public QObject {
   Q_OBJECT
 
  public:
-  // The daemon must outlive the controller.
-  explicit DaemonController(Daemon& daemon, QObject* parent = nullptr);
+  // The clock must outlive the controller.
+  explicit DaemonController(const Clock& clock, QObject* parent = nullptr);
   ~DaemonController() override;
+
+  // Start-up: the settings applied, the banner, the observation file loaded
+  // and its instance lock taken, the name, change events followed,
+  // ReadyForCommands, the first check if asked, and the check timer started
+  // unless a pause was asked. A file that cannot be used, or one that
+  // another daemon watches (unless allowed), ends in FailStartup.
+  StartOutcome Start(const StartOptions& options);
+  // Shows why start-up cannot go on and stops with the fatal exit code,
+  // without a closing line.
+  void FailStartup(const std::string& text, MessageIcon icon);
 
   // What the reports, the caption and the menus show.
   bool IsRunning() const;
@@ -51,9 +89,12 @@ class DaemonController : public QObject {
   const std::string& DaemonName() const;
   const std::string& ObservationFile() const;
   std::size_t PointCount() const;
+  std::string Translate(const CatalogueText& text) const;
+  // The stored settings as they are now.
+  DaemonSettings Settings() const;
+  // For the console's reports and its lines.
   const DaemonState& state() const;
   const Language& language() const;
-  // Where every front end reports.
   Log& log();
 
   // Pausing and resuming only switch the check timer: a check under way runs
@@ -66,7 +107,8 @@ class DaemonController : public QObject {
   // is over. It does not look at IsChecking(): while a check runs, the
   // check's own guard refuses each point with a warning (the tray's item).
   // The console's "run" asks IsChecking() first and does nothing then.
-  // Returns false when a directory was missing or a check failed.
+  // Once the stop has begun no point is checked. Returns false when a
+  // directory was missing or a check failed.
   bool CheckAllNow();
 
   // Loads the observation file again. While a check walks the point table,
@@ -86,14 +128,11 @@ class DaemonController : public QObject {
   std::string SetLogFile(const std::string& file);
   // `text` is the language file's content, read by the caller.
   void SetLanguageFile(const std::string& file, std::string text);
+  // Empties the log view ("clear"); the log file keeps its lines.
+  void ClearView() { emit ViewCleared(); }
 
-  // Starts the check timer at the end of start-up.
-  void Start() { SetRunning(true); }
   // One tick of the check timer: the due points are checked.
   void OnTick();
-  // Lets change events bring the checks of points with Watch="1" forward,
-  // following the point table from now on.
-  void FollowChangeEvents() { wakeups_.Follow(); }
 
   // The orderly stop: checks stop, a command being waited for is ended or
   // left as its point says, and a quarter of a second later (so that
@@ -110,6 +149,21 @@ class DaemonController : public QObject {
   void EndAbruptly(const StopReason& reason);
 
  signals:
+  // One log line for the view. `shown` is false for a line below the log
+  // level: the view adds nothing, yet goes to its newest line all the same.
+  void LineLogged(const std::string& line, bool bold, bool shown);
+  // A warning or an error was logged: a front end whose view is hidden
+  // shows it as a balloon.
+  void BalloonRequested(const std::string& line, LogLevel level);
+  // "clear": the view is to be emptied.
+  void ViewCleared();
+  // Start-up cannot go on: the front end shows why, and returns once the
+  // user has seen it.
+  void MessageRequested(const std::string& title, const std::string& text, MessageIcon icon);
+  // The instance lock is held and the first check is about to run:
+  // console commands are heard from now on, so that "exit" is heard during
+  // that check.
+  void ReadyForCommands();
   // The running state, the name, the observation file or the point count
   // changed.
   void StatusChanged();
@@ -130,11 +184,13 @@ class DaemonController : public QObject {
   Status CurrentStatus() const;
   // Emits StatusChanged when the status differs from the last one seen.
   void Publish();
+  bool OpenObservationFile(const StartOptions& options);
+  bool TakeInstanceLock(const std::string& file);
   void MoveToObservationFile(const std::string& file);
   void End();
   void WriteClosingLine(LogStyle style = {});
 
-  Daemon& daemon_;
+  std::unique_ptr<Daemon> daemon_;
   QTimer checkTimer_;
   QTimer endTimer_;
   bool inTick_ = false;

@@ -1,20 +1,15 @@
 #include "core/log.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "core/clock.h"
 #include "core/daemon_state.h"
-#include "core/hosts/desktop_host.h"
-#include "core/hosts/log_view.h"
 #include "core/platform/platform.h"
 #include "lang/language.h"
 #include "lang/untranslated_texts.h"
 
 namespace corvane {
 namespace {
-
-constexpr int kBalloonMs = 5000;
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -40,19 +35,15 @@ const CatalogueText* TagOf(LogLevel level) {
 
 }  // namespace
 
-Log::Log(const DaemonState& state, const Language& language, LogView& view, DesktopHost& desktop,
-         const Clock& clock)
-    : state_(state), language_(language), view_(view), desktop_(desktop), clock_(clock) {}
+Log::Log(const DaemonState& state, const Language& language, const Clock& clock)
+    : state_(state), language_(language), clock_(clock) {}
 
 void Log::WriteLog(const std::string& text, LogLevel level, LogStyle style) {
   for (const std::string& text : SplitLines(text)) {
     const std::string line = style.raw ? text : Prefix(level) + text;
     if (!style.viewGone) {
-      if (style.raw || level >= state_.logLevel) view_.AddItem(line, style.bold);
-      if (level >= LogLevel::Warning && !desktop_.IsWindowVisible()) {
-        desktop_.ShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(LevelNumber(level)));
-      }
-      view_.ScrollToBottom();
+      emit LineLogged(line, style.bold, style.raw || level >= state_.logLevel);
+      if (level >= LogLevel::Warning) emit BalloonRequested(line, level);
     }
     if (!style.raw) AppendToFile(line);
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <cstdint>
 #include <string>
 
@@ -10,9 +11,7 @@
 namespace corvane {
 
 class Clock;
-class DesktopHost;
 class Language;
-class LogView;
 struct DaemonState;
 
 // How a line is shown: bold, or raw. Raw lines carry no stamp, are always
@@ -25,10 +24,10 @@ struct LogStyle {
 inline constexpr LogStyle kRawLine{.raw = true};
 
 // The one way every part of the daemon reports. A line is stamped
-// "[date time tag ] text", shown in the view when its level is high enough,
-// appended to the log file (opened and closed per line, so other programs may
-// move or delete it at any time) and, for warnings and errors while the
-// window is hidden, shown as a balloon.
+// "[date time tag ] text", handed to the view (LineLogged; shown when its
+// level is high enough), appended to the log file (opened and closed per
+// line, so other programs may move or delete it at any time) and, for
+// warnings and errors, offered as a balloon (BalloonRequested).
 //
 // A log file that cannot be written (a missing folder, a full disk, anything
 // but a regular file) is reported once, in the view and on stderr, with the
@@ -36,10 +35,11 @@ inline constexpr LogStyle kRawLine{.raw = true};
 //
 // WriteLog may be re-entered from a message pump; the only state it keeps
 // between calls is which log file is known to fail.
-class Log {
+class Log : public QObject {
+  Q_OBJECT
+
  public:
-  Log(const DaemonState& state, const Language& language, LogView& view, DesktopHost& desktop,
-      const Clock& clock);
+  Log(const DaemonState& state, const Language& language, const Clock& clock);
 
   // text may hold several lines separated by CR LF; each becomes an entry.
   void WriteLog(const std::string& text, LogLevel level, LogStyle style = {});
@@ -52,7 +52,13 @@ class Log {
   void Message(const CatalogueText& text, LogLevel level, const std::vector<MsgArg>& args = {});
 
   const Language& language() const { return language_; }
-  LogView& view() { return view_; }
+
+ signals:
+  // One line for the view. `shown` is false for a line below the log
+  // level: the view adds nothing, yet goes to its newest line all the same.
+  void LineLogged(const std::string& line, bool bold, bool shown);
+  // A warning or an error, raw or not, whatever the log level.
+  void BalloonRequested(const std::string& line, LogLevel level);
 
  private:
   std::string Prefix(LogLevel level) const;
@@ -60,8 +66,6 @@ class Log {
 
   const DaemonState& state_;
   const Language& language_;
-  LogView& view_;
-  DesktopHost& desktop_;
   const Clock& clock_;
   std::string failingFile_;  // the log file whose failure was reported
 };

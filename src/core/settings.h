@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QSettings>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "core/daemon_error.h"
+#include "core/log_level.h"
 
 namespace corvane {
 
 class Log;
-class WindowSettingsHost;
-struct DaemonState;
 
 // A stored setting whose text cannot be converted to its kind. The
 // description names the key, the value and the settings file, so that the
@@ -31,31 +34,63 @@ std::string SettingsFile();
 // only read, never written.
 int StoredViewLines();
 
-// Reads every setting in a fixed order and applies each at once, so that
-// the default place of the window (centred) uses the window's size as it
-// stands at that moment. A missing key takes its default. `window` is null
-// when there is no window (console mode): the window's settings are then
-// still checked but not applied. startHidden receives "start hidden".
-// Throws SettingsError on a value that cannot be converted (or a file that
-// cannot be read or parsed at all); what was applied before stays.
-void LoadSettings(DaemonState& state, bool& startHidden, WindowSettingsHost* window);
+// The settings file as start-up reads it. Every value is stored as text and
+// converted when read; a missing key answers nothing, so that the caller
+// takes its default.
+class SettingsReader {
+ public:
+  // Throws SettingsError when the file cannot be read or parsed at all: it
+  // would read as empty, and writing defaults back over it would throw away
+  // what the user had in it.
+  SettingsReader();
 
-// Writes the settings back as text and on to the file. The window's place,
-// size and visibility are written only while it is in its normal state, so
-// that a maximised window keeps its last normal place; without a window
-// none of its settings is written. Returns "" when the file holds them,
-// else why it does not.
-std::string SaveSettings(const DaemonState& state, const WindowSettingsHost* window);
+  // Each throws SettingsError for a value that is not of its kind.
+  std::optional<std::string> Text(const char* key) const;
+  // A finite single-precision number in plain or exponent form.
+  std::optional<float> Single(const char* key) const;
+  std::optional<std::int16_t> Int16(const char* key) const;
+  // "True" or "False" in any letter case; a number counts as true unless 0.
+  std::optional<bool> Boolean(const char* key) const;
+  // Throws the SettingsError for the key's stored value, which is not
+  // `wanted` ("0, 1 or 2").
+  [[noreturn]] void Refuse(const char* key, const std::string& wanted, int number) const;
+
+ private:
+  QSettings settings_;
+};
+
+// Writes settings as text, on to the file at Commit.
+class SettingsWriter {
+ public:
+  SettingsWriter();
+  void Write(const char* key, const std::string& text);
+  // "" when the file holds the settings, else why it does not.
+  std::string Commit();
+
+ private:
+  QSettings settings_;
+};
+
+// The daemon's own stored settings: "Log.Level" and "App.Language".
+struct DaemonSettings {
+  LogLevel logLevel = LogLevel::Info;
+  std::string languageFile = "english.lng";
+};
+// Throws SettingsError on a value that cannot be converted.
+DaemonSettings ReadDaemonSettings(const SettingsReader& reader);
 
 // Saves the settings each time one changes and at the orderly stop, so that
-// none is lost however the process ends. A file that cannot be written is
-// reported once, at Error in the log and on stderr, with its name and the
-// reason; each later save tries again, and after one that works the next
-// failure is reported anew. Nothing else of the daemon stops for it.
+// none is lost however the process ends: the front end's (through
+// `frontEnd`; empty: its keys stay as they are) and the daemon's. A file
+// that cannot be written is reported once, at Error in the log and on
+// stderr, with its name and the reason; each later save tries again, and
+// after one that works the next failure is reported anew. Nothing else of
+// the daemon stops for it.
 class SettingsSaver {
  public:
   explicit SettingsSaver(Log& log) : log_(log) {}
-  void Save(const DaemonState& state, const WindowSettingsHost* window);
+  void Save(const DaemonSettings& settings,
+            const std::function<void(SettingsWriter&)>& frontEnd = {});
 
  private:
   Log& log_;

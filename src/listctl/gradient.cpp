@@ -42,7 +42,7 @@ class Ramp {
 // device column or row, so that at ratio 1 it is the designed ramp pixel for
 // pixel, and at a higher ratio the same ramp in finer steps.
 void PaintGradient(QPainter& painter, int x, int y, int w, int h, std::int32_t start,
-                   std::int32_t end, int direction) {
+                   std::int32_t end, GradientDirection direction) {
   if (w < 1 || h < 1) return;
   const DeviceGrid grid(painter);
   const QRect device = grid.Rect(x, y, x + w, y + h);
@@ -52,7 +52,9 @@ void PaintGradient(QPainter& painter, int x, int y, int w, int h, std::int32_t s
   const QRect area = device & painter.window();
   if (area.isEmpty()) return;
   const std::int64_t dw = device.width(), dh = device.height();
-  const std::int64_t n = direction == 1 ? dw - 1 : direction == 3 ? dh - 1 : dw + dh - 2;
+  const std::int64_t n = direction == GradientDirection::LeftToRight   ? dw - 1
+                         : direction == GradientDirection::TopToBottom ? dh - 1
+                                                                       : dw + dh - 2;
   const Ramp ramp(start, end, n);
   QImage block(area.size(), QImage::Format_ARGB32);
   for (int row = 0; row < area.height(); ++row) {
@@ -62,10 +64,10 @@ void PaintGradient(QPainter& painter, int x, int y, int w, int h, std::int32_t s
     for (int col = 0; col < area.width(); ++col) {
       const std::int64_t c = area.left() - device.left() + col;
       switch (direction) {
-        case 1: line[col] = ramp.At(c); break;
-        case 3: line[col] = ramp.At(fromTop); break;
-        case 5: line[col] = ramp.At(fromTop + c); break;
-        case 6: line[col] = ramp.At(fromBottom + c); break;
+        case GradientDirection::LeftToRight: line[col] = ramp.At(c); break;
+        case GradientDirection::TopToBottom: line[col] = ramp.At(fromTop); break;
+        case GradientDirection::FromTopLeft: line[col] = ramp.At(fromTop + c); break;
+        case GradientDirection::FromBottomLeft: line[col] = ramp.At(fromBottom + c); break;
         default: line[col] = qRgb(0, 0, 0); break;
       }
     }
@@ -77,22 +79,24 @@ void PaintGradient(QPainter& painter, int x, int y, int w, int h, std::int32_t s
 }
 
 void DrawGradient(QPainter& painter, int x, int y, int w, int h, OleColor c1, OleColor c2,
-                  int direction, const QPalette& palette) {
-  if (direction == 0) return;
+                  GradientDirection direction, const QPalette& palette) {
+  if (direction == GradientDirection::None) return;
   // Only system colours are translated; the ramp takes the low 24 bits.
   auto plain = [&](OleColor c) {
     return (c & 0x80000000u) ? TranslateColor(c, palette) : std::int32_t(c & 0xFFFFFFu);
   };
   const std::int32_t start = plain(c2);
   const std::int32_t end = plain(c1);
-  if (direction == 2) {
+  if (direction == GradientDirection::MirroredLeftRight) {
     const int half = RoundEven(w / 2.0);
-    PaintGradient(painter, x, y, half, h, start, end, 1);
-    PaintGradient(painter, RoundEven(x + w / 2.0 - 1), y, half, h, end, start, 1);
-  } else if (direction == 4) {
+    PaintGradient(painter, x, y, half, h, start, end, GradientDirection::LeftToRight);
+    PaintGradient(painter, RoundEven(x + w / 2.0 - 1), y, half, h, end, start,
+                  GradientDirection::LeftToRight);
+  } else if (direction == GradientDirection::MirroredTopBottom) {
     const int half = RoundEven(h / 2.0);
-    PaintGradient(painter, x, y, w, half, start, end, 3);
-    PaintGradient(painter, x, RoundEven(y + h / 2.0 - 1), w, half, end, start, 3);
+    PaintGradient(painter, x, y, w, half, start, end, GradientDirection::TopToBottom);
+    PaintGradient(painter, x, RoundEven(y + h / 2.0 - 1), w, half, end, start,
+                  GradientDirection::TopToBottom);
   } else {
     PaintGradient(painter, x, y, w, h, start, end, direction);
   }

@@ -1,25 +1,34 @@
 #pragma once
 
-// The control's gradients: integer colour ramps written as pixels, in the
-// directions 1 (left to right), 2 (mirrored left-right), 3 (top to bottom),
-// 4 (mirrored top-bottom), 5 and 6 (diagonal from the top-left or the
-// bottom-left corner). Direction 0 draws nothing; any other value fills the
-// rectangle black.
+// The control's gradients: integer colour ramps written as pixels.
 
 #include <QPainter>
 #include <QPalette>
+#include <cstdint>
 
 #include "listctl/ole_color.h"
 
 namespace corvane {
 
-// One ramp from `start` to `end` (both 0x00BBGGRR) over the rectangle.
+// BackGradient and SelGradient; stored as its number.
+enum class GradientDirection : std::int32_t {
+  None,  // no gradient
+  LeftToRight,
+  MirroredLeftRight,  // to the middle and back
+  TopToBottom,
+  MirroredTopBottom,
+  FromTopLeft,     // diagonal from the top-left corner
+  FromBottomLeft,  // diagonal from the bottom-left corner
+};
+
+// One ramp from `start` to `end` (both 0x00BBGGRR) over the rectangle; a
+// mirrored direction fills it black (DrawGradient paints it as two ramps).
 void PaintGradient(QPainter& painter, int x, int y, int w, int h, std::int32_t start,
-                   std::int32_t end, int direction);
+                   std::int32_t end, GradientDirection direction);
 
 // The control's gradient fill: runs from `c2` to `c1`, so a gradient starts
 // in the ...GradientCol colour and ends in the back or selection colour.
 void DrawGradient(QPainter& painter, int x, int y, int w, int h, OleColor c1, OleColor c2,
-                  int direction, const QPalette& palette);
+                  GradientDirection direction, const QPalette& palette);
 
 }  // namespace corvane

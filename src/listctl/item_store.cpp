@@ -59,8 +59,8 @@ void ItemStore::RemoveFirst(int count) {
   items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
-void ItemStore::Sort(int order) {
-  if (order != -1 && order != 1) return;
+void ItemStore::Sort(Sorting order) {
+  if (order == Sorting::None) return;
   std::vector<QString> keys;
   keys.reserve(items_.size());
   for (const ListItem& item : items_) keys.push_back(SortKey(item));
@@ -68,7 +68,7 @@ void ItemStore::Sort(int order) {
   std::iota(permutation.begin(), permutation.end(), std::size_t{0});
   std::stable_sort(permutation.begin(), permutation.end(), [&](std::size_t a, std::size_t b) {
     const int c = keys[a].compare(keys[b], Qt::CaseInsensitive);
-    return order == -1 ? c < 0 : c > 0;
+    return order == Sorting::Ascending ? c < 0 : c > 0;
   });
   std::deque<ListItem> sorted;
   for (std::size_t i : permutation) sorted.push_back(std::move(items_[i]));

@@ -52,6 +52,9 @@ struct ListItem {
   std::unique_ptr<DiskEntry> disk;  // only in the directory modes
 };
 
+// SortOrder; stored as its number.
+enum class Sorting : std::int32_t { Ascending = -1, None = 0, Descending = 1 };
+
 // A deque: the log view appends at the end and drops its oldest lines at
 // the front, both without moving the other items.
 class ItemStore {
@@ -73,9 +76,8 @@ class ItemStore {
   void Clear() { std::deque<ListItem>().swap(items_); }
 
   // Stable sort by the item's whole record compared without regard to case,
-  // text first: -1 ascending, 1 descending, any other order leaves the
-  // items as they are.
-  void Sort(int order);
+  // text first; None leaves the items as they are.
+  void Sort(Sorting order);
 
  private:
   std::deque<ListItem> items_;

@@ -21,7 +21,7 @@ struct SelectionLook {
 };
 
 SelectionLook LookOf(const ListProperties& p, bool hasFocus, const QPalette& palette) {
-  if (p.selectionStyle != 1) {
+  if (p.selectionStyle == SelectionFill::Plain) {
     const QRgb c = PixelOf(p.selColor, palette);
     return {c, c, c};
   }
@@ -50,15 +50,15 @@ class RowPainter {
     const ListItem& item = view_.items.At(index);
     int xOffset = -view_.horizontal;
     const QString text = ShownText(view_, index, &painter_, y, xOffset);
-    const bool treeMode = p_.mode == kModeDriveTree || p_.mode == kModeFileTree;
+    const bool treeMode = p_.mode == ListMode::DriveTree || p_.mode == ListMode::FileTree;
     QPixmap diskIcon;
     const QPixmap* icon = nullptr;
-    if (p_.showIcon && p_.mode == kModeItems && item.icon != -1) {
+    if (p_.showIcon && p_.mode == ListMode::Items && item.icon != -1) {
       if (!view_.imageList || item.icon < 0 || item.icon >= view_.imageList->size()) {
         return std::nullopt;
       }
       icon = &(*view_.imageList)[item.icon];
-    } else if (p_.showIcon && p_.mode != kModeItems && item.disk && view_.disk) {
+    } else if (p_.showIcon && p_.mode != ListMode::Items && item.disk && view_.disk) {
       diskIcon = view_.disk->icon(*item.disk);
       if (!diskIcon.isNull()) icon = &diskIcon;
     }
@@ -93,7 +93,7 @@ class RowPainter {
 
  private:
   void PaintSelection(int index, int y, int xOffset) {
-    if (p_.selGradient == 0) {
+    if (p_.selGradient == GradientDirection::None) {
       const int left = p_.fullRowSelect ? xOffset + 1 : iconWidth_ + xOffset + 1;
       FillFramed(painter_, left, y + 1, scaleWidth_, RoundEven(y + rowH_), look_.frame,
                  index == view_.listIndex ? look_.currentFill : look_.otherFill);
@@ -154,7 +154,7 @@ std::optional<int> PaintList(QImage& image, const ListView& view) {
   LogicalPainter logicalPainter(image);
   QPainter& painter = *logicalPainter;
   if (!p.picture.isNull()) painter.drawPixmap(0, 0, p.picture);
-  if (p.backGradient != 0) {
+  if (p.backGradient != GradientDirection::None) {
     DrawGradient(painter, 0, 0, scaleWidth, scaleHeight, p.backColor, p.backGradientCol,
                  p.backGradient, view.palette);
   }
@@ -178,9 +178,9 @@ QString ShownText(const ListView& view, int index, QPainter* painter, int y, int
   const ListProperties& p = view.properties;
   const ListItem& item = view.items.At(index);
   QString text = item.text.ToString();
-  if (!item.disk || (p.mode < kModeDrives || p.mode > kModeFileTree)) return text;
+  if (!item.disk || p.mode == ListMode::Items) return text;
   const DiskEntry& entry = *item.disk;
-  if (p.mode == kModeDriveTree || p.mode == kModeFileTree) {
+  if (p.mode == ListMode::DriveTree || p.mode == ListMode::FileTree) {
     DrawTreeLevels(painter, entry.depth, xOffset, y, p.rowHeight, view.palette);
     if (entry.depth > 0) return text.mid(text.lastIndexOf(u'/') + 1);
   }

@@ -40,10 +40,6 @@ McListBox::McListBox(QWidget* parent) : QAbstractScrollArea(parent) {
   dragTimer_.setInterval(kDragStepMs);
   connect(&dragTimer_, &QTimer::timeout, this, &McListBox::DragStep);
   tip_ = std::make_unique<FullTextTip>();
-  diskDecor_.icon = [this](const DiskEntry& entry) {
-    return iconCache_.Icon(entry, props_.iconExtractSize, viewport()->devicePixelRatioF());
-  };
-  diskDecor_.description = [this](const DiskEntry& entry) { return DriveDescription(entry); };
   InitProperties();
   Refresh();
 }
@@ -96,7 +92,7 @@ int McListBox::SelItem(int k) const {
 }
 
 void McListBox::AddItem(const QString& text, const AddItemOptions& options) {
-  if (props_.mode != kModeItems) return;
+  if (props_.mode != ListMode::Items) return;
   if (options.index != -1) CheckIndex(options.index);
   items_.Insert(options.index, ListItem{text, options.icon, options.bold, nullptr});
   if (options.refresh) {
@@ -115,7 +111,7 @@ void McListBox::OnRefreshTick() {
 }
 
 void McListBox::Remove(int index) {
-  if (props_.mode != kModeItems) return;
+  if (props_.mode != ListMode::Items) return;
   CheckIndex(index == -1 ? ListIndex() : index);
   items_.Remove(index == -1 ? listIndex_ : index);
   SortItems();
@@ -123,7 +119,7 @@ void McListBox::Remove(int index) {
 }
 
 void McListBox::RemoveOldest(int count) {
-  if (props_.mode != kModeItems) return;
+  if (props_.mode != ListMode::Items) return;
   const int n = std::clamp(count, 0, items_.Count());
   if (n == 0) return;
   items_.RemoveFirst(n);
@@ -137,7 +133,7 @@ void McListBox::RemoveOldest(int count) {
 }
 
 void McListBox::Clear() {
-  if (props_.mode != kModeItems) return;
+  if (props_.mode != ListMode::Items) return;
   items_.Clear();
   selection_.Reset();
   anchor_ = -1;
@@ -166,9 +162,8 @@ void McListBox::ScrollIntoView(int index) {
   if (wholeRows + bar->value() <= index) bar->setValue(index - visibleRows_ + 1);
 }
 
-void McListBox::ClearSelection(bool clearOnly) {
+void McListBox::ClearSelection() {
   selection_.Reset();
-  if (clearOnly) return;
   if (items_.Contains(listIndex_)) selection_.Add(listIndex_);
   Redraw();
   emit selectionChanged();
@@ -181,14 +176,8 @@ void McListBox::SelectAll() {
   emit selectionChanged();
 }
 
-void McListBox::SelectItem(int item, bool deselect) {
-  if (items_.Contains(item)) {
-    if (deselect) {
-      selection_.Remove(item);
-    } else {
-      selection_.Add(item);
-    }
-  }
+void McListBox::SelectItem(int item) {
+  if (items_.Contains(item)) selection_.Add(item);
   Redraw();
   emit selectionChanged();
 }
@@ -198,21 +187,51 @@ void McListBox::ClampListIndex() {
 }
 
 void McListBox::SortItems() {
-  if ((props_.mode == kModeItems || props_.mode == kModeFiles) && props_.sortOrder != 0)
+  if ((props_.mode == ListMode::Items || props_.mode == ListMode::Files) &&
+      props_.sortOrder != Sorting::None)
     items_.Sort(props_.sortOrder);
 }
 
 // --- Layout and scroll bars ---
 
-// In the directory modes every refresh reads the disk again, once; the
+// In the other modes every refresh lists the entries again, once; the
 // layout passes below never do.
 void McListBox::Refresh() {
   if (refreshing_) {
     refreshAgain_ = true;
     return;
   }
-  if (props_.mode != kModeItems) FillFromDisk();
+  if (props_.mode != ListMode::Items) ReplaceItems(ListEntries());
   Relayout();
+}
+
+void McListBox::ReplaceItems(std::vector<ListItem> items) {
+  items_.Clear();
+  selection_.Reset();
+  anchor_ = -1;
+  lastDragIndex_ = -1;
+  HideTip();
+  items_.InsertAll(0, std::move(items));
+}
+
+void McListBox::ReplaceBelow(int parent, int count, std::vector<ListItem> items) {
+  const int first = parent + 1;
+  const int end = first + count;
+  const int inserted = static_cast<int>(items.size());
+  items_.RemoveRange(first, count);
+  items_.InsertAll(first, std::move(items));
+  std::vector<int> kept;
+  for (int k = 0; k < selection_.Count(); ++k) {
+    const int selected = selection_.At(k);
+    if (selected < first) {
+      kept.push_back(selected);
+    } else if (selected >= end) {
+      kept.push_back(selected - count + inserted);
+    }
+  }
+  selection_.Reset();
+  for (int selected : kept) selection_.Add(selected);
+  if (anchor_ > parent) anchor_ = parent;
 }
 
 void McListBox::Relayout() {
@@ -337,7 +356,7 @@ ListView McListBox::View() const {
                   verticalScrollBar()->value(),
                   horizontalScrollBar()->value(),
                   hasFocus_,
-                  &diskDecor_};
+                  diskDecor_.icon ? &diskDecor_ : nullptr};
 }
 
 void McListBox::SetImageList(QList<QPixmap> images) {

@@ -10,14 +10,17 @@
 // with an index outside the items, and AddItem with an index other than -1
 // outside 0..ListCount()-1, throw std::out_of_range and leave the list
 // unchanged. ListIndex, List and Text never fail: an index out of range is
-// ignored or reads as "". Item operations in modes other than kModeItems do nothing.
+// ignored or reads as "". Item operations in modes other than Items do nothing.
+//
+// Other modes. McListBox lists nothing in the modes other than Items; a
+// subclass (DiskListBox) fills them through the protected members below,
+// and the painter draws their tree lines, icons and drive names.
 //
 // Painting. Every change updates the control's state at once and asks for
 // one repaint; the picture is composed into a back image at most once per
 // turn of the event loop, so a burst of AddItem calls costs one paint.
 
 #include <QAbstractScrollArea>
-#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QPixmap>
@@ -28,8 +31,6 @@
 #include <optional>
 #include <vector>
 
-#include "core/text/file_pattern.h"
-#include "listctl/icon_cache.h"
 #include "listctl/item_store.h"
 #include "listctl/list_painter.h"
 #include "listctl/list_properties.h"
@@ -38,6 +39,22 @@
 namespace corvane {
 
 class FullTextTip;
+
+// The codes the mouse and key signals carry, as the control's events have
+// always carried them: buttons and modifiers are bits that add up (a move
+// reports every button held); key codes are those of the classic
+// virtual-key table.
+namespace list_input {
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 2;
+constexpr int kMiddleButton = 4;
+constexpr int kKeyboardButton = 999;  // mousePressed: the keyboard moved the current item
+constexpr int kShift = 1;
+constexpr int kCtrl = 2;
+constexpr int kAlt = 4;
+constexpr int kNoKey = 0;  // keyPressed: a host that sets this cancels the key
+constexpr int kPageUp = 33, kPageDown = 34, kEnd = 35, kHome = 36, kUp = 38, kDown = 40;
+}  // namespace list_input
 
 // How McListBox::AddItem places and shows a new item.
 struct AddItemOptions {
@@ -81,9 +98,11 @@ class McListBox : public QAbstractScrollArea {
   void RemoveOldest(int count);
   void Clear();
   void Refresh();
-  void ClearSelection(bool clearOnly = false);
+  // Leaves the current item alone selected.
+  void ClearSelection();
   void SelectAll();
-  void SelectItem(int item, bool deselect = false);
+  // Adds the item to the selection; an index outside the items is ignored.
+  void SelectItem(int item);
   // Makes the last item the bottom row when the vertical bar is shown.
   void ScrollToBottom();
 
@@ -106,14 +125,14 @@ class McListBox : public QAbstractScrollArea {
   void SetSelForeColor(OleColor color);
   bool StrechIcon() const { return props_.strechIcon; }
   void SetStrechIcon(bool on);
-  int Appearance() const { return props_.appearance; }
-  void SetAppearance(int appearance);
-  int BorderStyle() const { return props_.borderStyle; }
-  void SetBorderStyle(int style);
+  FrameLook Appearance() const { return props_.appearance; }
+  void SetAppearance(FrameLook appearance);
+  Border BorderStyle() const { return props_.borderStyle; }
+  void SetBorderStyle(Border style);
   bool FullRowSelect() const { return props_.fullRowSelect; }
   void SetFullRowSelect(bool on);
-  int SortOrder() const { return props_.sortOrder; }
-  void SetSortOrder(int order);
+  Sorting SortOrder() const { return props_.sortOrder; }
+  void SetSortOrder(Sorting order);
   bool IconFocus() const { return props_.iconFocus; }
   void SetIconFocus(bool on);
   int TextAlignment() const { return props_.textAlignment; }
@@ -124,10 +143,10 @@ class McListBox : public QAbstractScrollArea {
   void SetGridLines(bool on);
   OleColor GridColor() const { return props_.gridColor; }
   void SetGridColor(OleColor color);
-  int BackGradient() const { return props_.backGradient; }
-  void SetBackGradient(int direction);
-  int SelGradient() const { return props_.selGradient; }
-  void SetSelGradient(int direction);
+  GradientDirection BackGradient() const { return props_.backGradient; }
+  void SetBackGradient(GradientDirection direction);
+  GradientDirection SelGradient() const { return props_.selGradient; }
+  void SetSelGradient(GradientDirection direction);
   OleColor BackGradientCol() const { return props_.backGradientCol; }
   void SetBackGradientCol(OleColor color);
   OleColor SelGradientCol() const { return props_.selGradientCol; }
@@ -138,32 +157,18 @@ class McListBox : public QAbstractScrollArea {
   void SetFocusRectangle(bool on);
   bool ShowIcon() const { return props_.showIcon; }
   void SetShowIcon(bool on);
-  int SelectionStyle() const { return props_.selectionStyle; }
-  void SetSelectionStyle(int style);
+  SelectionFill SelectionStyle() const { return props_.selectionStyle; }
+  void SetSelectionStyle(SelectionFill style);
   bool FlatScrollBar() const { return props_.flatScrollBar; }
   void SetFlatScrollBar(bool on);
   bool AutoHideScrollBars() const { return props_.autoHideScrollBars; }
   void SetAutoHideScrollBars(bool on);
-  int Mode() const { return props_.mode; }
-  void SetMode(int mode);
-  QString Path() const { return props_.path; }
-  void SetPath(const QString& path);
-  // Path as bytes: a folder whose name is not UTF-8 can be listed only so.
-  QByteArray PathBytes() const { return pathBytes_; }
-  void SetPathBytes(const QByteArray& path);
-  int IconExtractSize() const { return props_.iconExtractSize; }
-  void SetIconExtractSize(int size);
-  QString Filter() const { return props_.filter; }
-  void SetFilter(const QString& filter);
+  ListMode Mode() const { return props_.mode; }
+  // Leaving for Items empties the list.
+  void SetMode(ListMode mode);
   bool AutoRefresh() const { return props_.autoRefresh; }
   void SetAutoRefresh(bool on);
-  bool ShowSystemFiles() const { return props_.showSystemFiles; }
-  void SetShowSystemFiles(bool on);
-  bool ShowHiddenFiles() const { return props_.showHiddenFiles; }
-  void SetShowHiddenFiles(bool on);
 
-  // The bytes of the entry that item `index` lists; empty in mode 0.
-  QByteArray ItemPath(int index) const;
   // The floating tip that shows a cut-off row's whole text.
   const QWidget& Tip() const;
 
@@ -181,6 +186,7 @@ class McListBox : public QAbstractScrollArea {
   void clicked();
   void selectionChanged();
   void doubleClicked();
+  // Codes of list_input; keyPressed may change the key code.
   void keyPressed(int& keyCode, int& shift);
   void characterTyped(int& keyAscii);
   void keyReleased(int& keyCode, int& shift);
@@ -209,6 +215,25 @@ class McListBox : public QAbstractScrollArea {
   void keyReleaseEvent(QKeyEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
+  // --- For a subclass that fills the modes other than Items ---
+  // The items of such a mode, read afresh by every Refresh in it; none here.
+  virtual std::vector<ListItem> ListEntries() { return {}; }
+  // A left double click on the current item `index` (-1: none). True when
+  // the subclass changed the items below it, which then stay: the layout
+  // follows without ListEntries. False (here always) refreshes.
+  virtual bool OpenOrClose(int /*index*/) { return false; }
+  const ItemStore& Items() const { return items_; }
+  // The properties to change in place; the caller refreshes or redraws.
+  ListProperties& EditableProperties() { return props_; }
+  // Replaces the `count` items after item `parent` with `items`; the
+  // selection keeps naming the same items, and an anchor after `parent`
+  // moves to it.
+  void ReplaceBelow(int parent, int count, std::vector<ListItem> items);
+  // The icon and drive name that rows of DiskEntry items show.
+  void SetDiskDecor(DiskDecor decor) { diskDecor_ = std::move(decor); }
+  // Tells the host that property `name` was set.
+  void Changed(const char* name);
+
  private:
   void Redraw();
   void Compose();
@@ -226,17 +251,11 @@ class McListBox : public QAbstractScrollArea {
   void RaiseRowHeightToFont();
   int TextHeightOfA() const;
   void CheckIndex(int index) const;
-  void Changed(const char* name);
+  void ReplaceItems(std::vector<ListItem> items);
   template <typename T, typename V>
   void SetAndRedraw(T ListProperties::*field, const V& value, const char* name);
   void Relayout();
   ListView View() const;
-  void FillFromDisk();
-  void AddDiskItem(const QByteArray& path, int depth, bool drive, bool folder, int index = -1);
-  std::vector<FilePattern> FilterPatterns() const;
-  void OpenOrClose(int index);
-  QString DriveDescription(const DiskEntry& entry) const;
-  void StorePath(const QString& text, const QByteArray& bytes);
 
   // Mouse and keyboard.
   double RowH() const;
@@ -272,9 +291,6 @@ class McListBox : public QAbstractScrollArea {
   double wheelPixels_ = 0;
   std::unique_ptr<FullTextTip> tip_;
 
-  QByteArray pathBytes_;
-  IconCache iconCache_;
-  QHash<QByteArray, QString> driveDescriptions_;
   DiskDecor diskDecor_;
 
   QTimer refreshTimer_;  // the deferred refresh after AddItem without refresh

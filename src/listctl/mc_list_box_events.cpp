@@ -21,14 +21,13 @@ void McListBox::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, backImage_);
 }
 
-// In the directory modes a resize reads the disk again only when the number
+// In the other modes a resize lists the entries again only when the number
 // of rows changes, and never in the tree modes, whose open folders a new
 // listing would close.
 void McListBox::resizeEvent(QResizeEvent*) {
   const int rows = corvane::VisibleRows(viewport()->height(), props_.rowHeight);
-  const bool reread =
-      props_.mode >= kModeDrives && props_.mode <= kModeFiles && rows != visibleRows_;
-  if (props_.mode == kModeItems || reread) {
+  const bool tree = props_.mode == ListMode::DriveTree || props_.mode == ListMode::FileTree;
+  if (props_.mode == ListMode::Items || (!tree && rows != visibleRows_)) {
     Refresh();
   } else {
     Relayout();

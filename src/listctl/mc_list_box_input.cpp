@@ -1,11 +1,6 @@
 // Mouse and keyboard: clicks and keys move the current item and the
 // selection, drags select or scroll, and a row whose text is cut off shows
 // its whole text in a floating tip while the mouse is over it.
-//
-// Buttons, modifiers and key codes reach the host as the control's events
-// have always carried them: buttons 1 left, 2 right, 4 middle (999 for the
-// keyboard's own click); modifiers 1 Shift, 2 Ctrl, 4 Alt; key codes of the
-// classic virtual-key table.
 
 #include <QClipboard>
 #include <QFontMetrics>
@@ -24,26 +19,31 @@ namespace corvane {
 
 namespace {
 
-constexpr int kKeyboardButton = 999;
-constexpr int kPageUp = 33, kPageDown = 34, kEnd = 35, kHome = 36, kUp = 38, kDown = 40;
+using list_input::kAlt, list_input::kCtrl, list_input::kShift;
+using list_input::kDown, list_input::kEnd, list_input::kHome, list_input::kPageDown,
+    list_input::kPageUp, list_input::kUp;
+using list_input::kKeyboardButton, list_input::kLeftButton, list_input::kMiddleButton,
+    list_input::kRightButton, list_input::kNoKey;
 
 int ButtonCode(Qt::MouseButton button) {
   switch (button) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
+    case Qt::LeftButton: return kLeftButton;
+    case Qt::RightButton: return kRightButton;
+    case Qt::MiddleButton: return kMiddleButton;
     default: return 0;
   }
 }
 
 int ButtonsCode(Qt::MouseButtons held) {
-  return (held.testFlag(Qt::LeftButton) ? 1 : 0) | (held.testFlag(Qt::RightButton) ? 2 : 0) |
-         (held.testFlag(Qt::MiddleButton) ? 4 : 0);
+  return (held.testFlag(Qt::LeftButton) ? kLeftButton : 0) |
+         (held.testFlag(Qt::RightButton) ? kRightButton : 0) |
+         (held.testFlag(Qt::MiddleButton) ? kMiddleButton : 0);
 }
 
 int ShiftCode(Qt::KeyboardModifiers held) {
-  return (held.testFlag(Qt::ShiftModifier) ? 1 : 0) | (held.testFlag(Qt::ControlModifier) ? 2 : 0) |
-         (held.testFlag(Qt::AltModifier) ? 4 : 0);
+  return (held.testFlag(Qt::ShiftModifier) ? kShift : 0) |
+         (held.testFlag(Qt::ControlModifier) ? kCtrl : 0) |
+         (held.testFlag(Qt::AltModifier) ? kAlt : 0);
 }
 
 int KeyCode(int key) {
@@ -63,7 +63,7 @@ int KeyCode(int key) {
   if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z) ||
       key == Qt::Key_Space)
     return key;
-  return 0;
+  return kNoKey;
 }
 
 }  // namespace
@@ -81,7 +81,8 @@ void McListBox::MouseDownAt(int button, int shift, double x, double y, Qt::Keybo
   if (button == kKeyboardButton) {
     target = RoundEven(x);
   } else {
-    if (button == 2 && selection_.Count() >= 2) return;  // a right click keeps a multiple selection
+    if (button == kRightButton && selection_.Count() >= 2)
+      return;  // a right click keeps a multiple selection
     const double rowH = RowH();
     if (rowH <= 0) return;
     target = verticalScrollBar()->value() + static_cast<int>(std::floor(y / rowH));
@@ -91,7 +92,7 @@ void McListBox::MouseDownAt(int button, int shift, double x, double y, Qt::Keybo
   listIndex_ = target;
   ScrollIntoView(target);
   const bool multi = props_.multiSelect;
-  if (multi && button == 1 && held.testFlag(Qt::ControlModifier)) {
+  if (multi && button == kLeftButton && held.testFlag(Qt::ControlModifier)) {
     if (!selection_.Remove(target)) {
       selection_.Add(target);
       selection_.SortAscending();
@@ -248,16 +249,14 @@ void McListBox::mouseReleaseEvent(QMouseEvent* event) {
   if (click) emit clicked();
 }
 
-// In the tree modes a double click opens or closes the current item; the
-// items it inserted must stay, so the layout is brought up to date without
-// reading the disk again.
+// A double click that opens or closes the current item keeps the items it
+// inserted: the layout is brought up to date without listing them again.
 void McListBox::mouseDoubleClickEvent(QMouseEvent* event) {
   event->accept();
   doubleClicked_ = true;
   if (event->button() == Qt::LeftButton) leftDown_ = true;
   if (event->button() != Qt::LeftButton) return;
-  if (props_.mode == kModeDriveTree || props_.mode == kModeFileTree) {
-    OpenOrClose(ListIndex());
+  if (OpenOrClose(ListIndex())) {
     Relayout();
   } else {
     Refresh();
@@ -272,8 +271,8 @@ void McListBox::keyPressEvent(QKeyEvent* event) {
   int keyCode = KeyCode(event->key());
   int shift = ShiftCode(event->modifiers());
   emit keyPressed(keyCode, shift);
-  if (keyCode != 0 && event->matches(QKeySequence::Copy)) CopySelection();
-  if (keyCode != 0) Navigate(keyCode, event->modifiers());
+  if (keyCode != kNoKey && event->matches(QKeySequence::Copy)) CopySelection();
+  if (keyCode != kNoKey) Navigate(keyCode, event->modifiers());
   for (const QChar c : event->text()) {
     int keyAscii = c.unicode();
     emit characterTyped(keyAscii);

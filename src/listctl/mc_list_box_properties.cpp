@@ -24,16 +24,15 @@ void McListBox::RaiseRowHeightToFont() {
   props_.rowHeight = std::max(props_.rowHeight, TextHeightOfA());
 }
 
-// BorderStyle holds extended window style bits: 0x200 a 2-pixel sunken
-// frame, 0x20000 a 1-pixel one; Appearance 0 draws the frame flat.
 void McListBox::ApplyFrame() {
-  const int width = (props_.borderStyle & kBorderSunken)   ? 2
-                    : (props_.borderStyle & kBorderStatic) ? 1
+  const int width = props_.borderStyle == Border::Sunken   ? 2
+                    : props_.borderStyle == Border::Static ? 1
                                                            : 0;
   if (width == 0) {
     setFrameStyle(QFrame::NoFrame);
   } else {
-    setFrameStyle(QFrame::Panel | (props_.appearance == 0 ? QFrame::Plain : QFrame::Sunken));
+    setFrameStyle(QFrame::Panel |
+                  (props_.appearance == FrameLook::Flat ? QFrame::Plain : QFrame::Sunken));
     setLineWidth(width);
   }
 }
@@ -41,17 +40,16 @@ void McListBox::ApplyFrame() {
 void McListBox::InitProperties() {
   props_ = ListProperties{};
   props_.font = AmbientFont(this);
-  StorePath(QCoreApplication::applicationDirPath() + u'/',
-            QFile::encodeName(QCoreApplication::applicationDirPath()) + '/');
+  props_.path = QCoreApplication::applicationDirPath() + u'/';
+  props_.pathBytes = QFile::encodeName(QCoreApplication::applicationDirPath()) + '/';
   QWidget::setFont(props_.font);
-  SetBorderStyle(kBorderSunken);
-  SetAppearance(1);
+  SetBorderStyle(Border::Sunken);
+  SetAppearance(FrameLook::Sunken);
   SetBackColor(props_.backColor);
 }
 
 void McListBox::ReadProperties(const QVariantMap& bag) {
   props_ = ReadPropertyBag(bag, AmbientFont(this));
-  pathBytes_ = QFile::encodeName(props_.path);
   ApplyFrame();
   QWidget::setFont(props_.font);
   RaiseRowHeightToFont();
@@ -104,10 +102,10 @@ void McListBox::SetGridLines(bool value) {
 void McListBox::SetGridColor(OleColor value) {
   SetAndRedraw(&ListProperties::gridColor, value, "GridColor");
 }
-void McListBox::SetBackGradient(int value) {
+void McListBox::SetBackGradient(GradientDirection value) {
   SetAndRedraw(&ListProperties::backGradient, value, "BackGradient");
 }
-void McListBox::SetSelGradient(int value) {
+void McListBox::SetSelGradient(GradientDirection value) {
   SetAndRedraw(&ListProperties::selGradient, value, "SelGradient");
 }
 void McListBox::SetBackGradientCol(OleColor value) {
@@ -122,7 +120,7 @@ void McListBox::SetFocusRectangle(bool value) {
 void McListBox::SetShowIcon(bool value) {
   SetAndRedraw(&ListProperties::showIcon, value, "ShowIcon");
 }
-void McListBox::SetSelectionStyle(int value) {
+void McListBox::SetSelectionStyle(SelectionFill value) {
   SetAndRedraw(&ListProperties::selectionStyle, value, "SelectionStyle");
 }
 
@@ -136,21 +134,21 @@ void McListBox::SetFont(const QFont& font) {
   Changed("Font");
 }
 
-void McListBox::SetAppearance(int appearance) {
+void McListBox::SetAppearance(FrameLook appearance) {
   props_.appearance = appearance;
   ApplyFrame();
   Redraw();
   Changed("Appearance");
 }
 
-void McListBox::SetBorderStyle(int style) {
+void McListBox::SetBorderStyle(Border style) {
   props_.borderStyle = style;
   ApplyFrame();
   Redraw();
   Changed("BorderStyle");
 }
 
-void McListBox::SetSortOrder(int order) {
+void McListBox::SetSortOrder(Sorting order) {
   props_.sortOrder = order;
   SortItems();
   Redraw();
@@ -182,6 +180,14 @@ void McListBox::SetAutoHideScrollBars(bool on) {
   props_.autoHideScrollBars = on;
   Refresh();
   Changed("AutoHideScrollBars");
+}
+
+void McListBox::SetMode(ListMode mode) {
+  if (mode == props_.mode) return;
+  props_.mode = mode;
+  if (mode == ListMode::Items) Clear();
+  Refresh();
+  Changed("Mode");
 }
 
 void McListBox::SetAutoRefresh(bool on) {

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <climits>
 #include <type_traits>
 
@@ -52,6 +53,23 @@ bool Same(const T& a, const T& b) {
   return a == b;
 }
 
+template <typename E>
+bool Within(E value, E first, E last) {
+  return value >= first && value <= last;
+}
+bool Names(ListMode mode) { return Within(mode, ListMode::Items, ListMode::FileTree); }
+bool Names(Sorting order) { return Within(order, Sorting::Ascending, Sorting::Descending); }
+bool Names(FrameLook look) { return Within(look, FrameLook::Flat, FrameLook::Sunken); }
+bool Names(SelectionFill fill) {
+  return Within(fill, SelectionFill::Plain, SelectionFill::Blended);
+}
+bool Names(GradientDirection direction) {
+  return Within(direction, GradientDirection::None, GradientDirection::FromBottomLeft);
+}
+bool Names(Border border) {
+  return border == Border::None || border == Border::Sunken || border == Border::Static;
+}
+
 // A colour was a signed 32-bit Long: both 0x80000012 and -2147483630 name
 // the same system colour.
 template <typename T>
@@ -65,6 +83,10 @@ bool Convert(const QVariant& v, T& out) {
     const qlonglong n = v.toLongLong(&ok);
     if (!ok || n < INT_MIN || n > INT_MAX) return false;
     out = static_cast<int>(n);
+  } else if constexpr (std::is_enum_v<T>) {
+    const qlonglong n = v.toLongLong(&ok);
+    if (!ok || n < INT_MIN || n > INT_MAX || !Names(static_cast<T>(n))) return false;
+    out = static_cast<T>(n);
   } else if constexpr (std::is_same_v<T, OleColor>) {
     const qlonglong n = v.toLongLong(&ok);
     if (!ok || n < INT_MIN || n > UINT_MAX) return false;
@@ -81,6 +103,15 @@ bool Convert(const QVariant& v, T& out) {
   return ok;
 }
 
+template <typename T>
+QVariant Stored(const T& value) {
+  if constexpr (std::is_enum_v<T>) {
+    return static_cast<int>(value);
+  } else {
+    return QVariant::fromValue(value);
+  }
+}
+
 }  // namespace
 
 QVariantMap WritePropertyBag(const ListProperties& properties, const QFont& ambientFont) {
@@ -89,7 +120,7 @@ QVariantMap WritePropertyBag(const ListProperties& properties, const QFont& ambi
   ForEachStored(properties, defaults, ambientFont,
                 [&](const char* name, const auto& value, const auto& fallback) {
                   if (!Same(value, fallback))
-                    bag.insert(QString::fromLatin1(name).toLower(), QVariant::fromValue(value));
+                    bag.insert(QString::fromLatin1(name).toLower(), Stored(value));
                 });
   return bag;
 }
@@ -105,6 +136,7 @@ ListProperties ReadPropertyBag(const QVariantMap& bag, const QFont& ambientFont)
                   const auto found = byName.constFind(QString::fromLatin1(name).toLower());
                   if (found == byName.cend() || !Convert(*found, value)) value = fallback;
                 });
+  properties.pathBytes = QFile::encodeName(properties.path);
   return properties;
 }
 

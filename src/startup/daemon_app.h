@@ -6,9 +6,7 @@
 
 #include "console/console_commands.h"
 #include "core/clock.h"
-#include "core/daemon.h"
 #include "core/daemon_controller.h"
-#include "core/hosts/message_box.h"
 #include "core/platform/platform.h"
 #include "core/settings.h"
 #include "startup/command_line.h"
@@ -18,50 +16,42 @@ class QSocketNotifier;
 
 namespace corvane {
 
-class CaptionHost;
-class DesktopHost;
-class LogView;
-class MessageBoxHost;
-class WindowSettingsHost;
-
 // Exit codes of the corvane process.
 namespace ExitCode {
 inline constexpr int Ok = 0;
 inline constexpr int FatalStartupError = 1;
 }  // namespace ExitCode
 
-// The window or console the daemon reports to. Everything named here must
-// outlive the DaemonApp.
-struct DaemonHosts {
-  LogView& view;
-  DesktopHost& desktop;
-  MessageBoxHost& messages;
-  CaptionHost& caption;
-  WindowSettingsHost* window = nullptr;  // null: no window (console mode)
+// What a front end (the window, or console mode) brings to the daemon's
+// life beyond listening to its signals.
+struct FrontEnd {
+  // Reads the front end's own stored settings before the daemon's (it may
+  // throw SettingsError, which ends start-up) and writes them back with the
+  // daemon's. Empty: it keeps none, and its keys stay as they are.
+  std::function<void(const SettingsReader&)> loadSettings;
+  std::function<void(SettingsWriter&)> saveSettings;
+  // Where the started commands' output goes.
+  platform::CommandOutput commandOutput = platform::CommandOutput::DaemonStderr;
 };
 
-// The daemon's life: the start-up sequence, the console commands that steer
-// it, and what the orderly stop saves. The controller runs the check timer
-// and carries out the stop; this object keeps the caption up to date with
-// it from the end of start-up on.
+// The daemon's life around the core: the stop signals, the console commands
+// that steer it, the settings saved when one changes and at the orderly
+// stop, the caption, and the update check. The controller starts, runs and
+// stops the daemon; the front ends listen to its signals and to
+// CaptionChanged here.
 class DaemonApp : public QObject {
   Q_OBJECT
 
  public:
-  DaemonApp(DaemonHosts hosts, CommandLineSwitches commandLine, const Clock& clock);
+  DaemonApp(CommandLineSwitches commandLine, const Clock& clock, FrontEnd frontEnd = {});
   ~DaemonApp() override;
 
-  // Called by start-up once it holds the instance lock, before the first
-  // check, so that console commands ("exit") are heard while that runs.
-  void SetConsoleStarter(std::function<void()> start) { startConsole_ = std::move(start); }
-
   // The start-up sequence. Stop signals are caught from its first step on.
-  // Ends in QuitDaemon when start-up cannot go on; a stored setting that
-  // cannot be read ends it before anything else, and the settings are then
-  // left as they are.
+  // A stored setting that cannot be read ends start-up before anything else,
+  // and the settings are then left as they are.
   void Start();
   // The orderly stop (see DaemonController::Quit); the settings that were
-  // read are saved first. Safe to call twice; only the first call saves.
+  // read are saved first.
   void QuitDaemon(const StopReason& reason) { controller_.Quit(reason); }
   // Saves the settings now (see SettingsSaver), unless they could not be
   // read or the orderly stop has saved them.
@@ -70,39 +60,28 @@ class DaemonApp : public QObject {
   // One line of the console. Once the orderly stop has begun, lines are
   // ignored. Returns when the command is done (see ConsoleCommands).
   void ProcessCommand(const std::string& line);
-  ConsoleCommands& commands() { return commands_; }
 
-  int exitCode() const { return controller_.exitCode(); }
-  Daemon& daemon() { return daemon_; }
   DaemonController& controller() { return controller_; }
-  const DaemonState& state() const { return daemon_.state; }
-  // The stored "start hidden" switch, for the window: true when the window
-  // starts hidden in the tray.
-  bool StartHidden() const { return startHidden_; }
+  UpdateChecker& updater() { return updater_; }
+
+ signals:
+  // The one-line summary of the daemon's state: the window caption and the
+  // tray's tooltip, or the terminal's title. From the end of start-up on.
+  void CaptionChanged(const std::string& caption);
 
  private:
-  // Steps that need the observation file; false when start-up must stop.
-  bool LoadObservationFile();
-  bool TakeInstanceLock(const std::string& xmlFile);
-  void FatalStartupError(const std::string& text, MessageIcon icon);
   void WatchStopSignals();
   void SaveSettingsOnStop();
   void OnStopSignal();
   void RefreshCaption();
 
-  MessageBoxHost& messages_;
-  CaptionHost& caption_;
-  WindowSettingsHost* window_;
   CommandLineSwitches commandLine_;
-  const Clock& clock_;
-  Daemon daemon_;
+  FrontEnd frontEnd_;
   DaemonController controller_;
   UpdateChecker updater_;
   ConsoleCommands commands_;
   SettingsSaver settings_;
   bool settingsLoaded_ = false;  // only settings that were read are written back
-  bool startHidden_ = true;
-  std::function<void()> startConsole_;
   // The notifier is declared after the pipe it watches, so that it goes first.
   std::unique_ptr<platform::StopSignals> stopSignals_;
   std::unique_ptr<QSocketNotifier> stopNotifier_;

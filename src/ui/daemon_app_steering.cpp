@@ -4,26 +4,25 @@
 
 namespace corvane {
 
-bool DaemonAppSteering::IsRunning() const { return app_->controller().IsRunning(); }
+bool DaemonAppSteering::IsRunning() const { return app_.controller().IsRunning(); }
 
 // Pausing from the tray writes no log line; the caption follows the
 // controller's status notification.
-void DaemonAppSteering::SetRunning(bool run) { app_->controller().SetRunning(run); }
+void DaemonAppSteering::SetRunning(bool run) { app_.controller().SetRunning(run); }
 
 // Unlike the console's "run", no look at a check already running: the
-// check cycle refuses to enter itself.
-void DaemonAppSteering::CheckNow() {
-  if (!app_->controller().IsStopping()) app_->controller().CheckAllNow();
-}
+// check cycle refuses to enter itself, and checks no point once the stop
+// has begun.
+void DaemonAppSteering::CheckNow() { app_.controller().CheckAllNow(); }
 
-void DaemonAppSteering::Quit() { app_->QuitDaemon({StopReason::Kind::Menu, {}}); }
+void DaemonAppSteering::Quit() { app_.QuitDaemon({StopReason::Kind::Menu, {}}); }
 
-void DaemonAppSteering::ProcessCommand(const std::string& line) { app_->ProcessCommand(line); }
+void DaemonAppSteering::ProcessCommand(const std::string& line) { app_.ProcessCommand(line); }
 
-std::string DaemonAppSteering::DaemonName() const { return app_->state().daemonName; }
+std::string DaemonAppSteering::DaemonName() const { return app_.controller().DaemonName(); }
 
 std::string DaemonAppSteering::Translate(const CatalogueText& text) const {
-  return app_->daemon().language.Translate(text);
+  return app_.controller().Translate(text);
 }
 
 }  // namespace corvane

@@ -7,12 +7,10 @@ namespace corvane {
 class DaemonApp;
 
 // The window's steering of the daemon through the start-up object, the one
-// that the console commands steer too. The daemon reports to the window,
-// which steers the daemon: the steering is made first and bound to the
-// daemon once that exists; no call may come before.
+// that the console commands steer too. The daemon must outlive it.
 class DaemonAppSteering final : public DaemonSteering {
  public:
-  void Bind(DaemonApp& app) { app_ = &app; }
+  explicit DaemonAppSteering(DaemonApp& app) : app_(app) {}
 
   bool IsRunning() const override;
   void SetRunning(bool run) override;
@@ -23,7 +21,7 @@ class DaemonAppSteering final : public DaemonSteering {
   std::string Translate(const CatalogueText& text) const override;
 
  private:
-  DaemonApp* app_ = nullptr;
+  DaemonApp& app_;
 };
 
 }  // namespace corvane

@@ -34,13 +34,15 @@ DesktopIntegration::~DesktopIntegration() {
   window_.onCommand = nullptr;
 }
 
-bool DesktopIntegration::IsWindowVisible() const { return window_.isVisible(); }
-
 bool DesktopIntegration::ShowBalloonTip(const std::string& text, int durationMs, BalloonType type) {
   if (window_.isVisible() || !tray_->IsAvailable()) return false;
   tray_->ShowBalloon(type, QString::fromStdString(text),
                      QString::fromStdString(daemon_.DaemonName()), durationMs);
   return true;
+}
+
+void DesktopIntegration::ShowLogBalloon(const std::string& line, LogLevel level) {
+  ShowBalloonTip(line, kBalloonMs, static_cast<BalloonType>(LevelNumber(level)));
 }
 
 void DesktopIntegration::SetCaption(const std::string& caption) {

@@ -5,8 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/hosts/caption_host.h"
-#include "core/hosts/desktop_host.h"
+#include "core/log_level.h"
 #include "ui/tray_icon_host.h"
 #include "ui/tray_menu.h"
 
@@ -20,7 +19,7 @@ class MainWindow;
 // warnings reach the user as balloons while the window is hidden. Where the
 // desktop has no notification area the window is minimised instead of
 // hidden, so that it can always be reached again.
-class DesktopIntegration final : public QObject, public DesktopHost, public CaptionHost {
+class DesktopIntegration final : public QObject {
   Q_OBJECT
 
  public:
@@ -28,12 +27,14 @@ class DesktopIntegration final : public QObject, public DesktopHost, public Capt
                      DaemonSteering& daemon);
   ~DesktopIntegration() override;
 
-  // DesktopHost
-  bool IsWindowVisible() const override;
-  bool ShowBalloonTip(const std::string& text, int durationMs, BalloonType type) override;
+  // Shows a balloon at the tray icon, unless the window is visible; false
+  // when it was not shown.
+  bool ShowBalloonTip(const std::string& text, int durationMs, BalloonType type);
+  // A warning or an error of the log, for five seconds.
+  void ShowLogBalloon(const std::string& line, LogLevel level);
 
-  // CaptionHost: the window caption and the tray tooltip.
-  void SetCaption(const std::string& caption) override;
+  // The window caption and the tray tooltip.
+  void SetCaption(const std::string& caption);
 
   // The end of start-up: the window shown with the focus on its input line,
   // or hidden into the tray with the "is loaded" balloon.

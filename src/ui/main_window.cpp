@@ -30,11 +30,11 @@ void ApplyDesignValues(McListBox& log) {
   log.SetFont(LogFont());
   log.SetSelColor(0x00FFFFFF);
   log.SetSelForeColor(0x00000000);
-  log.SetBorderStyle(kBorderStatic);
+  log.SetBorderStyle(Border::Static);
   log.SetFullRowSelect(true);
   log.SetRowHeight(15);
-  log.SetBackGradient(1);
-  log.SetSelGradient(1);
+  log.SetBackGradient(GradientDirection::LeftToRight);
+  log.SetSelGradient(GradientDirection::LeftToRight);
   log.SetBackGradientCol(0x00E0E0E0);
   log.SetSelGradientCol(0x00FFC0C0);
   log.SetAutoRefresh(false);
@@ -68,7 +68,10 @@ void MainWindow::AddItem(const std::string& text, bool bold) {
   AppendLogLine(*log_, QString::fromStdString(text), bold, viewLines_);
 }
 
-void MainWindow::ScrollToBottom() { log_->ScrollToBottom(); }
+void MainWindow::ShowLogLine(const std::string& text, bool bold, bool shown) {
+  if (shown) AddItem(text, bold);
+  log_->ScrollToBottom();
+}
 
 void MainWindow::Clear() { log_->Clear(); }
 
@@ -101,7 +104,9 @@ void MainWindow::SetState(std::int16_t state) {
   }
 }
 
-void MainWindow::SetNoBackground(bool off) { log_->SetBackGradient(off ? 0 : 1); }
+void MainWindow::SetNoBackground(bool off) {
+  log_->SetBackGradient(off ? GradientDirection::None : GradientDirection::LeftToRight);
+}
 
 PixelRect MainWindow::DesignSize() const {
   const double dpi = LogicalDpi();

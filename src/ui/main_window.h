@@ -4,8 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "core/hosts/log_view.h"
-#include "core/hosts/window_settings_host.h"
+#include "ui/safe_geometry.h"
 #include "ui/window_layout.h"
 
 namespace corvane {
@@ -15,7 +14,7 @@ class McListBox;
 // The main window: the log view filling it and the one-line input along its
 // bottom edge. It shows the log and takes commands; what a command or a
 // close request means is decided by whoever sets the callbacks.
-class MainWindow final : public QWidget, public LogView, public WindowSettingsHost {
+class MainWindow final : public QWidget {
   Q_OBJECT
 
  public:
@@ -23,21 +22,24 @@ class MainWindow final : public QWidget, public LogView, public WindowSettingsHo
   explicit MainWindow(int viewLines, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // LogView
-  void AddItem(const std::string& text, bool bold) override;
-  void ScrollToBottom() override;
-  void Clear() override;
+  // One log line (see DaemonController::LineLogged): added when shown,
+  // and the view goes to its newest line either way.
+  void ShowLogLine(const std::string& text, bool bold, bool shown);
+  void AddItem(const std::string& text, bool bold);
+  void Clear();
 
-  // WindowSettingsHost
-  PixelRect Geometry() const override;
-  void SetGeometry(const PixelRect& geometry) override;
-  int ScreenWidth() const override;
-  int ScreenHeight() const override;
-  double LogicalDpi() const override;
-  std::int16_t State() const override;
-  void SetState(std::int16_t state) override;
-  bool IsVisible() const override { return isVisible(); }
-  void SetNoBackground(bool off) override;
+  // The window's place and size in its normal (not minimised or maximised)
+  // state, in pixels.
+  PixelRect Geometry() const;
+  void SetGeometry(const PixelRect& geometry);
+  int ScreenWidth() const;
+  int ScreenHeight() const;
+  double LogicalDpi() const;
+  // 0 normal, 1 minimised, 2 maximised.
+  std::int16_t State() const;
+  void SetState(std::int16_t state);
+  // Switches the log view's background gradient off.
+  void SetNoBackground(bool off);
 
   // The window at its design size, in pixels of its screen.
   PixelRect DesignSize() const;

@@ -25,13 +25,13 @@ int Run(QWidget* parent, QMessageBox::Icon icon, const std::string& title, const
 
 }  // namespace
 
-void MessageBoxes::ShowMessage(const std::string& title, const std::string& text,
-                               MessageIcon icon) {
-  Run(parent_, IconFor(icon), title, text, QMessageBox::Ok);
+void ShowMessageBox(QWidget* parent, const std::string& title, const std::string& text,
+                    MessageIcon icon) {
+  Run(parent, IconFor(icon), title, text, QMessageBox::Ok);
 }
 
-bool MessageBoxes::AskYesNo(const std::string& title, const std::string& text) {
-  return Run(parent_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
+bool AskYesNo(QWidget* parent, const std::string& title, const std::string& text) {
+  return Run(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
          QMessageBox::Yes;
 }
 

@@ -1,21 +1,17 @@
 #pragma once
 
-#include "core/hosts/message_box.h"
+#include <string>
+
+#include "core/daemon_controller.h"
 
 class QWidget;
 
 namespace corvane {
 
-// Message boxes as modal QMessageBox dialogs over `parent` (may be null).
-class MessageBoxes final : public MessageBoxHost {
- public:
-  explicit MessageBoxes(QWidget* parent) : parent_(parent) {}
-
-  void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
-  bool AskYesNo(const std::string& title, const std::string& text) override;
-
- private:
-  QWidget* parent_;
-};
+// Modal QMessageBox dialogs over `parent` (may be null); both return once
+// the user has answered.
+void ShowMessageBox(QWidget* parent, const std::string& title, const std::string& text,
+                    MessageIcon icon);
+bool AskYesNo(QWidget* parent, const std::string& title, const std::string& text);
 
 }  // namespace corvane

@@ -2,9 +2,15 @@
 
 #include <vector>
 
-#include "core/hosts/window_settings_host.h"
-
 namespace corvane {
+
+// A place and size on the screen, in pixels.
+struct PixelRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
 
 // A stored window place that can no longer be reached (its monitor was
 // removed, the file was edited by hand) would leave the user without a

@@ -3,11 +3,12 @@
 #include <QString>
 #include <functional>
 
-#include "core/hosts/desktop_host.h"
-
 class QMenu;
 
 namespace corvane {
+
+// Balloon kinds; the numbers are the log levels that choose them.
+enum class BalloonType { None = 0, Information = 1, Warning = 2, Error = 3 };
 
 // The notification-area icon, as the window uses it. The icon is shown only
 // between AddIcon and RemoveIcon; the tooltip may be set at any time and is

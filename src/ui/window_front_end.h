@@ -9,7 +9,6 @@
 #include "ui/desktop_integration.h"
 #include "ui/exit_guard.h"
 #include "ui/main_window.h"
-#include "ui/message_boxes.h"
 #include "ui/window_place_watch.h"
 
 namespace corvane {
@@ -33,15 +32,16 @@ class WindowFrontEnd {
   DaemonApp& daemon() { return daemon_; }
 
  private:
+  void Connect();
+
   const SystemClock clock_;
   MainWindow window_;
-  MessageBoxes messages_;
-  // The daemon reports to the desktop integration, which steers the daemon:
-  // the steering is bound once the daemon exists.
+  // The window's settings are read and saved with the daemon's.
+  DaemonApp daemon_;
   DaemonAppSteering steering_;
   DesktopIntegration desktop_;
-  DaemonApp daemon_;
   WindowPlaceWatch placeWatch_;
+  bool startHidden_ = true;  // as stored
   std::unique_ptr<ExitGuard> displayLoss_;
 };
 

@@ -5,7 +5,6 @@
 #include <iterator>
 #include <system_error>
 
-#include "core/hosts/message_box.h"
 #include "core/log.h"
 #include "core/log_level.h"
 #include "core/settings_store.h"
@@ -29,8 +28,12 @@ std::string ReadTempFile(const std::string& file) {
 
 }  // namespace
 
-UpdateChecker::UpdateChecker(Log& log, MessageBoxHost& boxes, UpdateCheckOptions options)
-    : log_(log), boxes_(boxes), options_(std::move(options)), transfer_(options_.timeLimit) {
+std::string QuestionNamingLocation(const UpdateOffer& offer) {
+  return offer.question + "\r\nDownload: " + VisibleText(offer.location);
+}
+
+UpdateChecker::UpdateChecker(Log& log, UpdateCheckOptions options)
+    : log_(log), options_(std::move(options)), transfer_(options_.timeLimit) {
   if (!options_.openLocation) {
     options_.openLocation = [](const std::string& location) {
       return ShellExec(location, ShellVerb::Open);
@@ -107,13 +110,15 @@ UpdateResult UpdateChecker::Fail() {
 }
 
 void UpdateChecker::Offer(const VersionParts& parts, const std::string& download) {
-  std::string text = "There is a new version avaliable: " + parts.majorPart + "." +
-                     parts.minorPart + "." + parts.revisionPart +
-                     "\r\nDo you wish to download this version?";
-  if (options_.questionNamesLocation) text += "\r\nDownload: " + VisibleText(download);
-  if (!boxes_.AskYesNo(kTitle, text)) return;
+  emit Offered({kTitle,
+                "There is a new version avaliable: " + parts.majorPart + "." + parts.minorPart +
+                    "." + parts.revisionPart + "\r\nDo you wish to download this version?",
+                download});
+}
+
+void UpdateChecker::Accept(const UpdateOffer& offer) {
   // Whether the desktop could open it or not, the user has said yes.
-  options_.openLocation(download);
+  options_.openLocation(offer.location);
   log_.WriteLog("Please close the Corvane to apply the update.", LogLevel::Info, kRawLine);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -10,13 +11,12 @@
 namespace corvane {
 
 class Log;
-class MessageBoxHost;
 
 // What a check came to; the daemon itself needs none of it.
 enum class UpdateResult {
   Failed,   // no version file, or one without a usable version or download location
   NoNewer,  // the server's version is not newer than ours
-  Newer,    // a newer version exists; the user was asked
+  Newer,    // a newer version exists; it was offered
   Joined,   // a check was already running; it reports for both
 };
 
@@ -32,10 +32,19 @@ struct UpdateCheckOptions {
   // Opens the download location after a Yes; empty: the desktop's handler
   // (ShellExec with Open). Its answer is not looked at.
   std::function<bool(const std::string&)> openLocation;
-  // Console mode: nobody can answer the question there, so the printed text
-  // also names the download location for the reader to fetch by hand.
-  bool questionNamesLocation = false;
 };
+
+// A newer version, offered to the user: a front end asks the question and
+// calls UpdateChecker::Accept after a Yes.
+struct UpdateOffer {
+  std::string title;
+  std::string question;  // the new version, and whether to download it
+  std::string location;  // the download location, as the server wrote it
+};
+
+// The question for where nobody can answer it (console mode): it also names
+// the download location, escaped, for the reader to fetch by hand.
+std::string QuestionNamingLocation(const UpdateOffer& offer);
 
 // Asks the update server whether a newer release exists. The texts it logs
 // and asks are English and never translated.
@@ -45,16 +54,27 @@ struct UpdateCheckOptions {
 // timers, the console and the window go on meanwhile, and may even ask for
 // a second check. That one returns at once (Joined) and the running check
 // reports for both: verbosely when either asked so.
-class UpdateChecker {
+class UpdateChecker : public QObject {
+  Q_OBJECT
+
  public:
-  UpdateChecker(Log& log, MessageBoxHost& boxes, UpdateCheckOptions options = {});
+  explicit UpdateChecker(Log& log, UpdateCheckOptions options = {});
 
   // verbose false (the check at start-up) shows nothing unless a newer
   // version exists; true (the console's "chk_update") logs every outcome.
   UpdateResult CheckForUpdate(bool verbose);
 
+  // The user said Yes: the download location is opened, and the log asks
+  // to close the daemon.
+  void Accept(const UpdateOffer& offer);
+
   // The file the version file is downloaded to.
   std::string TempFile() const;
+
+ signals:
+  // A newer version exists. Emitted during CheckForUpdate, which goes on
+  // once every receiver has returned.
+  void Offered(const UpdateOffer& offer);
 
  private:
   UpdateResult Check();
@@ -62,7 +82,6 @@ class UpdateChecker {
   void Offer(const VersionParts& parts, const std::string& download);
 
   Log& log_;
-  MessageBoxHost& boxes_;
   UpdateCheckOptions options_;
   HttpFetcher transfer_;
   bool running_ = false;

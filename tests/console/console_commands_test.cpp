@@ -8,8 +8,8 @@
 
 #include "console/console_tokenizer.h"
 #include "console/reports.h"
-#include "core/daemon.h"
 #include "core/daemon_controller.h"
+#include "core/daemon_state.h"
 #include "core/instance_lock.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
@@ -30,24 +30,28 @@ std::string NotUnderstood(const std::string& line) {
   return "Command '" + line + "' not understood!";
 }
 
-// A running daemon with the console commands on it. `captions` records the
-// caption after every change the controller announced.
-class ConsoleCommandsTest : public ::testing::Test, protected LoggingCore {
+// The console commands on a daemon started on "Inbox" (one point on `in/`),
+// running. `captions` records the caption after every change the controller
+// announced after start-up.
+class ConsoleCommandsTest : public ::testing::Test {
  protected:
   ConsoleCommandsTest() {
-    daemon.state.startTime = clock.Now();
-    controller.Start();
+    view.Record(controller);
+    std::filesystem::create_directory(dir.File("in"));
+    StartOptions options;
+    options.observationFile = ObservationFile("points.xml", "Inbox", {"<Command>true</Command>"});
+    options.allowSecondInstance = true;
+    controller.Start(options);
     QObject::connect(&controller, &DaemonController::StatusChanged, [this] {
       captions.push_back(
           CaptionText(controller.state(), controller.language(), controller.IsRunning()));
     });
   }
-
   // The lines shown after `line` ran (the view emptied first), unstamped.
   Strings Run(const std::string& line) {
-    view.items.clear();
+    view.Clear();
     commands.ProcessCommand(line);
-    return Lines();
+    return view.Lines();
   }
   // One point on `in/` per command.
   std::string ObservationFile(const std::string& file, const std::string& name,
@@ -60,8 +64,9 @@ class ConsoleCommandsTest : public ::testing::Test, protected LoggingCore {
   }
 
   TempDir dir;
-  Daemon daemon{view, desktop, clock};
-  DaemonController controller{daemon};
+  FixedClock clock;
+  DaemonController controller{clock};
+  RecordingView view;
   ConsoleCommands commands{ConsoleContext{controller, {}, {}}};
   Strings captions;
 };
@@ -80,14 +85,12 @@ TEST(ConsoleTokenizer, SplitsOnBlanksOutsideQuotes) {
 // The message comes also when the state does not change; the caption is
 // refreshed only when the state or the points change.
 TEST_F(ConsoleCommandsTest, DaemonCommandsAnswerAndActInAnyLetterCase) {
-  daemon.state.daemonName = "Inbox";
-  daemon.state.xmlFile = ObservationFile("points.xml", "Inbox", {"<Command>true</Command>"});
-  std::filesystem::create_directory(dir.File("in"));
+  const std::string xml = controller.ObservationFile();
   dir.Write("in/a.txt", "x");
   const std::tuple<std::string, std::string, bool> cases[] = {
       {"PAUSE", "Pausing", false},
       {"Halt", "Pausing", false},
-      {"Reload", "Reloading '" + daemon.state.xmlFile + "'", false},
+      {"Reload", "Reloading '" + xml + "'", false},
       {"continue", "Continuing", true},
       {"GO", "Continuing", true},
       {"RUN", "Searching for files", true},
@@ -98,37 +101,34 @@ TEST_F(ConsoleCommandsTest, DaemonCommandsAnswerAndActInAnyLetterCase) {
     EXPECT_EQ(shown, (Strings{"> " + word + ":", Info(message + " on user request...")}));
     EXPECT_EQ(controller.IsRunning(), running) << word;
   }
-  EXPECT_EQ(daemon.state.points.at(0).executed, 1);
+  EXPECT_EQ(controller.state().points.at(0).executed, 1);
   EXPECT_TRUE(controller.IsStopping());
-  EXPECT_EQ(captions, (Strings{"Inbox (stopped)", "Inbox (stopped)", "Inbox (running)"}));
+  EXPECT_EQ(captions, (Strings{"Inbox (stopped)", "Inbox (running)"}));
 }
 
 // A quote is dropped before the command is looked up; a blank is not.
 TEST_F(ConsoleCommandsTest, ClearTakesTheEchoWithItAndAnythingElseIsNotUnderstood) {
+  // Hostile lines come whole and escaped: they cannot command the terminal.
+  const std::string big(1 << 20, 'x');
   const std::pair<std::string, Strings> cases[] = {
       {"cls", {}},
       {"Clear", {}},
       {"frobnicate now", {"> frobnicate:", NotUnderstood("frobnicate now")}},
       {" pause", {">  pause:", NotUnderstood(" pause")}},
-      {"\"pause", {"> pause:", Info("Pausing on user request...")}}};
-  for (const auto& [line, expected] : cases) EXPECT_EQ(Run(line), expected) << line;
-  // Hostile lines come whole and escaped: they cannot command the terminal.
-  const std::string big(1 << 20, 'x');
-  const std::tuple<std::string, std::string, std::string> hostile[] = {
-      {big, "> " + big + ":", big},
+      {"\"pause", {"> pause:", Info("Pausing on user request...")}},
+      {big, {"> " + big + ":", NotUnderstood(big)}},
       {std::string("\x01\xff\0\x7f\"", 6),
-       "> \\x01\\xff\\x00\\x7f\\x00:", "\\x01\\xff\\x00\\x7f\"\\x00"},
-      {"a\r\nb \x1b]0;x\a", "> a\\r\\nb:", "a\\r\\nb \\x1b]0;x\\x07"},
-      {"   ", ">  :", "   "}};
-  for (const auto& [line, echo, shown] : hostile) {
-    EXPECT_EQ(Run(line), (Strings{echo, NotUnderstood(shown)}));
-  }
+       {"> \\x01\\xff\\x00\\x7f\\x00:", NotUnderstood("\\x01\\xff\\x00\\x7f\"\\x00")}},
+      {"a\r\nb \x1b]0;x\a", {"> a\\r\\nb:", NotUnderstood("a\\r\\nb \\x1b]0;x\\x07")}},
+      {"   ", {">  :", NotUnderstood("   ")}}};
+  for (const auto& [line, expected] : cases) EXPECT_EQ(Run(line), expected) << line.substr(0, 20);
 }
 
 TEST_F(ConsoleCommandsTest, ReportsWithoutLanguageFileAndUpdateCheck) {
+  controller.ChangeObservationFile(  // a line for the header and each point
+      ObservationFile("two.xml", "Two", {"<Command>a</Command>", "<Command>b</Command>"}));
   EXPECT_EQ(Run("help me"), (Strings{"> help:", "Help not avaliable! (Check the language file!)"}));
   const std::string noStat = "Statistics are not avaliable! (Check the language file!)";
-  daemon.state.points.resize(2);  // a line for the header and each point
   EXPECT_EQ(Run("stat"), (Strings{"> stat:", noStat, noStat, noStat}));
   EXPECT_EQ(Run("chk_update"), Strings{"> chk_update:"});  // none built in
   std::vector<bool> asked;
@@ -138,13 +138,16 @@ TEST_F(ConsoleCommandsTest, ReportsWithoutLanguageFileAndUpdateCheck) {
 }
 
 // A layout that shows every placeholder.
-TEST_F(ConsoleCommandsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
-  daemon.language.LoadLanguageFile(
+TEST(ReportsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
+  const TempDir dir;
+  LoggingCore core;
+  core.state.startTime = core.clock.Now();
+  core.language.LoadLanguageFile(
       dir.Write("values.lng",
                 "33=on\n34=off\n0=Y\n1=N\n53=A\n54=R\n55=C\n56=H\n57=S\n44=%1|%2|%3|%4|%5\n"
                 "46=%1|%2|%3\n"
                 "47=%1|%2|%3|%4|%5|%6|%7|%8|[%9]|%10|%11|%12|%13|%14|%15|%16|%17\n"));
-  ObservationPoint& point = daemon.state.points.emplace_back();
+  ObservationPoint& point = core.state.points.emplace_back();
   point.name = "Scans";
   point.directory = "/srv/in/";
   point.filePattern = "*.pdf|*.tif";
@@ -159,12 +162,13 @@ TEST_F(ConsoleCommandsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
   point.terminate = point.noSubdirectories = true;
   point.exclusive = false;
   point.archive = point.readOnly = point.compressed = point.hidden = point.system = true;
-  controller.Pause();
-  EXPECT_EQ(Joined(Run("stat")),
-            "> stat:|2026-01-02 03:04:05|1|off|0|Scans|/srv/in/|*.pdf|*.tif|mv %File% /srv/done|"
+  ShowStatistics(core.log, core.state, false);
+  EXPECT_EQ(Joined(core.Lines()),
+            "2026-01-02 03:04:05|1|off|0|Scans|/srv/in/|*.pdf|*.tif|mv %File% /srv/done|"
             "5000|Y|min|[A R C H S ]|N|3|min|60|45|12|2|N");
-  controller.Resume();
-  EXPECT_EQ(Run("stat")[3], "on");
+  core.view.Clear();
+  ShowStatistics(core.log, core.state, true);
+  EXPECT_EQ(core.Lines().at(2), "on");
 }
 
 // Setting names are matched exactly; a value outside the levels is ignored.
@@ -180,7 +184,7 @@ TEST_F(ConsoleCommandsTest, SetLogLevelTakesWholeLevelsAndRoundsHalvesToEven) {
       {"set colour blue", 1, "Unknown parameter: 'colour'"}};
   for (const auto& [line, level, answer] : cases) {
     EXPECT_EQ(Run(line), (answer.empty() ? Strings{"> set:"} : Strings{"> set:", answer})) << line;
-    EXPECT_EQ(LevelNumber(daemon.state.logLevel), level) << line;
+    EXPECT_EQ(LevelNumber(controller.Settings().logLevel), level) << line;
   }
   EXPECT_TRUE(captions.empty());
 }
@@ -207,50 +211,50 @@ TEST_F(ConsoleCommandsTest, SetLogOrLanguageFileRefusesWhatCannotBeUsedAndLoadsA
   for (const auto& [line, answer] : cases) {
     EXPECT_EQ(Run("set " + line), (Strings{"> set:", answer}));
   }
-  EXPECT_EQ(daemon.state.logFile, log);
-  EXPECT_EQ(daemon.state.languageFile, language);
+  EXPECT_EQ(controller.state().logFile, log);
+  EXPECT_EQ(controller.Settings().languageFile, language);
   EXPECT_EQ(trayTranslations, 1);
 }
 
 TEST_F(ConsoleCommandsTest, SetNameTakesOneWordAndRefreshesTheCaption) {
-  daemon.state.xmlFile = "/srv/points.xml";
   EXPECT_EQ(Run("set name Night Shift"), Strings{"> set:"});
   EXPECT_EQ(captions.back(), "Night (running)");
   controller.Pause();
   Run("set name \"\"");
-  EXPECT_EQ(captions.back(), "Corvane [/srv/points.xml] (stopped)");
+  EXPECT_EQ(captions.back(), "Corvane [" + controller.ObservationFile() + "] (stopped)");
 }
 
 TEST_F(ConsoleCommandsTest, SetXmlFileMovesTheLockOrHaltsTheDaemonWhenTheFileIsHeld) {
-  const std::string first = ObservationFile("first.xml", "First", {"<Command>true</Command>"});
+  const std::string first = controller.ObservationFile();
   const std::string second =
       ObservationFile("second.xml", "Second", {"<Command>a</Command>", "<Command>b</Command>"});
   const std::string held = ObservationFile("held.xml", "Held", {"<Command>x</Command>"});
-  daemon.state.xmlFile = first;
-  ASSERT_TRUE(daemon.loader.LoadFile(first));
-  ASSERT_TRUE(daemon.lock.RegisterInstance(first));
-  InstanceLock holder(daemon.log);
+  const auto freeToTake = [this](const std::string& file) {
+    return InstanceLock(controller.log()).RegisterInstance(file);
+  };
+  ASSERT_FALSE(freeToTake(first));
+  InstanceLock holder(controller.log());
   ASSERT_TRUE(holder.RegisterInstance(held));
   EXPECT_EQ(Run("set xmlfile " + dir.File("missing.xml")),
             (Strings{"> set:", "  Error ] Cannot use '" + dir.File("missing.xml") +
                                    "' as xmlfile: no such file."}));
-  EXPECT_EQ(daemon.state.xmlFile, first);
+  EXPECT_EQ(controller.ObservationFile(), first);
 
   EXPECT_EQ(Run("set xmlfile " + second),
             (Strings{"> set:", Info("Changed 'xmlfile' to '" + second + "'."),
                      Info("Loaded " + second + ",  2 observation points added.")}));
   EXPECT_EQ(captions.back(), "Second (running)");
-  EXPECT_TRUE(InstanceLock(daemon.log).RegisterInstance(first));  // the old file is free now
-  EXPECT_TRUE(daemon.lock.IsHeld());
+  EXPECT_TRUE(freeToTake(first));
+  EXPECT_FALSE(freeToTake(second));
 
   const std::string heldElsewhere = dir.File("./held.xml");  // the same file
   EXPECT_EQ(Run("set xmlfile " + heldElsewhere).back(),
             "  Error ] Could not lock '" + heldElsewhere +
                 "'. The daemon was halted. (Maybe another daemon is running.)");
-  EXPECT_EQ(daemon.state.points.at(0).command, "x");  // loaded all the same
+  EXPECT_EQ(controller.state().points.at(0).command, "x");  // loaded all the same
   EXPECT_FALSE(controller.IsRunning());
   EXPECT_EQ(captions.back(), "Held (stopped)");
-  EXPECT_FALSE(daemon.lock.IsHeld());
+  EXPECT_TRUE(freeToTake(second));
 }
 
 }  // namespace

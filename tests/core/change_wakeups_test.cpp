@@ -9,21 +9,45 @@
 namespace corvane {
 namespace {
 
-using test::Eventually, test::FakeChangeSource, test::Settle;
+using namespace std::chrono_literals;
+using test::FakeChangeSource;
+using Indexes = std::vector<std::size_t>;
+
+// Time that moves only when the test moves it; a call that falls due on
+// the way is made at its time.
+class ManualTimer final : public WakeupTimer {
+ public:
+  ChangeWatch::Time Now() const override { return now; }
+  std::chrono::milliseconds SinceEpoch() const override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
+  }
+  void Start(std::chrono::milliseconds wait) override { pending = now + wait; }
+  void Stop() override { pending.reset(); }
+  void Advance(std::chrono::milliseconds by) {
+    const ChangeWatch::Time until = now + by;
+    for (int calls = 0; pending && *pending <= until; ++calls) {
+      ASSERT_LT(calls, 100000) << "the timer is started again without end";
+      now = *std::exchange(pending, std::nullopt);
+      due();
+    }
+    now = until;
+  }
+
+  ChangeWatch::Time now = ChangeWatch::Time{} + 1000h;
+  std::optional<ChangeWatch::Time> pending;
+};
 
 class ChangeWakeupsTest : public ::testing::Test {
  protected:
   ChangeWakeupsTest() {
-    core.state.points.push_back(Point("watched", "/in/", true));
-    core.state.points.push_back(Point("polled", "/other/", false));
-  }
-  static ObservationPoint Point(const std::string& name, const std::string& dir, bool watch) {
-    ObservationPoint point;
-    point.name = name;
-    point.directory = dir;
-    point.interval = 60;
-    point.watch = watch;
-    return point;
+    for (const auto& [name, directory, watch] :
+         {std::tuple{"watched", "/in/", true}, {"polled", "/other/", false}}) {
+      ObservationPoint& point = core.state.points.emplace_back();
+      point.name = name;
+      point.directory = directory;
+      point.interval = 60;
+      point.watch = watch;
+    }
   }
   // The source the wake-ups made; the object is made on the first Follow.
   FakeChangeSource& Source() { return *made.back(); }
@@ -36,71 +60,86 @@ class ChangeWakeupsTest : public ::testing::Test {
       return source;
     };
   }
-  int Warnings() const {
-    int count = 0;
-    for (const std::string& line : core.Lines()) count += line.starts_with("Warning ]") ? 1 : 0;
-    return count;
+  // Queues an event and turns the event loop until the wake-ups have read it.
+  void Event(const std::string& dir, ChangeKind kind = ChangeKind::Changed) {
+    Source().Queue(dir.empty() ? -1 : Source().WatchOf(dir), kind);
+    ASSERT_TRUE(test::Eventually([&] { return !Source().Waiting(); }));
   }
 
   test::LoggingCore core;
   std::vector<FakeChangeSource*> made;
   bool busy = false;
   bool running = true;
-  std::vector<std::size_t> checked;
-  std::function<void(std::size_t)> duringCheck;
+  Indexes checked;
+  std::function<void()> duringCheck;
+  std::unique_ptr<ManualTimer> ownTimer = std::make_unique<ManualTimer>();
+  ManualTimer& timer = *ownTimer;
   ChangeWakeups wakeups{core.state, core.log,
                         ChangeWakeups::Hooks{[this] { return busy; }, [this] { return running; },
                                              [this](std::size_t index) {
                                                EXPECT_FALSE(busy) << "a check ran nested";
                                                busy = true;
                                                checked.push_back(index);
-                                               if (duringCheck) duringCheck(index);
+                                               if (duringCheck) std::exchange(duringCheck, {})();
                                                busy = false;
                                              }},
-                        Factory()};
+                        Factory(), std::move(ownTimer)};
 };
 
 TEST_F(ChangeWakeupsTest, AWakeUpDuringACheckRunsOnceAfterItAndNeverWhilePaused) {
   wakeups.Follow();
-  ASSERT_EQ(made.size(), 1u);
   // Events while the woken check waits for its command: one more check after it.
-  duringCheck = [&](std::size_t) {
-    duringCheck = nullptr;
-    Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
-    Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
-    Settle(400);
+  duringCheck = [&] {
+    Event("/in/");
+    Event("/in/");
+    timer.Advance(1s);
   };
-  Source().Queue(Source().WatchOf("/in/sub/"), ChangeKind::Changed);
-  ASSERT_TRUE(Eventually([&] { return checked.size() == 2; }));
-  Settle(400);
-  EXPECT_EQ(checked, (std::vector<std::size_t>{0, 0}));
+  Event("/in/sub/");
+  timer.Advance(ChangeWatch::kQuiet - 1ms);
+  EXPECT_EQ(checked, Indexes{});
+  timer.Advance(1ms);
+  EXPECT_EQ(checked, Indexes{0});
+  timer.Advance(1s);
+  EXPECT_EQ(checked, (Indexes{0, 0}));
 
-  // A tick's check runs: the wake-up waits for it.
+  // A tick's check runs: the wake-up waits for it, and comes soon after.
   busy = true;
-  Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
-  Settle(400);
-  EXPECT_EQ(checked.size(), 2u);
+  Event("/in/");
+  timer.Advance(1s);
   busy = false;
-  EXPECT_TRUE(Eventually([&] { return checked.size() == 3; }));
+  EXPECT_EQ(checked.size(), 2u);
+  timer.Advance(20ms);
+  EXPECT_EQ(checked.size(), 3u);
 
   // While paused wake-ups are dropped, not kept for later.
   running = false;
-  Source().Queue(Source().WatchOf("/in/"), ChangeKind::Changed);
-  Settle(400);
+  Event("/in/");
+  timer.Advance(1s);
   running = true;
-  Settle(400);
+  timer.Advance(1min);
   EXPECT_EQ(checked.size(), 3u);
+}
+
+TEST_F(ChangeWakeupsTest, AFileThatComesOfAgeWakesItsPointThen) {
+  wakeups.Follow();
+  core.state.points[0].comesOfAge = timer.SinceEpoch() / 1s + 2;
+  wakeups.AfterCheck(0);
+  timer.Advance(2s - 1ms);
+  EXPECT_EQ(checked, Indexes{});
+  timer.Advance(1ms);
+  EXPECT_EQ(checked, Indexes{0});
 }
 
 TEST_F(ChangeWakeupsTest, AnOverflowChecksAtOnceWithOneWarningNamingThePointAndTheReason) {
   wakeups.Follow();
-  Source().Queue(-1, ChangeKind::Overflow);
-  ASSERT_TRUE(Eventually([&] { return checked.size() == 1; }));
-  Source().Queue(-1, ChangeKind::Overflow);
-  Settle(300);
-  EXPECT_EQ(Warnings(), 1);
-  EXPECT_TRUE(core.Logged("watched: change events are not used (events were lost)"));
-  EXPECT_EQ(core.state.points[0].watchFallback, WatchFallback::Overflow);
+  Event("", ChangeKind::Overflow);
+  timer.Advance(0ms);
+  EXPECT_EQ(checked, Indexes{0});
+  Event("", ChangeKind::Overflow);
+  timer.Advance(1s);
+  EXPECT_EQ(core.Lines(), std::vector<std::string>{"Warning ] watched: change events are not used "
+                                                   "(events were lost); the point is checked "
+                                                   "every 60 sec."});
   EXPECT_EQ(WatchStateText(core.language, core.state.points[0]), "interval only: events were lost");
   EXPECT_EQ(WatchStateText(core.language, core.state.points[1]), "no");
 }
@@ -112,25 +151,19 @@ TEST_F(ChangeWakeupsTest, TheTableIsFollowedAndNothingIsOpenedWithoutAWatchedPoi
   core.state.points[1].watch = true;
   wakeups.Tick();
   ASSERT_EQ(made.size(), 1u);
-  EXPECT_NE(Source().WatchOf("/other/"), -1);
   EXPECT_EQ(Source().WatchOf("/in/"), -1);
-  Source().Queue(Source().WatchOf("/other/"), ChangeKind::Changed);
-  ASSERT_TRUE(Eventually([&] { return checked.size() == 1; }));
-  EXPECT_EQ(checked[0], 1u);
+  Event("/other/");
+  timer.Advance(1s);
+  EXPECT_EQ(checked, Indexes{1});
   EXPECT_EQ(WatchStateText(core.language, core.state.points[1]), "yes");
 
-  // Each value a watch depends on arms the table anew; the command does not.
-  const std::vector<std::function<void(ObservationPoint&)>> changes = {
-      [](ObservationPoint& p) { p.command = "other"; },
-      [](ObservationPoint& p) { p.directory = "/in/"; },
-      [](ObservationPoint& p) { p.noSubdirectories = true; },
-      [](ObservationPoint& p) { p.interval = 5; },
-  };
-  for (std::size_t i = 0; i < changes.size(); ++i) {
-    changes[i](core.state.points[1]);
-    wakeups.Tick();
-    EXPECT_EQ(made.size(), i + 1) << i;
-  }
+  // A value a watch depends on arms the table anew; the command does not.
+  core.state.points[1].command = "other";
+  wakeups.Tick();
+  EXPECT_EQ(made.size(), 1u);
+  core.state.points[1].noSubdirectories = true;
+  wakeups.Tick();
+  EXPECT_EQ(made.size(), 2u);
 }
 
 }  // namespace

@@ -20,9 +20,11 @@ class FakeDirectoryCheck final : public DirectoryCheck {
   CheckResult CheckDirectory(const std::string&, ObservationPoint& point) override {
     checked.push_back(point.name);
     if (duringCheck) std::exchange(duringCheck, nullptr)();
+    if (std::exchange(throws, false)) throw std::overflow_error("too many files");
     return result;
   }
   CheckResult result;
+  bool throws = false;
   Texts checked;
   std::function<void()> duringCheck;
 };
@@ -47,6 +49,7 @@ class CheckCycleTest : public ::testing::Test, protected test::LoggingCore {
 TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForced) {
   AddPoint("one", 1);
   AddPoint("five", 5).ticks = 2;
+  AddPoint("zero", 0);  // as the blank entry a failed load leaves
   std::map<std::string, std::vector<int>> ticks;
   for (int tick = 1; tick <= 12; ++tick) {
     checks.checked.clear();
@@ -55,11 +58,12 @@ TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForce
   }
   EXPECT_EQ(ticks["one"], (std::vector<int>{2, 4, 6, 8, 10, 12}));
   EXPECT_EQ(ticks["five"], (std::vector<int>{4, 10}));
+  EXPECT_EQ(ticks["zero"].size(), 12u);
 
   state.points[1].ticks = 3;
   checks.checked.clear();
   EXPECT_TRUE(cycle.CheckAllPoints());
-  EXPECT_EQ(checks.checked, (Texts{"one", "five"}));
+  EXPECT_EQ(checks.checked, (Texts{"one", "five", "zero"}));
   EXPECT_EQ(state.points[1].ticks, 0);
 }
 
@@ -73,20 +77,19 @@ TEST_F(CheckCycleTest, ReportsEachOutcome) {
   EXPECT_TRUE(cycle.CheckAllPoints());
   checks.result = {CheckStatus::UnexpectedError, 0};
   EXPECT_FALSE(cycle.CheckAllPoints());
-  EXPECT_EQ(Lines(),
-            (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
-                   "   Info ] busy: found 40000 files in " + in + ".",
-                   "  Debug ] busy: no new files found in " + in + ".",
-                   "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " +
-                       in}));
-  EXPECT_EQ(checks.checked, (Texts{"busy", "busy", "busy"}));
-}
-
-TEST_F(CheckCycleTest, TheBlankEntryIsDueOnEveryTickAndReportsAMissingDirectory) {
-  state.points.assign(1, ObservationPoint::Blank());
-  EXPECT_FALSE(cycle.CheckDuePoints());
-  EXPECT_FALSE(cycle.CheckDuePoints());
-  EXPECT_EQ(Lines(), Texts(2, "  Error ] modMain::fCheckPoints: Directory not found: "));
+  checks.throws = true;  // ends that check only: the next one runs
+  EXPECT_FALSE(cycle.CheckAllPoints());
+  checks.result = {CheckStatus::NothingQualified, 0};
+  EXPECT_TRUE(cycle.CheckAllPoints());
+  EXPECT_EQ(
+      Lines(),
+      (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
+             "   Info ] busy: found 40000 files in " + in + ".",
+             "  Debug ] busy: no new files found in " + in + ".",
+             "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " + in,
+             "  Error ] modMain::fCheckPoints:  6 (Overflow)",
+             "  Debug ] busy: no new files found in " + in + "."}));
+  EXPECT_EQ(checks.checked, Texts(5, "busy"));
 }
 
 TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckReportAndReset) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTimer>
+#include <filesystem>
 
-#include "core/daemon.h"
+#include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
@@ -12,15 +14,32 @@
 namespace corvane {
 namespace {
 
-class DaemonControllerTest : public ::testing::Test, protected test::LoggingCore {
+class DaemonControllerTest : public ::testing::Test {
  protected:
   DaemonControllerTest() {
+    view.Record(controller);
     QObject::connect(&controller, &DaemonController::StatusChanged, [this] { ++changes; });
     QObject::connect(&controller, &DaemonController::Stopping, [this] { ++stoppings; });
+    std::filesystem::create_directories(dir.File("in"));
   }
+  // "Inbox" with one point on in/; `interval` may carry attributes.
+  std::string ObservationFile(const std::string& interval, const std::string& command) {
+    return dir.Write(
+        "points.xml",
+        test::ObservationXml("Inbox", {"<Point><Directory>" + dir.File("in") + "</Directory>" +
+                                       interval + command + "</Point>"}));
+  }
+  StartOutcome Start(const std::string& xml) {
+    StartOptions options;
+    options.observationFile = xml;
+    options.allowSecondInstance = true;
+    return controller.Start(options);
+  }
+
   test::TempDir dir;
-  Daemon daemon{view, desktop, clock};
-  DaemonController controller{daemon};
+  test::FixedClock clock;
+  DaemonController controller{clock};
+  test::RecordingView view;
   int changes = 0;
   int stoppings = 0;
 };
@@ -28,9 +47,7 @@ class DaemonControllerTest : public ::testing::Test, protected test::LoggingCore
 // One notification per change of what a caption shows, none for a step
 // that changes nothing, and none once the stop has begun.
 TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
-  const std::string xml = dir.Write(
-      "points.xml",
-      test::ObservationXml("Inbox", {test::PointXml(dir.path(), 3600, "<Command>true</Command>")}));
+  const std::string xml = ObservationFile("<Intervall>3600</Intervall>", "<Command>true</Command>");
   const std::vector<std::pair<std::function<void()>, int>> steps = {
       {[&] { controller.Resume(); }, 1},
       {[&] { controller.Resume(); }, 0},
@@ -56,8 +73,8 @@ TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
 }
 
 // The first failure's exit code and the first reason stay; the event loop
-// ends with that code after the end delay, the settings hook ran once, and
-// the last line logged names the reason, once.
+// ends with that code after the end delay, Stopping came once, and the last
+// line logged names the reason, once.
 TEST_F(DaemonControllerTest, QuitStopsOnceAndEndsTheLoopWithTheFirstFailureCodeAndReason) {
   controller.Resume();
   controller.Quit({StopReason::Kind::Signal, "SIGHUP"}, 3);
@@ -67,7 +84,40 @@ TEST_F(DaemonControllerTest, QuitStopsOnceAndEndsTheLoopWithTheFirstFailureCodeA
   EXPECT_EQ(stoppings, 1);
   EXPECT_EQ(QCoreApplication::exec(), 3);
   controller.EndAbruptly({StopReason::Kind::DisplayLoss, {}});
-  EXPECT_EQ(Lines(), std::vector<std::string>{"   Info ] Corvane stopped: signal SIGHUP."});
+  EXPECT_EQ(view.Lines(), std::vector<std::string>{"   Info ] Corvane stopped: signal SIGHUP."});
+}
+
+// A stop does not wait for the command: it is ended (or left) at once, and
+// the closing line comes after what that logged.
+TEST_F(DaemonControllerTest, AStopEndsTheWaitForACommandBeforeTheClosingLine) {
+  dir.Write("in/a.txt", "x");
+  Start(ObservationFile("<Intervall>3600</Intervall>" + std::string(test::kNotExclusive),
+                        "<Command Wait=\"0\" Terminate=\"1\">sleep 30</Command>"));
+  QTimer::singleShot(100, [this] { controller.Quit({StopReason::Kind::Menu, {}}); });
+  controller.CheckAllNow();
+  ASSERT_FALSE(view.Logged("stopped")) << "the stop waited for the command";
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_TRUE(view.Logged("was terminated after"));
+  EXPECT_EQ(view.Lines().back(), "   Info ] Inbox stopped: Exit in the tray menu.");
+}
+
+// While a check that change events brought forward runs its command, the
+// ticks do not walk the points: a due point would meet the running check.
+TEST_F(DaemonControllerTest, TicksWaitWhileAWokenCheckRuns) {
+  bool ticked = false;
+  QObject::connect(&controller, &DaemonController::LineLogged, [&](const std::string& line) {
+    if (ticked || line.find("Executing") == std::string::npos) return;
+    ticked = true;
+    controller.OnTick();
+    controller.OnTick();  // the point is due by now
+  });
+  ASSERT_EQ(Start(ObservationFile(
+                "<Intervall Watch=\"1\">1</Intervall>" + std::string(test::kNotExclusive),
+                "<Command>true</Command>")),
+            StartOutcome::Running);
+  dir.Write("in/a.txt", "x");
+  ASSERT_TRUE(test::Eventually([this] { return view.Logged("found 1 files"); }));
+  EXPECT_FALSE(view.Logged("while it is still running"));
 }
 
 }  // namespace

@@ -37,26 +37,20 @@ TEST_F(LogTest, EachLineIsStampedAndTaggedInTheLanguageInViewAndFile) {
   EXPECT_EQ(view.Texts().back(), "[2026-01-02 03:04:05  Fehler ] Verzeichnis fehlt: /data/in/");
 }
 
-TEST_F(LogTest, LevelFiltersTheViewButNotTheFileAndRawLinesAreOnlyShown) {
+// Raw lines are only shown; warnings and errors ask for a balloon whatever
+// the level.
+TEST_F(LogTest, LevelFiltersTheViewButNeitherTheFileNorTheBalloons) {
   state.logLevel = LogLevel::Error;
   log.WriteLog("debug detail", LogLevel::Debug);
+  log.WriteLog("careful", LogLevel::Warning);
   log.WriteLog("> help:", LogLevel::Info, {.bold = true, .raw = true});
   ASSERT_EQ(view.items.size(), 1u);
   EXPECT_EQ(view.items[0].text, "> help:");
   EXPECT_TRUE(view.items[0].bold);
-  EXPECT_EQ(FileContent(), "[2026-01-02 03:04:05   Debug ] debug detail\r\n");
-}
-
-TEST_F(LogTest, BalloonsOnlyForWarningsAndErrorsWhileHidden) {
-  log.WriteLog("visible warning", LogLevel::Warning);
-  desktop.visible = false;
-  log.WriteLog("hidden info", LogLevel::Info);
-  log.WriteLog("hidden warning", LogLevel::Warning);
-  log.WriteLog("hidden error", LogLevel::Error);
-  ASSERT_EQ(desktop.balloons.size(), 2u);
-  EXPECT_EQ(desktop.balloons[0].text, "[2026-01-02 03:04:05 Warning ] hidden warning");
-  EXPECT_EQ(desktop.balloons[0].durationMs, 5000);
-  EXPECT_EQ(desktop.balloons[1].type, BalloonType::Error);
+  EXPECT_EQ(view.balloons, Texts{"[2026-01-02 03:04:05 Warning ] careful"});
+  EXPECT_EQ(FileContent(),
+            "[2026-01-02 03:04:05   Debug ] debug detail\r\n"
+            "[2026-01-02 03:04:05 Warning ] careful\r\n");
 }
 
 // Each target that cannot take a line is told once, with its reason, in the

@@ -103,39 +103,37 @@ TEST_F(PointLoaderTest, EachPointIsReportedInFileOrder) {
                                 ",  2 observation points added. (1 failed!)"}));
 }
 
-TEST_F(PointLoaderTest, ConversionErrorStopsTheLoadAndKeepsEarlierPoints) {
-  for (const auto& [badPoint, error] :
-       {std::pair{ValidPoint("/b", "<Attributes Hidden=\"yes\"/>"), "13 (Type mismatch)"},
-        {Point("<Directory>/b</Directory><Intervall>99999999999</Intervall>"), "6 (Overflow)"}}) {
+// Every failed load says at Error which file and what is wrong, so that a
+// failed reload is not silent in the log. A conversion error stops the load
+// where it is: the points before it stay, the name is not taken. A file
+// without a usable point still names the daemon.
+TEST_F(PointLoaderTest, FailedLoadsSayWhyAndKeepWhatCameBefore) {
+  const std::string file = dir.File("points.xml");
+  const std::string notLoaded = "Could not load " + file + ": ";
+  const auto around = [](const std::string& bad) {
+    return File({ValidPoint("/a"), bad, ValidPoint("/c")}, "Named");
+  };
+  const std::tuple<std::string, std::string, std::size_t, std::string> cases[] = {
+      {"", notLoaded + "File was not found.", 0, "Corvane"},
+      {"<Corvane><Name>X</Name>\n<Observation>",
+       notLoaded + "line 2, column 13: Start-end tags mismatch.", 0, "Corvane"},
+      {File({Point("<Directory>/a</Directory><Intervall>-3</Intervall>")}, "Never"),
+       notLoaded + "no usable observation point.", 0, "Never"},
+      {around(ValidPoint("/b", "<Attributes Hidden=\"yes\"/>")),
+       "modMain::fLoadFile:13 (Type mismatch)", 1, "Corvane"},
+      {around(Point("<Directory>/b</Directory><Intervall>99999999999</Intervall>")),
+       "modMain::fLoadFile:6 (Overflow)", 1, "Corvane"},
+  };
+  for (const auto& [xml, error, kept, name] : cases) {
     state.points.clear();
     state.daemonName = "Corvane";
-    EXPECT_FALSE(Load(File({ValidPoint("/a"), badPoint, ValidPoint("/c")}, "Named")));
-    ASSERT_EQ(state.points.size(), 1u);
-    EXPECT_EQ(state.points[0].directory, "/a/");
-    EXPECT_EQ(state.daemonName, "Corvane");
-    EXPECT_EQ(Lines().back(), std::string("  Error ] modMain::fLoadFile:") + error) << badPoint;
-  }
-}
-
-// Every failed load says at Error which file and what is wrong, so that a
-// failed reload is not silent in the log.
-TEST_F(PointLoaderTest, FailedLoadsSayWhy) {
-  const std::string file = dir.File("points.xml");
-  const std::pair<std::string, std::string> cases[] = {
-      {"", "File was not found"},
-      {"<Corvane><Name>X</Name>\n<Observation>", "line 2, column 13: Start-end tags mismatch"},
-      {File({Point("<Directory>/a</Directory><Intervall>-3</Intervall>")}, "Never"),
-       "no usable observation point"},
-  };
-  for (const auto& [xml, reason] : cases) {
     std::filesystem::remove(file);
     if (!xml.empty()) dir.Write("points.xml", xml);
-    EXPECT_FALSE(loader.LoadFile(file));
-    EXPECT_EQ(Lines().back(), "  Error ] Could not load " + file + ": " + reason + ".") << xml;
+    EXPECT_FALSE(loader.LoadFile(file)) << xml;
+    EXPECT_EQ(Lines().back(), "  Error ] " + error) << xml;
+    EXPECT_EQ(state.points.size(), kept) << xml;
+    EXPECT_EQ(state.daemonName, name) << xml;
   }
-  // The name is read all the same.
-  EXPECT_TRUE(state.points.empty());
-  EXPECT_EQ(state.daemonName, "Never");
 }
 
 TEST_F(PointLoaderTest, AFailedReloadLeavesOneBlankEntry) {

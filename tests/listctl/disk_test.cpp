@@ -1,4 +1,4 @@
-// The disk modes on temporary trees.
+// The directory and drive modes on temporary trees.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,39 +10,36 @@
 #include <filesystem>
 
 #include "list_box_fixture.h"
-#include "listctl/dir_listing.h"
-#include "listctl/drive_list.h"
+#include "listctl/disk/dir_listing.h"
+#include "listctl/disk/disk_list_box.h"
+#include "listctl/disk/drive_list.h"
 
 namespace corvane {
 namespace {
 
-class DiskTest : public test::ListBoxTest {
+class DiskTest : public test::BoxTest<DiskListBox> {
  protected:
-  void SetUp() override {
-    ListBoxTest::SetUp();
-    ASSERT_TRUE(dir.isValid());
-    root = QFile::encodeName(dir.path()) + '/';
-  }
   // Names that are not UTF-8 defeat QTemporaryDir's own clean-up.
   void TearDown() override { std::filesystem::remove_all(root.toStdString()); }
 
-  // Makes the files, and a folder for a name that ends in "/".
+  // Makes the files, a folder for a name that ends in "/", a link for "name -> target".
   void Make(std::initializer_list<QByteArray> names) {
-    for (const QByteArray& name : names)
-      ASSERT_EQ(name.endsWith('/') ? mkdir(root + name, 0755) : close(creat(root + name, 0644)), 0);
-  }
-
-  static QStringList Sorted(QStringList list) {
-    list.sort();
-    return list;
+    for (const QByteArray& name : names) {
+      const qsizetype arrow = name.indexOf(" -> ");
+      const QByteArray path = root + (arrow < 0 ? name : name.left(arrow));
+      ASSERT_EQ(arrow >= 0           ? symlink(name.mid(arrow + 4), path)
+                : name.endsWith('/') ? mkdir(path, 0755)
+                                     : close(creat(path, 0644)),
+                0)
+          << name.constData();
+    }
   }
 
   void DoubleClick(int index) {
     box.SetListIndex(index);
     const double rowH = double(box.viewport()->height()) / box.VisibleRows();
-    const QPoint at(30, int((index - VBar().value() + 0.5) * rowH));
-    QTest::mouseDClick(box.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(box.viewport(), Qt::LeftButton, {},
+                       QPoint(30, int((index - VBar().value() + 0.5) * rowH)));
   }
   // Opens the tree from the drive that holds the temporary folder down to it.
   void OpenDownToRoot() {
@@ -66,71 +63,58 @@ class DiskTest : public test::ListBoxTest {
   }
 
   QTemporaryDir dir;
-  QByteArray root;  // ends in "/"
+  QByteArray root = QFile::encodeName(dir.path()) + '/';
 };
 
-TEST_F(DiskTest, FoldersInModeTwoFilteredFilesInModeThreeAndRefreshRereads) {
-  Make({"b.txt", "a.log", "readme", "D.TXT", "sub1/", "sub2.txt/"});
+// Files come pattern by pattern unless sorted; folders, also one with a
+// dot, are never files; links, FIFOs and folder links are system files.
+TEST_F(DiskTest, ModesFiltersAndHiddenAndSystemEntries) {
+  Make({"b.txt", "a.log", "readme", "D.TXT", ".hidden", "sub.txt/", "link -> readme",
+        "dirlink -> ."});
+  ASSERT_EQ(mkfifo(root + "fifo", 0600), 0);
   box.SetPath(dir.path());
-  box.SetMode(2);
-  EXPECT_EQ(Sorted(Texts()), QStringList({"sub1", "sub2.txt"}));
-  box.SetMode(3);
-  box.SetFilter("*.txt|*.log");
-  EXPECT_EQ(Texts(), QStringList({"b.txt", "a.log"})) << "the first pattern's files come first";
-  box.SetSortOrder(-1);
-  box.SetFilter("*");
-  EXPECT_EQ(Texts(), QStringList({"a.log", "b.txt", "D.TXT", "readme"}));
-  Make({"e"});
-  box.Refresh();
-  EXPECT_EQ(box.ListCount(), 5);
-  box.SetFilter("|");
-  EXPECT_EQ(box.ListCount(), 0) << "empty patterns fit no name";
-  box.SetFilter("*");
-  ASSERT_TRUE(dir.remove());
-  box.Refresh();
-  EXPECT_EQ(box.ListCount(), 0);
-}
-
-TEST_F(DiskTest, HiddenAndSystemEntriesOnAndOff) {
-  Make({"plain", ".hidden", "folder/"});
-  ASSERT_EQ(symlink("plain", (root + "link").constData()), 0);
-  ASSERT_EQ(symlink(".", (root + "dirlink").constData()), 0);
-  ASSERT_EQ(mkfifo((root + "fifo").constData(), 0600), 0);
-  box.SetPath(dir.path());
-  box.SetFilter("*");
-  const std::tuple<bool, bool, QStringList> cases[] = {
-      {false, false, {"plain"}},
-      {true, false, {".hidden", "plain"}},
-      {false, true, {"dirlink", "fifo", "link", "plain"}},
-  };
-  for (const auto& [hidden, system, files] : cases) {
+  const Sorting up = Sorting::Ascending, none = Sorting::None;
+  const std::tuple<ListMode, const char*, bool, bool, Sorting, QStringList> cases[] = {
+      // clang-format off
+      {ListMode::Folders, "*", true, true, none, {"sub.txt"}},
+      {ListMode::Files, "*.txt|*.log", false, false, none, {"b.txt", "a.log"}},
+      {ListMode::Files, "*", false, false, up, {"a.log", "b.txt", "D.TXT", "readme"}},
+      {ListMode::Files, "*", true, false, up, {".hidden", "a.log", "b.txt", "D.TXT", "readme"}},
+      {ListMode::Files, "*", false, true, up, {"a.log", "b.txt", "D.TXT", "dirlink", "fifo", "link", "readme"}},
+      {ListMode::Files, "|", true, true, up, {}},
+  };  // clang-format on
+  for (const auto& [mode, filter, hidden, system, order, texts] : cases) {
+    box.SetMode(mode);
+    box.SetFilter(filter);
     box.SetShowHiddenFiles(hidden);
     box.SetShowSystemFiles(system);
-    box.SetMode(3);
-    EXPECT_EQ(Sorted(Texts()), files) << hidden << system;
+    box.SetSortOrder(order);
+    EXPECT_EQ(Texts(), texts) << filter << hidden << system;
   }
-  box.SetMode(2);
-  EXPECT_EQ(Texts(), QStringList({"folder"})) << "a link to a folder is none";
+  box.SetFilter("e");
+  Make({"e"});
+  box.Refresh();
+  EXPECT_EQ(Texts(), QStringList({"e"})) << "a refresh reads the folder again";
+  std::filesystem::remove_all(root.toStdString());
+  box.Refresh();
+  EXPECT_EQ(box.ListCount(), 0);
 }
 
 TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
   const QByteArray names[] = {"bad\xff\xfe.txt", "new\nline", "x<%S%>True", "\xc3\xa9t\xc3\xa9"};
   for (const QByteArray& name : names) Make({name});
   Make({"odd\xff/", "odd\xff/inside"});
-  box.SetMode(3);
+  box.SetMode(ListMode::Files);
   box.SetFilter("*");
+  box.SetShowIcon(true);
   box.SetPath(dir.path());
   ASSERT_EQ(box.ListCount(), 4);
-  for (const QByteArray& name : names) {
-    const int index = IndexOf(root + name);
-    ASSERT_GE(index, 0) << name.toHex().constData();
-    EXPECT_EQ(box.List(index), QString::fromUtf8(name)) << name.toHex().constData();
-  }
+  for (const QByteArray& name : names)
+    EXPECT_EQ(box.List(IndexOf(root + name)), QString::fromUtf8(name)) << name.toHex().constData();
+  Shot();  // icons of such names are looked up without a crash
   box.SetPathBytes(root + "odd\xff");
   EXPECT_EQ(box.PathBytes(), root + "odd\xff/");
   EXPECT_EQ(Texts(), QStringList({"inside"}));
-  box.SetShowIcon(true);
-  Shot();  // icons of such names are looked up without a crash
 }
 
 TEST(DriveList, RootFirstThenRealFileSystemsOnceInMountOrder) {
@@ -144,12 +128,14 @@ TEST(DriveList, RootFirstThenRealFileSystemsOnceInMountOrder) {
   EXPECT_EQ(drives, QStringList({"/ ext4", "/boot Boot", "/media/usb STICK", "/home xfs"}));
 }
 
-TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {
-  Make({"a/", "a/deeper/", "a/file.txt", "a/other.log"});
-  ASSERT_EQ(symlink("..", (root + "a/up").constData()), 0);  // a loop back up the tree
+// A double click opens a folder (bold) with its folders first and, in
+// FileTree, its files that fit Filter; another closes it. A link is never
+// opened.
+TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClick) {
+  Make({"a/", "a/deeper/", "a/file.txt", "a/other.log", "a/up -> .."});
   box.SetFilter("*.txt|up");
   box.SetShowSystemFiles(true);
-  for (const int mode : {4, 5}) {
+  for (const ListMode mode : {ListMode::DriveTree, ListMode::FileTree}) {
     box.SetMode(mode);
     OpenDownToRoot();
     const int top = IndexOf(root + "a");
@@ -159,10 +145,12 @@ TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {
     QStringList below;
     for (int i = top + 1; box.ItemPath(i).startsWith(root + "a/"); ++i)
       below << box.List(i).section(u'/', -1);
-    EXPECT_EQ(below.value(0), "deeper") << "folders first, mode " << mode;
-    EXPECT_EQ(Sorted(below.mid(1)), mode == 5 ? QStringList({"file.txt", "up"}) : QStringList());
+    EXPECT_EQ(below.value(0), "deeper") << "folders first";
+    below.removeFirst();
+    below.sort();
+    EXPECT_EQ(below, mode == ListMode::FileTree ? QStringList({"file.txt", "up"}) : QStringList());
     const int count = box.ListCount();
-    if (mode == 5) DoubleClick(IndexOf(root + "a/up"));
+    if (mode == ListMode::FileTree) DoubleClick(IndexOf(root + "a/up"));
     EXPECT_EQ(box.ListCount(), count) << "the link back up is never opened";
     DoubleClick(top);
     EXPECT_FALSE(box.ListBold(top));
@@ -171,8 +159,7 @@ TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClickAndNeverFollowLinks) {
 }
 
 TEST_F(DiskTest, AFolderSeenAgainBelowItselfIsNotOpened) {
-  Make({"sub/"});
-  ASSERT_EQ(symlink("..", (root + "sub/up").constData()), 0);
+  Make({"sub/", "sub/up -> .."});
   EXPECT_FALSE(IsInsideItself(root + "sub"));
   EXPECT_FALSE(IsInsideItself("/"));
   EXPECT_TRUE(IsInsideItself(root + "sub/up/sub/up/"));

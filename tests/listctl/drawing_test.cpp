@@ -81,7 +81,7 @@ TEST(DrawingTest, WorkedCases) {
     McListBox box;
     test::ShowPlain(box);
     QVariantMap bag = c.properties;
-    bag.insert({{"borderstyle", kBorderNone}, {"autohidescrollbars", true}});
+    bag.insert({{"borderstyle", 0}, {"autohidescrollbars", true}});
     box.ReadProperties(bag);
     if (c.then) c.then(box);
     const QImage shot = test::Shot(box);
@@ -111,7 +111,7 @@ class DeviceScaleTest : public test::ListBoxTest {
  protected:
   qreal Ratio() const { return box.viewport()->devicePixelRatioF(); }
   void Plain(QVariantMap bag) {
-    bag.insert({{"borderstyle", kBorderNone}, {"autohidescrollbars", true}});
+    bag.insert({{"borderstyle", 0}, {"autohidescrollbars", true}});
     box.ReadProperties(bag);
   }
 };

@@ -20,7 +20,7 @@ inline void Settle() {
 
 // No frame and no bars until needed, so the viewport is the whole widget.
 inline void ShowPlain(McListBox& box) {
-  box.SetBorderStyle(kBorderNone);
+  box.SetBorderStyle(Border::None);
   box.SetAutoHideScrollBars(true);
   box.resize(200, 100);
   box.show();
@@ -37,7 +37,8 @@ inline void AddItems(McListBox& box, int count, const QString& prefix = QStringL
   box.Refresh();
 }
 
-class ListBoxTest : public ::testing::Test {
+template <typename Box>
+class BoxTest : public ::testing::Test {
  protected:
   void SetUp() override { ShowPlain(box); }
 
@@ -58,7 +59,9 @@ class ListBoxTest : public ::testing::Test {
 
   QScrollBar& VBar() { return *box.verticalScrollBar(); }
 
-  McListBox box;
+  Box box;
 };
+
+using ListBoxTest = BoxTest<McListBox>;
 
 }  // namespace corvane::test

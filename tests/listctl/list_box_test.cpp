@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "list_box_fixture.h"
+#include "listctl/gdi_surface.h"
 #include "listctl/log_feed.h"
 
 namespace corvane {
@@ -11,7 +12,6 @@ namespace {
 using ItemsTest = test::ListBoxTest;
 
 TEST_F(ItemsTest, AddRemoveAndSelect) {
-  EXPECT_EQ(box.Text(), "");
   AddItems(3);
   box.AddItem("new first", {.index = 0});
   box.AddItem("new last", {.icon = 4, .bold = true});
@@ -27,14 +27,14 @@ TEST_F(ItemsTest, AddRemoveAndSelect) {
   box.ClearSelection();
   EXPECT_EQ(Selected(), std::vector<int>({1})) << "the current item stays selected";
   box.Clear();
-  EXPECT_EQ(std::pair(box.ListIndex(), box.SelCount()), std::pair(-1, 0));
+  EXPECT_EQ(std::tuple(box.ListIndex(), box.SelCount(), box.Text()), std::tuple(-1, 0, ""));
   EXPECT_THROW(box.Remove(-1), std::out_of_range) << "no current item";
 }
 
 // Ignoring case, stably, by the old joined record: "a<%S%>-1..." sorts after "a!<%S%>...".
 TEST_F(ItemsTest, SortOrderSortsStablyByTheWholeRecordIgnoringCase) {
   for (const char* text : {"x", "B", "a", "b", "X", "a!"}) box.AddItem(text, {.refresh = false});
-  box.SetSortOrder(1);
+  box.SetSortOrder(Sorting::Descending);
   EXPECT_EQ(Texts(), QStringList({"x", "X", "B", "b", "a", "a!"}));
 }
 
@@ -49,23 +49,19 @@ TEST_F(ItemsTest, BurstOfAdditionsGivesOneDeferredRefresh) {
   EXPECT_EQ(VBar().maximum(), 100 - box.VisibleRows());
 }
 
-struct PaintCounter : QObject {
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
-
 TEST_F(ItemsTest, BurstOfCappedLogLinesIsPaintedOnceAndKeepsTheNewest) {
-  PaintCounter counter;
+  struct : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      paints += event->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
   box.viewport()->installEventFilter(&counter);
   for (int i = 0; i < 10000; ++i) AppendLogLine(box, QString::number(i), false, 100);
   Shot();
-  EXPECT_GE(counter.paints, 1);
-  EXPECT_LE(counter.paints, 3);
-  EXPECT_EQ(box.ListCount(), 100);
-  EXPECT_EQ(box.List(0), "9900");
+  EXPECT_TRUE(counter.paints >= 1 && counter.paints <= 3) << counter.paints;
+  EXPECT_EQ(std::pair(box.ListCount(), box.List(0)), std::pair(100, QString("9900")));
 }
 
 TEST_F(ItemsTest, RemovingOldestKeepsTheViewAndSelectionOnTheSameRows) {
@@ -76,37 +72,35 @@ TEST_F(ItemsTest, RemovingOldestKeepsTheViewAndSelectionOnTheSameRows) {
   box.SelectItem(12);
   VBar().setValue(20);
   box.RemoveOldest(10);
-  EXPECT_EQ(box.List(0), "item 10");
-  EXPECT_EQ(VBar().value(), 10);
-  EXPECT_EQ(box.Text(), "item 25");
+  EXPECT_EQ(std::tuple(box.List(0), VBar().value(), box.Text()),
+            std::tuple("item 10", 10, "item 25"));
   EXPECT_EQ(Selected(), std::vector<int>({15, 2}));
 }
 
+// A text holding the old record separator "<%S%>" stays one text: no icon, not bold.
 TEST_F(ItemsTest, HostileTextsDrawWithoutHarmAndStayOneField) {
   const QStringList texts{
       QStringLiteral("copied a<%S%>7<%S%>True.txt"),
       QString::fromUtf8("a&b && & tab\t\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d abc \xd8\xb9\xd8\xb1"),
-      QString(QChar(0xD800)) + "lone high" + QChar(0xDC00) + QChar(0xDFFF),
-      QString(),
-  };
-  box.SetTextAlignment(0x8000 | 0x20 | 0x4);
+      QString(QChar(0xD800)) + "lone high" + QChar(0xDC00) + QChar(0xDFFF), QString()};
+  box.SetTextAlignment(TextFormat::kEndEllipsis | TextFormat::kSingleLine |
+                       TextFormat::kVerticalCenter);
   for (const QString& t : texts) box.AddItem(t);
   box.SelectAll();
   Shot();
   EXPECT_EQ(Texts(), texts);
-  // A text holding the old record separator "<%S%>" stays one text: no icon, not bold.
   EXPECT_EQ(std::pair(box.ListIcon(0), box.ListBold(0)), std::pair(-1, false));
 }
 
+// At least one row whatever the size; the row height at least the font's.
 TEST_F(ItemsTest, DegenerateSizesAndRowHeightsNeverBelowTheFont) {
   AddItems(5);
   box.SetGridLines(true);
-  for (QSize size : {QSize(0, 0), QSize(-5, -5), QSize(300, 0)}) {
+  for (QSize size : {QSize(0, 0), QSize(-5, -5), QSize(300, 0), QSize(200, 100)}) {
     box.resize(size);
     Shot();
     EXPECT_GE(box.VisibleRows(), 1);
   }
-  box.resize(200, 100);
   box.SetRowHeight(INT_MAX);
   Shot();
   EXPECT_EQ(box.VisibleRows(), 1);

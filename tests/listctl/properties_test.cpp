@@ -16,6 +16,13 @@ TEST(PropertyBagTest, StoredValuesAreReadAndWrittenAgain) {
       {"SELCOLOR", -2147483630, 0x80000012u},  // a colour was a signed 32-bit Long
       {"gridlines", "True", true},
       {"backgradient", "not a number", {}},  // and the path read back empty
+      {"Mode", 3, 3},
+      {"mode", 9, {}},  // a number that names no value of the property's enum
+      {"borderstyle", 0x20001, {}},
+      {"sortorder", 2, {}},
+      {"appearance", 2, {}},
+      {"selectionstyle", 2, {}},
+      {"selgradient", 7, {}},
       {"font", italic, italic},
       {"path", "/srv/in/", "/srv/in/"},
   };

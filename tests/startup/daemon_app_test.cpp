@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/hosts/caption_host.h"
 #include "core/settings_store.h"
 #include "loopback_http_server.h"
 #include "support/event_loop.h"
@@ -19,20 +18,22 @@
 namespace corvane::test {
 namespace {
 
-struct NoCaption final : CaptionHost {
-  void SetCaption(const std::string&) override {}
-};
-
 QSettings Store() { return OpenSettingsStore(); }
 
-// The daemon as the executable makes it, on recording hosts.
-class DaemonAppTest : public ::testing::Test, protected LoggingCore {
+// The daemon as console mode makes it; the view and the message boxes
+// recorded.
+class DaemonAppTest : public ::testing::Test {
  protected:
   DaemonAppTest() { Store().clear(); }
 
   void Start(std::vector<std::string> args) {
-    app = std::make_unique<DaemonApp>(DaemonHosts{view, desktop, boxes, caption, nullptr},
-                                      CommandLineSwitches(std::move(args)), clock);
+    app = std::make_unique<DaemonApp>(CommandLineSwitches(std::move(args)), clock);
+    view.Record(app->controller());
+    QObject::connect(&app->controller(), &DaemonController::MessageRequested,
+                     [this](const std::string& title, const std::string& text, MessageIcon icon) {
+                       boxes.push_back(title + "|" + text);
+                       icons.push_back(icon);
+                     });
     app->Start();
   }
   std::string ObservationFile(const std::string& command) {
@@ -42,8 +43,10 @@ class DaemonAppTest : public ::testing::Test, protected LoggingCore {
         ObservationXml("Files", {PointXml(dir.File("in"), 1, command + kNotExclusive)}));
   }
   TempDir dir;
-  RecordingMessageBoxes boxes;
-  NoCaption caption;
+  FixedClock clock;
+  RecordingView view;
+  std::vector<std::string> boxes;
+  std::vector<MessageIcon> icons;
   std::unique_ptr<DaemonApp> app;
 };
 
@@ -53,12 +56,11 @@ TEST_F(DaemonAppTest, AUselessObservationFileShowsItsBoxAfterTheBannerAndSavesTh
   const std::string useless = dir.Write("useless.xml", "<Corvane><Observation/></Corvane>");
   Start({"/XML", useless});
   EXPECT_EQ(QCoreApplication::exec(), ExitCode::FatalStartupError);
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].title + "|" + boxes.boxes[0].text,
-            "Corvane|The XML file " + useless +
-                " did not contain any useful information or had errors!\r\n"
-                "Please correct this. The Corvane will quit now.");
-  EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Stop);
+  EXPECT_EQ(boxes,
+            std::vector<std::string>{"Corvane|The XML file " + useless +
+                                     " did not contain any useful information or had errors!\r\n"
+                                     "Please correct this. The Corvane will quit now."});
+  EXPECT_EQ(icons, std::vector{MessageIcon::Stop});
   ASSERT_FALSE(view.items.empty());
   EXPECT_TRUE(view.items[0].bold);  // the banner
   EXPECT_EQ(Store().value("Log.Level").toString(), "2");
@@ -69,9 +71,9 @@ TEST_F(DaemonAppTest, AStoredValueThatCannotBeReadStopsStartupAndStaysAsItWas) {
   Store().setValue("Log.Level", "loud");
   Start({"/XML", ObservationFile("<Command>true</Command>")});
   EXPECT_EQ(QCoreApplication::exec(), ExitCode::FatalStartupError);
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_NE(boxes.boxes[0].text.find("Log.Level"), std::string::npos);
-  EXPECT_NE(boxes.boxes[0].text.find(Store().fileName().toStdString()), std::string::npos);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("Log.Level"), std::string::npos);
+  EXPECT_NE(boxes[0].find(Store().fileName().toStdString()), std::string::npos);
   EXPECT_EQ(Store().value("Log.Level").toString(), "loud");
 }
 
@@ -83,21 +85,23 @@ TEST_F(DaemonAppTest, APauseDuringATickHoldsAfterIt) {
   QTimer::singleShot(0, [this] { app->ProcessCommand("pause"); });
   app->controller().OnTick();  // not due yet: counts a tick
   app->controller().OnTick();  // due: runs the command and waits for it
-  EXPECT_TRUE(Logged("Pausing on user request..."));
-  EXPECT_TRUE(Logged("found 1 files"));
+  EXPECT_TRUE(view.Logged("Pausing on user request..."));
+  EXPECT_TRUE(view.Logged("found 1 files"));
   EXPECT_FALSE(app->controller().IsRunning());
 }
 
-// The check at the end of start-up asks about a newer version, naming the
-// download location; that it stays silent otherwise is the update tests'.
-TEST_F(DaemonAppTest, StartupChecksForAnUpdateAndNamesTheLocation) {
+// The check at the end of start-up offers a newer version; that it stays
+// silent otherwise is the update tests'.
+TEST_F(DaemonAppTest, StartupChecksForAnUpdate) {
   LoopbackHttpServer server;
   ::setenv("CORVANE_UPDATE_URL", server.Url("/").c_str(), 1);
   server.Serve(kVersionFilePath, "Current Version=99.0.0\r\nDownload=http://127.0.0.1:9/c.zip\r\n");
   Start({"/XML", ObservationFile("<Command>true</Command>"), "/NIC"});
-  EXPECT_TRUE(Eventually([&] { return !boxes.boxes.empty(); }));
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_NE(boxes.boxes[0].text.find("http://127.0.0.1:9/c.zip"), std::string::npos);
+  std::vector<std::string> offered;
+  QObject::connect(&app->updater(), &UpdateChecker::Offered,
+                   [&](const UpdateOffer& offer) { offered.push_back(offer.location); });
+  EXPECT_TRUE(Eventually([&] { return !offered.empty(); }));
+  EXPECT_EQ(offered, std::vector<std::string>{"http://127.0.0.1:9/c.zip"});
   ::unsetenv("CORVANE_UPDATE_URL");
 }
 

@@ -46,6 +46,7 @@ class FakeChangeSource final : public ChangeSource {
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(pipe_[1], &byte, 1);
   }
+  bool Waiting() const { return !events_.empty(); }
 
   int Descriptor() const override { return descriptor ? pipe_[0] : -1; }
   WatchResult Add(const std::string& directory, int& watch) override {

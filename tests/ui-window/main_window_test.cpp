@@ -8,7 +8,6 @@
 #include <QScrollBar>
 
 #include "listctl/mc_list_box.h"
-#include "support/logging_core.h"
 
 namespace corvane {
 namespace {
@@ -83,27 +82,14 @@ TEST(MainWindowTest, TabMovesAVisibleFocusBetweenTheInputLineAndTheLogView) {
   EXPECT_EQ(window.logView().grab().toImage(), unfocused);
 }
 
-TEST(MainWindowTest, TheLogViewKeepsTheNewestLinesUpToItsLimit) {
-  for (const int limit : {0, 3}) {
-    MainWindow window(limit);
-    for (int i = 0; i < 5; ++i) window.AddItem("line " + std::to_string(i), i == 4);
-    const int kept = limit == 0 ? 5 : limit;
-    ASSERT_EQ(window.logView().ListCount(), kept);
-    EXPECT_EQ(window.logView().List(0), QString("line %1").arg(5 - kept));
-    EXPECT_TRUE(window.logView().ListBold(kept - 1));
-  }
-}
-
 // Even a line below the log level, which the view does not show, brings the
 // view back to its newest line.
 TEST(MainWindowTest, EveryLoggedLineScrollsTheViewToItsNewestLine) {
   MainWindow window(0);
-  test::LoggingCore core;
-  core.state.logLevel = LogLevel::Info;
-  Log log{core.state, core.language, window, core.desktop, core.clock};
-  for (int i = 0; i < 200; ++i) log.WriteLog("line", LogLevel::Info);
+  for (int i = 0; i < 200; ++i) window.ShowLogLine("line", false, true);
   window.logView().verticalScrollBar()->setValue(0);
-  log.WriteLog("hidden", LogLevel::Debug);
+  window.ShowLogLine("hidden", false, false);
+  EXPECT_EQ(window.logView().ListCount(), 200);
   EXPECT_EQ(window.logView().verticalScrollBar()->value(), 200 - window.logView().VisibleRows());
 }
 

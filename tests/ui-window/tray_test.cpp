@@ -43,19 +43,6 @@ TEST(TrayMenuTest, CaptionsTellTheStateAndNameOfTheMomentTheMenuOpens) {
   }
 }
 
-TEST(TrayMenuTest, ItemsSteerTheDaemon) {
-  FakeSteering daemon;
-  TrayMenu menu(daemon);
-  int shows = 0;
-  menu.onShow = [&shows] { ++shows; };
-  menu.pauseResume()->trigger();
-  EXPECT_FALSE(daemon.running);
-  menu.pauseResume()->trigger();
-  for (QAction* item : {menu.runNow(), menu.show(), menu.title(), menu.exit()}) item->trigger();
-  EXPECT_EQ((std::tuple{daemon.running, daemon.checks, shows, daemon.quits}),
-            (std::tuple{true, 1, 1, 1}));
-}
-
 struct Desktop {
   explicit Desktop(bool trayAvailable = true)
       : tray(new FakeTray(trayAvailable)),
@@ -77,10 +64,10 @@ TEST(DesktopIntegrationTest, BalloonsAppearOnlyWhileTheWindowIsHidden) {
   EXPECT_TRUE(d.tray->balloons[0].startsWith(
       "1|Inbox|Inbox is loaded. Double click this Icon to show it. The daemon is paused.|"));
   d.window.show();
-  EXPECT_FALSE(d.desktop.ShowBalloonTip("disk full", 5000, BalloonType::Warning));
+  d.desktop.ShowLogBalloon("disk full", LogLevel::Warning);
   d.window.close();
-  EXPECT_TRUE(d.desktop.ShowBalloonTip("disk full", 5000, BalloonType::Warning));
-  EXPECT_EQ(d.tray->balloons.back().toStdString(), "2|Inbox|disk full|5000");
+  d.desktop.ShowLogBalloon("disk full", LogLevel::Error);
+  EXPECT_EQ(d.tray->balloons.back().toStdString(), "3|Inbox|disk full|5000");
   EXPECT_EQ(d.tray->balloons.size(), 2);
 }
 

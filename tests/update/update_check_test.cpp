@@ -48,17 +48,22 @@ class UpdateTest : public ::testing::Test {
   }
   UpdateResult Check(bool verbose, const UpdateCheckOptions& options) {
     core.view.items.clear();
-    core.boxes.boxes.clear();
-    return UpdateChecker(core.log, core.boxes, options).CheckForUpdate(verbose);
+    offers.clear();
+    UpdateChecker checker(core.log, options);
+    QObject::connect(&checker, &UpdateChecker::Offered, [&](const UpdateOffer& offer) {
+      offers.push_back(offer);
+      if (answer) checker.Accept(offer);
+    });
+    return checker.CheckForUpdate(verbose);
   }
   UpdateResult Check(bool verbose) { return Check(verbose, Options(server.Url("/"))); }
 
   test::TempDir dir;
   const std::string tempFile = dir.File("VTemp.txt");
   test::LoopbackHttpServer server;
-  struct : test::LoggingCore {
-    test::RecordingMessageBoxes boxes;
-  } core;
+  test::LoggingCore core;
+  std::vector<UpdateOffer> offers;
+  bool answer = false;  // to the offer
   std::vector<std::string> opened;
 };
 
@@ -84,46 +89,63 @@ TEST_F(UpdateTest, FetchReturnsTheBodyByteForByteUpTo64KB) {
   }
 }
 
-TEST_F(UpdateTest, EachVersionFileGivesItsOutcomeAndOnlyTheVerboseCheckLogs) {
+// Each check meets a newer version file that an earlier check left behind:
+// only what the server answers now counts, and a fault is a failed check.
+TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseCheckLogs) {
   const auto file = [](const std::string& version, const std::string& more = "") {
     return "Current Version=" + version + "\r\n" + more + "Download=http://127.0.0.1:9/s.zip\r\n";
   };
-  const std::string own = kVersionText;
+  const std::string own = kVersionText, path = kVersionFilePath, here = server.Url("/");
   // Keys count only at a line start, spelt exactly; a BOM only at the start.
   const std::string hidden = " Current Version=" + kNext + "\r\ncurrent version=" + kNext +
                              "\r\nDownload=d\r\n\uFEFFCurrent Version=" + kNext + "\r\n";
+  server.ServeRaw("/gone" + path, "HTTP/1.1 404 Not Found\r\nContent-Length: " +
+                                      std::to_string(file(kNext).size()) + "\r\n\r\n" +
+                                      file(kNext));
+  server.ServeRaw("/loop" + path, "HTTP/1.1 302 Found\r\nLocation: " + server.Url("/loop" + path) +
+                                      "\r\nContent-Length: 0\r\n\r\n");
+  ::unsetenv("CORVANE_UPDATE_URL");
   using enum UpdateResult;
-  const std::tuple<std::string, UpdateResult, Lines> cases[] = {
-      {file(own, "Message=Hi\r\n"), NoNewer, {kNewest}},
-      {file(kNext), Newer, {}},
-      {file(kNext, "Message=Fresh!\x1b[2J\r\n"), Newer, {Info("Fresh!\\x1b[2J")}},
-      {file(kNext, "Error=1\r\nMessage=m\r\n"), Newer, {kNoUpdate}},
-      {file(kNext, "Error=2\r\nMessage=m\r\n"), Newer, {Info("A new beta version was found.")}},
-      {file(kNext, "Error=beta\r\nMessage=m\r\n"), Newer, {Info("m")}},  // not a number: 0
-      {file(own) + "Current Version=" + kNext + "\r\n", Newer, {}},      // the later line wins
-      {"\uFEFFCurrent Version=" + kNext + "\nMessage=m\nDownload=d\n", Newer, {Info("m")}},
-      {hidden, Failed, {kFailed}},
-      {"Download=d\r\n", Failed, {kFailed}},
-      {"Current Version=" + kNext + "\r\nMessage=m\r\n", Failed, {kFailed}},
+  const std::tuple<std::string, std::string, UpdateResult, Lines> cases[] = {
+      {here, file(own, "Message=Hi\r\n"), NoNewer, {kNewest}},
+      {here, file(kNext), Newer, {}},
+      {here, file(kNext, "Message=Fresh!\x1b[2J\r\n"), Newer, {Info("Fresh!\\x1b[2J")}},
+      {here, file(kNext, "Error=1\r\nMessage=m\r\n"), Newer, {kNoUpdate}},
+      {here,
+       file(kNext, "Error=2\r\nMessage=m\r\n"),
+       Newer,
+       {Info("A new beta version was found.")}},
+      {here, file(kNext, "Error=beta\r\nMessage=m\r\n"), Newer, {Info("m")}},  // not a number: 0
+      {here, file(own) + "Current Version=" + kNext + "\r\n", Newer, {}},  // the later line wins
+      {here, "\uFEFFCurrent Version=" + kNext + "\nMessage=m\nDownload=d\n", Newer, {Info("m")}},
+      {here, hidden, Failed, {kFailed}},
+      {here, "Download=d\r\n", Failed, {kFailed}},
+      {here, "Current Version=" + kNext + "\r\nMessage=m\r\n", Failed, {kFailed}},
+      {server.Url("/gone/"), "", Failed, {kFailed}},
+      {server.Url("/loop/"), "", Failed, {kFailed}},
+      {test::RefusingUrl("/"), "", Failed, {kFailed}},
+      {"", "", Failed, {kFailed}},  // no server
   };
-  for (const auto& [versionFile, result, verboseLog] : cases) {
-    server.Serve(kVersionFilePath, versionFile);
+  for (const auto& [address, versionFile, result, verboseLog] : cases) {
+    server.Serve(path, versionFile);
     for (const bool verbose : {true, false}) {
-      SCOPED_TRACE(versionFile + (verbose ? " verbose" : ""));
-      EXPECT_EQ(Check(verbose), result);
+      SCOPED_TRACE(address + " " + versionFile + (verbose ? " verbose" : ""));
+      std::ofstream(tempFile) << file(kNext);
+      EXPECT_EQ(Check(verbose, Options(address)), result);
       EXPECT_EQ(core.Lines(), verbose ? verboseLog : Lines{});
-      EXPECT_EQ(core.boxes.boxes.size(), result == Newer ? 1u : 0u);
+      EXPECT_EQ(offers.size(), result == Newer ? 1u : 0u);
       EXPECT_TRUE(result == Failed || !std::filesystem::exists(tempFile)) << "kept after use";
     }
   }
   EXPECT_TRUE(opened.empty());
+  EXPECT_GT(std::count(server.requests().begin(), server.requests().end(), "/loop" + path), 4);
 }
 
 // The console asks while the start-up check still waits for the server.
 TEST_F(UpdateTest, ACheckAskedForDuringAnotherJoinsItAndGetsItsAnswer) {
   server.Serve(kVersionFilePath,
                "Current Version=" + std::string(kVersionText) + "\r\nDownload=d\r\n");
-  UpdateChecker checker(core.log, core.boxes, Options(server.Url("/")));
+  UpdateChecker checker(core.log, Options(server.Url("/")));
   std::vector<UpdateResult> joined;
   QTimer::singleShot(0, [&] { joined.push_back(checker.CheckForUpdate(true)); });
   EXPECT_EQ(checker.CheckForUpdate(false), UpdateResult::NoNewer);
@@ -132,41 +154,17 @@ TEST_F(UpdateTest, ACheckAskedForDuringAnotherJoinsItAndGetsItsAnswer) {
   EXPECT_EQ(server.requests().size(), 1u);
 }
 
-// Each fault meets a newer version file that an earlier check left behind:
-// a failed download must never let that old answer count.
-TEST_F(UpdateTest, EveryServerFaultIsAFailedCheckThatOnlyTheVerboseCheckReports) {
-  const std::string file = kVersionFilePath;
-  const std::string newer = "Current Version=" + kNext + "\r\nDownload=d\r\n";
-  server.ServeRaw("/gone" + file, "HTTP/1.1 404 Not Found\r\nContent-Length: " +
-                                      std::to_string(newer.size()) + "\r\n\r\n" + newer);
-  server.ServeRaw("/loop" + file, "HTTP/1.1 302 Found\r\nLocation: " + server.Url("/loop" + file) +
-                                      "\r\nContent-Length: 0\r\n\r\n");
-  ::unsetenv("CORVANE_UPDATE_URL");
-  for (const std::string& address :
-       {server.Url("/gone/"), server.Url("/loop/"), test::RefusingUrl("/"), std::string()}) {
-    for (const bool verbose : {true, false}) {
-      std::ofstream(tempFile) << newer;
-      EXPECT_EQ(Check(verbose, Options(address)), UpdateResult::Failed) << address;
-      EXPECT_EQ(core.Lines(), verbose ? Lines{kFailed} : Lines{}) << address;
-      EXPECT_TRUE(core.boxes.boxes.empty()) << address;
-    }
-  }
-  EXPECT_GT(std::count(server.requests().begin(), server.requests().end(), "/loop" + file), 4);
-}
-
 // Nobody can click a link in console mode: the question names the location.
 TEST_F(UpdateTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogLevel) {
   const std::string major = std::to_string(kVersionMajor + 1);
   server.Serve(kVersionFilePath,
                "Current Version=" + major + ".00.0\r\nDownload=http://h/\x1b[2J.zip\r\n");
   core.state.logLevel = LogLevel::Error;
-  core.boxes.answer = true;
-  UpdateCheckOptions options = Options(server.Url("/"));
-  options.questionNamesLocation = true;
-  EXPECT_EQ(Check(false, options), UpdateResult::Newer);
-  ASSERT_EQ(core.boxes.boxes.size(), 1u);
+  answer = true;
+  EXPECT_EQ(Check(false), UpdateResult::Newer);
+  ASSERT_EQ(offers.size(), 1u);
   EXPECT_EQ(
-      core.boxes.boxes[0].text,  // the version as written, the location escaped
+      QuestionNamingLocation(offers[0]),  // the version as written, the location escaped
       "There is a new version avaliable: " + major +
           ".00.0\r\nDo you wish to download this version?\r\nDownload: http://h/\\x1b[2J.zip");
   EXPECT_EQ(opened, Lines{"http://h/\x1b[2J.zip"});

@@ -1,4 +1,4 @@
-#include "listctl/icon_cache.h"
+#include "listctl/disk/icon_cache.h"
 
 #include <QFile>
 #include <QFileInfo>

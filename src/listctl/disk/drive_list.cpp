@@ -1,4 +1,4 @@
-#include "listctl/drive_list.h"
+#include "listctl/disk/drive_list.h"
 
 #include <QFile>
 #include <QStorageInfo>
