@@ -83,7 +83,8 @@ TEST(ConsoleTokenizer, SplitsOnBlanksOutsideQuotes) {
 }
 
 // The message comes also when the state does not change; the caption is
-// refreshed only when the state or the points change.
+// refreshed only when the state or the points change, and never once the
+// stop has begun.
 TEST_F(ConsoleCommandsTest, DaemonCommandsAnswerAndActInAnyLetterCase) {
   const std::string xml = controller.ObservationFile();
   dir.Write("in/a.txt", "x");
@@ -94,7 +95,8 @@ TEST_F(ConsoleCommandsTest, DaemonCommandsAnswerAndActInAnyLetterCase) {
       {"continue", "Continuing", true},
       {"GO", "Continuing", true},
       {"RUN", "Searching for files", true},
-      {"End", "Exiting", false}};
+      {"End", "Exiting", false},
+      {"go", "Continuing", false}};  // the stop has begun
   for (const auto& [word, message, running] : cases) {
     Strings shown = Run(word);
     shown.resize(2);  // what a reload or a check found comes after these

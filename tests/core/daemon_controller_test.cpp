@@ -18,7 +18,6 @@ class DaemonControllerTest : public ::testing::Test {
  protected:
   DaemonControllerTest() {
     view.Record(controller);
-    QObject::connect(&controller, &DaemonController::StatusChanged, [this] { ++changes; });
     QObject::connect(&controller, &DaemonController::Stopping, [this] { ++stoppings; });
     std::filesystem::create_directories(dir.File("in"));
   }
@@ -40,37 +39,8 @@ class DaemonControllerTest : public ::testing::Test {
   test::FixedClock clock;
   DaemonController controller{clock};
   test::RecordingView view;
-  int changes = 0;
   int stoppings = 0;
 };
-
-// One notification per change of what a caption shows, none for a step
-// that changes nothing, and none once the stop has begun.
-TEST_F(DaemonControllerTest, AnnouncesEachChangeOfRunningNameFileOrPointsOnce) {
-  const std::string xml = ObservationFile("<Intervall>3600</Intervall>", "<Command>true</Command>");
-  const std::vector<std::pair<std::function<void()>, int>> steps = {
-      {[&] { controller.Resume(); }, 1},
-      {[&] { controller.Resume(); }, 0},
-      {[&] { controller.Pause(); }, 1},
-      {[&] { controller.SetDaemonName("Night"); }, 1},
-      {[&] { controller.SetLogLevel(LogLevel::Error); }, 0},
-      {[&] { controller.ChangeObservationFile(xml); }, 1},  // name, file and points
-      {[&] {
-         controller.Quit({StopReason::Kind::Menu, {}});
-       },
-       0},
-      {[&] { controller.Resume(); }, 0},
-  };
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    changes = 0;
-    steps[i].first();
-    EXPECT_EQ(changes, steps[i].second) << "step " << i;
-  }
-  EXPECT_EQ(controller.DaemonName(), "Inbox");
-  EXPECT_EQ(controller.ObservationFile(), xml);
-  EXPECT_EQ(controller.PointCount(), 1u);
-  EXPECT_FALSE(controller.IsRunning());  // a resume after the stop does nothing
-}
 
 // The first failure's exit code and the first reason stay; the event loop
 // ends with that code after the end delay, Stopping came once, and the last

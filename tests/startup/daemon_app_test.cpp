@@ -67,14 +67,25 @@ TEST_F(DaemonAppTest, AUselessObservationFileShowsItsBoxAfterTheBannerAndSavesTh
   EXPECT_EQ(Store().value("App.Language").toString(), "english.lng");
 }
 
-TEST_F(DaemonAppTest, AStoredValueThatCannotBeReadStopsStartupAndStaysAsItWas) {
-  Store().setValue("Log.Level", "loud");
-  Start({"/XML", ObservationFile("<Command>true</Command>")});
-  EXPECT_EQ(QCoreApplication::exec(), ExitCode::FatalStartupError);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find("Log.Level"), std::string::npos);
-  EXPECT_NE(boxes[0].find(Store().fileName().toStdString()), std::string::npos);
-  EXPECT_EQ(Store().value("Log.Level").toString(), "loud");
+// Defaults written back over what could not be read would throw away what
+// the user had there: a stored value or a whole file that cannot be read
+// stops start-up, named, and stays as it was.
+TEST_F(DaemonAppTest, SettingsThatCannotBeReadStopStartupAndStayAsTheyWere) {
+  const std::string file = Store().fileName().toStdString();
+  for (const bool wholeFile : {false, true}) {
+    boxes.clear();
+    Store().setValue("Log.Level", "loud");
+    if (wholeFile && std::filesystem::remove(file)) {
+      std::filesystem::create_directory(file);  // root reads a file of mode 000 all the same
+    }
+    Start({"/XML", ObservationFile("<Command>true</Command>")});
+    EXPECT_EQ(QCoreApplication::exec(), ExitCode::FatalStartupError);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(wholeFile ? file + " cannot be read" : "Log.Level"), std::string::npos);
+    EXPECT_NE(boxes[0].find(file), std::string::npos);
+    EXPECT_TRUE(wholeFile || Store().value("Log.Level").toString() == "loud");
+  }
+  std::filesystem::remove(file);
 }
 
 TEST_F(DaemonAppTest, APauseDuringATickHoldsAfterIt) {

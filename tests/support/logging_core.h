@@ -72,8 +72,6 @@ struct LoggingCore {
     state.logLevel = LogLevel::Debug;
     view.Record(log);
   }
-  LoggingCore(const LoggingCore&) = delete;
-  LoggingCore& operator=(const LoggingCore&) = delete;
 
   std::vector<std::string> Lines() const { return view.Lines(); }
   bool Logged(const std::string& part) const { return view.Logged(part); }

@@ -11,14 +11,13 @@ class FakeSteering final : public DaemonSteering {
   bool IsRunning() const override { return running; }
   void SetRunning(bool run) override { running = run; }
   void CheckNow() override {}
-  void Quit() override { ++quits; }
+  void Quit() override {}
   void ProcessCommand(const std::string&) override {}
   std::string DaemonName() const override { return name; }
   std::string Translate(const CatalogueText& text) const override { return std::string(text.text); }
 
   bool running = true;
   std::string name = "Inbox";
-  int quits = 0;
 };
 
 }  // namespace corvane::test
