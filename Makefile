@@ -30,7 +30,7 @@ run: deps $(BUILD)/build.ninja
 # Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer, and
 # every target once more as a user builds it (optimised, no sanitizers), so
 # that warnings only the optimiser finds fail here. Warnings are errors in
-# both.
+# both. clang-tidy then checks the names and a few kinds of fault (.clang-tidy).
 $(CHECK_BUILD)/build.ninja: | deps
 	cmake -S . -B $(CHECK_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON -DCORVANE_WERROR=ON
 
@@ -43,6 +43,7 @@ release-check: deps $(RELEASE_BUILD)/build.ninja
 test: deps $(CHECK_BUILD)/build.ninja release-check
 	cmake --build $(CHECK_BUILD) -j $(JOBS)
 	scripts/check-format
+	JOBS=$(JOBS) scripts/check-tidy $(CHECK_BUILD)
 	cd $(CHECK_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The Debian package, built for /usr: $(PACKAGE_BUILD)/corvane_<version>_<arch>.deb.

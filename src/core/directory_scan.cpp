@@ -20,11 +20,11 @@ namespace corvane {
 
 std::uint32_t ExclusionMask(const ObservationPoint& point) {
   std::uint32_t mask = 0;
-  if (!point.readOnly) mask |= FileAttribute::ReadOnly;
-  if (!point.hidden) mask |= FileAttribute::Hidden;
-  if (!point.system) mask |= FileAttribute::System;
-  if (!point.archive) mask |= FileAttribute::Archive;
-  if (!point.compressed) mask |= FileAttribute::Compressed;
+  if (!point.readOnly) mask |= file_attribute::kReadOnly;
+  if (!point.hidden) mask |= file_attribute::kHidden;
+  if (!point.system) mask |= file_attribute::kSystem;
+  if (!point.archive) mask |= file_attribute::kArchive;
+  if (!point.compressed) mask |= file_attribute::kCompressed;
   return mask;
 }
 
@@ -73,13 +73,13 @@ bool IsDirectoryEntry(const DirectoryListing& listing, const std::string& name, 
 std::uint32_t AttributesOf(const DirectoryListing& listing, const std::string& name,
                            const FileStatus& status, std::uint32_t mask) {
   std::uint32_t attributes = 0;
-  if (name.starts_with('.')) attributes |= FileAttribute::Hidden;
-  if (!status.ownerWritable) attributes |= FileAttribute::ReadOnly;
-  if (status.isDirectory) attributes |= FileAttribute::Directory;
-  if (!status.isRegular && !status.isDirectory) attributes |= FileAttribute::System;  // links too
+  if (name.starts_with('.')) attributes |= file_attribute::kHidden;
+  if (!status.ownerWritable) attributes |= file_attribute::kReadOnly;
+  if (status.isDirectory) attributes |= file_attribute::kDirectory;
+  if (!status.isRegular && !status.isDirectory) attributes |= file_attribute::kSystem;  // links too
   // Only worth a statx when the point cares.
-  if ((mask & FileAttribute::Compressed) && listing.IsCompressed(name)) {
-    attributes |= FileAttribute::Compressed;
+  if ((mask & file_attribute::kCompressed) && listing.IsCompressed(name)) {
+    attributes |= file_attribute::kCompressed;
   }
   return attributes;
 }
@@ -138,7 +138,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
 bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& listing,
                                       const std::string& dir, const std::string& name) {
   // The name first: most entries of a big tree fail it and need no status.
-  if ((walk.mask & FileAttribute::Hidden) && name.starts_with('.')) return false;
+  if ((walk.mask & file_attribute::kHidden) && name.starts_with('.')) return false;
   if (!walk.patterns.Matches(name)) return false;
   const platform::Result<FileStatus> listed = listing.Status(name);
   if (!listed) return false;  // gone since it was listed

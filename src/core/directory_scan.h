@@ -20,14 +20,14 @@ struct FileStatus;
 }  // namespace platform
 
 // File attribute bits as a point's flags allow or exclude them.
-namespace FileAttribute {
-inline constexpr std::uint32_t ReadOnly = 1;
-inline constexpr std::uint32_t Hidden = 2;
-inline constexpr std::uint32_t System = 4;
-inline constexpr std::uint32_t Directory = 16;
-inline constexpr std::uint32_t Archive = 32;
-inline constexpr std::uint32_t Compressed = 2048;
-}  // namespace FileAttribute
+namespace file_attribute {
+inline constexpr std::uint32_t kReadOnly = 1;
+inline constexpr std::uint32_t kHidden = 2;
+inline constexpr std::uint32_t kSystem = 4;
+inline constexpr std::uint32_t kDirectory = 16;
+inline constexpr std::uint32_t kArchive = 32;
+inline constexpr std::uint32_t kCompressed = 2048;
+}  // namespace file_attribute
 
 // The attributes a point does not allow: an entry carrying any is skipped.
 std::uint32_t ExclusionMask(const ObservationPoint& point);
