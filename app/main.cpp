@@ -20,11 +20,11 @@ int main(int argc, char** argv) {
   corvane::CommandLineSwitches commandLine(ArgumentsOf(argc, argv));
   if (commandLine.WantsHelp()) {
     std::cout << corvane::UsageText();
-    return corvane::ExitCode::Ok;
+    return corvane::exit_code::kOk;
   }
   if (commandLine.WantsVersion()) {
     std::cout << "Corvane " << corvane::kVersionText << '\n';
-    return corvane::ExitCode::Ok;
+    return corvane::exit_code::kOk;
   }
   for (const std::string& arg : commandLine.UnknownArguments()) {
     std::cerr << "corvane: ignoring unknown argument '" << arg << "'\n";

@@ -14,7 +14,7 @@ ConsoleCommands::ConsoleCommands(ConsoleContext context) : context_(std::move(co
 
 // Searched in this order; the first match runs.
 const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
-  static const std::vector<Command> table = {
+  static const std::vector<Command> kTable = {
       {"end", &ConsoleCommands::Quit},
       {"exit", &ConsoleCommands::Quit},
       {"quit", &ConsoleCommands::Quit},
@@ -35,7 +35,7 @@ const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
       {"chk_update", &ConsoleCommands::CheckUpdate},
       {"set", &ConsoleCommands::Set},
   };
-  return table;
+  return kTable;
 }
 
 void ConsoleCommands::ProcessCommand(const std::string& line) {

@@ -1,6 +1,6 @@
 #include "core/change_source.h"
 
-#include "core/platform/directory_listing.h"
+#include "platform/directory_listing.h"
 
 namespace corvane {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/change_events.h"
+#include "platform/change_events.h"
 
 namespace corvane {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <memory>
 
-#include "core/platform/processes.h"
+#include "platform/processes.h"
 
 class QSocketNotifier;
 

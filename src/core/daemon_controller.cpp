@@ -3,13 +3,13 @@
 #include <QCoreApplication>
 
 #include "core/daemon.h"
-#include "core/platform/directory_listing.h"
-#include "core/platform/files.h"
 #include "core/process.h"
 #include "core/program_directory.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
 #include "core/version.h"
+#include "platform/directory_listing.h"
+#include "platform/files.h"
 
 namespace corvane {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "core/change_wakeups.h"
 #include "core/log.h"
-#include "core/platform/processes.h"
 #include "core/settings.h"
+#include "platform/processes.h"
 
 namespace corvane {
 

@@ -6,20 +6,22 @@
 
 namespace corvane {
 
-DaemonError TypeMismatchError() { return DaemonError(ErrorNumber::TypeMismatch, "Type mismatch"); }
+DaemonError TypeMismatchError() {
+  return DaemonError(error_number::kTypeMismatch, "Type mismatch");
+}
 
-DaemonError OverflowError() { return DaemonError(ErrorNumber::Overflow, "Overflow"); }
+DaemonError OverflowError() { return DaemonError(error_number::kOverflow, "Overflow"); }
 
 std::string ErrorLine(const std::string& where, const std::exception& error) {
-  int number = ErrorNumber::Internal;
+  int number = error_number::kInternal;
   std::string description = error.what();
   if (const auto* own = dynamic_cast<const DaemonError*>(&error)) {
     number = own->number();
   } else if (dynamic_cast<const std::overflow_error*>(&error)) {
-    number = ErrorNumber::Overflow;
+    number = error_number::kOverflow;
     description = "Overflow";
   } else if (dynamic_cast<const std::bad_alloc*>(&error)) {
-    number = ErrorNumber::OutOfMemory;
+    number = error_number::kOutOfMemory;
     description = "Out of memory";
   }
   // A library's description may quote a path.

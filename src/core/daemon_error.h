@@ -9,12 +9,12 @@ namespace corvane {
 // Error numbers the daemon logs after a procedure's name, as in
 // "modMain::fLoadFile:13 (Type mismatch)". They never change, so logs stay
 // comparable across versions.
-namespace ErrorNumber {
-inline constexpr int Overflow = 6;
-inline constexpr int OutOfMemory = 7;
-inline constexpr int TypeMismatch = 13;
-inline constexpr int Internal = 51;
-}  // namespace ErrorNumber
+namespace error_number {
+inline constexpr int kOverflow = 6;
+inline constexpr int kOutOfMemory = 7;
+inline constexpr int kTypeMismatch = 13;
+inline constexpr int kInternal = 51;
+}  // namespace error_number
 
 // An error with one of the numbers above.
 class DaemonError : public std::runtime_error {

@@ -9,12 +9,12 @@
 #include "core/daemon_state.h"
 #include "core/file_age.h"
 #include "core/log.h"
-#include "core/platform/directory_listing.h"
 #include "core/run_command.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
-#include "core/text/file_pattern.h"
 #include "lang/untranslated_texts.h"
+#include "platform/directory_listing.h"
+#include "text/file_pattern.h"
 
 namespace corvane {
 

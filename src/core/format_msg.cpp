@@ -1,7 +1,7 @@
 #include "core/format_msg.h"
 
-#include "core/text/text_bytes.h"
 #include "core/visible_text.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "core/log.h"
-#include "core/platform/files.h"
-#include "core/platform/instance_lock_file.h"
+#include "platform/files.h"
+#include "platform/instance_lock_file.h"
 
 namespace corvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/platform/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace corvane {
 

@@ -4,9 +4,9 @@
 
 #include "core/clock.h"
 #include "core/daemon_state.h"
-#include "core/platform/files.h"
 #include "lang/language.h"
 #include "lang/untranslated_texts.h"
+#include "platform/files.h"
 
 namespace corvane {
 namespace {

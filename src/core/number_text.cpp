@@ -4,7 +4,7 @@
 
 #include "core/daemon_error.h"
 #include "core/std_helpers.h"
-#include "core/text/text_bytes.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 namespace {

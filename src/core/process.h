@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/command_split.h"
-#include "core/platform/processes.h"
+#include "platform/processes.h"
 
 namespace corvane {
 

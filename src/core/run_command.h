@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/platform/processes.h"
+#include "platform/processes.h"
 
 namespace corvane {
 

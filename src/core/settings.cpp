@@ -5,20 +5,20 @@
 
 #include "core/log.h"
 #include "core/number_text.h"
-#include "core/platform/files.h"
 #include "core/settings_store.h"
 #include "core/std_helpers.h"
 #include "lang/language.h"
 #include "lang/untranslated_texts.h"
+#include "platform/files.h"
 
 namespace corvane {
 namespace {
 
-namespace Key {
-constexpr const char* LogLevel = "Log.Level";
-constexpr const char* Language = "App.Language";
-constexpr const char* ViewLines = "Log.ViewLines";
-}  // namespace Key
+namespace key {
+constexpr const char* kLogLevel = "Log.Level";
+constexpr const char* kLanguage = "App.Language";
+constexpr const char* kViewLines = "Log.ViewLines";
+}  // namespace key
 
 std::string FileNameOf(const QSettings& settings) { return settings.fileName().toStdString(); }
 
@@ -40,13 +40,13 @@ std::string SettingsFile() { return FileNameOf(OpenSettingsStore()); }
 int StoredViewLines() {
   constexpr int kDefaultViewLines = 100000;
   bool ok = false;
-  const int lines = OpenSettingsStore().value(Key::ViewLines).toInt(&ok);
+  const int lines = OpenSettingsStore().value(key::kViewLines).toInt(&ok);
   return ok && lines >= 0 ? lines : kDefaultViewLines;
 }
 
 SettingsReader::SettingsReader() : settings_(OpenSettingsStore()) {
   if (settings_.status() == QSettings::NoError) return;
-  throw SettingsError(ErrorNumber::TypeMismatch,
+  throw SettingsError(error_number::kTypeMismatch,
                       "The settings file " + FileNameOf(settings_) +
                           " cannot be read.\r\nPlease correct or remove it. Corvane will quit now.",
                       "");
@@ -68,7 +68,7 @@ std::optional<float> SettingsReader::Single(const char* key) const {
   const auto text = Text(key);
   if (!text) return std::nullopt;
   const auto value = ParseSingle(*text);
-  if (!value) Refuse(key, "a number", ErrorNumber::TypeMismatch);
+  if (!value) Refuse(key, "a number", error_number::kTypeMismatch);
   return value;
 }
 
@@ -89,7 +89,7 @@ std::optional<bool> SettingsReader::Boolean(const char* key) const {
   if (word.compare("True", Qt::CaseInsensitive) == 0) return true;
   if (word.compare("False", Qt::CaseInsensitive) == 0) return false;
   if (const auto number = ParseSingle(*text)) return *number != 0;
-  Refuse(key, "True or False", ErrorNumber::TypeMismatch);
+  Refuse(key, "True or False", error_number::kTypeMismatch);
 }
 
 SettingsWriter::SettingsWriter() : settings_(OpenSettingsStore()) {}
@@ -109,8 +109,8 @@ std::string SettingsWriter::Commit() {
 
 DaemonSettings ReadDaemonSettings(const SettingsReader& reader) {
   DaemonSettings settings;
-  if (const auto level = reader.Int16(Key::LogLevel)) settings.logLevel = LevelFromNumber(*level);
-  if (auto language = reader.Text(Key::Language)) settings.languageFile = std::move(*language);
+  if (const auto level = reader.Int16(key::kLogLevel)) settings.logLevel = LevelFromNumber(*level);
+  if (auto language = reader.Text(key::kLanguage)) settings.languageFile = std::move(*language);
   return settings;
 }
 
@@ -118,8 +118,8 @@ void SettingsSaver::Save(const DaemonSettings& settings,
                          const std::function<void(SettingsWriter&)>& frontEnd) {
   SettingsWriter writer;
   if (frontEnd) frontEnd(writer);
-  writer.Write(Key::LogLevel, std::to_string(LevelNumber(settings.logLevel)));
-  writer.Write(Key::Language, settings.languageFile);
+  writer.Write(key::kLogLevel, std::to_string(LevelNumber(settings.logLevel)));
+  writer.Write(key::kLanguage, settings.languageFile);
   const std::string problem = writer.Commit();
   if (problem.empty() || failing_) {
     failing_ = !problem.empty();

@@ -3,7 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "core/platform/files.h"
+#include "platform/files.h"
 
 namespace corvane {
 

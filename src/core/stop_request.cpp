@@ -1,7 +1,7 @@
 #include "core/stop_request.h"
 
 #include "core/daemon_state.h"
-#include "core/platform/stop_signals.h"
+#include "platform/stop_signals.h"
 
 namespace corvane {
 

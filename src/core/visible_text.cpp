@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "core/text/text_bytes.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 namespace {

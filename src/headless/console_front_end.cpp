@@ -5,9 +5,9 @@
 #include <ostream>
 
 #include "core/clock.h"
-#include "core/platform/terminal.h"
 #include "core/settings_store.h"
 #include "headless/stdin_reader.h"
+#include "platform/terminal.h"
 #include "startup/daemon_app.h"
 
 namespace corvane {

@@ -3,7 +3,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "core/platform/terminal.h"
+#include "platform/terminal.h"
 
 namespace corvane {
 namespace {

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <sstream>
 
-#include "core/platform/files.h"
-#include "core/text/text_bytes.h"
+#include "platform/files.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 namespace {

@@ -124,16 +124,16 @@ void DrawVerticalLine(QPainter& painter, int x, int y0, int y1, QRgb color) {
 void DrawFormattedText(QPainter& painter, const QRect& rect, const QString& text, int format) {
   if (rect.isEmpty()) return;
   int flags = 0;
-  flags |= (format & TextFormat::kCenter)  ? Qt::AlignHCenter
-           : (format & TextFormat::kRight) ? Qt::AlignRight
-                                           : Qt::AlignLeft;
-  flags |= (format & TextFormat::kVerticalCenter) ? Qt::AlignVCenter
-           : (format & TextFormat::kBottom)       ? Qt::AlignBottom
-                                                  : Qt::AlignTop;
-  if (format & TextFormat::kWordBreak) flags |= Qt::TextWordWrap;
-  if (format & TextFormat::kSingleLine) flags |= Qt::TextSingleLine;
+  flags |= (format & text_format::kCenter)  ? Qt::AlignHCenter
+           : (format & text_format::kRight) ? Qt::AlignRight
+                                            : Qt::AlignLeft;
+  flags |= (format & text_format::kVerticalCenter) ? Qt::AlignVCenter
+           : (format & text_format::kBottom)       ? Qt::AlignBottom
+                                                   : Qt::AlignTop;
+  if (format & text_format::kWordBreak) flags |= Qt::TextWordWrap;
+  if (format & text_format::kSingleLine) flags |= Qt::TextSingleLine;
   QString shown = text;
-  if (format & TextFormat::kEndEllipsis) {
+  if (format & text_format::kEndEllipsis) {
     shown = QFontMetrics(painter.font()).elidedText(text, Qt::ElideRight, rect.width());
   }
   painter.drawText(rect, flags, shown);

@@ -81,7 +81,7 @@ void DrawVerticalLine(QPainter& painter, int x, int y0, int y1, QRgb color);
 void FillDevicePixels(QPainter& painter, const QRect& device, QRgb color);
 
 // Windows DrawText format bits, as the TextAlignment property holds them.
-namespace TextFormat {
+namespace text_format {
 constexpr int kCenter = 0x1;
 constexpr int kRight = 0x2;
 constexpr int kVerticalCenter = 0x4;
@@ -89,7 +89,7 @@ constexpr int kBottom = 0x8;
 constexpr int kWordBreak = 0x10;
 constexpr int kSingleLine = 0x20;
 constexpr int kEndEllipsis = 0x8000;
-}  // namespace TextFormat
+}  // namespace text_format
 
 // Draws the text literally (an "&" stays an "&") into the rectangle, clipped
 // to it, placed by the format bits.

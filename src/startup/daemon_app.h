@@ -7,8 +7,8 @@
 #include "console/console_commands.h"
 #include "core/clock.h"
 #include "core/daemon_controller.h"
-#include "core/platform/stop_signals.h"
 #include "core/settings.h"
+#include "platform/stop_signals.h"
 #include "startup/command_line.h"
 #include "update/update_check.h"
 
@@ -17,10 +17,10 @@ class QSocketNotifier;
 namespace corvane {
 
 // Exit codes of the corvane process.
-namespace ExitCode {
-inline constexpr int Ok = 0;
-inline constexpr int FatalStartupError = 1;
-}  // namespace ExitCode
+namespace exit_code {
+inline constexpr int kOk = 0;
+inline constexpr int kFatalStartupError = 1;
+}  // namespace exit_code
 
 // What a front end (the window, or console mode) brings to the daemon's
 // life beyond listening to its signals.

@@ -10,15 +10,15 @@
 namespace corvane {
 namespace {
 
-namespace Key {
-constexpr const char* X = "Window.X";
-constexpr const char* Y = "Window.Y";
-constexpr const char* Width = "Window.Width";
-constexpr const char* Height = "Window.Height";
-constexpr const char* State = "Window.State";
-constexpr const char* Hidden = "Window.Hidden";
-constexpr const char* NoBackground = "Window.NoBKG";
-}  // namespace Key
+namespace key {
+constexpr const char* kX = "Window.X";
+constexpr const char* kY = "Window.Y";
+constexpr const char* kWidth = "Window.Width";
+constexpr const char* kHeight = "Window.Height";
+constexpr const char* kState = "Window.State";
+constexpr const char* kHidden = "Window.Hidden";
+constexpr const char* kNoBackground = "Window.NoBKG";
+}  // namespace key
 
 constexpr double kTwipsPerPixelAt96Dpi = 15.0;
 
@@ -28,9 +28,9 @@ double TwipsPerPixel(double dpi) {
 
 // A window state the window cannot take is as unusable as a word.
 std::optional<std::int16_t> ReadWindowState(const SettingsReader& reader) {
-  const auto state = reader.Int16(Key::State);
+  const auto state = reader.Int16(key::kState);
   if (state && (*state < 0 || *state > 2)) {
-    reader.Refuse(Key::State, "0, 1 or 2", ErrorNumber::Overflow);
+    reader.Refuse(key::kState, "0, 1 or 2", error_number::kOverflow);
   }
   return state;
 }
@@ -50,13 +50,13 @@ int PixelsFromTwips(float twips, double dpi) {
 }
 
 bool LoadWindowSettings(const SettingsReader& reader, MainWindow& window) {
-  const auto x = reader.Single(Key::X);
-  const auto y = reader.Single(Key::Y);
-  const auto width = reader.Single(Key::Width);
-  const auto height = reader.Single(Key::Height);
+  const auto x = reader.Single(key::kX);
+  const auto y = reader.Single(key::kY);
+  const auto width = reader.Single(key::kWidth);
+  const auto height = reader.Single(key::kHeight);
   const auto state = ReadWindowState(reader);
-  const bool startHidden = reader.Boolean(Key::Hidden).value_or(true);
-  const auto noBackground = reader.Single(Key::NoBackground);
+  const bool startHidden = reader.Boolean(key::kHidden).value_or(true);
+  const auto noBackground = reader.Single(key::kNoBackground);
 
   const double dpi = window.LogicalDpi();
   PixelRect geometry = window.Geometry();
@@ -72,15 +72,15 @@ bool LoadWindowSettings(const SettingsReader& reader, MainWindow& window) {
 
 void SaveWindowSettings(SettingsWriter& writer, const MainWindow& window) {
   const std::int16_t state = window.State();
-  writer.Write(Key::State, std::to_string(state));
+  writer.Write(key::kState, std::to_string(state));
   if (state != 0) return;
   const double dpi = window.LogicalDpi();
   const PixelRect geometry = window.Geometry();
-  writer.Write(Key::X, TwipsText(geometry.left, dpi));
-  writer.Write(Key::Y, TwipsText(geometry.top, dpi));
-  writer.Write(Key::Width, TwipsText(geometry.width, dpi));
-  writer.Write(Key::Height, TwipsText(geometry.height, dpi));
-  writer.Write(Key::Hidden, window.isVisible() ? "False" : "True");
+  writer.Write(key::kX, TwipsText(geometry.left, dpi));
+  writer.Write(key::kY, TwipsText(geometry.top, dpi));
+  writer.Write(key::kWidth, TwipsText(geometry.width, dpi));
+  writer.Write(key::kHeight, TwipsText(geometry.height, dpi));
+  writer.Write(key::kHidden, window.isVisible() ? "False" : "True");
 }
 
 }  // namespace corvane

@@ -5,8 +5,8 @@
 
 #include "core/number_text.h"
 #include "core/std_helpers.h"
-#include "core/text/text_bytes.h"
 #include "core/version.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/text/text_bytes.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 ParseErrorLocation LocateOffset(std::string_view text, std::size_t offset) {

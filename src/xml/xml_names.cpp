@@ -1,6 +1,6 @@
 #include "xml/xml_names.h"
 
-#include "core/text/text_bytes.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 namespace {

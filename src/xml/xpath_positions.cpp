@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/text/text_bytes.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 namespace {

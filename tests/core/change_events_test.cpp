@@ -8,7 +8,7 @@
 
 #include "core/change_source.h"
 #include "core/change_watch.h"
-#include "core/platform/directory_listing.h"
+#include "platform/directory_listing.h"
 #include "support/temp_dir.h"
 
 namespace corvane {

@@ -17,8 +17,8 @@
 #include <tuple>
 
 #include "core/child_reaper.h"
-#include "core/platform/directory_listing.h"
 #include "core/run_command.h"
+#include "platform/directory_listing.h"
 #include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "core/text/file_pattern.h"
+#include "text/file_pattern.h"
 
 #include <gtest/gtest.h>
 

@@ -28,13 +28,13 @@ TEST(NumberText, TrimmedDecimalsRoundHalfToEvenAndTheRestIsRefused) {
   // clang-format on
   for (const auto& [text, value] : converted) EXPECT_EQ(ToInt32(text), value) << text;
   for (const char* text : {"", "1a", "1 2", "--1", "1e3", "1,5", ".", "0x10", "١٢"}) {
-    EXPECT_EQ(ErrorOf(ToInt32, text), ErrorNumber::TypeMismatch) << text;
+    EXPECT_EQ(ErrorOf(ToInt32, text), error_number::kTypeMismatch) << text;
   }
   for (const char* text : {"2147483648", "-2147483649", "2147483647.5"}) {
-    EXPECT_EQ(ErrorOf(ToInt32, text), ErrorNumber::Overflow) << text;
+    EXPECT_EQ(ErrorOf(ToInt32, text), error_number::kOverflow) << text;
   }
   EXPECT_EQ(ToInt16("-32768"), -32768);
-  EXPECT_EQ(ErrorOf(ToInt16, "32768"), ErrorNumber::Overflow);
+  EXPECT_EQ(ErrorOf(ToInt16, "32768"), error_number::kOverflow);
 }
 
 }  // namespace

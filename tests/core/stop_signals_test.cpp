@@ -1,11 +1,11 @@
-#include "core/platform/stop_signals.h"
+#include "platform/stop_signals.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <memory>
 
-#include "core/platform/processes.h"
+#include "platform/processes.h"
 
 namespace corvane::platform {
 namespace {

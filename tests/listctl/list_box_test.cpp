@@ -83,8 +83,8 @@ TEST_F(ItemsTest, HostileTextsDrawWithoutHarmAndStayOneField) {
       QStringLiteral("copied a<%S%>7<%S%>True.txt"),
       QString::fromUtf8("a&b && & tab\t\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d abc \xd8\xb9\xd8\xb1"),
       QString(QChar(0xD800)) + "lone high" + QChar(0xDC00) + QChar(0xDFFF), QString()};
-  box.SetTextAlignment(TextFormat::kEndEllipsis | TextFormat::kSingleLine |
-                       TextFormat::kVerticalCenter);
+  box.SetTextAlignment(text_format::kEndEllipsis | text_format::kSingleLine |
+                       text_format::kVerticalCenter);
   for (const QString& t : texts) box.AddItem(t);
   box.SelectAll();
   Shot();

@@ -55,7 +55,7 @@ TEST_F(DaemonAppTest, AUselessObservationFileShowsItsBoxAfterTheBannerAndSavesTh
   Store().setValue("Log.Level", "2");
   const std::string useless = dir.Write("useless.xml", "<Corvane><Observation/></Corvane>");
   Start({"/XML", useless});
-  EXPECT_EQ(QCoreApplication::exec(), ExitCode::FatalStartupError);
+  EXPECT_EQ(QCoreApplication::exec(), exit_code::kFatalStartupError);
   EXPECT_EQ(boxes,
             std::vector<std::string>{"Corvane|The XML file " + useless +
                                      " did not contain any useful information or had errors!\r\n"
@@ -79,7 +79,7 @@ TEST_F(DaemonAppTest, SettingsThatCannotBeReadStopStartupAndStayAsTheyWere) {
       std::filesystem::create_directory(file);  // root reads a file of mode 000 all the same
     }
     Start({"/XML", ObservationFile("<Command>true</Command>")});
-    EXPECT_EQ(QCoreApplication::exec(), ExitCode::FatalStartupError);
+    EXPECT_EQ(QCoreApplication::exec(), exit_code::kFatalStartupError);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].find(wholeFile ? file + " cannot be read" : "Log.Level"), std::string::npos);
     EXPECT_NE(boxes[0].find(file), std::string::npos);

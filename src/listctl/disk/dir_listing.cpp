@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/platform/directory_entries.h"
+#include "platform/directory_entries.h"
 
 namespace corvane {
 

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <vector>
 
-#include "core/text/file_pattern.h"
+#include "text/file_pattern.h"
 
 namespace corvane {
 

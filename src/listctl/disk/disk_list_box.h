@@ -10,9 +10,9 @@
 #include <QString>
 #include <vector>
 
-#include "core/text/file_pattern.h"
 #include "listctl/disk/icon_cache.h"
 #include "listctl/mc_list_box.h"
+#include "text/file_pattern.h"
 
 namespace corvane {
 

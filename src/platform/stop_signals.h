@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/platform/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace corvane::platform {
 

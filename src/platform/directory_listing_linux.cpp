@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/platform/directory_listing.h"
+#include "platform/directory_listing.h"
 
 namespace corvane::platform {
 namespace {

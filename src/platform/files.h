@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/platform/result.h"
+#include "platform/result.h"
 
 namespace corvane::platform {
 

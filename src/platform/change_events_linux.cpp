@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/platform/change_events.h"
+#include "platform/change_events.h"
 
 namespace corvane::platform {
 namespace {

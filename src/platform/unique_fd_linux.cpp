@@ -1,7 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "core/platform/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace corvane::platform {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "core/platform/result.h"
-#include "core/platform/unique_fd.h"
+#include "platform/result.h"
+#include "platform/unique_fd.h"
 
 namespace corvane::platform {
 

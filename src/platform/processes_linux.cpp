@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cerrno>
 
-#include "core/platform/processes.h"
+#include "platform/processes.h"
 
 namespace corvane::platform {
 namespace {
@@ -138,14 +138,14 @@ void OnChildEnd(int signalNumber, siginfo_t* info, void* context) {
 
 // Once per process: the handler stays, since it does nothing without owners.
 void CatchChildEnds() {
-  static const bool caught = [] {
+  static const bool kCaught = [] {
     struct sigaction action {};
     action.sa_sigaction = &OnChildEnd;
     ::sigemptyset(&action.sa_mask);
     action.sa_flags = SA_SIGINFO | SA_RESTART | SA_NOCLDSTOP;
     return ::sigaction(SIGCHLD, &action, &formerChildAction) == 0;
   }();
-  (void)caught;
+  (void)kCaught;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "core/platform/terminal.h"
+#include "platform/terminal.h"
 
 namespace corvane::platform {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "core/platform/directory_entries.h"
-#include "core/platform/unique_fd.h"
+#include "platform/directory_entries.h"
+#include "platform/unique_fd.h"
 
 namespace corvane::platform {
 

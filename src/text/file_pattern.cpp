@@ -1,8 +1,8 @@
-#include "core/text/file_pattern.h"
+#include "text/file_pattern.h"
 
 #include <algorithm>
 
-#include "core/text/text_bytes.h"
+#include "text/text_bytes.h"
 
 namespace corvane {
 namespace {

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cerrno>
 
-#include "core/platform/stop_signals.h"
+#include "platform/stop_signals.h"
 
 namespace corvane::platform {
 namespace {

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/platform/directory_entries.h"
-#include "core/platform/result.h"
-#include "core/platform/unique_fd.h"
+#include "platform/directory_entries.h"
+#include "platform/result.h"
+#include "platform/unique_fd.h"
 
 namespace corvane::platform {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "core/platform/files.h"
-#include "core/platform/unique_fd.h"
+#include "platform/files.h"
+#include "platform/unique_fd.h"
 
 namespace corvane::platform {
 

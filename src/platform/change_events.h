@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/result.h"
-#include "core/platform/unique_fd.h"
+#include "platform/result.h"
+#include "platform/unique_fd.h"
 
 namespace corvane::platform {
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "core/platform/instance_lock_file.h"
+#include "platform/instance_lock_file.h"
 
 namespace corvane::platform {
 
