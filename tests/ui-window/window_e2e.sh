@@ -39,6 +39,16 @@ balloon_area() {
   done | head -n 1
 }
 
+# corvane's mapped windows other than tool tips. A tip (the icon's, or a
+# balloon) may come or go while a menu opens, so counting them would not
+# tell whether the menu did.
+windows_but_tips() {
+  local w
+  for w in $(corvane_windows); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_TOOLTIP' || echo "$w"
+  done
+}
+
 # Opens the menu of the icon at icon_x, icon_y with a right click and goes
 # $1 items down (the title first; separators are skipped) to choose one,
 # until $2 holds. A busy machine may map the menu before it takes the keys:
@@ -46,9 +56,9 @@ balloon_area() {
 choose_from_menu() {
   local attempt before
   for attempt in 1 2; do
-    before=$(corvane_windows | wc -l)
+    before=$(windows_but_tips | wc -l)
     xdotool mousemove "$icon_x" "$icon_y" click 3
-    eventually "[ \$(corvane_windows | wc -l) -gt $before ]" 10 || fail "no menu opened on a right click"
+    eventually "[ \$(windows_but_tips | wc -l) -gt $before ]" 10 || fail "no menu opened on a right click"
     sleep 0.5
     xdotool key $(printf 'Down %.0s' $(seq "$1")) Return
     eventually "$2" 5 && return 0
