@@ -167,12 +167,9 @@ double Percentile(const std::vector<double>& sorted, double p) {
 void Latency() {
   corvane::MainWindow window(0);
   window.show();
-  const std::vector<double> ours = LatenciesMs(
-      [&window](const std::string& line) {
-        window.AddItem(line, false);
-        window.ScrollToBottom();
-      },
-      *window.logView().viewport());
+  const std::vector<double> ours =
+      LatenciesMs([&window](const std::string& line) { window.ShowLogLine(line, false, true); },
+                  *window.logView().viewport());
   QListWidget peerList;
   peerList.resize(window.logView().size());
   peerList.show();
