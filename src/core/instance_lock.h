@@ -33,7 +33,6 @@ class InstanceLock {
   // another InstanceLock, holds it.
   bool RegisterInstance(const std::string& observationFile);
   void ReleaseInstance();
-  bool IsHeld() const { return static_cast<bool>(lock_); }
 
  private:
   Log& log_;

@@ -19,8 +19,6 @@ class FullTextTip : public QWidget {
   // does not fit between the box's left edge and the screen's right edge.
   void ShowText(const QString& text, const QFont& font, QPoint topLeft, int rowH, QColor back);
 
-  QString Shown() const { return text_; }
-
  protected:
   void paintEvent(QPaintEvent* event) override;
 
