@@ -27,7 +27,8 @@ x_session_start_for_test() {
     echo "SKIP: Xvfb cannot start here: $(cat "$x_tmp/xvfb.log")"
     exit 77
   fi
-  x_session_start_desktop || fail "trayer did not come up: $(cat "$x_tmp/trayer.log")"
+  x_session_start_desktop ||
+    fail "openbox or trayer did not come up: $(cat "$x_tmp/openbox.log" "$x_tmp/trayer.log")"
   x_session_inbox 'true %File%'
 }
 
@@ -65,27 +66,40 @@ x_session_start_server() {
   unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 }
 
-x_session_start_desktop() {
-  # A busy machine may answer the display number before clients get in.
-  eventually "xdotool getdisplaygeometry >/dev/null 2>&1" 20 || return 1
-  openbox >"$x_tmp/openbox.log" 2>&1 &
-  x_wm_pid=$!
-  trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-    --expand false --transparent false >"$x_tmp/trayer.log" 2>&1 &
-  x_tray_pid=$!
-  # The tray is there once it owns the tray selection's window.
-  local i
+# Starts the client "$@" with its output in log file $2 until the command
+# $1 tells that it is up, for up to 20 s; sets x_client_pid. A busy machine
+# may answer the display number before clients get in, so a client that
+# ended meanwhile is started again.
+x_session_start_client() {
+  local check=$1 log=$2 i
+  shift 2
   for i in $(seq 200); do
-    xdotool search --class trayer >/dev/null 2>&1 && return 0
-    # One more start when the first could not reach the display.
-    if [ "$i" = 50 ] && ! kill -0 "$x_tray_pid" 2>/dev/null; then
-      trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-        --expand false --transparent false >>"$x_tmp/trayer.log" 2>&1 &
-      x_tray_pid=$!
+    if [ "$i" = 1 ] || ! kill -0 "$x_client_pid" 2>/dev/null; then
+      "$@" >>"$log" 2>&1 &
+      x_client_pid=$!
     fi
+    eval "$check" && return 0
     sleep 0.1
   done
   return 1
+}
+
+# openbox, then trayer at the top right; 1 when either does not come up.
+x_session_start_desktop() {
+  eventually "xdotool getdisplaygeometry >/dev/null 2>&1" 20 || return 1
+  # A window mapped before the window manager is up is not managed by it,
+  # and its close box (wmctrl -c) would do nothing.
+  x_session_start_client "wmctrl -m >/dev/null 2>&1" "$x_tmp/openbox.log" openbox
+  local wm_up=$?
+  x_wm_pid=$x_client_pid
+  [ "$wm_up" = 0 ] || return 1
+  # The tray is there once it owns the tray selection's window.
+  x_session_start_client "xdotool search --class trayer >/dev/null 2>&1" "$x_tmp/trayer.log" \
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    --expand false --transparent false
+  local tray_up=$?
+  x_tray_pid=$x_client_pid
+  return "$tray_up"
 }
 
 x_session_end() {
