@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "core/daemon.h"
+#include "core/journal_location.h"
 #include "core/process.h"
 #include "core/program_directory.h"
 #include "core/std_helpers.h"
@@ -128,6 +129,9 @@ bool DaemonController::IsChecking() const { return daemon_->state.checkRunning; 
 bool DaemonController::IsStopping() const { return daemon_->state.quitting; }
 const std::string& DaemonController::DaemonName() const { return daemon_->state.daemonName; }
 const std::string& DaemonController::ObservationFile() const { return daemon_->state.xmlFile; }
+std::string DaemonController::JournalFile() const {
+  return DefaultJournalFile(daemon_->state.xmlFile);
+}
 std::string DaemonController::Translate(const CatalogueText& text) const {
   return daemon_->language.Translate(text);
 }

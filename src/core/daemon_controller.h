@@ -88,6 +88,8 @@ class DaemonController : public QObject {
   bool IsStopping() const;
   const std::string& DaemonName() const;
   const std::string& ObservationFile() const;
+  // The journal of hand-overs that this daemon writes, whether or not it is on.
+  std::string JournalFile() const;
   std::size_t PointCount() const;
   std::string Translate(const CatalogueText& text) const;
   // The stored settings as they are now.
