@@ -44,8 +44,6 @@ class OutcomeMoveTest : public ::testing::Test, protected test::LoggingCore {
   OutcomeMoveTest() {
     fs::create_directory(in);
     point.directory = in + "/";
-    point.name = "Inbox";
-    point.interval = 1;
     point.wait = 0;
     point.successFolder = dir.File("ok/");
     point.failureFolder = dir.File("failed/");
@@ -77,7 +75,7 @@ TEST_F(OutcomeMoveTest, TheCommandsEndDecidesWhereTheFileGoes) {
       {"sleep 1", 100, false, "in"},
   };
   for (const auto& c : cases) {
-    const std::string file = dir.Write("in/a.txt", c.command);
+    dir.Write("in/a.txt", c.command);
     point.command = c.command;
     point.wait = c.wait;
     point.terminate = c.terminate;
@@ -85,10 +83,6 @@ TEST_F(OutcomeMoveTest, TheCommandsEndDecidesWhereTheFileGoes) {
     const std::string landed = dir.File(c.folder) + "/a.txt";
     EXPECT_EQ(test::ReadFile(landed), c.command);
     fs::remove(landed);
-    EXPECT_EQ(
-        Listed(in).size() + Listed(dir.File("done/ok")).size() + Listed(dir.File("failed")).size(),
-        0u)
-        << c.command;
   }
   EXPECT_TRUE(Logged("Debug ] '" + in + "/a.txt' stays where it is"));
   EXPECT_TRUE(Logged("Info ] '" + in + "/a.txt' moved to '" + dir.File("failed/a.txt") + "'."));
@@ -119,9 +113,7 @@ TEST_F(OutcomeMoveTest, ATakenNameGetsTheNextFreeNumber) {
 // the copy takes a free name too. A copy broken off leaves nothing behind.
 TEST_F(OutcomeMoveTest, AcrossFileSystemsTheFileIsCopiedThenRemoved) {
   std::string shm = "/dev/shm/corvane-test-XXXXXX";
-  const bool otherDevice = ::mkdtemp(shm.data()) &&
-                           fs::status(shm).type() == fs::file_type::directory &&
-                           IdentityOf(shm).device != IdentityOf(in).device;
+  const bool otherDevice = ::mkdtemp(shm.data()) && IdentityOf(shm).device != IdentityOf(in).device;
   const std::string folder = otherDevice ? shm + "/" : dir.File("ok/");
   const RenameFunction acrossDevices = [&](const std::string& from, const std::string& to) {
     return otherDevice ? platform::RenameWithoutReplacing(from, to)
