@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <utility>
@@ -22,11 +24,13 @@ std::vector<FileHolder> FileHolders(unsigned long long device, unsigned long lon
     if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
     const std::string fdDir = "/proc/" + pid + "/fd/";
     DirectoryListing fds(fdDir);
-    struct stat st {};
+    struct statx stx {};
     while (const ListingEntry* fd = fds.Next()) {
       if (++looked > kMaxDescriptorsLooked) return holders;
-      if (::stat((fdDir + fd->name).c_str(), &st) != 0 || st.st_dev != device ||
-          st.st_ino != inode) {
+      // What the kernel has at hand will do: a file on a network file system
+      // is not asked of its server.
+      if (::statx(AT_FDCWD, (fdDir + fd->name).c_str(), AT_STATX_DONT_SYNC, STATX_INO, &stx) != 0 ||
+          makedev(stx.stx_dev_major, stx.stx_dev_minor) != device || stx.stx_ino != inode) {
         continue;
       }
       const Result<std::string> comm = ReadRegularFile("/proc/" + pid + "/comm", 64);
