@@ -15,28 +15,28 @@ namespace {
 
 // The rule lines of a point's block, in the order the check applies them.
 enum RuleLine : std::size_t {
-  kPlaceLine,
-  kPatternLine,
-  kHiddenSystemLine,
-  kAttributesLine,
-  kRunningLine,
-  kAgeLine,
-  kExclusiveLine,
-  kRuleLines
+  PlaceLine,
+  PatternLine,
+  HiddenSystemLine,
+  AttributesLine,
+  RunningLine,
+  AgeLine,
+  ExclusiveLine,
+  RuleLineCount
 };
 
 RuleLine LineOf(FileRule rule) {
   switch (rule) {
-    case FileRule::Pattern: return kPatternLine;
-    case FileRule::HiddenOrSystem: return kHiddenSystemLine;
-    case FileRule::Gone: return kPlaceLine;
-    case FileRule::Attributes: return kAttributesLine;
-    case FileRule::CommandRunning: return kRunningLine;
-    case FileRule::Age: return kAgeLine;
-    case FileRule::Exclusive: return kExclusiveLine;
+    case FileRule::Pattern: return PatternLine;
+    case FileRule::HiddenOrSystem: return HiddenSystemLine;
+    case FileRule::Gone: return PlaceLine;
+    case FileRule::Attributes: return AttributesLine;
+    case FileRule::CommandRunning: return RunningLine;
+    case FileRule::Age: return AgeLine;
+    case FileRule::Exclusive: return ExclusiveLine;
     case FileRule::None: break;
   }
-  return kRuleLines;
+  return RuleLineCount;
 }
 
 void Write(Log& log, const std::string& text) { log.WriteLog(text, LogLevel::Info, kRawLine); }
@@ -104,9 +104,9 @@ void ShowPoint(Log& log, const ObservationPoint& point, const PathVerdict& verdi
                const Clock& clock) {
   const Language& language = log.language();
   const FileVerdict& file = verdict.file;
-  const RuleLine stop = verdict.place == PathPlace::Reached ? LineOf(file.stoppedBy) : kPlaceLine;
-  std::array<std::string, kRuleLines> lines;
-  for (std::size_t line = 0; line < kRuleLines; ++line) {
+  const RuleLine stop = verdict.place == PathPlace::Reached ? LineOf(file.stoppedBy) : PlaceLine;
+  std::array<std::string, RuleLineCount> lines;
+  for (std::size_t line = 0; line < RuleLineCount; ++line) {
     const CatalogueText& word = line < stop    ? txt::WhyPasses
                                 : line == stop ? txt::WhyStops
                                                : txt::WhyNotChecked;
@@ -114,8 +114,8 @@ void ShowPoint(Log& log, const ObservationPoint& point, const PathVerdict& verdi
   }
   // The exclusive test is made whatever the age, so that a file both too
   // young and busy tells both.
-  if (stop == kAgeLine && file.exclusive) {
-    lines[kExclusiveLine] = language.Translate(
+  if (stop == AgeLine && file.exclusive) {
+    lines[ExclusiveLine] = language.Translate(
         file.exclusive == platform::Exclusive::Yes ? txt::WhyPasses : txt::WhyStops);
   }
   const std::string verdictWord =
@@ -124,9 +124,9 @@ void ShowPoint(Log& log, const ObservationPoint& point, const PathVerdict& verdi
       log,
       FormatMsg(
           language.Translate(txt::WhyPoint),
-          {verdict.pointIndex, point.name, verdict.path, lines[kPlaceLine], lines[kPatternLine],
-           lines[kHiddenSystemLine], lines[kAttributesLine], lines[kRunningLine], lines[kAgeLine],
-           lines[kExclusiveLine], verdictWord, point.filePattern,
+          {verdict.pointIndex, point.name, verdict.path, lines[PlaceLine], lines[PatternLine],
+           lines[HiddenSystemLine], lines[AttributesLine], lines[RunningLine], lines[AgeLine],
+           lines[ExclusiveLine], verdictWord, point.filePattern,
            verdict.place == PathPlace::Reached ? AttributeWords(language, file.attributes) : "-"}));
   for (const std::string& reason : Reasons(language, point, verdict, clock)) Write(log, reason);
 }
