@@ -106,7 +106,7 @@ struct CatalogueText {
   TEXT(StopByDisplayLoss, 75, "the display went away") \
   TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.") \
   TEXT(WhyNowhere, 93, "'%1' is in no point's folder.") \
-  TEXT(WhyPoint, 94, "Point %1 '%2' (%3):\r\n    sub-folders and links: %4\r\n    name pattern '%12': %5\r\n    hidden and system: %6\r\n    attributes (%13): %7\r\n    no running command for it: %8\r\n    age: %9\r\n    exclusive access: %10\r\n  => %11") \
+  TEXT(WhyPoint, 94, "Point %1 '%2' (%3):\r\n    where it lies (sub-folders, links): %4\r\n    name pattern '%12': %5\r\n    hidden and system: %6\r\n    attributes (%13): %7\r\n    no running command for it: %8\r\n    age: %9\r\n    exclusive access: %10\r\n  => %11") \
   TEXT(WhyPasses, 95, "passes") \
   TEXT(WhyNotChecked, 96, "not checked") \
   TEXT(WhyStops, 97, "stops") \

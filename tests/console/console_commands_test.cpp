@@ -152,7 +152,7 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePathAndSaysWhenNo
   const std::string path = dir.Write("in/sub/a.txt", "x");
   const std::string outside = dir.Write("a.txt", "x");
   const auto rules = [](const char* first, const char* rest, const std::string& pattern) {
-    return Strings{std::string("    sub-folders and links: ") + first,
+    return Strings{std::string("    where it lies (sub-folders, links): ") + first,
                    "    name pattern '" + pattern + "': " + rest,
                    std::string("    hidden and system: ") + rest,
                    std::string("    attributes (-): ") + rest,
