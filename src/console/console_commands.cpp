@@ -1,7 +1,10 @@
 #include "console/console_commands.h"
 
+#include <stdexcept>
+
 #include "console/console_tokenizer.h"
 #include "console/reports.h"
+#include "console/why_report.h"
 #include "core/daemon_controller.h"
 #include "core/log.h"
 #include "core/std_helpers.h"
@@ -34,6 +37,7 @@ const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
       {"cfg", &ConsoleCommands::Configuration},
       {"chk_update", &ConsoleCommands::CheckUpdate},
       {"set", &ConsoleCommands::Set},
+      {"why", &ConsoleCommands::Why},
   };
   return kTable;
 }
@@ -121,6 +125,14 @@ void ConsoleCommands::Configuration(const Tokens&) {
 
 void ConsoleCommands::CheckUpdate(const Tokens&) {
   if (context_.checkForUpdate) context_.checkForUpdate(true);
+}
+
+// A path with blanks is typed in double quotes. The journal's latest rows
+// for the path are the lines that go under the verdicts.
+void ConsoleCommands::Why(const Tokens& tokens) {
+  if (tokens.size() < 2 || tokens[1].empty()) throw std::invalid_argument("why without a path");
+  const DaemonController& controller = context_.controller;
+  ShowWhy(log(), controller.state(), controller.clock(), tokens[1], {});
 }
 
 }  // namespace corvane

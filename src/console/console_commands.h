@@ -63,6 +63,7 @@ class ConsoleCommands {
   void Statistics(const Tokens&);
   void Configuration(const Tokens&);
   void CheckUpdate(const Tokens&);
+  void Why(const Tokens& tokens);
   void Set(const Tokens& tokens);
 
   // The settings of "set", in set_command.cpp.

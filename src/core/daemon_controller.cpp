@@ -141,6 +141,7 @@ DaemonSettings DaemonController::Settings() const {
 const DaemonState& DaemonController::state() const { return daemon_->state; }
 const Language& DaemonController::language() const { return daemon_->language; }
 Log& DaemonController::log() { return daemon_->log; }
+const Clock& DaemonController::clock() const { return daemon_->clock; }
 
 // As the statistics count them.
 std::size_t DaemonController::PointCount() const { return daemon_->state.points.size(); }

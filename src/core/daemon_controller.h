@@ -98,6 +98,8 @@ class DaemonController : public QObject {
   const DaemonState& state() const;
   const Language& language() const;
   Log& log();
+  // The daemon's time: what the file ages are measured against.
+  const Clock& clock() const;
 
   // Pausing and resuming only switch the check timer: a check under way runs
   // to its end. Resuming after the stop has begun does nothing.

@@ -112,7 +112,19 @@ struct CatalogueText {
   TEXT(FileNotMoved, 89, "Could not move '%1' to %2: %3.") \
   TEXT(FileStays, 90, "'%1' stays where it is: its command may still use it, or the daemon stops.") \
   TEXT(FileGoneBeforeMove, 91, "'%1' is gone; there is nothing to move.") \
-  TEXT(FileReplacedBeforeMove, 92, "'%1' is no longer the file that was handed over; it is not moved.")
+  TEXT(FileReplacedBeforeMove, 92, "'%1' is no longer the file that was handed over; it is not moved.") \
+  TEXT(WhyNowhere, 93, "'%1' is in no point's folder.") \
+  TEXT(WhyPoint, 94, "Point %1 '%2' (%3):\r\n    where it lies (sub-folders, links): %4\r\n    name pattern '%12': %5\r\n    hidden and system: %6\r\n    attributes (%13): %7\r\n    no running command for it: %8\r\n    age: %9\r\n    exclusive access: %10\r\n  => %11") \
+  TEXT(WhyPasses, 95, "passes") \
+  TEXT(WhyNotChecked, 96, "not checked") \
+  TEXT(WhyStops, 97, "stops") \
+  TEXT(WhyHandedOver, 98, "would be handed over at the next check") \
+  TEXT(WhyNotHandedOver, 99, "not handed over") \
+  TEXT(WhyNoSubfolders, 100, "The point searches no sub-folders such as '%1'.") \
+  TEXT(WhyNotEntered, 101, "The check does not go into '%1': a link, or a folder it cannot read.") \
+  TEXT(WhyCannotSee, 102, "'%1': %2.") \
+  TEXT(WhyTooYoung, 103, "Old enough at %1, in %2 sec.") \
+  TEXT(WhyOpenIn, 104, "Open in: %1")
 // clang-format on
 
 namespace txt {

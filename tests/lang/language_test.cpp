@@ -106,10 +106,12 @@ TEST_P(LanguageFileTest, EveryTextIsTranslatedKeepingItsPlaceholdersAndItsLines)
   EXPECT_EQ(PlaceholdersOf(language.Translate(txt::StatisticsHeader)), Numbered(3));
   EXPECT_EQ(PlaceholdersOf(language.Translate(txt::StatisticsPoint)), Numbered(18));
   const std::string help = language.Translate(txt::HelpReport);
-  for (const char* word :
-       {"end",        "exit", "quit",     "clear",   "cls",     "pause",  "halt",        "go",
-        "continue",   "run",  "?",        "help",    "ver",     "reload", "stat",        "cfg",
-        "chk_update", "set",  "loglevel", "logfile", "xmlfile", "name",   "languagefile"}) {
+  for (const char* word : {"end",        "exit",        "quit",         "clear",    "cls",
+                           "pause",      "halt",        "go",           "continue", "run",
+                           "?",          "help",        "ver",          "reload",   "stat",
+                           "cfg",        "chk_update",  "set",          "loglevel", "logfile",
+                           "xmlfile",    "name",        "languagefile", "history",  "why",
+                           "journal on", "journalfile", "journaldays"}) {
     EXPECT_NE(help.find(word), std::string::npos) << word;
   }
 }
