@@ -104,7 +104,9 @@ struct CatalogueText {
   TEXT(StopBySignal, 73, "signal %1") \
   TEXT(StopBySessionEnd, 74, "the desktop session ended") \
   TEXT(StopByDisplayLoss, 75, "the display went away") \
-  TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.")
+  TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.") \
+  TEXT(JournalUnusable, 77, "The journal '%1' cannot be used: %2. Files are handled without it.") \
+  TEXT(JournalMovedAside, 78, "The journal '%1' was damaged: it was moved to '%2' and a new one started.")
 // clang-format on
 
 namespace txt {

@@ -38,4 +38,13 @@ Result<void> CheckRegularOrAbsent(const std::string& path);
 // it, opening the old file for writing).
 Result<void> CheckReplaceable(const std::string& path);
 
+// What the journal keeps of a file as it is handed over: its size, last
+// write (nanoseconds since the epoch) and inode; a link is looked at itself.
+struct FileFacts {
+  long long size = 0;
+  long long modifiedNs = 0;
+  unsigned long long inode = 0;
+};
+Result<FileFacts> LookAtFile(const std::string& path);
+
 }  // namespace corvane::platform

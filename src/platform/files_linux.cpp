@@ -92,4 +92,14 @@ Result<void> CheckReplaceable(const std::string& path) {
   return {};
 }
 
+Result<FileFacts> LookAtFile(const std::string& path) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) return SystemFailure(errno);
+  constexpr long long kNsPerSecond = 1'000'000'000;
+  return FileFacts{
+      static_cast<long long>(status.st_size),
+      static_cast<long long>(status.st_mtim.tv_sec) * kNsPerSecond + status.st_mtim.tv_nsec,
+      static_cast<unsigned long long>(status.st_ino)};
+}
+
 }  // namespace corvane::platform
