@@ -78,9 +78,10 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
       log_.Message(txt::CouldNotExecute, LogLevel::Error, {cmd.text});
       log_.Message(txt::StartFailedReason, LogLevel::Debug, {cmd.text, started.error().text});
       Inc(point.failed);
-      if (!journal) return;
-      row.outcome = journal::Outcome::NotStarted;
-      journal->Begin(std::move(row));
+      if (journal) {
+        row.outcome = journal::Outcome::NotStarted;
+        journal->Begin(std::move(row));
+      }
       return;
     }
     log_.Message(txt::Executing, LogLevel::Debug, {cmd.text, started->pid()});
@@ -95,6 +96,7 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
       };
     }
     MarkRunning(point, values.file, *started, std::move(ended));
+    // A move of the file after the command fills in end.movedTo.
     journal::HandOverEnd end = Supervise(*started, point.wait, point.terminate);
     if (journal && row.waited) journal->End(id, std::move(end));
   }  // the process passes to the reaper unless it was collected
