@@ -35,8 +35,10 @@ bool SetJournal(DaemonController& controller, Log& log, const std::string& name,
   } else {
     return false;
   }
-  controller.SetJournalSettings(settings);
+  // The message first, as for the observation file: a journal that cannot
+  // be opened is warned of after it.
   log.Message(txt::Changed, LogLevel::Info, {name, value});
+  controller.SetJournalSettings(settings);
   return true;
 }
 
