@@ -121,7 +121,7 @@ ChildProcess::~ChildProcess() {
 bool ChildProcess::Collect() {
   if (!ended_ && platform::ReapProcess(pid_, &end_)) {
     ended_ = true;
-    if (whenCollected_) std::exchange(whenCollected_, nullptr)();
+    if (whenCollected_) std::exchange(whenCollected_, nullptr)(end_);
   }
   return ended_;
 }

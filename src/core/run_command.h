@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "journal/journal_writer.h"
 #include "platform/processes.h"
 
 namespace corvane {
@@ -26,6 +28,12 @@ class CommandRunner {
   // Where the commands' output goes; the front end chooses (console mode:
   // the daemon's standard error, which is the default).
   void SetCommandOutput(platform::CommandOutput output) { output_ = output; }
+  // Where each hand-over is recorded; none: not recorded. A command that
+  // runs on by itself completes its row in the journal it began in, if that
+  // is still open when the command ends.
+  void SetJournal(std::shared_ptr<journal::JournalWriter> journal) {
+    journal_ = std::move(journal);
+  }
 
   // dir is the directory being listed, ending in "/"; fileName the name of
   // the file in it. Adds 1 to point.failed when the command cannot be
@@ -42,13 +50,15 @@ class CommandRunner {
   void RunCommand(const std::string& dir, const std::string& fileName, ObservationPoint& point);
 
  private:
-  CommandVerdict Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate);
+  // How the wait ended, as the journal records it.
+  journal::HandOverEnd Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate);
   void LeaveOrKill(const ChildProcess& proc, std::int32_t afterMs, bool terminate, WaitEnd why);
 
   Log& log_;
   const DaemonState& state_;
   ChildReaper& reaper_;
   platform::CommandOutput output_ = platform::CommandOutput::DaemonStderr;
+  std::shared_ptr<journal::JournalWriter> journal_;
 };
 
 }  // namespace corvane

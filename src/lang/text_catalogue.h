@@ -105,6 +105,8 @@ struct CatalogueText {
   TEXT(StopBySessionEnd, 74, "the desktop session ended") \
   TEXT(StopByDisplayLoss, 75, "the display went away") \
   TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.") \
+  TEXT(JournalUnusable, 77, "The journal '%1' cannot be used: %2. Files are handled without it.") \
+  TEXT(JournalMovedAside, 78, "The journal '%1' was damaged: it was moved to '%2' and a new one started.") \
   TEXT(ConfigurationSuccessFolder, 85, "  Point '%1': after success its files go to %2") \
   TEXT(ConfigurationFailureFolder, 86, "  Point '%1': after a failure its files go to %2") \
   TEXT(OutcomeFoldersIgnored, 87, "Observation point '%1': OnSuccess and OnFailure need a command that is waited for (Wait 0 or more); they are ignored.") \

@@ -41,11 +41,13 @@ Result<void> CheckRegularOrAbsent(const std::string& path);
 // it, opening the old file for writing).
 Result<void> CheckReplaceable(const std::string& path);
 
-// What the entry at a path is, the entry itself (a link is not followed).
+// What the entry at a path is, the entry itself (a link is not followed):
+// what a move checks and the journal keeps of a file handed over.
 struct EntryIdentity {
   FileIdentity id;
   bool isRegular = false;
   std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;  // the last write, nanoseconds since the epoch
 };
 Result<EntryIdentity> IdentityOfEntry(const std::string& path);
 

@@ -97,7 +97,11 @@ Result<void> CheckReplaceable(const std::string& path) {
 Result<EntryIdentity> IdentityOfEntry(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return SystemFailure(errno);
-  return EntryIdentity{{st.st_dev, st.st_ino}, S_ISREG(st.st_mode), st.st_size};
+  constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+  return EntryIdentity{{st.st_dev, st.st_ino},
+                       S_ISREG(st.st_mode),
+                       st.st_size,
+                       st.st_mtim.tv_sec * kNsPerSecond + st.st_mtim.tv_nsec};
 }
 
 Result<FileIdentity> IdentityOfDirectory(const std::string& path) {
@@ -202,5 +206,4 @@ Result<void> RemoveEntry(const std::string& path) {
   if (::unlink(path.c_str()) != 0) return SystemFailure(errno);
   return {};
 }
-
 }  // namespace corvane::platform

@@ -98,7 +98,7 @@ bool AwaitReadable(int fd, int timeoutMs) {
   return ::poll(&readable, 1, timeoutMs) > 0;
 }
 
-bool ReapProcess(int pid, std::optional<ProcessEnd>* end) {
+bool ReapProcess(int pid, ChildEnd* end) {
   if (pid <= 0) return true;
   for (;;) {
     int status = 0;
@@ -106,8 +106,8 @@ bool ReapProcess(int pid, std::optional<ProcessEnd>* end) {
     if (result == 0) return false;
     if (result == pid) {
       if (end) {
-        *end = WIFSIGNALED(status) ? ProcessEnd{true, WTERMSIG(status)}
-                                   : ProcessEnd{false, WEXITSTATUS(status)};
+        const bool signalled = WIFSIGNALED(status);
+        *end = {true, signalled, signalled ? WTERMSIG(status) : WEXITSTATUS(status)};
       }
       return true;
     }

@@ -260,6 +260,22 @@ TEST_F(ConsoleCommandsTest, SetLogOrLanguageFileRefusesWhatCannotBeUsedAndLoadsA
   EXPECT_EQ(trayTranslations, 1);
 }
 
+// The journal follows its settings at once, and they are kept.
+TEST_F(ConsoleCommandsTest, SetJournalReopensTheJournalAtOnce) {
+  const std::string file = dir.File("journal/hand-overs.sqlite");
+  const std::tuple<std::string, std::string, bool> cases[] = {{"journalfile", file, true},
+                                                              {"journal", "off", false},
+                                                              {"journaldays", "7", false},
+                                                              {"journal", "on", true}};
+  for (const auto& [name, value, open] : cases) {
+    EXPECT_EQ(Run("set " + name + " " + value),
+              (Strings{"> set:", Info("Changed '" + name + "' to '" + value + "'.")}));
+    EXPECT_EQ(controller.JournalOpen(), open) << name << " " << value;
+  }
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_EQ(controller.Settings().journal, (JournalSettings{file, true, 7}));
+}
+
 TEST_F(ConsoleCommandsTest, SetNameTakesOneWordAndRefreshesTheCaption) {
   EXPECT_EQ(Run("set name Night Shift"), Strings{"> set:"});
   EXPECT_EQ(captions.back(), "Night (running)");

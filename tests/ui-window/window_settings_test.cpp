@@ -96,7 +96,8 @@ TEST(WindowSettingsTest, TheStoredStateIsTheWindowsAndOnlyANormalWindowStoresIts
 // daemon's keys and those only read included.
 TEST(WindowSettingsTest, AStoredFileIsSavedBackAsItWas) {
   const std::string stored =
-      "[General]\nApp.Language=\"german, swiss.lng\"\nLog.Level=0\nLog.ViewLines=50\n"
+      "[General]\nApp.Language=\"german, swiss.lng\"\nJournal.Enabled=False\n"
+      "Journal.File=/var/tmp/j.sqlite\nJournal.KeepDays=7\nLog.Level=0\nLog.ViewLines=50\n"
       "Window.Height=4800\nWindow.Hidden=True\nWindow.NoBKG=1\nWindow.State=0\n"
       "Window.Width=9000\nWindow.X=1500\nWindow.Y=-15\n";
   std::filesystem::create_directories(std::filesystem::path(SettingsFile()).parent_path());
