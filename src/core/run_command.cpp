@@ -47,7 +47,8 @@ journal::HandOverEnd EndOf(const platform::ChildEnd& end, std::int64_t durationM
 // daemon stops, or left running, may still use it.
 CommandVerdict VerdictOf(const journal::HandOverEnd& end, bool stopping) {
   switch (end.outcome) {
-    case journal::Outcome::Exited: return end.code == 0 ? CommandVerdict::Succeeded : CommandVerdict::Failed;
+    case journal::Outcome::Exited:
+      return end.code == 0 ? CommandVerdict::Succeeded : CommandVerdict::Failed;
     case journal::Outcome::Signalled:
     case journal::Outcome::NotStarted: return CommandVerdict::Failed;
     case journal::Outcome::Terminated:
