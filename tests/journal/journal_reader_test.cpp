@@ -1,0 +1,114 @@
+#include "journal/journal_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+#include "support/test_journal.h"
+
+namespace corvane::journal {
+namespace {
+
+using Ids = std::vector<std::int64_t>;
+
+Ids IdsOf(const std::vector<HandOver>& rows) {
+  Ids ids;
+  for (const HandOver& row : rows) ids.push_back(row.id);
+  return ids;
+}
+
+HandOver Row(std::int64_t startedMs, std::string point, std::string path, Outcome outcome) {
+  HandOver row;
+  row.startedMs = startedMs;
+  row.point = std::move(point);
+  row.path = std::move(path);
+  row.outcome = outcome;
+  return row;
+}
+
+// Rows 1 to 5, stored out of time order: row 5 started first.
+class JournalReaderTest : public ::testing::Test {
+ protected:
+  JournalReaderTest() {
+    journal.Add(Row(2000, "Inbox", "/in/a.pdf", Outcome::Exited));
+    journal.Add(Row(3000, "Inbox", "/in/b.txt", Outcome::Signalled));
+    journal.Add(Row(4000, "Print", "/print/c.pdf", Outcome::Exited));
+    journal.Add(Row(5000, "Inbox", "/in/d.txt", Outcome::NotStarted));
+    journal.Add(Row(1000, "Inbox", "/in/e.pdf", Outcome::Running));
+  }
+  Ids Read(const Filter& filter) const {
+    const auto rows = ReadHandOvers(journal.file(), filter);
+    EXPECT_TRUE(rows) << rows.error().text;
+    return rows ? IdsOf(*rows) : Ids{};
+  }
+
+  test::TempDir dir;
+  test::TestJournal journal{dir.File("journal.sqlite")};
+};
+
+bool IsPdf(std::string_view name) { return name.ends_with(".pdf"); }
+
+TEST_F(JournalReaderTest, ReadsTheRowsThatPassEveryConditionOldestFirst) {
+  const std::pair<Filter, Ids> cases[] = {
+      {{}, {5, 1, 2, 3, 4}},
+      {{.point = "Inbox"}, {5, 1, 2, 4}},
+      {{.path = "/in/b.txt"}, {2}},
+      {{.nameMatches = IsPdf}, {5, 1, 3}},
+      {{.sinceMs = 2000, .untilMs = 4000}, {1, 2}},
+      {{.outcome = Outcome::Exited}, {1, 3}},
+      {{.point = "Inbox", .outcome = Outcome::Exited}, {1}},
+      // The latest that match, not the matching among the latest.
+      {{.nameMatches = IsPdf, .latest = 2}, {1, 3}},
+      {{.point = "Inbox", .latest = 1}, {4}},
+  };
+  for (const auto& [filter, ids] : cases) EXPECT_EQ(Read(filter), ids);
+}
+
+TEST_F(JournalReaderTest, ReadsEveryFieldAsWritten) {
+  HandOver full = Row(6000, "Inbox", "/in/\xff name", Outcome::Exited);
+  full.size = 12;
+  full.modifiedNs = 1'700'000'000'123'456'789;
+  full.inode = 77;
+  full.arguments = {"mv", "", "/in/\xff name"};
+  full.pid = 4321;
+  full.waited = true;
+  full.code = 3;
+  full.durationMs = 250;
+  full.movedTo = "/done/x";
+  journal.Add(full);
+  const auto rows = ReadHandOvers(journal.file(), {.latest = 1});
+  ASSERT_TRUE(rows && rows->size() == 1);
+  const HandOver& read = rows->front();
+  EXPECT_EQ(std::tie(read.id, read.startedMs, read.point, read.path, read.size, read.modifiedNs,
+                     read.inode, read.arguments, read.pid, read.waited, read.outcome, read.code,
+                     read.durationMs, read.movedTo),
+            std::make_tuple(std::int64_t{6}, full.startedMs, full.point, full.path, full.size,
+                            full.modifiedNs, full.inode, full.arguments, full.pid, full.waited,
+                            full.outcome, full.code, full.durationMs, full.movedTo));
+}
+
+// A daemon writes in WAL mode; a reader sees what it committed and is not
+// held up by a transaction under way.
+TEST_F(JournalReaderTest, ReadsWhileAWriteTransactionIsOpen) {
+  journal.Execute("BEGIN IMMEDIATE");
+  journal.Add(Row(9000, "Inbox", "/in/f.txt", Outcome::Running));
+  EXPECT_EQ(Read({}), (Ids{5, 1, 2, 3, 4}));
+  journal.Execute("COMMIT");
+  EXPECT_EQ(Read({.latest = 1}), Ids{6});
+}
+
+TEST(JournalReader, RefusesAFileThatIsNoJournal) {
+  test::TempDir dir;
+  test::TestJournal other(dir.File("other.sqlite"));
+  other.Execute("DROP TABLE hand_overs; CREATE TABLE t (x)");
+  const std::string files[] = {dir.File("missing.sqlite"), dir.Write("text", "not SQLite at all"),
+                               other.file(), dir.path()};
+  for (const std::string& file : files) {
+    const auto rows = ReadHandOvers(file, {});
+    ASSERT_FALSE(rows) << file;
+    EXPECT_NE(rows.error().text.find(file == files[0] ? "No such file" : file), std::string::npos)
+        << rows.error().text;
+  }
+}
+
+}  // namespace
+}  // namespace corvane::journal
