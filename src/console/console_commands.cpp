@@ -34,6 +34,7 @@ const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
       {"cfg", &ConsoleCommands::Configuration},
       {"chk_update", &ConsoleCommands::CheckUpdate},
       {"set", &ConsoleCommands::Set},
+      {"history", &ConsoleCommands::History},
   };
   return kTable;
 }

@@ -64,6 +64,7 @@ class ConsoleCommands {
   void Configuration(const Tokens&);
   void CheckUpdate(const Tokens&);
   void Set(const Tokens& tokens);
+  void History(const Tokens& tokens);  // in history_command.cpp
 
   // The settings of "set", in set_command.cpp.
   void SetLogLevel(const std::string& value);

@@ -104,7 +104,15 @@ struct CatalogueText {
   TEXT(StopBySignal, 73, "signal %1") \
   TEXT(StopBySessionEnd, 74, "the desktop session ended") \
   TEXT(StopByDisplayLoss, 75, "the display went away") \
-  TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.")
+  TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.") \
+  TEXT(OutcomeExit, 105, "exit %1") \
+  TEXT(OutcomeTerminated, 106, "terminated") \
+  TEXT(OutcomeLeftRunning, 107, "left running") \
+  TEXT(OutcomeNotStarted, 108, "not started") \
+  TEXT(HistoryHeader, 109, "Up to %1 latest hand-overs from '%2', newest last:") \
+  TEXT(HistoryEmpty, 110, "No hand-overs in the journal '%1'.") \
+  TEXT(JournalOff, 111, "The journal is off: hand-overs are not recorded.") \
+  TEXT(JournalUnreadable, 112, "The journal '%1' cannot be read: %2")
 // clang-format on
 
 namespace txt {
