@@ -114,18 +114,18 @@ bool Bind(sqlite3_stmt* statement, const Query& query) {
   return true;
 }
 
-platform::Failure<platform::Error> SqliteFailure(sqlite3* database, const std::string& file) {
-  return platform::Failed("cannot read the journal " + file + ": " + LastError(database));
+platform::Failure<platform::Error> SqliteFailure(sqlite3* database) {
+  return platform::Failed(LastError(database));
 }
 
 // Reading the schema is the first access to the file: a file that is not a
 // database fails here.
-platform::Result<bool> HasHandOverTable(sqlite3* database, const std::string& file) {
+platform::Result<bool> HasHandOverTable(sqlite3* database) {
   const Statement statement =
       Prepare(database, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'hand_overs'");
-  if (!statement) return SqliteFailure(database, file);
+  if (!statement) return SqliteFailure(database);
   const int step = sqlite3_step(statement.get());
-  if (step != SQLITE_ROW && step != SQLITE_DONE) return SqliteFailure(database, file);
+  if (step != SQLITE_ROW && step != SQLITE_DONE) return SqliteFailure(database);
   return step == SQLITE_ROW;
 }
 
@@ -137,24 +137,22 @@ platform::Result<std::vector<HandOver>> ReadHandOvers(const std::string& journal
   std::error_code error;
   const auto status = std::filesystem::status(journalFile, error);
   if (!std::filesystem::exists(status)) return platform::SystemFailure(ENOENT);
-  if (!std::filesystem::is_regular_file(status))
-    return platform::Failed(journalFile + " is not a regular file");
+  if (!std::filesystem::is_regular_file(status)) return platform::Failed("not a regular file");
 
   sqlite3* opened = nullptr;
   const int openStatus =
       sqlite3_open_v2(journalFile.c_str(), &opened, SQLITE_OPEN_READONLY, nullptr);
   const Database database(opened);
-  if (openStatus != SQLITE_OK) return SqliteFailure(database.get(), journalFile);
+  if (openStatus != SQLITE_OK) return SqliteFailure(database.get());
   sqlite3_busy_timeout(database.get(), kBusyTimeoutMs);
 
-  const platform::Result<bool> isJournal = HasHandOverTable(database.get(), journalFile);
+  const platform::Result<bool> isJournal = HasHandOverTable(database.get());
   if (!isJournal) return platform::Failure<platform::Error>{isJournal.error()};
-  if (!*isJournal) return platform::Failed(journalFile + " is not a journal of Corvane");
+  if (!*isJournal) return platform::Failed("not a journal of Corvane");
 
   const Query query = QueryFor(filter);
   const Statement statement = Prepare(database.get(), query.sql);
-  if (!statement || !Bind(statement.get(), query))
-    return SqliteFailure(database.get(), journalFile);
+  if (!statement || !Bind(statement.get(), query)) return SqliteFailure(database.get());
 
   std::vector<HandOver> rows;
   int step = SQLITE_ROW;
@@ -165,7 +163,7 @@ platform::Result<std::vector<HandOver>> ReadHandOvers(const std::string& journal
     if (!row || (filter.nameMatches && !filter.nameMatches(NameOf(row->path)))) continue;
     rows.push_back(std::move(*row));
   }
-  if (step != SQLITE_ROW && step != SQLITE_DONE) return SqliteFailure(database.get(), journalFile);
+  if (step != SQLITE_ROW && step != SQLITE_DONE) return SqliteFailure(database.get());
   std::reverse(rows.begin(), rows.end());
   return rows;
 }
