@@ -13,8 +13,8 @@
 namespace corvane {
 namespace {
 
-enum Column { kTime, kPoint, kOutcome, kDuration, kName, kColumnCount };
-using Cells = std::array<std::string, kColumnCount>;
+enum Column { TimeColumn, PointColumn, OutcomeColumn, DurationColumn, NameColumn, ColumnCount };
+using Cells = std::array<std::string, ColumnCount>;
 
 std::string OutcomeText(const journal::HandOver& row, const Language& language) {
   using journal::Outcome;
@@ -66,25 +66,25 @@ std::size_t Width(const std::string& cell) {
 std::vector<std::string> FormatHandOverLines(const std::vector<journal::HandOver>& rows,
                                              const Language& language) {
   std::vector<Cells> table;
-  std::array<std::size_t, kColumnCount> widths{};
+  std::array<std::size_t, ColumnCount> widths{};
   for (const journal::HandOver& row : rows) {
     Cells cells{FormatTimeStamp(QDateTime::fromMSecsSinceEpoch(row.startedMs)).toStdString(),
                 VisibleText(row.point), OutcomeText(row, language), DurationText(row.durationMs),
                 VisibleText(NameOf(row.path))};
-    for (std::size_t i = 0; i < kColumnCount; ++i) widths[i] = std::max(widths[i], Width(cells[i]));
+    for (std::size_t i = 0; i < ColumnCount; ++i) widths[i] = std::max(widths[i], Width(cells[i]));
     table.push_back(std::move(cells));
   }
   std::vector<std::string> lines;
   for (const Cells& cells : table) {
     std::string line;
-    for (std::size_t i = 0; i < kColumnCount; ++i) {
+    for (std::size_t i = 0; i < ColumnCount; ++i) {
       const std::string padding(widths[i] - Width(cells[i]), ' ');
       if (i > 0) line += "  ";
       // Durations line up on the right, the rest on the left; the name ends
       // the line unpadded.
-      if (i == kDuration) line += padding;
+      if (i == DurationColumn) line += padding;
       line += cells[i];
-      if (i != kDuration && i != kName) line += padding;
+      if (i != DurationColumn && i != NameColumn) line += padding;
     }
     lines.push_back(std::move(line));
   }
