@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <memory>
 
 #include "console/hand_over_lines.h"
 #include "core/log.h"
@@ -32,7 +33,10 @@ std::optional<HistoryRequest> ParseHistoryRequest(const std::vector<std::string>
     if (!count || *count == 0) return std::nullopt;
     request.count = *count;
   }
-  if (word != words.end() && *word++ != "*") request.point = *std::prev(word);
+  if (word != words.end()) {
+    if (*word != "*") request.point = *word;
+    ++word;
+  }
   if (word != words.end()) request.namePattern = *word++;
   if (word != words.end()) return std::nullopt;
   return request;

@@ -29,23 +29,17 @@ class HistoryTest : public ::testing::Test {
     std::filesystem::create_directories(std::filesystem::path(journalFile).parent_path());
     journal.emplace(journalFile);
   }
-  // The lines after the echo and the heading.
-  Strings Rows(const std::string& line) {
+  // The lines after the echo.
+  Strings Run(const std::string& line) {
     view.Clear();
     commands.ProcessCommand(line);
     const Strings lines = view.Lines();
-    return lines.size() > 2 ? Strings(lines.begin() + 2, lines.end()) : Strings{};
+    return Strings(lines.begin() + 1, lines.end());
   }
-  void Add(std::int64_t startedMs, const std::string& point, const std::string& path,
-           Outcome outcome, std::optional<int> code = {}, std::optional<std::int64_t> ms = {}) {
-    journal::HandOver row;
-    row.startedMs = startedMs;
-    row.point = point;
-    row.path = path;
-    row.outcome = outcome;
-    row.code = code;
-    row.durationMs = ms;
-    journal->Add(row);
+  // The lines after the heading.
+  Strings Rows(const std::string& line) {
+    const Strings lines = Run(line);
+    return lines.empty() ? lines : Strings(lines.begin() + 1, lines.end());
   }
 
   FixedClock clock;
@@ -58,12 +52,12 @@ class HistoryTest : public ::testing::Test {
 
 TEST_F(HistoryTest, ShowsOneAlignedLinePerHandOverNewestLast) {
   const std::int64_t t = 1'780'000'000'000;
-  Add(t + 5000, "Inbox", "/in/e", Outcome::NotStarted, {}, 0);
-  Add(t, "Inbox", "/in/a.pdf", Outcome::Exited, 0, 850);
-  Add(t + 1000, "Print", "/p/b\x1b[31m.txt", Outcome::Signalled, 9, 12'345);
-  Add(t + 2000, "Inbox", "/in/c\xff", Outcome::Terminated, {}, 65'000);
-  Add(t + 3000, "Überlauf", "/x/d\xe2\x80\xae", Outcome::LeftRunning, {}, 7'384'000);
-  Add(t + 6000, "Inbox", "/in/f.pdf", Outcome::Running);
+  journal->Add(t + 5000, "Inbox", "/in/e", Outcome::NotStarted, {}, 0);
+  journal->Add(t, "Inbox", "/in/a.pdf", Outcome::Exited, 0, 850);
+  journal->Add(t + 1000, "Print", "/p/b\x1b[31m.txt", Outcome::Signalled, 9, 12'345);
+  journal->Add(t + 2000, "Inbox", "/in/c\xff", Outcome::Terminated, {}, 65'000);
+  journal->Add(t + 3000, "Überlauf", "/x/d\xe2\x80\xae", Outcome::LeftRunning, {}, 7'384'000);
+  journal->Add(t + 6000, "Inbox", "/in/f.pdf", Outcome::Running);
   EXPECT_EQ(Rows("history"),
             (Strings{
                 Stamp(t) + "  Inbox     exit 0           850 ms  a.pdf",
@@ -77,7 +71,7 @@ TEST_F(HistoryTest, ShowsOneAlignedLinePerHandOverNewestLast) {
 
 TEST_F(HistoryTest, TakesCountPointAndNamePattern) {
   for (int i = 0; i < 25; ++i)
-    Add(1000 * i, i % 2 ? "Odd" : "Even", std::to_string(i) + ".txt", Outcome::Exited, 0);
+    journal->Add(1000 * i, i % 2 ? "Odd" : "Even", std::to_string(i) + ".txt", Outcome::Exited, 0);
   const std::pair<const char*, Strings> cases[] = {
       {"history 3", {"22.txt", "23.txt", "24.txt"}},
       {"history 2 Odd", {"21.txt", "23.txt"}},
@@ -94,11 +88,7 @@ TEST_F(HistoryTest, TakesCountPointAndNamePattern) {
 }
 
 TEST_F(HistoryTest, AnswersInOneLineWhenThereIsNothingToShow) {
-  const auto answer = [this](const std::string& line) {
-    view.Clear();
-    commands.ProcessCommand(line);
-    return view.Lines().back();
-  };
+  const auto answer = [this](const std::string& line) { return Run(line).at(0); };
   EXPECT_EQ(answer("history"), "No hand-overs in the journal '" + journalFile + "'.");
   EXPECT_EQ(answer("history 0"), "Command 'history 0' not understood!");
   EXPECT_EQ(answer("history 3 Inbox *.pdf more"),

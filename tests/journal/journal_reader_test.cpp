@@ -16,24 +16,15 @@ Ids IdsOf(const std::vector<HandOver>& rows) {
   return ids;
 }
 
-HandOver Row(std::int64_t startedMs, std::string point, std::string path, Outcome outcome) {
-  HandOver row;
-  row.startedMs = startedMs;
-  row.point = std::move(point);
-  row.path = std::move(path);
-  row.outcome = outcome;
-  return row;
-}
-
 // Rows 1 to 5, stored out of time order: row 5 started first.
 class JournalReaderTest : public ::testing::Test {
  protected:
   JournalReaderTest() {
-    journal.Add(Row(2000, "Inbox", "/in/a.pdf", Outcome::Exited));
-    journal.Add(Row(3000, "Inbox", "/in/b.txt", Outcome::Signalled));
-    journal.Add(Row(4000, "Print", "/print/c.pdf", Outcome::Exited));
-    journal.Add(Row(5000, "Inbox", "/in/d.txt", Outcome::NotStarted));
-    journal.Add(Row(1000, "Inbox", "/in/e.pdf", Outcome::Running));
+    journal.Add(2000, "Inbox", "/in/a.pdf", Outcome::Exited);
+    journal.Add(3000, "Inbox", "/in/b.txt", Outcome::Signalled);
+    journal.Add(4000, "Print", "/print/c.pdf", Outcome::Exited);
+    journal.Add(5000, "Inbox", "/in/d.txt", Outcome::NotStarted);
+    journal.Add(1000, "Inbox", "/in/e.pdf", Outcome::Running);
   }
   Ids Read(const Filter& filter) const {
     const auto rows = ReadHandOvers(journal.file(), filter);
@@ -64,16 +55,20 @@ TEST_F(JournalReaderTest, ReadsTheRowsThatPassEveryConditionOldestFirst) {
 }
 
 TEST_F(JournalReaderTest, ReadsEveryFieldAsWritten) {
-  HandOver full = Row(6000, "Inbox", "/in/\xff name", Outcome::Exited);
-  full.size = 12;
-  full.modifiedNs = 1'700'000'000'123'456'789;
-  full.inode = 77;
-  full.arguments = {"mv", "", "/in/\xff name"};
-  full.pid = 4321;
-  full.waited = true;
-  full.code = 3;
-  full.durationMs = 250;
-  full.movedTo = "/done/x";
+  const HandOver full{.id = 6,
+                      .startedMs = 6000,
+                      .point = "Inbox",
+                      .path = "/in/\xff name",
+                      .size = 12,
+                      .modifiedNs = 1'700'000'000'123'456'789,
+                      .inode = 77,
+                      .arguments = {"mv", "", "/in/\xff name"},
+                      .pid = 4321,
+                      .waited = true,
+                      .outcome = Outcome::Exited,
+                      .code = 3,
+                      .durationMs = 250,
+                      .movedTo = "/done/x"};
   journal.Add(full);
   const auto rows = ReadHandOvers(journal.file(), {.latest = 1});
   ASSERT_TRUE(rows && rows->size() == 1);
@@ -81,16 +76,16 @@ TEST_F(JournalReaderTest, ReadsEveryFieldAsWritten) {
   EXPECT_EQ(std::tie(read.id, read.startedMs, read.point, read.path, read.size, read.modifiedNs,
                      read.inode, read.arguments, read.pid, read.waited, read.outcome, read.code,
                      read.durationMs, read.movedTo),
-            std::make_tuple(std::int64_t{6}, full.startedMs, full.point, full.path, full.size,
-                            full.modifiedNs, full.inode, full.arguments, full.pid, full.waited,
-                            full.outcome, full.code, full.durationMs, full.movedTo));
+            std::tie(full.id, full.startedMs, full.point, full.path, full.size, full.modifiedNs,
+                     full.inode, full.arguments, full.pid, full.waited, full.outcome, full.code,
+                     full.durationMs, full.movedTo));
 }
 
 // A daemon writes in WAL mode; a reader sees what it committed and is not
 // held up by a transaction under way.
 TEST_F(JournalReaderTest, ReadsWhileAWriteTransactionIsOpen) {
   journal.Execute("BEGIN IMMEDIATE");
-  journal.Add(Row(9000, "Inbox", "/in/f.txt", Outcome::Running));
+  journal.Add(9000, "Inbox", "/in/f.txt", Outcome::Running);
   EXPECT_EQ(Read({}), (Ids{5, 1, 2, 3, 4}));
   journal.Execute("COMMIT");
   EXPECT_EQ(Read({.latest = 1}), Ids{6});

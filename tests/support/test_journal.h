@@ -49,6 +49,20 @@ class TestJournal {
       throw std::runtime_error(journal::LastError(database_.get()));
   }
 
+  // A row with the fields the console and the export show; the command "mv".
+  void Add(std::int64_t startedMs, std::string point, std::string path, journal::Outcome outcome,
+           std::optional<int> code = {}, std::optional<std::int64_t> durationMs = {}) {
+    journal::HandOver row;
+    row.startedMs = startedMs;
+    row.point = std::move(point);
+    row.arguments = {"mv", path};
+    row.path = std::move(path);
+    row.outcome = outcome;
+    row.code = code;
+    row.durationMs = durationMs;
+    Add(row);
+  }
+
   void Execute(const std::string& sql) {
     if (sqlite3_exec(database_.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
       throw std::runtime_error(journal::LastError(database_.get()));
