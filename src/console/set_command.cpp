@@ -81,13 +81,12 @@ void ConsoleCommands::SetLanguageFile(const std::string& value) {
                    LogLevel::Info);
     return;
   }
-  std::string text;
-  if (const std::string problem = Language::ReadLanguageFile(ProgramFile(value), text);
-      !problem.empty()) {
-    Refuse(value, "languagefile", problem);
+  platform::Result<std::string> text = Language::ReadLanguageFile(ProgramFile(value));
+  if (!text) {
+    Refuse(value, "languagefile", text.error().text);
     return;
   }
-  context_.controller.SetLanguageFile(value, std::move(text));
+  context_.controller.SetLanguageFile(value, *std::move(text));
   if (context_.translateTrayMenu) context_.translateTrayMenu();
   log().Message(txt::Changed, LogLevel::Info, {"languagefile", value});
 }

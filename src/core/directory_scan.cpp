@@ -1,8 +1,10 @@
 #include "core/directory_scan.h"
 
+#include <algorithm>
 #include <climits>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/daemon_error.h"
@@ -14,6 +16,7 @@
 #include "core/stop_request.h"
 #include "lang/untranslated_texts.h"
 #include "platform/directory_listing.h"
+#include "platform/files.h"
 #include "text/file_pattern.h"
 
 namespace corvane {
@@ -36,7 +39,19 @@ std::uint32_t ExclusionMask(const ObservationPoint& point) {
 class ScanWalk {
  public:
   explicit ScanWalk(ObservationPoint& point)
-      : point(point), patterns(point.filePattern), mask(ExclusionMask(point)) {}
+      : point(point), patterns(point.filePattern), mask(ExclusionMask(point)) {
+    for (const std::string* folder : {&point.successFolder, &point.failureFolder}) {
+      if (folder->empty()) continue;
+      if (const auto id = platform::IdentityOfDirectory(*folder)) outcomeFolders.push_back(*id);
+    }
+  }
+
+  // Where the point's files go after their command: never handed over again.
+  bool IsOutcomeFolder(const platform::DirectoryListing& listing) const {
+    if (outcomeFolders.empty()) return false;
+    const platform::Result<platform::FileIdentity> id = listing.Identity();
+    return id && std::ranges::find(outcomeFolders, *id) != outcomeFolders.end();
+  }
 
   ObservationPoint& point;
   const FilePatternList patterns;
@@ -45,6 +60,7 @@ class ScanWalk {
   std::set<std::string> busy;  // full paths
   std::optional<std::int64_t> comesOfAge;
   std::set<std::pair<unsigned long long, unsigned long long>> entered;  // device, inode
+  std::vector<platform::FileIdentity> outcomeFolders;
 };
 
 namespace {
@@ -116,6 +132,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
       const std::string& name = entry->name;
       if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, entry->type)) {
         DirectoryListing sub(listing, name);
+        if (walk.IsOutcomeFolder(sub)) continue;
         // A failed level below has logged its error; its part of the
         // tree counts for nothing.
         const std::int32_t below = CheckLevel(walk, sub, dir + name + "/").value_or(0);

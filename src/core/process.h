@@ -37,6 +37,8 @@ class ChildProcess {
   int pid() const { return pid_; }
   // The command line as shown in messages.
   const std::string& command() const { return command_; }
+  // How it ended, once a wait has collected it.
+  const std::optional<platform::ProcessEnd>& end() const { return end_; }
 
   // Waits until the process ends, until stopRequested() is true, or, when
   // timeoutMs > 0, until that many milliseconds have passed on a monotonic
@@ -65,6 +67,7 @@ class ChildProcess {
   ChildReaper* reaper_;
   platform::UniqueFd watch_;  // opened by the first wait
   bool ended_ = false;
+  std::optional<platform::ProcessEnd> end_;
   std::function<void()> whenCollected_;
 };
 

@@ -7,6 +7,7 @@
 #include "core/command_split.h"
 #include "core/daemon_state.h"
 #include "core/log.h"
+#include "core/outcome_move.h"
 #include "core/process.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
@@ -39,17 +40,23 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
   const PlaceholderValues values{dir + fileName, fileName, point.directory, point.name,
                                  state_.daemonName};
   const CommandLine cmd = BuildCommandLine(point.command, values);
+  const auto handedOver = IdentityBeforeCommand(point, values.file);
+  const auto settle = [&](CommandVerdict verdict) {
+    return MoveAfterCommand(log_, point, values.file, handedOver, verdict,
+                            [this] { return StopRequested(state_); });
+  };
   {
     platform::Result<ChildProcess> started = StartProcess(cmd, output_, reaper_);
     if (!started) {
       log_.Message(txt::CouldNotExecute, LogLevel::Error, {cmd.text});
       log_.Message(txt::StartFailedReason, LogLevel::Debug, {cmd.text, started.error().text});
       Inc(point.failed);
+      settle(CommandVerdict::Failed);
       return;
     }
     log_.Message(txt::Executing, LogLevel::Debug, {cmd.text, started->pid()});
     MarkRunning(point, values.file, *started);
-    Supervise(*started, point.wait, point.terminate);
+    settle(Supervise(*started, point.wait, point.terminate));
   }  // the process passes to the reaper unless it was collected
   Inc(point.executed);
 }
@@ -57,19 +64,22 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
 // Wait < 0: the command runs on by itself; 0: wait however long, silently;
 // > 0: wait at most that many milliseconds, then kill or leave it. A stop
 // ends any wait: the command is then killed or left as Terminate says.
-void CommandRunner::Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate) {
-  if (waitMs < 0) return;
+CommandVerdict CommandRunner::Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate) {
+  if (waitMs < 0) return CommandVerdict::MayStillUseFile;
   QElapsedTimer waited;
   waited.start();
   const WaitEnd end = proc.Wait(waitMs, [this] { return StopRequested(state_); });
   if (end == WaitEnd::Ended) {
     if (waitMs > 0) log_.Message(txt::ProcessEndedInTime, LogLevel::Debug, {proc.pid()});
-    return;
+    const bool exitedWithZero = proc.end() && !proc.end()->signalled && proc.end()->code == 0;
+    return exitedWithZero ? CommandVerdict::Succeeded : CommandVerdict::Failed;
   }
   const auto after = end == WaitEnd::TimedOut
                          ? waitMs
                          : static_cast<std::int32_t>(std::min<qint64>(waited.elapsed(), INT32_MAX));
   LeaveOrKill(proc, after, terminate, end);
+  return terminate && end == WaitEnd::TimedOut ? CommandVerdict::Failed
+                                               : CommandVerdict::MayStillUseFile;
 }
 
 void CommandRunner::LeaveOrKill(const ChildProcess& proc, std::int32_t afterMs, bool terminate,

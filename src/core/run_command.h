@@ -13,6 +13,7 @@ struct DaemonState;
 struct ObservationPoint;
 class ChildProcess;
 enum class WaitEnd;
+enum class CommandVerdict;
 
 // Runs a point's command for each file the scan hands over: fills the
 // placeholders, starts the command, waits and terminates as the point says,
@@ -31,7 +32,8 @@ class CommandRunner {
   // started, else 1 to point.executed. Until the command has ended, the file
   // stays in point.running (see RunningCommands). Once a stop is requested, no
   // command starts; one being waited for is then ended (Terminate) or left
-  // running, and the log says which.
+  // running, and the log says which. After a waited command the file goes
+  // into the point's folder for success or failure, where it names one.
   //
   // Re-entrancy: when the point waits for its command, the event loop turns
   // inside this call (timers, console input, log writes). point must stay
@@ -40,7 +42,7 @@ class CommandRunner {
   void RunCommand(const std::string& dir, const std::string& fileName, ObservationPoint& point);
 
  private:
-  void Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate);
+  CommandVerdict Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate);
   void LeaveOrKill(const ChildProcess& proc, std::int32_t afterMs, bool terminate, WaitEnd why);
 
   Log& log_;

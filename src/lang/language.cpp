@@ -40,16 +40,12 @@ std::string ExpandLineBreaks(std::string_view text) {
 }  // namespace
 
 void Language::LoadLanguageFile(const std::string& path) {
-  std::string text;
-  ReadLanguageFile(path, text);
-  LoadLanguageText(std::move(text));
+  platform::Result<std::string> text = ReadLanguageFile(path);
+  LoadLanguageText(text ? *std::move(text) : std::string());
 }
 
-std::string Language::ReadLanguageFile(const std::string& path, std::string& text) {
-  platform::Result<std::string> read = platform::ReadRegularFile(path, kMaxFileBytes);
-  if (!read) return read.error().text;
-  text = *std::move(read);
-  return {};
+platform::Result<std::string> Language::ReadLanguageFile(const std::string& path) {
+  return platform::ReadRegularFile(path, kMaxFileBytes);
 }
 
 void Language::LoadLanguageText(std::string text) {

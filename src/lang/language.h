@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "lang/text_catalogue.h"
+#include "platform/result.h"
 
 namespace corvane {
 
@@ -21,10 +22,10 @@ class Language {
   // skipped. A file that ReadLanguageFile refuses leaves an empty table.
   void LoadLanguageFile(const std::string& path);
 
-  // Reads a language file whole into `text`, never blocking: a FIFO or a
-  // device (which could block or never end), anything larger than
-  // kMaxFileBytes or unreadable is refused. "" on success, else why.
-  static std::string ReadLanguageFile(const std::string& path, std::string& text);
+  // Reads a language file whole, never blocking: a FIFO or a device (which
+  // could block or never end), anything larger than kMaxFileBytes or
+  // unreadable is refused, with the reason.
+  static platform::Result<std::string> ReadLanguageFile(const std::string& path);
   // Replaces the whole table by the entries of a language file's text.
   void LoadLanguageText(std::string text);
 

@@ -105,6 +105,14 @@ struct CatalogueText {
   TEXT(StopBySessionEnd, 74, "the desktop session ended") \
   TEXT(StopByDisplayLoss, 75, "the display went away") \
   TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.") \
+  TEXT(ConfigurationSuccessFolder, 85, "  Point '%1': after success its files go to %2") \
+  TEXT(ConfigurationFailureFolder, 86, "  Point '%1': after a failure its files go to %2") \
+  TEXT(OutcomeFoldersIgnored, 87, "Observation point '%1': OnSuccess and OnFailure need a command that is waited for (Wait 0 or more); they are ignored.") \
+  TEXT(FileMoved, 88, "'%1' moved to '%2'.") \
+  TEXT(FileNotMoved, 89, "Could not move '%1' to %2: %3.") \
+  TEXT(FileStays, 90, "'%1' stays where it is: its command may still use it, or the daemon stops.") \
+  TEXT(FileGoneBeforeMove, 91, "'%1' is gone; there is nothing to move.") \
+  TEXT(FileReplacedBeforeMove, 92, "'%1' is no longer the file that was handed over; it is not moved.") \
   TEXT(OutcomeExit, 105, "exit %1") \
   TEXT(OutcomeTerminated, 106, "terminated") \
   TEXT(OutcomeLeftRunning, 107, "left running") \

@@ -5,6 +5,7 @@
 // handed out by SpawnProcess are ever waited for: the daemon never collects
 // "any child", since other parts may own children of their own.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,10 +36,16 @@ UniqueFd OpenProcessWatch(int pid);
 // on a signal, or for no descriptor.
 bool AwaitReadable(int fd, int timeoutMs);
 
+// How a collected process ended: by itself with an exit code, or by a signal.
+struct ProcessEnd {
+  bool signalled = false;
+  int code = 0;  // the exit code, or the signal's number
+};
+
 // Collects the exit status of the child pid when it has ended. True when the
-// child is gone: collected now, or not (or no longer) a child to wait for.
-// False while it runs. Never blocks.
-bool ReapProcess(int pid);
+// child is gone: collected now (then *end, when given, says how it ended), or
+// not (or no longer) a child to wait for (*end stays as it was). False while it runs. Never blocks.
+bool ReapProcess(int pid, std::optional<ProcessEnd>* end = nullptr);
 
 // Sends SIGKILL to every process of the group pgid: the command, and whatever
 // it started without leaving the group. True when the system accepted it.

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "core/settings.h"
+#include "core/settings_store.h"
 #include "listctl/mc_list_box.h"
 #include "support/logging_core.h"
 #include "support/rect_text.h"
@@ -20,9 +21,7 @@ namespace {
 
 using test::RectText;
 
-QSettings Store() {
-  return QSettings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-}
+QSettings Store() { return OpenSettingsStore(); }
 
 // Loads `window` from a store that holds only `values`; returns "start hidden".
 bool LoadOnly(MainWindow& window, std::initializer_list<std::pair<const char*, int>> values) {
