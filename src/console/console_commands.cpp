@@ -37,6 +37,7 @@ const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
       {"cfg", &ConsoleCommands::Configuration},
       {"chk_update", &ConsoleCommands::CheckUpdate},
       {"set", &ConsoleCommands::Set},
+      {"history", &ConsoleCommands::History},
       {"why", &ConsoleCommands::Why},
   };
   return kTable;

@@ -65,6 +65,7 @@ class ConsoleCommands {
   void CheckUpdate(const Tokens&);
   void Why(const Tokens& tokens);
   void Set(const Tokens& tokens);
+  void History(const Tokens& tokens);  // in history_command.cpp
 
   // The settings of "set", in set_command.cpp.
   void SetLogLevel(const std::string& value);

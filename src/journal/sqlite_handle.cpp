@@ -48,6 +48,19 @@ std::int64_t Statement::ColumnInt(int column) const {
   return sqlite3_column_int64(statement_.get(), column);
 }
 
+std::optional<std::int64_t> Statement::ColumnOptionalInt(int column) const {
+  if (sqlite3_column_type(statement_.get(), column) == SQLITE_NULL) return std::nullopt;
+  return ColumnInt(column);
+}
+
+std::string Statement::ColumnBytes(int column) const {
+  const void* bytes = sqlite3_column_blob(statement_.get(), column);
+  return bytes
+             ? std::string(static_cast<const char*>(bytes),
+                           static_cast<std::size_t>(sqlite3_column_bytes(statement_.get(), column)))
+             : std::string();
+}
+
 std::string Statement::ColumnText(int column) const {
   const unsigned char* text = sqlite3_column_text(statement_.get(), column);
   return text

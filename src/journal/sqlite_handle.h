@@ -37,13 +37,18 @@ class Statement {
   // SQLITE_ROW, SQLITE_DONE or an error code.
   int Step();
   std::int64_t ColumnInt(int column) const;
+  std::optional<std::int64_t> ColumnOptionalInt(int column) const;  // nullopt for NULL
   std::string ColumnText(int column) const;
+  std::string ColumnBytes(int column) const;  // a BLOB's bytes as they are
   // Ready to be bound and stepped again.
   void Reset();
 
  private:
   std::unique_ptr<sqlite3_stmt, StatementFinaliser> statement_;
 };
+
+// The connection's last error in words; "" without a connection.
+inline std::string LastError(sqlite3* db) { return db ? sqlite3_errmsg(db) : ""; }
 
 // Runs sql (one or more statements, no results wanted); the error code.
 int Execute(sqlite3* db, const char* sql);

@@ -126,7 +126,15 @@ struct CatalogueText {
   TEXT(WhyNotEntered, 101, "The check does not go into '%1': a link, or a folder it cannot read.") \
   TEXT(WhyCannotSee, 102, "'%1': %2.") \
   TEXT(WhyTooYoung, 103, "Old enough at %1, in %2 sec.") \
-  TEXT(WhyOpenIn, 104, "Open in: %1")
+  TEXT(WhyOpenIn, 104, "Open in: %1") \
+  TEXT(OutcomeExit, 105, "exit %1") \
+  TEXT(OutcomeTerminated, 106, "terminated") \
+  TEXT(OutcomeLeftRunning, 107, "left running") \
+  TEXT(OutcomeNotStarted, 108, "not started") \
+  TEXT(HistoryHeader, 109, "Up to %1 latest hand-overs from '%2', newest last:") \
+  TEXT(HistoryEmpty, 110, "No hand-overs in the journal '%1'.") \
+  TEXT(JournalOff, 111, "The journal is off: hand-overs are not recorded.") \
+  TEXT(JournalUnreadable, 112, "The journal '%1' cannot be read: %2")
 // clang-format on
 
 namespace txt {
