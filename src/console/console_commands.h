@@ -64,6 +64,7 @@ class ConsoleCommands {
   void Configuration(const Tokens&);
   void CheckUpdate(const Tokens&);
   void Why(const Tokens& tokens);
+  std::vector<std::string> LatestHandOverLines(const std::vector<std::string>& paths);
   void Set(const Tokens& tokens);
   void History(const Tokens& tokens);  // in history_command.cpp
 

@@ -68,6 +68,7 @@ std::vector<std::string> Reasons(const Language& language, const ObservationPoin
     case PathPlace::DirectoryMissing: reason(txt::DirectoryNotFound, {verdict.folder}); break;
     case PathPlace::NoSubfolders: reason(txt::WhyNoSubfolders, {verdict.folder}); break;
     case PathPlace::NotEntered: reason(txt::WhyNotEntered, {verdict.folder}); break;
+    case PathPlace::OutcomeFolder: reason(txt::WhyOutcomeFolder, {verdict.folder}); break;
     case PathPlace::CannotSee:
     case PathPlace::Folder:
       reason(txt::WhyCannotSee, {verdict.folder.empty() ? path : verdict.folder, verdict.reason});
@@ -134,13 +135,19 @@ void ShowPoint(Log& log, const ObservationPoint& point, const PathVerdict& verdi
 }  // namespace
 
 void ShowWhy(Log& log, const DaemonState& state, const Clock& clock, const std::string& path,
-             const std::vector<std::string>& afterVerdicts) {
+             const LinesForPaths& afterVerdicts) {
   const std::vector<PathVerdict> verdicts = JudgePath(state.points, path, clock);
   if (verdicts.empty()) Write(log, FormatMsg(log.language().Translate(txt::WhyNowhere), {path}));
+  std::vector<std::string> judged;
   for (const PathVerdict& verdict : verdicts) {
     ShowPoint(log, state.points[verdict.pointIndex], verdict, clock);
+    if (std::find(judged.begin(), judged.end(), verdict.path) == judged.end())
+      judged.push_back(verdict.path);
   }
-  for (const std::string& line : afterVerdicts) Write(log, line);
+  if (judged.empty()) judged.push_back(path);
+  if (afterVerdicts) {
+    for (const std::string& line : afterVerdicts(judged)) Write(log, line);
+  }
 }
 
 }  // namespace corvane

@@ -25,19 +25,7 @@ namespace corvane {
 // other processes hold open.
 class ScanWalk {
  public:
-  explicit ScanWalk(ObservationPoint& point) : point(point), rules(point) {
-    for (const std::string* folder : {&point.successFolder, &point.failureFolder}) {
-      if (folder->empty()) continue;
-      if (const auto id = platform::IdentityOfDirectory(*folder)) outcomeFolders.push_back(*id);
-    }
-  }
-
-  // Where the point's files go after their command: never handed over again.
-  bool IsOutcomeFolder(const platform::DirectoryListing& listing) const {
-    if (outcomeFolders.empty()) return false;
-    const platform::Result<platform::FileIdentity> id = listing.Identity();
-    return id && std::ranges::find(outcomeFolders, *id) != outcomeFolders.end();
-  }
+  explicit ScanWalk(ObservationPoint& point) : point(point), rules(point) {}
 
   ObservationPoint& point;
   const PointRules rules;
@@ -45,7 +33,6 @@ class ScanWalk {
   std::set<std::string> busy;  // full paths
   std::optional<std::int64_t> comesOfAge;
   std::set<std::pair<unsigned long long, unsigned long long>> entered;  // device, inode
-  std::vector<platform::FileIdentity> outcomeFolders;
 };
 
 namespace {
@@ -103,7 +90,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
       const std::string& name = entry->name;
       if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, entry->type)) {
         DirectoryListing sub(listing, name);
-        if (walk.IsOutcomeFolder(sub)) continue;
+        if (walk.rules.IsOutcomeFolder(sub)) continue;
         // A failed level below has logged its error; its part of the
         // tree counts for nothing.
         const std::int32_t below = CheckLevel(walk, sub, dir + name + "/").value_or(0);

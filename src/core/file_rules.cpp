@@ -1,9 +1,11 @@
 #include "core/file_rules.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 #include "core/clock.h"
 #include "core/file_age.h"
+#include "platform/files.h"
 
 namespace corvane {
 
@@ -29,6 +31,20 @@ std::uint32_t AttributesOf(const platform::DirectoryListing& listing, const std:
     attributes |= file_attribute::kCompressed;
   }
   return attributes;
+}
+
+PointRules::PointRules(const ObservationPoint& point)
+    : point(point), patterns(point.filePattern), mask(ExclusionMask(point)) {
+  for (const std::string* folder : {&point.successFolder, &point.failureFolder}) {
+    if (folder->empty()) continue;
+    if (const auto id = platform::IdentityOfDirectory(*folder)) outcomeFolders.push_back(*id);
+  }
+}
+
+bool PointRules::IsOutcomeFolder(const platform::DirectoryListing& folder) const {
+  if (outcomeFolders.empty()) return false;
+  const platform::Result<platform::FileIdentity> id = folder.Identity();
+  return id && std::find(outcomeFolders.begin(), outcomeFolders.end(), *id) != outcomeFolders.end();
 }
 
 FileVerdict JudgeEntry(const PointRules& rules, const platform::DirectoryListing& listing,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/observation_point.h"
 #include "platform/directory_listing.h"
@@ -60,12 +61,16 @@ struct FileVerdict {
 
 // What a point's check prepares once and every entry's rules read.
 struct PointRules {
-  explicit PointRules(const ObservationPoint& point)
-      : point(point), patterns(point.filePattern), mask(ExclusionMask(point)) {}
+  explicit PointRules(const ObservationPoint& point);
+
+  // A folder the point moves its files into after their command: the walk
+  // never goes into it, so that a file is not handed over again.
+  bool IsOutcomeFolder(const platform::DirectoryListing& folder) const;
 
   const ObservationPoint& point;
   const FilePatternList patterns;
   const std::uint32_t mask;
+  std::vector<platform::FileIdentity> outcomeFolders;  // those that exist
 };
 
 // The rules for the entry `name` of `listing`, the directory `dir` (ending

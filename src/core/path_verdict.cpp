@@ -52,6 +52,7 @@ PathVerdict Judge(const ObservationPoint& point, std::size_t index, const std::s
     verdict.folder = point.directory;
     return verdict;
   }
+  const PointRules rules(point);
   std::size_t start = 0;
   for (std::size_t slash; (slash = below.find('/', start)) != std::string::npos;
        start = slash + 1) {
@@ -71,6 +72,10 @@ PathVerdict Judge(const ObservationPoint& point, std::size_t index, const std::s
       verdict.place = PathPlace::NotEntered;
       return verdict;
     }
+    if (rules.IsOutcomeFolder(*listing)) {
+      verdict.place = PathPlace::OutcomeFolder;
+      return verdict;
+    }
     verdict.dir += folder + "/";
   }
   verdict.folder.clear();
@@ -86,7 +91,6 @@ PathVerdict Judge(const ObservationPoint& point, std::size_t index, const std::s
     verdict.reason = std::strerror(EISDIR);
     return verdict;
   }
-  const PointRules rules(point);
   platform::ForeignOpenFiles foreign;
   verdict.file = JudgeEntry(rules, *listing, verdict.dir, verdict.name, clock, foreign);
   if (verdict.file.exclusive == platform::Exclusive::No) {

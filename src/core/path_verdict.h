@@ -19,6 +19,7 @@ enum class PathPlace {
   DirectoryMissing,  // the point's own folder cannot be opened
   NoSubfolders,      // the path lies in a sub-folder and the point searches none
   NotEntered,        // a folder on the way is a link, or cannot be read
+  OutcomeFolder,     // a folder on the way is one the point moves its files into
   CannotSee,         // the status of the path or a folder on the way cannot be read
   Folder,            // the path is a folder, which the walk goes into
 };
@@ -28,7 +29,7 @@ struct PathVerdict {
   std::size_t pointIndex = 0;
   std::string path;  // as the point's walk spells it, from the point's folder down
   PathPlace place = PathPlace::Reached;
-  // NoSubfolders, NotEntered, CannotSee: the folder the walk does not go
+  // NoSubfolders, NotEntered, OutcomeFolder, CannotSee: the folder the walk does not go
   // into, as the walk spells it (empty when the path's own status cannot be
   // read); DirectoryMissing: the point's folder.
   std::string folder;

@@ -127,6 +127,7 @@ struct CatalogueText {
   TEXT(WhyCannotSee, 102, "'%1': %2.") \
   TEXT(WhyTooYoung, 103, "Old enough at %1, in %2 sec.") \
   TEXT(WhyOpenIn, 104, "Open in: %1") \
+  TEXT(WhyOutcomeFolder, 121, "The check does not go into '%1': the point moves its files there after their command.") \
   TEXT(OutcomeExit, 105, "exit %1") \
   TEXT(OutcomeTerminated, 106, "terminated") \
   TEXT(OutcomeLeftRunning, 107, "left running") \

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -14,6 +15,7 @@
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
+#include "support/test_journal.h"
 
 namespace corvane::test {
 namespace {
@@ -173,12 +175,24 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePathAndSaysWhenNo
 }
 
 // The path is shown as the log shows names: no control character or
-// invalid byte reaches the view or the terminal raw.
-TEST_F(ConsoleCommandsTest, WhyShowsAHostileNameAsTheLogDoes) {
+// invalid byte reaches the view or the terminal raw. Its hand-overs in the
+// journal follow the verdict.
+TEST_F(ConsoleCommandsTest, WhyShowsAHostileNameAsTheLogDoesAndTheJournalsRows) {
   const std::string path = dir.Write("in/a\nb\x1b[31m\xff.txt", "x");
-  EXPECT_EQ(Run("why \"" + path + "\"").at(1), "Point 0 '" + controller.state().points.at(0).name +
-                                                   "' (" + dir.File("in/") +
-                                                   "a\\nb\\x1b[31m\\xff.txt):");
+  std::filesystem::create_directories(
+      std::filesystem::path(controller.JournalFile()).parent_path());
+  test::TestJournal recorded(controller.JournalFile());
+  recorded.Add(1'700'000'000'000, "Inbox", path, journal::Outcome::Exited, 3, 1200);
+  recorded.Add(1'700'000'000'000, "Inbox", dir.File("in/other.txt"), journal::Outcome::Signalled,
+               9);
+  const Strings lines = Run("why \"" + path + "\"");
+  EXPECT_EQ(lines.at(1), "Point 0 '" + controller.state().points.at(0).name + "' (" +
+                             dir.File("in/") + "a\\nb\\x1b[31m\\xff.txt):");
+  EXPECT_NE(lines.back().find("exit 3"), std::string::npos) << lines.back();
+  EXPECT_NE(lines.back().find("a\\nb\\x1b[31m\\xff.txt"), std::string::npos) << lines.back();
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.find("signal") != line.npos; }),
+            0);
 }
 
 // A layout that shows every placeholder.

@@ -98,7 +98,7 @@ TEST_F(HistoryTest, AnswersInOneLineWhenThereIsNothingToShow) {
   EXPECT_EQ(answer("history"), "No hand-overs in the journal '" + journalFile + "'.");
   std::ofstream(journalFile) << "not a journal";
   EXPECT_TRUE(answer("history").starts_with("The journal '" + journalFile + "' cannot be read: "));
-  OpenSettingsStore().setValue("Journal.Enabled", "False");
+  Run("set journal off");
   EXPECT_EQ(answer("history"), "The journal is off: hand-overs are not recorded.");
 }
 

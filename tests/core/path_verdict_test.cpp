@@ -95,6 +95,12 @@ TEST_F(PathVerdictTest, TheFirstRuleThatStopsAPathIsTheOneTheCheckApplies) {
        PathPlace::NoSubfolders, FileRule::None},
       {"link.d/b.txt", [&] { fs::create_directory_symlink("sub", in + "/link.d"); },
        PathPlace::NotEntered, FileRule::None},
+      {"done/b.txt",
+       [&] {
+         Put("done/b.txt");
+         point.successFolder = in + "/done/";
+       },
+       PathPlace::OutcomeFolder, FileRule::None},
       {"gone.txt", [] {}, PathPlace::CannotSee, FileRule::None},
       {"gone.d/b.txt", [] {}, PathPlace::CannotSee, FileRule::None},
       {"sub", [] {}, PathPlace::Folder, FileRule::None},
@@ -120,7 +126,10 @@ TEST_F(PathVerdictTest, TheFirstRuleThatStopsAPathIsTheOneTheCheckApplies) {
 // exactly what the verdicts said it would, for the defaults and for a
 // point that allows everything but looks into no sub-folder.
 TEST_F(PathVerdictTest, TheCheckHandsOverExactlyWhatTheVerdictsSay) {
-  for (const char* name : {"a.txt", ".h.txt", "readme", "sub/b.txt", "sub/deep/.c.txt"}) Put(name);
+  for (const char* name :
+       {"a.txt", ".h.txt", "readme", "sub/b.txt", "sub/deep/.c.txt", "done/d.txt"})
+    Put(name);
+  point.failureFolder = in + "/done/";
   Put("ro.txt", 0444);
   ::mkfifo((in + "/fifo.txt").c_str(), 0644);
   fs::create_symlink("a.txt", in + "/sub/link.txt");
