@@ -174,7 +174,10 @@ platform::Result<std::string> MoveAside(const std::string& file) {
   std::error_code error;
   for (int attempt = 1; attempt < 1000; ++attempt) {
     std::string aside = file + ".damaged";
-    if (attempt > 1) aside += "-" + std::to_string(attempt);
+    if (attempt > 1) {
+      aside += '-';
+      aside += std::to_string(attempt);
+    }
     if (fs::exists(aside + "-wal", error)) continue;
     fs::create_hard_link(file, aside, error);
     if (error == std::errc::file_exists) continue;

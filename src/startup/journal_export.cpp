@@ -77,8 +77,12 @@ class JsonObject {
 std::string JsonArray(const std::vector<std::string>& items,
                       std::string (*json)(const std::string&)) {
   std::string text = "[";
-  for (const std::string& item : items) text += (text.size() > 1 ? "," : "") + json(item);
-  return text + "]";
+  for (const std::string& item : items) {
+    if (text.size() > 1) text += ',';
+    text += json(item);
+  }
+  text += ']';
+  return text;
 }
 
 std::string Iso8601(std::int64_t ms) {
