@@ -4,6 +4,7 @@
 // busy. Only what the system lets this process see is found.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,14 @@ std::vector<FileHolder> FileHolders(unsigned long long device, unsigned long lon
                                     std::size_t most);
 
 inline constexpr std::size_t kMaxDescriptorsLooked = 1 << 18;
+
+// What visitor answers after one descriptor of a process.
+enum class NextDescriptor { Same, OtherProcess, Stop };
+
+// Calls visit(pid, link) for every descriptor of every process other than
+// this one whose descriptors may be read; link is its /proc/PID/fd/N, a link
+// to what the descriptor holds.
+void VisitForeignDescriptors(
+    const std::function<NextDescriptor(const std::string& pid, const std::string& link)>& visit);
 
 }  // namespace corvane::platform
