@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QDateTime>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -182,9 +183,10 @@ TEST_F(ConsoleCommandsTest, WhyShowsAHostileNameAsTheLogDoesAndTheJournalsRows) 
   std::filesystem::create_directories(
       std::filesystem::path(controller.JournalFile()).parent_path());
   test::TestJournal recorded(controller.JournalFile());
-  recorded.Add(1'700'000'000'000, "Inbox", path, journal::Outcome::Exited, 3, 1200);
-  recorded.Add(1'700'000'000'000, "Inbox", dir.File("in/other.txt"), journal::Outcome::Signalled,
-               9);
+  // Recent rows: the daemon's journal removes old ones meanwhile.
+  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+  recorded.Add(now, "Inbox", path, journal::Outcome::Exited, 3, 1200);
+  recorded.Add(now, "Inbox", dir.File("in/other.txt"), journal::Outcome::Signalled, 9);
   const Strings lines = Run("why \"" + path + "\"");
   EXPECT_EQ(lines.at(1), "Point 0 '" + controller.state().points.at(0).name + "' (" +
                              dir.File("in/") + "a\\nb\\x1b[31m\\xff.txt):");

@@ -18,6 +18,8 @@ class TestJournal {
     sqlite3* opened = nullptr;
     sqlite3_open(file_.c_str(), &opened);
     database_.reset(opened);
+    // A daemon's writer on the same file may hold it for a moment.
+    sqlite3_busy_timeout(opened, 10'000);
     Execute("PRAGMA journal_mode = WAL");
     Execute(journal::kSchema);
   }
