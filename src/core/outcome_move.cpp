@@ -65,10 +65,9 @@ Result<std::string> CopyAcross(const std::string& path, const FileIdentity& hand
 
 }  // namespace
 
-std::optional<FileIdentity> IdentityBeforeCommand(const ObservationPoint& point,
-                                                  const std::string& path) {
+std::optional<FileIdentity> IdentityBeforeCommand(
+    const ObservationPoint& point, const std::optional<platform::EntryIdentity>& entry) {
   if (point.wait < 0 || (point.successFolder.empty() && point.failureFolder.empty())) return {};
-  const Result<platform::EntryIdentity> entry = platform::IdentityOfEntry(path);
   if (!entry || !entry->isRegular) return {};
   return entry->id;
 }

@@ -17,10 +17,11 @@ struct ObservationPoint;
 // running after the wait, or the daemon stops).
 enum class CommandVerdict { Succeeded, Failed, MayStillUseFile };
 
-// The file at `path` as it is handed over, so that only that file is moved
-// once its command has ended; none when the point moves nothing.
-std::optional<platform::FileIdentity> IdentityBeforeCommand(const ObservationPoint& point,
-                                                            const std::string& path);
+// The file as it was handed over (`entry`, the entry at its path then), so
+// that only that file is moved once its command has ended; none when the
+// point moves nothing.
+std::optional<platform::FileIdentity> IdentityBeforeCommand(
+    const ObservationPoint& point, const std::optional<platform::EntryIdentity>& entry);
 
 // Moves the file at `path`, handed over as `handedOver`, into the point's
 // folder for the verdict, and gives where it went; empty when it stays. It

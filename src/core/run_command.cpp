@@ -59,16 +59,17 @@ CommandVerdict VerdictOf(const journal::HandOverEnd& end, bool stopping) {
   return CommandVerdict::MayStillUseFile;
 }
 
-// The journal's row as the hand-over begins: the file as it is now.
+// The journal's row as the hand-over begins, with the file as it is now.
 journal::HandOver BeginRow(const std::string& path, const ObservationPoint& point,
-                           const CommandLine& cmd) {
+                           const CommandLine& cmd,
+                           const std::optional<platform::EntryIdentity>& file) {
   journal::HandOver row;
   row.startedMs = QDateTime::currentMSecsSinceEpoch();
   row.point = point.name;
   row.path = path;
   row.arguments = cmd.args;
   row.waited = point.wait >= 0;
-  if (const platform::Result<platform::EntryIdentity> file = platform::IdentityOfEntry(path)) {
+  if (file) {
     row.size = file->size;
     row.modifiedNs = file->modifiedNs;
     row.inode = static_cast<std::int64_t>(file->id.inode);
@@ -87,14 +88,21 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
   const PlaceholderValues values{dir + fileName, fileName, point.directory, point.name,
                                  state_.daemonName};
   const CommandLine cmd = BuildCommandLine(point.command, values);
-  const auto handedOver = IdentityBeforeCommand(point, values.file);
+  const std::shared_ptr<journal::JournalWriter> journal = journal_;  // a wait may change journal_
+  // One look at the file as it is handed over serves the journal's row and
+  // the move after the command.
+  std::optional<platform::EntryIdentity> file;
+  if (journal || !point.successFolder.empty() || !point.failureFolder.empty()) {
+    if (platform::Result<platform::EntryIdentity> entry = platform::IdentityOfEntry(values.file))
+      file = *entry;
+  }
+  const auto handedOver = IdentityBeforeCommand(point, file);
   const auto settle = [&](const journal::HandOverEnd& end) {
     return MoveAfterCommand(log_, point, values.file, handedOver,
                             VerdictOf(end, StopRequested(state_)),
                             [this] { return StopRequested(state_); });
   };
-  const std::shared_ptr<journal::JournalWriter> journal = journal_;  // a wait may change journal_
-  journal::HandOver row = journal ? BeginRow(values.file, point, cmd) : journal::HandOver{};
+  journal::HandOver row = journal ? BeginRow(values.file, point, cmd, file) : journal::HandOver{};
   {
     platform::Result<ChildProcess> started = StartProcess(cmd, output_, reaper_);
     if (!started) {
