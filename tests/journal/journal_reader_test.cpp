@@ -10,12 +10,6 @@ namespace {
 
 using Ids = std::vector<std::int64_t>;
 
-Ids IdsOf(const std::vector<HandOver>& rows) {
-  Ids ids;
-  for (const HandOver& row : rows) ids.push_back(row.id);
-  return ids;
-}
-
 // Rows 1 to 5, stored out of time order: row 5 started first.
 class JournalReaderTest : public ::testing::Test {
  protected:
@@ -29,7 +23,9 @@ class JournalReaderTest : public ::testing::Test {
   Ids Read(const Filter& filter) const {
     const auto rows = ReadHandOvers(journal.file(), filter);
     EXPECT_TRUE(rows) << rows.error().text;
-    return rows ? IdsOf(*rows) : Ids{};
+    Ids ids;
+    for (const HandOver& row : rows ? *rows : std::vector<HandOver>{}) ids.push_back(row.id);
+    return ids;
   }
 
   test::TempDir dir;
