@@ -68,13 +68,12 @@ TEST_F(JournalReaderTest, ReadsEveryFieldAsWritten) {
   journal.Add(full);
   const auto rows = ReadHandOvers(journal.file(), {.latest = 1});
   ASSERT_TRUE(rows && rows->size() == 1);
-  const HandOver& read = rows->front();
-  EXPECT_EQ(std::tie(read.id, read.startedMs, read.point, read.path, read.size, read.modifiedNs,
-                     read.inode, read.arguments, read.pid, read.waited, read.outcome, read.code,
-                     read.durationMs, read.movedTo),
-            std::tie(full.id, full.startedMs, full.point, full.path, full.size, full.modifiedNs,
-                     full.inode, full.arguments, full.pid, full.waited, full.outcome, full.code,
-                     full.durationMs, full.movedTo));
+  const auto fields = [](const HandOver& row) {
+    return std::tie(row.id, row.startedMs, row.point, row.path, row.size, row.modifiedNs, row.inode,
+                    row.arguments, row.pid, row.waited, row.outcome, row.code, row.durationMs,
+                    row.movedTo);
+  };
+  EXPECT_EQ(fields(rows->front()), fields(full));
 }
 
 // A daemon writes in WAL mode; a reader sees what it committed and is not
