@@ -10,40 +10,20 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <QProcess>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <tuple>
 
-#include "core/child_reaper.h"
-#include "core/run_command.h"
 #include "platform/directory_listing.h"
 #include "support/event_loop.h"
-#include "support/logging_core.h"
-#include "support/temp_dir.h"
+#include "support/hot_folder.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-
-// A process that holds `path` open as the shell redirection says until it
-// is killed.
-struct Holder : QProcess {
-  Holder(const std::string& redirection, const std::string& path) {
-    start("sh",
-          {"-c",
-           QString::fromStdString("exec 3" + redirection + "\"$0\"; echo ready; exec sleep 120"),
-           QString::fromStdString(path)});
-    waitForReadyRead(60000);  // "ready" comes in one piece
-  }
-  ~Holder() override {
-    kill();
-    waitForFinished(60000);
-  }
-};
 
 // Run by root, a test sees what a user would: the capabilities in `mask`
 // are off while this lives.
@@ -66,39 +46,18 @@ class WithoutCapabilities {
   std::uint32_t saved_ = 0;
 };
 
-// Each handled file's path is appended to `record`, NUL-terminated, by a
-// real command that the scan waits for.
-class DirectoryScanTest : public ::testing::Test, protected test::LoggingCore {
+class DirectoryScanTest : public ::testing::Test, protected test::HotFolder {
  protected:
-  DirectoryScanTest() {
-    fs::create_directory(in);
-    point.directory = in + "/";
-    point.interval = 7;
-    point.wait = 0;
-    point.command = "sh -c 'printf \"%s\\0\" \"$1\" >> \"$0\"' " + record + " %File%";
-  }
-  std::string Put(const std::string& name, mode_t mode = 0644) {
-    const std::string path = in + "/" + name;
-    fs::create_directories(fs::path(path).parent_path());
-    EXPECT_EQ(::close(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode)), 0) << path;
-    return path;
-  }
   std::int32_t Check() {
     const CheckResult result = scanner.CheckDirectory(point.directory, point);
     EXPECT_EQ(result.status == CheckStatus::FilesHandled, result.handled > 0);
     EXPECT_NE(result.status, CheckStatus::UnexpectedError);
     return result.handled;
   }
-  // The files handled since the last call, relative to in/, sorted.
+  // The files handled since the last call, relative to the point's folder.
   Names Handled() {
-    Names names;
-    const std::string all = test::ReadFile(record);
-    const std::size_t skip = point.directory.size();
-    for (std::size_t at = 0, end; (end = all.find('\0', at)) != std::string::npos; at = end + 1) {
-      names.push_back(all.substr(at + skip, end - at - skip));
-    }
-    std::sort(names.begin(), names.end());
-    fs::remove(record);
+    Names names = Handed();
+    for (std::string& name : names) name.erase(0, point.directory.size());
     return names;
   }
   // The names refused exclusive access since the last call, sorted; fails on
@@ -117,13 +76,7 @@ class DirectoryScanTest : public ::testing::Test, protected test::LoggingCore {
     return names;
   }
 
-  test::TempDir dir;
-  const std::string in = dir.File("in");
-  const std::string record = dir.File("handled");
-  ChildReaper reaper;
-  CommandRunner runner{log, state, reaper};
   DirectoryScanner scanner{state, log, clock, runner};
-  ObservationPoint point;
 };
 
 TEST_F(DirectoryScanTest, AttributesDecideWhichEntriesReachTheCommand) {
@@ -190,7 +143,7 @@ TEST_F(DirectoryScanTest, FilesAnotherProcessHoldsWaitUntilItLetsGo) {
   ASSERT_TRUE(::geteuid() != 0 || ::chown(foreign.c_str(), 65534, 65534) == 0);
   {
     const WithoutCapabilities noLease(1u << CAP_LEASE);
-    const Holder writer(">>", Put("writing.txt")), reader("<", Put("reading.txt")),
+    const test::Holder writer(">>", Put("writing.txt")), reader("<", Put("reading.txt")),
         other(">>", foreign);
     EXPECT_EQ(Check(), 1);
     EXPECT_EQ(Handled(), Names{"free.txt"});
@@ -216,7 +169,7 @@ TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndAWatchedPointKeepsWhatItPass
     ASSERT_EQ(::utimensat(AT_FDCWD, Put(name, mode).c_str(), times, 0), 0);
   }
   {
-    const Holder reader("<", in + "/old.txt");
+    const test::Holder reader("<", in + "/old.txt");
     EXPECT_EQ(Check() + Check(), 0);
     EXPECT_EQ(Refused(), (Names{"old.txt", "young-readonly.txt"}));
     EXPECT_EQ(point.busyFiles.size(), 2u);

@@ -10,11 +10,7 @@
 #include <fstream>
 #include <functional>
 
-#include "core/child_reaper.h"
-#include "core/directory_scan.h"
-#include "core/run_command.h"
-#include "support/logging_core.h"
-#include "support/temp_dir.h"
+#include "support/hot_folder.h"
 
 namespace corvane {
 namespace {
@@ -39,28 +35,14 @@ platform::FileIdentity IdentityOf(const std::string& path) {
   return platform::IdentityOfEntry(path)->id;
 }
 
-class OutcomeMoveTest : public ::testing::Test, protected test::LoggingCore {
- protected:
-  OutcomeMoveTest() {
-    fs::create_directory(in);
-    point.directory = in + "/";
-    point.wait = 0;
-    point.successFolder = dir.File("ok/");
-    point.failureFolder = dir.File("failed/");
-  }
-
-  test::TempDir dir;
-  const std::string in = dir.File("in");
-  ChildReaper reaper;
-  CommandRunner runner{log, state, reaper};
-  ObservationPoint point;
-};
+class OutcomeMoveTest : public ::testing::Test, protected test::HotFolder {};
 
 // Exit code 0 sends the file to the success folder (made with its parents);
 // any other end of a waited command to the failure folder; a command left
 // running may still use it, so it stays.
 TEST_F(OutcomeMoveTest, TheCommandsEndDecidesWhereTheFileGoes) {
   point.successFolder = dir.File("done/ok/");
+  point.failureFolder = dir.File("failed/");
   const struct {
     const char* command;
     std::int32_t wait;
@@ -165,19 +147,6 @@ TEST_F(OutcomeMoveTest, AFileGoneOrReplacedIsNotMoved) {
     fs::remove(file);
   }
   EXPECT_EQ(test::ReadFile(elsewhere), "secret");
-}
-
-// The success folder inside the point's tree is where handled files rest:
-// the next check does not hand them over again.
-TEST_F(OutcomeMoveTest, AFolderInsideTheTreeIsNotScanned) {
-  DirectoryScanner scanner{state, log, clock, runner};
-  point.command = "true";
-  point.filePattern = "*.txt";
-  point.successFolder = in + "/done/";
-  dir.Write("in/a.txt", "");
-  EXPECT_EQ(scanner.CheckDirectory(point.directory, point).handled, 1);
-  EXPECT_EQ(Listed(in + "/done"), Names{"a.txt"});
-  EXPECT_EQ(scanner.CheckDirectory(point.directory, point).handled, 0);
 }
 
 }  // namespace

@@ -12,8 +12,7 @@
 #include "core/child_reaper.h"
 #include "core/command_split.h"
 #include "support/event_loop.h"
-#include "support/logging_core.h"
-#include "support/temp_dir.h"
+#include "support/hot_folder.h"
 
 namespace corvane {
 namespace {
@@ -66,12 +65,7 @@ class RunCommandTest : public ::testing::Test, protected test::LoggingCore {
   // The start of a command that writes its remaining arguments to dumpFile.
   std::string Dump() const { return Quoted(CORVANE_ARGV_DUMP) + " " + Quoted(dumpFile) + " "; }
   Words Dumped() const {
-    Words words;
-    const std::string content = test::ReadFile(dumpFile);
-    for (std::size_t start = 0, end; (end = content.find('\0', start)) != std::string::npos;
-         start = end + 1) {
-      words.push_back(content.substr(start, end - start));
-    }
+    const Words words = test::NulTerminated(test::ReadFile(dumpFile));
     fs::remove(dumpFile);
     return words;
   }
