@@ -46,7 +46,7 @@ class CheckCycleTest : public ::testing::Test, protected test::LoggingCore {
   CheckCycle cycle{state, log, checks};
 };
 
-TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForced) {
+TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForcedOrWoken) {
   AddPoint("one", 1);
   AddPoint("five", 5).ticks = 2;
   AddPoint("zero", 0);  // as the blank entry a failed load leaves
@@ -60,10 +60,16 @@ TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForce
   EXPECT_EQ(ticks["five"], (std::vector<int>{4, 10}));
   EXPECT_EQ(ticks["zero"].size(), 12u);
 
+  // Forced, or woken by change events: at once, and the count starts anew.
   state.points[1].ticks = 3;
   checks.checked.clear();
   EXPECT_TRUE(cycle.CheckAllPoints());
   EXPECT_EQ(checks.checked, (Texts{"one", "five", "zero"}));
+  EXPECT_EQ(state.points[1].ticks, 0);
+  state.points[1].ticks = 3;
+  EXPECT_TRUE(cycle.CheckWokenPoint(1));
+  EXPECT_FALSE(cycle.CheckWokenPoint(3));  // no such point
+  EXPECT_EQ(checks.checked, (Texts{"one", "five", "zero", "five"}));
   EXPECT_EQ(state.points[1].ticks, 0);
 }
 
@@ -90,17 +96,6 @@ TEST_F(CheckCycleTest, ReportsEachOutcome) {
              "  Error ] modMain::fCheckPoints:  6 (Overflow)",
              "  Debug ] busy: no new files found in " + in + "."}));
   EXPECT_EQ(checks.checked, Texts(5, "busy"));
-}
-
-TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckReportAndReset) {
-  AddPoint("quiet", 5);
-  AddPoint("woken", 5).ticks = 4;
-  checks.result = {CheckStatus::FilesHandled, 3};
-  EXPECT_TRUE(cycle.CheckWokenPoint(1));
-  EXPECT_FALSE(cycle.CheckWokenPoint(2));  // no such point
-  EXPECT_EQ(checks.checked, Texts{"woken"});
-  EXPECT_EQ(state.points[1].ticks, 0);
-  EXPECT_EQ(Lines(), Texts{"   Info ] woken: found 3 files in " + in + "."});
 }
 
 // Asked for inside a running check (a console command while a command is

@@ -126,23 +126,19 @@ TEST_F(OutcomeMoveTest, AcrossFileSystemsTheFileIsCopiedThenRemoved) {
 // whatever took its name (another file, a link to a file elsewhere) stays.
 TEST_F(OutcomeMoveTest, AFileGoneOrReplacedIsNotMoved) {
   const std::string elsewhere = dir.Write("elsewhere.txt", "secret");
-  const struct {
-    std::function<void(const std::string&)> meanwhile;
-    const char* logged;
-  } cases[] = {
-      {[](const std::string& file) { fs::remove(file); }, "   Info ] '%' is gone; there is"},
-      {[&](const std::string& file) { fs::rename(dir.Write("in/new", "new"), file); },
-       "Warning ] '%' is no longer the file that was handed over"},
-      {[&](const std::string& file) { fs::remove(file), fs::create_symlink(elsewhere, file); },
-       "Warning ] '%' is no longer the file that was handed over"},
+  const std::string file = in + "/a.txt";
+  const std::string replaced =
+      "Warning ] '" + file + "' is no longer the file that was handed over";
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[&] { fs::remove(file); }, "   Info ] '" + file + "' is gone; there is"},
+      {[&] { fs::rename(dir.Write("in/new", "new"), file); }, replaced},
+      {[&] { fs::remove(file), fs::create_symlink(elsewhere, file); }, replaced},
   };
-  for (const auto& c : cases) {
-    const std::string file = dir.Write("in/a.txt", "handed over");
-    const platform::FileIdentity handedOver = IdentityOf(file);
-    c.meanwhile(file);
+  for (const auto& [meanwhile, logged] : cases) {
+    const platform::FileIdentity handedOver = IdentityOf(dir.Write("in/a.txt", "handed over"));
+    meanwhile();
     EXPECT_EQ(MoveIntoFolder(log, file, handedOver, dir.File("ok/"), kNeverStop), "");
-    std::string logged = c.logged;
-    EXPECT_TRUE(Logged(logged.replace(logged.find('%'), 1, file))) << logged;
+    EXPECT_TRUE(Logged(logged)) << logged;
     EXPECT_EQ(Listed(dir.File("ok")), Names{});
     fs::remove(file);
   }
