@@ -7,7 +7,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -78,45 +77,6 @@ class DirectoryScanTest : public ::testing::Test, protected test::HotFolder {
 
   DirectoryScanner scanner{state, log, clock, runner};
 };
-
-TEST_F(DirectoryScanTest, AttributesDecideWhichEntriesReachTheCommand) {
-  EXPECT_EQ(Check(), 0);
-  Put("plain.txt");
-  Put(".hidden.txt");
-  Put("readonly.txt", 0444);
-  Put("readme");  // no dot: never matches "*.*"
-  ASSERT_EQ(::mkfifo((in + "/pipe.txt").c_str(), 0644), 0);
-  if (::mknod((in + "/dev.txt").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) {
-    fs::create_symlink("/dev/null", in + "/dev.txt");  // no right to make nodes
-  }
-  fs::create_symlink(in + "/missing", in + "/dangling.txt");
-  fs::create_symlink("loop.txt", in + "/loop.txt");
-
-  // Each flag turned from its default, one at a time.
-  const std::pair<bool ObservationPoint::*, Names> cases[] = {
-      {nullptr, {"plain.txt"}},
-      {&ObservationPoint::hidden, {".hidden.txt", "plain.txt"}},
-      {&ObservationPoint::readOnly, {"plain.txt", "readonly.txt"}},
-      {&ObservationPoint::system, {"dangling.txt", "dev.txt", "loop.txt", "pipe.txt", "plain.txt"}},
-  };
-  point.exclusive = false;
-  for (const auto& [flag, handled] : cases) {
-    const ObservationPoint defaults = point;
-    if (flag) point.*flag = !(point.*flag);
-    Check();
-    point = defaults;
-    EXPECT_EQ(Handled(), handled);
-  }
-  EXPECT_EQ(Refused(), Names{});
-
-  // Everything allowed, but only a regular writable file can be had
-  // exclusively. None of the others is opened: opening the FIFO to read
-  // would block here.
-  point.exclusive = point.hidden = point.readOnly = point.system = true;
-  EXPECT_EQ(Check(), 2);
-  EXPECT_EQ(Handled(), (Names{".hidden.txt", "plain.txt"}));
-  EXPECT_EQ(Refused(), (Names{"dangling.txt", "dev.txt", "loop.txt", "pipe.txt", "readonly.txt"}));
-}
 
 // Not waited for, a command keeps its file until it ends: a check meanwhile
 // passes the file over and does not count it.
