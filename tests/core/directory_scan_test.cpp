@@ -53,12 +53,6 @@ class DirectoryScanTest : public ::testing::Test, protected test::HotFolder {
     EXPECT_NE(result.status, CheckStatus::UnexpectedError);
     return result.handled;
   }
-  // The files handled since the last call, relative to the point's folder.
-  Names Handled() {
-    Names names = Handed();
-    for (std::string& name : names) name.erase(0, point.directory.size());
-    return names;
-  }
   // The names refused exclusive access since the last call, sorted; fails on
   // any other warning or error.
   Names Refused() {
@@ -106,11 +100,11 @@ TEST_F(DirectoryScanTest, FilesAnotherProcessHoldsWaitUntilItLetsGo) {
     const test::Holder writer(">>", Put("writing.txt")), reader("<", Put("reading.txt")),
         other(">>", foreign);
     EXPECT_EQ(Check(), 1);
-    EXPECT_EQ(Handled(), Names{"free.txt"});
+    EXPECT_EQ(Handed(), Names{"free.txt"});
     EXPECT_EQ(Refused(), (Names{"foreign.txt", "reading.txt", "writing.txt"}));
   }
   EXPECT_EQ(Check(), 4);
-  EXPECT_EQ(Handled(), (Names{"foreign.txt", "free.txt", "reading.txt", "writing.txt"}));
+  EXPECT_EQ(Handed(), (Names{"foreign.txt", "free.txt", "reading.txt", "writing.txt"}));
 }
 
 // The exclusive test runs whatever the age, so that its refusal is logged.
@@ -137,7 +131,7 @@ TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndAWatchedPointKeepsWhatItPass
     EXPECT_EQ(point.comesOfAge, clock.now.toSecsSinceEpoch() - 5 + 60);
   }
   EXPECT_EQ(Check(), 1);
-  EXPECT_EQ(Handled(), Names{"old.txt"});
+  EXPECT_EQ(Handed(), Names{"old.txt"});
   EXPECT_EQ(point.busyFiles, std::set<std::string>{in + "/young-readonly.txt"});
 }
 
@@ -155,18 +149,18 @@ TEST_F(DirectoryScanTest, LinksInTheTreeAreNeverFollowedButThePointMayBeOne) {
   point.exclusive = false;
   point.system = true;  // the links themselves are handed out, not what they point to
   EXPECT_EQ(Check(), 6);
-  EXPECT_EQ(Handled(),
+  EXPECT_EQ(Handed(),
             (Names{"a.txt", "folder.d/e.txt", "out.d", "out.txt", "sub/b.txt", "sub/up.d"}));
   point.system = false;
   point.directory = dir.File("via-link/");
   EXPECT_EQ(Check(), 3);
-  EXPECT_EQ(Handled(), (Names{"a.txt", "folder.d/e.txt", "sub/b.txt"}));
+  EXPECT_EQ(Handed(), (Names{"a.txt", "folder.d/e.txt", "sub/b.txt"}));
 
   // Without sub-directories a directory is tested like a file: it matches
   // "*.*", but nobody can have it exclusively.
   point.noSubdirectories = point.exclusive = true;
   EXPECT_EQ(Check(), 1);
-  EXPECT_EQ(Handled(), Names{"a.txt"});
+  EXPECT_EQ(Handed(), Names{"a.txt"});
   EXPECT_EQ(Refused(), Names{"folder.d"});
 }
 
@@ -236,7 +230,7 @@ TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {
     EXPECT_EQ(Check(), 1);
   }
   ::chmod((in + "/closed").c_str(), 0755);
-  EXPECT_EQ(Handled(), Names{"ok.txt"});
+  EXPECT_EQ(Handed(), Names{"ok.txt"});
 
   // The first command removes the whole tree while the walk is in it.
   for (int i = 0; i < 20; ++i)
@@ -244,7 +238,7 @@ TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {
   point.command =
       "sh -c 'printf \"%s\\0\" \"$1\" >> \"$0\"; rm -rf \"$2\"' " + record + " %File% %Dir%";
   EXPECT_EQ(Check(), 1);
-  EXPECT_EQ(Handled().size(), 1u);
+  EXPECT_EQ(Handed().size(), 1u);
   EXPECT_FALSE(fs::exists(in));
   EXPECT_EQ(Refused(), Names{});
 }

@@ -62,9 +62,11 @@ struct HotFolder : LoggingCore {
     EXPECT_EQ(::close(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode)), 0) << path;
     return path;
   }
-  // The paths handed over since the last call, sorted.
+  // The paths handed over since the last call, from the point's directory
+  // down, sorted.
   std::vector<std::string> Handed() {
     std::vector<std::string> paths = NulTerminated(ReadFile(record));
+    for (std::string& path : paths) path.erase(0, point.directory.size());
     std::sort(paths.begin(), paths.end());
     std::filesystem::remove(record);
     return paths;
