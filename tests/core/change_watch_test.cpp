@@ -25,9 +25,7 @@ ObservationPoint Watched(const std::string& directory, bool subdirs = true, int 
 class ChangeWatchTest : public ::testing::Test {
  protected:
   ChangeWatchTest() {
-    source.MakeDirectory("/in/a/deep/");
-    source.MakeDirectory("/in/b/");
-    source.MakeDirectory("/other/");
+    for (const char* dir : {"/in/a/deep/", "/in/b/", "/other/"}) source.MakeDirectory(dir);
   }
   void Arm(PointTable table) {
     points = std::move(table);
@@ -195,8 +193,7 @@ TEST_F(ChangeWatchTest, FilesACheckPassedOverBringTheNextOneForward) {
   }
   // Closed by whoever held it: checked as after any event.
   watch.AfterCheck(0, {busy, {}}, at);
-  source.Queue(source.WatchOf("/in/a/busy.txt"), ChangeKind::Changed);
-  watch.TakeEvents(at + 300ms);
+  Event("/in/a/busy.txt", at + 300ms);
   EXPECT_EQ(watch.Due(at + 300ms), Indexes{0});
   watch.MarkWoken(0, at + 300ms);
   watch.AfterCheck(0, {{}, {}}, at + 400ms);  // handled: nothing is kept
