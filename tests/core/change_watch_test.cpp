@@ -11,6 +11,7 @@ using namespace std::chrono_literals;
 using test::FakeChangeSource;
 using Time = ChangeWatch::Time;
 using Indexes = std::vector<std::size_t>;
+using Notices = std::vector<std::pair<std::size_t, WatchFallback>>;
 
 ObservationPoint Watched(const std::string& directory, bool subdirs = true, int interval = 60) {
   ObservationPoint point;
@@ -24,9 +25,7 @@ ObservationPoint Watched(const std::string& directory, bool subdirs = true, int 
 class ChangeWatchTest : public ::testing::Test {
  protected:
   ChangeWatchTest() {
-    source.MakeDirectory("/in/a/deep/");
-    source.MakeDirectory("/in/b/");
-    source.MakeDirectory("/other/");
+    for (const char* dir : {"/in/a/deep/", "/in/b/", "/other/"}) source.MakeDirectory(dir);
   }
   void Arm(PointTable table) {
     points = std::move(table);
@@ -36,10 +35,8 @@ class ChangeWatchTest : public ::testing::Test {
     source.Queue(source.WatchOf(dir), kind);
     watch.TakeEvents(at);
   }
-  std::vector<std::size_t> Due(Time at) const { return watch.Due(at); }
-
   FakeChangeSource source;
-  std::vector<std::pair<std::size_t, WatchFallback>> notices;
+  Notices notices;
   bool stop = false;
   ChangeWatch watch{source, [this](std::size_t i, WatchFallback r) { notices.emplace_back(i, r); },
                     [this] { return stop; }};
@@ -51,33 +48,30 @@ TEST_F(ChangeWatchTest, BurstsSettleButACompletedFileIsLookedAtAtOnce) {
   Arm({Watched("/in/")});
   Event("/in/", t0);
   EXPECT_EQ(watch.NextDue(), t0 + 50ms);
-  EXPECT_EQ(Due(t0 + 49ms), Indexes{});
-  EXPECT_EQ(Due(t0 + 50ms), Indexes{0});
+  EXPECT_EQ(watch.Due(t0 + 49ms), Indexes{});
+  EXPECT_EQ(watch.Due(t0 + 50ms), Indexes{0});
   watch.MarkWoken(0, t0 + 50ms);
   Event("/in/", t0 + 60ms);  // a second burst waits 250 ms after the last wake-up
-  EXPECT_EQ(Due(t0 + 299ms), Indexes{});
-  EXPECT_EQ(Due(t0 + 300ms), Indexes{0});
+  EXPECT_EQ(watch.Due(t0 + 299ms), Indexes{});
+  EXPECT_EQ(watch.Due(t0 + 300ms), Indexes{0});
   watch.MarkWoken(0, t0 + 300ms);
-  EXPECT_EQ(Due(t0 + 900ms), Indexes{});
+  EXPECT_EQ(watch.Due(t0 + 900ms), Indexes{});
 
   // A steady stream, never quiet for 50 ms, still wakes 250 ms after its start.
   const Time start = t0 + 1s;
-  for (auto at = start; at < start + 250ms; at += 40ms) {
-    Event("/in/", at);
-    EXPECT_EQ(Due(at), Indexes{});
-  }
-  EXPECT_EQ(Due(start + 249ms), Indexes{});
-  EXPECT_EQ(Due(start + 250ms), Indexes{0});
+  for (auto at = start; at < start + 250ms; at += 40ms) Event("/in/", at);
+  EXPECT_EQ(watch.Due(start + 249ms), Indexes{});
+  EXPECT_EQ(watch.Due(start + 250ms), Indexes{0});
   watch.MarkWoken(0, start + 250ms);
 
   // A file closed after writing, or moved in: at once, then at most every 50 ms.
   const Time later = start + 1s;
   Event("/in/", later, ChangeKind::Completed);
-  EXPECT_EQ(Due(later), Indexes{0});
+  EXPECT_EQ(watch.Due(later), Indexes{0});
   watch.MarkWoken(0, later);
   Event("/in/", later + 10ms, ChangeKind::Completed);
-  EXPECT_EQ(Due(later + 49ms), Indexes{});
-  EXPECT_EQ(Due(later + 50ms), Indexes{0});
+  EXPECT_EQ(watch.Due(later + 49ms), Indexes{});
+  EXPECT_EQ(watch.Due(later + 50ms), Indexes{0});
 }
 
 TEST_F(ChangeWatchTest, OverlappingPointsShareWatchesAndKeepThemUntilTheLastLetsGo) {
@@ -86,12 +80,12 @@ TEST_F(ChangeWatchTest, OverlappingPointsShareWatchesAndKeepThemUntilTheLastLets
   EXPECT_EQ(source.active.size(), 5u);  // in, a, deep, b, other: one watch each
 
   Event("/in/b/", t0);
-  EXPECT_EQ(Due(t0 + 50ms), (Indexes{0, 1, 2}));
+  EXPECT_EQ(watch.Due(t0 + 50ms), (Indexes{0, 1, 2}));
   Event("/in/a/deep/", t0 + 100ms);
-  EXPECT_EQ(Due(t0 + 150ms), (Indexes{0, 1, 2}));  // still pending from the first
+  EXPECT_EQ(watch.Due(t0 + 150ms), (Indexes{0, 1, 2}));  // still pending from the first
   for (std::size_t i : {0, 1, 2}) watch.MarkWoken(i, t0 + 150ms);
   Event("/in/a/deep/", t0 + 200ms);
-  EXPECT_EQ(Due(t0 + 1s), Indexes{0});
+  EXPECT_EQ(watch.Due(t0 + 1s), Indexes{0});
 
   // Only "/in/b/" watched by the two that stay.
   Arm({ObservationPoint{}, Watched("/in/b/"), Watched("/link-to-b/", false)});
@@ -127,9 +121,8 @@ TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsFor
   source.Queue(-1, ChangeKind::Overflow);
   source.Queue(-1, ChangeKind::Overflow);
   watch.TakeEvents(t0 + 1ms);
-  EXPECT_EQ(Due(t0 + 1ms), (Indexes{0, 2}));  // neither quiet nor spacing holds it back
-  EXPECT_EQ(notices,
-            (decltype(notices){{0, WatchFallback::Overflow}, {2, WatchFallback::Overflow}}));
+  EXPECT_EQ(watch.Due(t0 + 1ms), (Indexes{0, 2}));  // neither quiet nor spacing holds it back
+  EXPECT_EQ(notices, (Notices{{0, WatchFallback::Overflow}, {2, WatchFallback::Overflow}}));
   EXPECT_TRUE(source.active.empty());
   watch.MarkWoken(0, t0 + 2ms);
   watch.MarkWoken(2, t0 + 2ms);
@@ -138,8 +131,8 @@ TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsFor
   for (int tick = 1; tick <= 2; ++tick) watch.Tick(t0 + std::chrono::seconds(tick));
   EXPECT_TRUE(notices.empty());
   watch.Tick(t0 + 3s);  // interval 2: events count again on the third tick
-  EXPECT_EQ(notices, (decltype(notices){{0, WatchFallback::None}}));
-  EXPECT_EQ(Due(t0 + 3s), Indexes{0});  // events missed meanwhile: looked at once
+  EXPECT_EQ(notices, (Notices{{0, WatchFallback::None}}));
+  EXPECT_EQ(watch.Due(t0 + 3s), Indexes{0});  // events missed meanwhile: looked at once
   watch.Publish(points);
   EXPECT_EQ(points[0].watchFallback, WatchFallback::None);
   EXPECT_EQ(points[2].watchFallback, WatchFallback::Overflow);
@@ -150,10 +143,10 @@ TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
   for (int i = 0; i < 100000; ++i) source.MakeDirectory("/huge/" + std::to_string(i) + "/");
   source.limit = 8192;
   Arm({Watched("/other/"), Watched("/huge/"), Watched("/in/")});
-  EXPECT_EQ(notices, (decltype(notices){{1, WatchFallback::WatchLimit}}));
+  EXPECT_EQ(notices, (Notices{{1, WatchFallback::WatchLimit}}));
   EXPECT_EQ(source.active.size(), 5u);  // the huge tree let go of all it held
   Event("/other/", t0);
-  EXPECT_EQ(Due(t0 + 50ms), Indexes{0});
+  EXPECT_EQ(watch.Due(t0 + 50ms), Indexes{0});
   watch.Tick(t0 + 1s);  // the limit stays: no retry, no second line
   EXPECT_EQ(notices.size(), 1u);
 }
@@ -166,10 +159,7 @@ TEST_F(ChangeWatchTest, UntrustedSourcesFallBackWithTheirReasonUntilARearmFindsT
       {"/in/", [&](bool broken) { source.limit = broken ? 2 : 100; }, WatchFallback::WatchLimit},
       {"/in/", [&](bool broken) { source.delivers = !broken; }, WatchFallback::NoEvents},
       {"/in/", [&](bool broken) { source.descriptor = !broken; }, WatchFallback::Unavailable},
-      {"/back/",
-       [&](bool broken) {
-         if (!broken) source.MakeDirectory("/back/a/deep/");
-       },
+      {"/back/", [&](bool broken) { source.MakeDirectory(broken ? "/x/" : "/back/a/deep/"); },
        WatchFallback::DirectoryGone},
   };
   for (const auto& [directory, breakSource, reason] : cases) {
@@ -183,9 +173,9 @@ TEST_F(ChangeWatchTest, UntrustedSourcesFallBackWithTheirReasonUntilARearmFindsT
     watch.Rearm(t0);  // still broken: told again
     breakSource(false);
     watch.Rearm(t0);
-    EXPECT_EQ(notices, (decltype(notices){{0, reason}, {0, reason}, {0, WatchFallback::None}}));
+    EXPECT_EQ(notices, (Notices{{0, reason}, {0, reason}, {0, WatchFallback::None}}));
     EXPECT_NE(source.WatchOf(directory + "a/deep/"), -1);
-    EXPECT_EQ(Due(t0), Indexes{0});
+    EXPECT_EQ(watch.Due(t0), Indexes{0});
   }
 }
 
@@ -203,9 +193,8 @@ TEST_F(ChangeWatchTest, FilesACheckPassedOverBringTheNextOneForward) {
   }
   // Closed by whoever held it: checked as after any event.
   watch.AfterCheck(0, {busy, {}}, at);
-  source.Queue(source.WatchOf("/in/a/busy.txt"), ChangeKind::Changed);
-  watch.TakeEvents(at + 300ms);
-  EXPECT_EQ(Due(at + 300ms), Indexes{0});
+  Event("/in/a/busy.txt", at + 300ms);
+  EXPECT_EQ(watch.Due(at + 300ms), Indexes{0});
   watch.MarkWoken(0, at + 300ms);
   watch.AfterCheck(0, {{}, {}}, at + 400ms);  // handled: nothing is kept
   EXPECT_EQ(watch.NextDue(), std::nullopt);

@@ -15,71 +15,71 @@ using Texts = std::vector<std::string>;
 // Answers each check with a preset result and records which points were
 // looked at; can run something in the middle of a check, as a console
 // command would while a command is waited for.
-class FakeDirectoryCheck final : public DirectoryCheck {
- public:
+class CheckCycleTest : public ::testing::Test, protected test::LoggingCore, public DirectoryCheck {
+ protected:
   CheckResult CheckDirectory(const std::string&, ObservationPoint& point) override {
     checked.push_back(point.name);
     if (duringCheck) std::exchange(duringCheck, nullptr)();
     if (std::exchange(throws, false)) throw std::overflow_error("too many files");
     return result;
   }
+  ObservationPoint& AddPoint(const std::string& name, std::int32_t interval = 1) {
+    ObservationPoint& point = state.points.emplace_back();
+    point.name = name;
+    point.interval = interval;
+    point.directory = in;
+    return point;
+  }
+
   CheckResult result;
   bool throws = false;
   Texts checked;
   std::function<void()> duringCheck;
-};
-
-class CheckCycleTest : public ::testing::Test, protected test::LoggingCore {
- protected:
-  ObservationPoint& AddPoint(const std::string& name, std::int32_t interval = 1) {
-    ObservationPoint p;
-    p.name = name;
-    p.interval = interval;
-    p.directory = in;
-    state.points.push_back(p);
-    return state.points.back();
-  }
-
   test::TempDir dir;
   const std::string in = dir.path() + "/";
-  FakeDirectoryCheck checks;
-  CheckCycle cycle{state, log, checks};
+  CheckCycle cycle{state, log, *this};
 };
 
-TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForced) {
+TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForcedOrWoken) {
   AddPoint("one", 1);
   AddPoint("five", 5).ticks = 2;
   AddPoint("zero", 0);  // as the blank entry a failed load leaves
   std::map<std::string, std::vector<int>> ticks;
   for (int tick = 1; tick <= 12; ++tick) {
-    checks.checked.clear();
+    checked.clear();
     EXPECT_TRUE(cycle.CheckDuePoints());
-    for (const std::string& name : checks.checked) ticks[name].push_back(tick);
+    for (const std::string& name : checked) ticks[name].push_back(tick);
   }
   EXPECT_EQ(ticks["one"], (std::vector<int>{2, 4, 6, 8, 10, 12}));
   EXPECT_EQ(ticks["five"], (std::vector<int>{4, 10}));
   EXPECT_EQ(ticks["zero"].size(), 12u);
 
+  // Forced, or woken by change events: at once, and the count starts anew.
   state.points[1].ticks = 3;
-  checks.checked.clear();
+  checked.clear();
   EXPECT_TRUE(cycle.CheckAllPoints());
-  EXPECT_EQ(checks.checked, (Texts{"one", "five", "zero"}));
+  EXPECT_EQ(checked, (Texts{"one", "five", "zero"}));
+  EXPECT_EQ(state.points[1].ticks, 0);
+  state.points[1].ticks = 3;
+  EXPECT_TRUE(cycle.CheckWokenPoint(1));
+  EXPECT_FALSE(cycle.CheckWokenPoint(3));  // no such point
+  EXPECT_EQ(checked, (Texts{"one", "five", "zero", "five"}));
   EXPECT_EQ(state.points[1].ticks, 0);
 }
 
 TEST_F(CheckCycleTest, ReportsEachOutcome) {
   AddPoint("gone").directory = dir.File("missing") + "/";
   AddPoint("busy");
-  checks.result = {CheckStatus::FilesHandled, 40000};  // more than 16 bits can count
-  EXPECT_FALSE(cycle.CheckAllPoints());                // a missing directory is a failure
+  result = {CheckStatus::FilesHandled, 40000};  // more than 16 bits can count
+  EXPECT_FALSE(cycle.CheckAllPoints());         // a missing directory is a failure
   state.points.erase(state.points.begin());
-  checks.result = {CheckStatus::NothingQualified, 0};
+  result = {CheckStatus::NothingQualified, 0};
   EXPECT_TRUE(cycle.CheckAllPoints());
-  checks.result = {CheckStatus::UnexpectedError, 0};
+  result = {CheckStatus::UnexpectedError, 0};
   EXPECT_FALSE(cycle.CheckAllPoints());
-  checks.throws = true;  // ends that check only: the next one runs
+  throws = true;  // ends that check only: the next one runs
   EXPECT_FALSE(cycle.CheckAllPoints());
-  checks.result = {CheckStatus::NothingQualified, 0};
+  result = {CheckStatus::NothingQualified, 0};
   EXPECT_TRUE(cycle.CheckAllPoints());
   EXPECT_EQ(
       Lines(),
@@ -89,18 +89,7 @@ TEST_F(CheckCycleTest, ReportsEachOutcome) {
              "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " + in,
              "  Error ] modMain::fCheckPoints:  6 (Overflow)",
              "  Debug ] busy: no new files found in " + in + "."}));
-  EXPECT_EQ(checks.checked, Texts(5, "busy"));
-}
-
-TEST_F(CheckCycleTest, AWokenPointGetsTheTicksCheckReportAndReset) {
-  AddPoint("quiet", 5);
-  AddPoint("woken", 5).ticks = 4;
-  checks.result = {CheckStatus::FilesHandled, 3};
-  EXPECT_TRUE(cycle.CheckWokenPoint(1));
-  EXPECT_FALSE(cycle.CheckWokenPoint(2));  // no such point
-  EXPECT_EQ(checks.checked, Texts{"woken"});
-  EXPECT_EQ(state.points[1].ticks, 0);
-  EXPECT_EQ(Lines(), Texts{"   Info ] woken: found 3 files in " + in + "."});
+  EXPECT_EQ(checked, Texts(5, "busy"));
 }
 
 // Asked for inside a running check (a console command while a command is
@@ -110,7 +99,7 @@ TEST_F(CheckCycleTest, NoCheckRunsInsideAnotherAndTableChangesWaitForItsEnd) {
   AddPoint("outer");
   AddPoint("other");
   bool inner = false, woken = true, changedAtOnce = true;
-  checks.duringCheck = [&] {
+  duringCheck = [&] {
     inner = cycle.CheckAllPoints();
     woken = cycle.CheckWokenPoint(1);
     changedAtOnce = cycle.ChangePointTable([&] { state.points.resize(1); });
@@ -119,7 +108,7 @@ TEST_F(CheckCycleTest, NoCheckRunsInsideAnotherAndTableChangesWaitForItsEnd) {
   EXPECT_TRUE(inner);
   EXPECT_FALSE(woken);
   EXPECT_FALSE(changedAtOnce);
-  EXPECT_EQ(checks.checked, (Texts{"outer", "other"}));
+  EXPECT_EQ(checked, (Texts{"outer", "other"}));
   const Texts lines = Lines();
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "Warning ] fCheckDirectory was called, while it is still running!");

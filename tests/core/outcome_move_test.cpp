@@ -10,11 +10,7 @@
 #include <fstream>
 #include <functional>
 
-#include "core/child_reaper.h"
-#include "core/directory_scan.h"
-#include "core/run_command.h"
-#include "support/logging_core.h"
-#include "support/temp_dir.h"
+#include "support/hot_folder.h"
 
 namespace corvane {
 namespace {
@@ -39,28 +35,14 @@ platform::FileIdentity IdentityOf(const std::string& path) {
   return platform::IdentityOfEntry(path)->id;
 }
 
-class OutcomeMoveTest : public ::testing::Test, protected test::LoggingCore {
- protected:
-  OutcomeMoveTest() {
-    fs::create_directory(in);
-    point.directory = in + "/";
-    point.wait = 0;
-    point.successFolder = dir.File("ok/");
-    point.failureFolder = dir.File("failed/");
-  }
-
-  test::TempDir dir;
-  const std::string in = dir.File("in");
-  ChildReaper reaper;
-  CommandRunner runner{log, state, reaper};
-  ObservationPoint point;
-};
+class OutcomeMoveTest : public ::testing::Test, protected test::HotFolder {};
 
 // Exit code 0 sends the file to the success folder (made with its parents);
 // any other end of a waited command to the failure folder; a command left
 // running may still use it, so it stays.
 TEST_F(OutcomeMoveTest, TheCommandsEndDecidesWhereTheFileGoes) {
   point.successFolder = dir.File("done/ok/");
+  point.failureFolder = dir.File("failed/");
   const struct {
     const char* command;
     std::int32_t wait;
@@ -144,40 +126,23 @@ TEST_F(OutcomeMoveTest, AcrossFileSystemsTheFileIsCopiedThenRemoved) {
 // whatever took its name (another file, a link to a file elsewhere) stays.
 TEST_F(OutcomeMoveTest, AFileGoneOrReplacedIsNotMoved) {
   const std::string elsewhere = dir.Write("elsewhere.txt", "secret");
-  const struct {
-    std::function<void(const std::string&)> meanwhile;
-    const char* logged;
-  } cases[] = {
-      {[](const std::string& file) { fs::remove(file); }, "   Info ] '%' is gone; there is"},
-      {[&](const std::string& file) { fs::rename(dir.Write("in/new", "new"), file); },
-       "Warning ] '%' is no longer the file that was handed over"},
-      {[&](const std::string& file) { fs::remove(file), fs::create_symlink(elsewhere, file); },
-       "Warning ] '%' is no longer the file that was handed over"},
+  const std::string file = in + "/a.txt";
+  const std::string replaced =
+      "Warning ] '" + file + "' is no longer the file that was handed over";
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[&] { fs::remove(file); }, "   Info ] '" + file + "' is gone; there is"},
+      {[&] { fs::rename(dir.Write("in/new", "new"), file); }, replaced},
+      {[&] { fs::remove(file), fs::create_symlink(elsewhere, file); }, replaced},
   };
-  for (const auto& c : cases) {
-    const std::string file = dir.Write("in/a.txt", "handed over");
-    const platform::FileIdentity handedOver = IdentityOf(file);
-    c.meanwhile(file);
+  for (const auto& [meanwhile, logged] : cases) {
+    const platform::FileIdentity handedOver = IdentityOf(dir.Write("in/a.txt", "handed over"));
+    meanwhile();
     EXPECT_EQ(MoveIntoFolder(log, file, handedOver, dir.File("ok/"), kNeverStop), "");
-    std::string logged = c.logged;
-    EXPECT_TRUE(Logged(logged.replace(logged.find('%'), 1, file))) << logged;
+    EXPECT_TRUE(Logged(logged)) << logged;
     EXPECT_EQ(Listed(dir.File("ok")), Names{});
     fs::remove(file);
   }
   EXPECT_EQ(test::ReadFile(elsewhere), "secret");
-}
-
-// The success folder inside the point's tree is where handled files rest:
-// the next check does not hand them over again.
-TEST_F(OutcomeMoveTest, AFolderInsideTheTreeIsNotScanned) {
-  DirectoryScanner scanner{state, log, clock, runner};
-  point.command = "true";
-  point.filePattern = "*.txt";
-  point.successFolder = in + "/done/";
-  dir.Write("in/a.txt", "");
-  EXPECT_EQ(scanner.CheckDirectory(point.directory, point).handled, 1);
-  EXPECT_EQ(Listed(in + "/done"), Names{"a.txt"});
-  EXPECT_EQ(scanner.CheckDirectory(point.directory, point).handled, 0);
 }
 
 }  // namespace

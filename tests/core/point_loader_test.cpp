@@ -71,36 +71,40 @@ TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
   }
 }
 
-// Only a lone "*" is replaced, and the log says so; a missing pattern is "*.*".
-TEST_F(PointLoaderTest, APatternIsUsedAsWrittenSaveALoneStar) {
-  const Texts written = {"invoice_*", "?*", "", "*"}, used = {"invoice_*", "?*", "*.*", "*.*"};
-  Texts points;
-  for (const std::string& pattern : written) {
-    points.push_back(ValidPoint("/in", "<FilePattern>" + pattern + "</FilePattern>"));
-  }
-  ASSERT_TRUE(Load(File(points)));
-  for (std::size_t i = 0; i < used.size(); ++i) EXPECT_EQ(state.points[i].filePattern, used[i]);
-  EXPECT_EQ(Lines().at(4),
-            "Warning ] Observation point '/in/*.*': FilePattern '*' is used as '*.*', "
-            "which matches only names holding a dot; '?*' matches every name.");
-  EXPECT_EQ(Lines().size(), 6u);  // four points, one warning, "Loaded"
-}
-
-// A point the file describes wrongly is reported and skipped; an unknown
-// age period loads a point that can never handle a file, with a warning.
+// A point the file describes wrongly is reported and skipped. Added with a
+// warning: a lone "*" pattern, used as "*.*" (any other is used as
+// written); an unknown age period, which makes a point that can never
+// handle a file; folders for a command not waited for, which are dropped.
+// Other folders are taken relative to the point's directory unless absolute.
 TEST_F(PointLoaderTest, EachPointIsReportedInFileOrder) {
-  ASSERT_TRUE(
-      Load(File({ValidPoint("/a", "<LastChange Period=\"minute\">10</LastChange>"),
-                 Point("<Directory>/b</Directory><Intervall>0</Intervall>"), ValidPoint("/c")})));
-  EXPECT_EQ(state.points.size(), 2u);
+  const std::string folders = "OnSuccess=\"done\" OnFailure=\"/var/failed\">true</Command>";
+  ASSERT_TRUE(Load(
+      File({ValidPoint(
+                "/a", "<LastChange Period=\"minute\">10</LastChange><FilePattern>?*</FilePattern>"),
+            Point("<Directory>/b</Directory><Intervall>0</Intervall>"),
+            ValidPoint("/c", "<FilePattern>*</FilePattern>"),
+            test::PointXml("/d", 5, "<Command " + folders),
+            test::PointXml("/e", 5, "<Command Wait=\"0\" " + folders)})));
+  EXPECT_EQ(state.points.size(), 4u);
   EXPECT_EQ(state.daemonName, "Hot");
-  EXPECT_EQ(Lines(), (Texts{"  Debug ] Added observation point: '/a/*.*' [/a/ | *.* | 5 sec ]",
-                            "Warning ] Observation point '/a/*.*': unknown LastChange period "
-                            "'minute'; the point will handle no file.",
-                            "  Error ] Observation point ' 1' could not be added!",
-                            "  Debug ] Added observation point: '/c/*.*' [/c/ | *.* | 5 sec ]",
-                            "   Info ] Loaded " + dir.File("points.xml") +
-                                ",  2 observation points added. (1 failed!)"}));
+  EXPECT_EQ(state.points[0].filePattern + " " + state.points[1].filePattern, "?* *.*");
+  EXPECT_EQ(state.points[2].successFolder + state.points[2].failureFolder, "");
+  EXPECT_EQ(state.points[3].successFolder + " " + state.points[3].failureFolder,
+            "/e/done/ /var/failed/");
+  EXPECT_EQ(Lines(),
+            (Texts{"  Debug ] Added observation point: '/a/?*' [/a/ | ?* | 5 sec ]",
+                   "Warning ] Observation point '/a/?*': unknown LastChange period "
+                   "'minute'; the point will handle no file.",
+                   "  Error ] Observation point ' 1' could not be added!",
+                   "  Debug ] Added observation point: '/c/*.*' [/c/ | *.* | 5 sec ]",
+                   "Warning ] Observation point '/c/*.*': FilePattern '*' is used as '*.*', "
+                   "which matches only names holding a dot; '?*' matches every name.",
+                   "  Debug ] Added observation point: '/d/*.*' [/d/ | *.* | 5 sec ]",
+                   "Warning ] Observation point '/d/*.*': OnSuccess and OnFailure need a "
+                   "command that is waited for (Wait 0 or more); they are ignored.",
+                   "  Debug ] Added observation point: '/e/*.*' [/e/ | *.* | 5 sec ]",
+                   "   Info ] Loaded " + dir.File("points.xml") +
+                       ",  4 observation points added. (1 failed!)"}));
 }
 
 // Every failed load says at Error which file and what is wrong, so that a
@@ -143,20 +147,6 @@ TEST_F(PointLoaderTest, AFailedReloadLeavesOneBlankEntry) {
   ASSERT_EQ(state.points.size(), 1u);
   EXPECT_TRUE(state.points[0].IsBlank());
   EXPECT_FALSE(state.points[0].archive);
-}
-
-// Folders are taken relative to the point's directory unless absolute; a
-// command not waited for keeps its file, so they are dropped with a Warning.
-TEST_F(PointLoaderTest, FoldersForSuccessAndFailureNeedAWaitedCommand) {
-  const std::string folders = "OnSuccess=\"done\" OnFailure=\"/var/failed\">true</Command>";
-  ASSERT_TRUE(Load(File({test::PointXml("/a", 5, "<Command Wait=\"0\" " + folders),
-                         test::PointXml("/b", 5, "<Command " + folders)})));
-  EXPECT_EQ(state.points[0].successFolder + " " + state.points[0].failureFolder,
-            "/a/done/ /var/failed/");
-  EXPECT_EQ(state.points[1].successFolder + state.points[1].failureFolder, "");
-  EXPECT_TRUE(
-      Logged("Warning ] Observation point '/b/*.*': OnSuccess and OnFailure need a "
-             "command that is waited for (Wait 0 or more); they are ignored."));
 }
 
 TEST_F(PointLoaderTest, AReloadedPointKeepsTheFilesItsCommandsStillRun) {

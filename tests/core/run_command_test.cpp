@@ -12,8 +12,7 @@
 #include "core/child_reaper.h"
 #include "core/command_split.h"
 #include "support/event_loop.h"
-#include "support/logging_core.h"
-#include "support/temp_dir.h"
+#include "support/hot_folder.h"
 
 namespace corvane {
 namespace {
@@ -66,12 +65,7 @@ class RunCommandTest : public ::testing::Test, protected test::LoggingCore {
   // The start of a command that writes its remaining arguments to dumpFile.
   std::string Dump() const { return Quoted(CORVANE_ARGV_DUMP) + " " + Quoted(dumpFile) + " "; }
   Words Dumped() const {
-    Words words;
-    const std::string content = test::ReadFile(dumpFile);
-    for (std::size_t start = 0, end; (end = content.find('\0', start)) != std::string::npos;
-         start = end + 1) {
-      words.push_back(content.substr(start, end - start));
-    }
+    const Words words = test::NulTerminated(test::ReadFile(dumpFile));
     fs::remove(dumpFile);
     return words;
   }
@@ -120,6 +114,7 @@ TEST_F(RunCommandTest, EachPlaceholderBecomesItsValueAndEveryNameOneArgument) {
 // ignores SIGTERM and has a child in the background. The event loop turns
 // meanwhile.
 TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndReportsHowItEnded) {
+  // clang-format off
   const struct {
     const char* command;
     std::int32_t wait;
@@ -128,17 +123,12 @@ TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndReportsHowItEnded) {
   } cases[] = {
       {"sleep 0.2", 0, false, {}},
       {"sleep 0.2", 60000, false, {"  Debug ] Process with PID: <pid> ended in time."}},
-      {"sleep 300",
-       300,
-       false,
-       {"Warning ] Process with PID: <pid> did not complete after 300 ms.",
-        "  Error ] Process with PID: <pid> could not be terminated."}},
-      {"sh -c 'trap \"\" TERM; sleep 300 & sleep 300'",
-       2000,
-       true,
+      {"sleep 300", 300, false, {"Warning ] Process with PID: <pid> did not complete after 300 ms.",
+                                 "  Error ] Process with PID: <pid> could not be terminated."}},
+      {"sh -c 'trap \"\" TERM; sleep 300 & sleep 300'", 2000, true,
        {"Warning ] Process with PID: <pid> did not complete after 2000 ms.",
-        "Warning ] Process with PID: <pid> was terminated after 2000 ms."}},
-  };
+        "Warning ] Process with PID: <pid> was terminated after 2000 ms."}}};
+  // clang-format on
   for (const auto& c : cases) {
     view.Clear();
     bool turned = false;
@@ -147,9 +137,8 @@ TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndReportsHowItEnded) {
     EXPECT_TRUE(turned) << c.command;
     EXPECT_EQ(Outcome(), c.outcome);
     const bool left = !c.terminate && c.outcome.size() == 2;
-    if (!c.terminate) {
-      EXPECT_EQ(reaper.Count(), left ? 1u : 0u) << c.command;  // what ended, the wait collected
-    }
+    // What ended, the wait collected.
+    EXPECT_TRUE(c.terminate || reaper.Count() == (left ? 1u : 0u)) << c.command;
     if (left) ::kill(-ShownPid(), SIGKILL);
     EXPECT_TRUE(test::Eventually([&] { return reaper.Count() == 0 && !GroupRunning(ShownPid()); }))
         << c.command;
@@ -177,6 +166,23 @@ TEST_F(RunCommandTest, CommandsThatCannotStartAreCountedAndRunNothing) {
   EXPECT_FALSE(fs::exists(dumpFile));
   EXPECT_FALSE(fs::exists(plainFile + ".ran"));
   EXPECT_EQ(reaper.Count(), 0u);
+}
+
+TEST(SplitCommand, FollowsShellQuotingWithoutExpansion) {
+  for (const auto& [text, words] : std::vector<std::pair<std::string, Words>>{
+           {"  a \t b\nc  ", {"a", "b", "c"}},
+           {"pre'mid dle'post \"c d\" '' \"\"", {"premid dlepost", "c d", "", ""}},
+           {"'$HOME `id` \\n \"'", {"$HOME `id` \\n \""}},
+           {R"("a\"b" "c\\d" "\$x" "\`" "\q")", {"a\"b", "c\\d", "$x", "`", "\\q"}},
+           {"\"line\\\nbreak\" one\\\ntwo", {"linebreak", "onetwo"}},
+           {R"(a\ b \'c \"d \\e trailing\)", {"a b", "'c", "\"d", "\\e", "trailing\\"}},
+           {"$(rm -rf x) ; | * `y`", {"$(rm", "-rf", "x)", ";", "|", "*", "`y`"}},
+           {"   ", {}}}) {
+    EXPECT_EQ(SplitCommand(text), std::optional<Words>(words)) << text;
+  }
+  for (const std::string open : {"prog 'open", "prog \"esc\\\"", "a\"b'c"}) {
+    EXPECT_EQ(SplitCommand(open), std::nullopt) << open;
+  }
 }
 
 }  // namespace

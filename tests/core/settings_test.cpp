@@ -11,17 +11,11 @@
 namespace corvane {
 namespace {
 
-class SettingsTest : public ::testing::Test {
- protected:
-  SettingsTest() { std::filesystem::remove(SettingsFile()); }
-
-  test::LoggingCore core;
-  SettingsSaver saver{core.log};
-};
-
 // A folder that is a file stops root too. Each failing save is tried
 // anew, but reported only once until a save works again.
-TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
+TEST(SettingsTest, AFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
+  test::LoggingCore core;
+  SettingsSaver saver{core.log};
   const std::string file = SettingsFile();
   const std::filesystem::path folder = std::filesystem::path(file).parent_path();
   for (const LogLevel level : {LogLevel::Warning, LogLevel::Error}) {
