@@ -35,12 +35,6 @@ bool LoadOnly(MainWindow& window, std::initializer_list<std::pair<const char*, i
   return LoadWindowSettings(SettingsReader(), window);
 }
 
-void Save(const MainWindow& window) {
-  SettingsWriter writer;
-  SaveWindowSettings(writer, window);
-  ASSERT_EQ(writer.Commit(), "");
-}
-
 std::string Stored(const char* key) { return Store().value(key, "-").toString().toStdString(); }
 
 // A missing place centres the window at the size it has; it starts hidden.
@@ -89,7 +83,9 @@ TEST(WindowSettingsTest, TheStoredStateIsTheWindowsAndOnlyANormalWindowStoresIts
     EXPECT_EQ(std::pair(window.isMinimized(), window.isMaximized()),
               std::pair(minimised, maximised));
     Store().clear();
-    Save(window);
+    SettingsWriter writer;
+    SaveWindowSettings(writer, window);
+    ASSERT_EQ(writer.Commit(), "");
     EXPECT_EQ(Stored("Window.State"), std::to_string(state));
     EXPECT_EQ(Stored("Window.X"), x) << state;
   }
