@@ -1,3 +1,6 @@
+// The platform the window starts on, and the last words when its display
+// goes away under it.
+
 #include "ui/window_platform.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// Where the window comes back: its stored place and state, the layout of
+// its client area, and a place that can be reached on the screens there are.
+
 #include "ui/window_settings.h"
 
 #include <gtest/gtest.h>
