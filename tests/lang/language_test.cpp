@@ -65,21 +65,11 @@ std::set<std::string> PlaceholdersOf(const std::string& text) {
           std::sregex_token_iterator()};
 }
 
-std::set<std::string> Numbered(int count) {
-  std::set<std::string> all;
-  for (int i = 1; i <= count; ++i) all.insert(QString("%%1").arg(i).toStdString());
-  return all;
-}
-
-class LanguageFileTest : public ::testing::TestWithParam<const char*> {
- protected:
-  void SetUp() override {
-    language.LoadLanguageFile(std::string(CORVANE_LANG_DIR) + "/" + GetParam());
-  }
-  Language language;
-};
+class LanguageFileTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(LanguageFileTest, EveryTextIsTranslatedKeepingItsPlaceholdersAndItsLines) {
+  Language language;
+  language.LoadLanguageFile(std::string(CORVANE_LANG_DIR) + "/" + GetParam());
   for (const CatalogueText& text : AllCatalogueTexts()) {
     SCOPED_TRACE(text.id);
     const std::string translated = language.Translate(text);
@@ -102,9 +92,13 @@ TEST_P(LanguageFileTest, EveryTextIsTranslatedKeepingItsPlaceholdersAndItsLines)
     EXPECT_EQ(QString::fromStdString(language.Translate(tag)).size(), 8) << tag.id;
   }
   // The reports show every value, and the help every command.
-  EXPECT_EQ(PlaceholdersOf(language.Translate(txt::ConfigurationReport)), Numbered(5));
-  EXPECT_EQ(PlaceholdersOf(language.Translate(txt::StatisticsHeader)), Numbered(3));
-  EXPECT_EQ(PlaceholdersOf(language.Translate(txt::StatisticsPoint)), Numbered(18));
+  for (const auto& [report, values] : {std::pair{txt::ConfigurationReport, 5},
+                                       {txt::StatisticsHeader, 3},
+                                       {txt::StatisticsPoint, 18}}) {
+    std::set<std::string> numbered;
+    for (int i = 1; i <= values; ++i) numbered.insert("%" + std::to_string(i));
+    EXPECT_EQ(PlaceholdersOf(language.Translate(report)), numbered) << report.id;
+  }
   const std::string help = language.Translate(txt::HelpReport);
   for (const char* word : {"end",        "exit",        "quit",         "clear",    "cls",
                            "pause",      "halt",        "go",           "continue", "run",

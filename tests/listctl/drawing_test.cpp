@@ -18,7 +18,7 @@ constexpr int kOleRed = 0x0000FF;
 
 struct DrawCase {
   const char* name;
-  QVariantMap properties;                          // over a frameless control whose bars hide
+  QVariantMap properties;
   std::vector<std::tuple<int, int, QRgb>> probes;  // x, y, colour
   std::function<void(McListBox&)> then = nullptr;
 };
@@ -79,10 +79,7 @@ TEST(DrawingTest, WorkedCases) {
   };
   for (const DrawCase& c : cases) {
     McListBox box;
-    test::ShowPlain(box);
-    QVariantMap bag = c.properties;
-    bag.insert({{"borderstyle", 0}, {"autohidescrollbars", true}});
-    box.ReadProperties(bag);
+    test::ShowPlain(box, c.properties);
     if (c.then) c.then(box);
     const QImage shot = test::Shot(box);
     for (const auto& [x, y, colour] : c.probes)
@@ -90,14 +87,14 @@ TEST(DrawingTest, WorkedCases) {
   }
 }
 
-TEST(DrawingTest, AmpersandIsDrawnLiterally) {
-  McListBox box;
-  test::ShowPlain(box);
+using TextDrawingTest = test::ListBoxTest;
+
+TEST_F(TextDrawingTest, AmpersandIsDrawnLiterally) {
   // A literal "&" moves the last inked column right; a mnemonic would only underline the "b".
   auto inkRight = [&](const QString& text) {
     box.Clear();
     box.AddItem(text);
-    const QImage shot = test::Shot(box);
+    const QImage shot = Shot();
     int right = -1;
     for (int x = 0; x < shot.width(); ++x)
       for (int y = 0; y < 22; ++y) right = shot.pixel(x, y) != kWhite ? x : right;
@@ -110,10 +107,6 @@ TEST(DrawingTest, AmpersandIsDrawnLiterally) {
 class DeviceScaleTest : public test::ListBoxTest {
  protected:
   qreal Ratio() const { return box.viewport()->devicePixelRatioF(); }
-  void Plain(QVariantMap bag) {
-    bag.insert({{"borderstyle", 0}, {"autohidescrollbars", true}});
-    box.ReadProperties(bag);
-  }
 };
 
 // A picture of the logical size scaled up changes from one device column to
@@ -139,7 +132,7 @@ TEST_F(DeviceScaleTest, TextIsDrawnInDevicePixels) {
 // closing line 15 below the last: each line where its logical row starts,
 // Round(ratio) device pixels high.
 TEST_F(DeviceScaleTest, GridLinesAreEquallyThickAtTheirRows) {
-  Plain({{"rowheight", 15}, {"gridlines", true}, {"gridcolor", kOleRed}});
+  test::ShowPlain(box, {{"rowheight", 15}, {"gridlines", true}, {"gridcolor", kOleRed}});
   test::AddItems(box, 4, QString());
   const QImage shot = Shot();
   std::vector<std::pair<int, int>> runs;  // first device row, height
@@ -159,7 +152,7 @@ TEST_F(DeviceScaleTest, GridLinesAreEquallyThickAtTheirRows) {
 // The ramp has one entry per device row: from black to red over at most 200
 // device rows, every row redder than the one above.
 TEST_F(DeviceScaleTest, GradientStepsEveryDeviceRow) {
-  Plain(Ramp(3, 0, kOleRed));
+  test::ShowPlain(box, Ramp(3, 0, kOleRed));
   const QImage shot = Shot();
   int flat = 0;
   for (int y = 1; y < shot.height(); ++y)

@@ -114,13 +114,21 @@ TEST_F(InputTest, ClicksSelectFromTheAnchor) {
   }
 }
 
-TEST_F(InputTest, ClicksAndKeysThatChangeNothingRaiseNothing) {
+// The host hears a key as a click of button 999; zeroing the code in
+// keyPressed cancels the key.
+TEST_F(InputTest, OnlyAChangeRaisesSelectionChangedAndKeysClickAsTheKeyboardButton) {
+  QObject::connect(&box, &McListBox::keyPressed,
+                   [](int& code, int&) { code = code == 35 ? 0 : code; });
   Click(0);  // an empty list
   QTest::keyClick(&box, Qt::Key_Down);
   AddItems(3);
   Click(5);  // below the last item
   EXPECT_EQ(box.SelCount(), 0);
   EXPECT_TRUE(events.isEmpty()) << events.join(", ").toStdString();
+  QTest::keyClick(&box, Qt::Key_Down);
+  QTest::keyClick(&box, Qt::Key_End);
+  EXPECT_EQ(events, QStringList({"selectionChanged", "mousePressed 999"}));
+  EXPECT_EQ(box.ListIndex(), 1);
   box.SetMultiSelect(true);
   Click(0);
   Click(2, Qt::ShiftModifier);
@@ -160,13 +168,18 @@ TEST_F(InputTest, NavigationKeysMoveFromTheRowsInViewAndStopAtTheEnds) {
   }
 }
 
-TEST_F(InputTest, ShiftKeysExtendFromTheAnchorAndCtrlDoesNothing) {
+// Ctrl changes no key but C, which copies the selected rows in list order.
+TEST_F(InputTest, ShiftKeysExtendFromTheAnchorAndCtrlCopies) {
   AddItems(30);
   box.SetMultiSelect(true);
   Click(3);
   QTest::keyClick(&box, Qt::Key_Down, Qt::ShiftModifier);
   QTest::keyClick(&box, Qt::Key_Down, Qt::ShiftModifier);
   EXPECT_EQ(Selected(), std::vector<int>({3, 4, 5}));
+  box.SelectItem(1);
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("item 1\nitem 3\nitem 4\nitem 5"));
   QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
   EXPECT_EQ(std::pair(Selected(), VBar().value()), std::pair(std::vector<int>({29}), 20));
   QTest::keyClick(&box, Qt::Key_PageUp, Qt::ShiftModifier);
@@ -174,33 +187,17 @@ TEST_F(InputTest, ShiftKeysExtendFromTheAnchorAndCtrlDoesNothing) {
       << "the view follows upwards too";
 }
 
-TEST_F(InputTest, CtrlCCopiesTheSelectedRowsInListOrder) {
-  AddItems(5);
-  box.SetMultiSelect(true);
-  box.SetListIndex(3);
-  box.SelectItem(1);
-  QGuiApplication::clipboard()->clear();
-  QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("item 1\nitem 3"));
-}
-
-// The host hears a key as a click of button 999; zeroing the code in keyPressed cancels the key.
-TEST_F(InputTest, KeysClickAsTheKeyboardButtonUnlessTheHostCancelsThem) {
-  AddItems(5);
-  QObject::connect(&box, &McListBox::keyPressed,
-                   [](int& code, int&) { code = code == 35 ? 0 : code; });
-  QTest::keyClick(&box, Qt::Key_Down);
-  QTest::keyClick(&box, Qt::Key_End);
-  EXPECT_EQ(events, QStringList({"selectionChanged", "mousePressed 999"}));
-  EXPECT_EQ(box.ListIndex(), 1);
-}
-
-TEST_F(InputTest, DraggingBelowASingleSelectionListScrollsToTheEnd) {
-  AddItems(40);
+// The row under the pointer; below the items the last becomes current, the
+// selection stays; below the window one item a tick until the button goes up.
+TEST_F(InputTest, ASingleSelectionDragSelectsUnderThePointerAndRunsOnBelowTheWindow) {
+  AddItems(4);
   QTest::mousePress(box.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
-  Move(RowPoint(3), Qt::LeftButton);
-  EXPECT_EQ(Selected(), std::vector<int>({3}));
-  Move(QPoint(30, 13 * rowH), Qt::LeftButton);  // below the window
+  for (const auto& [row, current] : {std::pair{2, 2}, {7, 3}}) {
+    Move(RowPoint(row), Qt::LeftButton);
+    EXPECT_EQ(std::pair(box.ListIndex(), Selected()), std::pair(current, std::vector<int>({2})));
+  }
+  AddItems(36);
+  Move(QPoint(30, 13 * rowH), Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return box.ListIndex() == 39; }, 20000));
   EXPECT_EQ(Selected(), std::vector<int>({39}));
   EXPECT_EQ(VBar().value(), VBar().maximum());
@@ -208,13 +205,6 @@ TEST_F(InputTest, DraggingBelowASingleSelectionListScrollsToTheEnd) {
   Move(QPoint(30, -2 * rowH), Qt::NoButton);
   QTest::qWait(100);
   EXPECT_EQ(box.ListIndex(), 39);
-}
-
-TEST_F(InputTest, ASingleSelectionDragBelowTheLastItemMakesItCurrent) {
-  AddItems(4);
-  QTest::mousePress(box.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(1));
-  Move(RowPoint(7), Qt::LeftButton);
-  EXPECT_EQ(box.ListIndex(), 3);
 }
 
 TEST_F(InputTest, TheTipShowsOnlyForACutOffRow) {

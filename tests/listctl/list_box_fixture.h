@@ -18,10 +18,11 @@ inline void Settle() {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
 
-// No frame and no bars until needed, so the viewport is the whole widget.
-inline void ShowPlain(McListBox& box) {
-  box.SetBorderStyle(Border::None);
-  box.SetAutoHideScrollBars(true);
+// The properties of `bag` without a frame and bars until needed, so that the
+// viewport is the whole widget.
+inline void ShowPlain(McListBox& box, QVariantMap bag = {}) {
+  bag.insert({{"borderstyle", 0}, {"autohidescrollbars", true}});
+  box.ReadProperties(bag);
   box.resize(200, 100);
   box.show();
   Settle();

@@ -18,9 +18,17 @@ QRgb InputBackground(QLineEdit& input) {
   return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
 }
 
-TEST(MainWindowTest, TheInputLineIsGreyAndDisabledWhileACommandRunsAndEmptyAfterEveryOne) {
-  MainWindow window(0);
-  window.show();
+// A shown, active window.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.show();
+    QApplication::setActiveWindow(&window);
+  }
+  MainWindow window{0};
+};
+
+TEST_F(MainWindowTest, TheInputLineIsGreyAndDisabledWhileACommandRunsAndEmptyAfterEveryOne) {
   QLineEdit& input = window.inputLine();
   std::vector<std::string> commands;
   std::pair<bool, QRgb> during{true, 0};  // enabled, background
@@ -43,10 +51,7 @@ TEST(MainWindowTest, TheInputLineIsGreyAndDisabledWhileACommandRunsAndEmptyAfter
   EXPECT_EQ(commands, (std::vector<std::string>{"stat", "stat"}));
 }
 
-TEST(MainWindowTest, KeysTypedIntoTheLogViewGoToTheEndOfTheInputLine) {
-  MainWindow window(0);
-  window.show();
-  QApplication::setActiveWindow(&window);
+TEST_F(MainWindowTest, KeysTypedIntoTheLogViewGoToTheEndOfTheInputLine) {
   window.inputLine().setText("st");
   window.inputLine().setCursorPosition(0);
   window.logView().setFocus();
@@ -65,11 +70,8 @@ TEST(MainWindowTest, KeysTypedIntoTheLogViewGoToTheEndOfTheInputLine) {
 }
 
 // Tab and Shift+Tab between the two; the log view's focus is seen at its current line.
-TEST(MainWindowTest, TabMovesAVisibleFocusBetweenTheInputLineAndTheLogView) {
-  MainWindow window(0);
+TEST_F(MainWindowTest, TabMovesAVisibleFocusBetweenTheInputLineAndTheLogView) {
   for (int i = 0; i < 200; ++i) window.AddItem("line " + std::to_string(i), false);
-  window.show();
-  QApplication::setActiveWindow(&window);
   window.inputLine().setFocus();
   const QImage unfocused = window.logView().grab().toImage();
   QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -84,8 +86,7 @@ TEST(MainWindowTest, TabMovesAVisibleFocusBetweenTheInputLineAndTheLogView) {
 
 // Even a line below the log level, which the view does not show, brings the
 // view back to its newest line.
-TEST(MainWindowTest, EveryLoggedLineScrollsTheViewToItsNewestLine) {
-  MainWindow window(0);
+TEST_F(MainWindowTest, EveryLoggedLineScrollsTheViewToItsNewestLine) {
   for (int i = 0; i < 200; ++i) window.ShowLogLine("line", false, true);
   window.logView().verticalScrollBar()->setValue(0);
   window.ShowLogLine("hidden", false, false);

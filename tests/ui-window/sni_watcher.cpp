@@ -65,31 +65,25 @@ QDBusMessage Call(const QString& service, const QString& path, const QString& in
 // Prints the children of one (ia{sv}av) layout node; returns the id of the
 // item labelled `choose`, or 0.
 int PrintItems(const QDBusArgument& node, const QString& choose) {
-  int chosen = 0;
-  int id = 0;
+  int id = 0, chosen = 0;
   QVariantMap properties;
+  QVariantList children;  // each a QDBusArgument of the child's own node
   node.beginStructure();
-  node >> id >> properties;
-  node.beginArray();
-  while (!node.atEnd()) {
-    QDBusVariant child;
-    node >> child;
-    const QDBusArgument item = child.variant().value<QDBusArgument>();
+  node >> id >> properties >> children;
+  node.endStructure();
+  for (const QVariant& child : children) {
+    const QDBusArgument item = child.value<QDBusArgument>();
     item.beginStructure();
-    int childId = 0;
-    QVariantMap itemProperties;
-    item >> childId >> itemProperties;
+    item >> id >> properties;
     item.endStructure();
-    const QString label = itemProperties.value("label").toString();
-    if (itemProperties.value("type").toString() == "separator") {
+    const QString label = properties.value("label").toString();
+    if (properties.value("type").toString() == "separator") {
       Print("-");
     } else {
-      Print(label + "|" + (itemProperties.value("enabled", true).toBool() ? "1" : "0"));
-      if (label == choose) chosen = childId;
+      Print(label + "|" + (properties.value("enabled", true).toBool() ? "1" : "0"));
+      if (label == choose) chosen = id;
     }
   }
-  node.endArray();
-  node.endStructure();
   return chosen;
 }
 

@@ -1,20 +1,56 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStringList>
+#include <string>
 
-#include "fake_steering.h"
-#include "fake_tray.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
+#include "ui/daemon_steering.h"
 #include "ui/desktop_integration.h"
 #include "ui/main_window.h"
+#include "ui/tray_icon_host.h"
 #include "ui/window_front_end.h"
 
 namespace corvane {
 namespace {
 
-using test::FakeSteering;
-using test::FakeTray;
+class FakeSteering final : public DaemonSteering {
+ public:
+  bool IsRunning() const override { return running; }
+  void SetRunning(bool run) override { running = run; }
+  void CheckNow() override {}
+  void Quit() override {}
+  void ProcessCommand(const std::string&) override {}
+  std::string DaemonName() const override { return name; }
+  std::string Translate(const CatalogueText& text) const override { return std::string(text.text); }
+
+  bool running = true;
+  std::string name = "Inbox";
+};
+
+class FakeTray final : public TrayIconHost {
+ public:
+  explicit FakeTray(bool available = true) : available(available) {}
+
+  bool IsAvailable() const override { return available; }
+  void AddIcon(const QString& tip) override {
+    shown = true;
+    toolTip = tip;
+  }
+  void RemoveIcon() override { shown = false; }
+  void SetToolTip(const QString& tip) override { toolTip = tip; }
+  void SetMenu(QMenu&) override {}
+  // Each balloon as "<type number>|title|text|duration".
+  void ShowBalloon(BalloonType kind, const QString& text, const QString& title, int ms) override {
+    balloons << QString("%1|%2|%3|%4").arg(static_cast<int>(kind)).arg(title, text).arg(ms);
+  }
+
+  bool shown = false;
+  QString toolTip;
+  QStringList balloons;
+  bool available;
+};
 
 // Without a name the window item still names the program; "&" is doubled
 // where Qt would take it as a shortcut. Named captions and their following
