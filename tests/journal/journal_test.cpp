@@ -28,8 +28,8 @@ namespace fs = std::filesystem;
 using journal::JournalWriter;
 
 // The journal's rows as another process sees them, one text each:
-// "point|path|arguments (blank-separated)|waited|outcome|code|size", and the
-// pids.
+// "point|path|arguments (blank-separated)|waited|outcome|code|size|moved to",
+// and the pids.
 struct Rows {
   std::vector<std::string> texts;
   std::vector<int> pids;
@@ -41,7 +41,7 @@ Rows ReadRows(const std::string& file) {
   sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   sqlite3_stmt* select = nullptr;
   sqlite3_prepare_v2(db,
-                     "SELECT point, path, arguments, waited, outcome, code, size, pid "
+                     "SELECT point, path, arguments, waited, outcome, code, size, moved_to, pid "
                      "FROM hand_overs ORDER BY id",
                      -1, &select, nullptr);
   const auto column = [select](int index) {
@@ -54,8 +54,8 @@ Rows ReadRows(const std::string& file) {
     std::string arguments = column(2);
     std::replace(arguments.begin(), arguments.end(), '\0', ' ');
     rows.texts.push_back(column(0) + "|" + column(1) + "|" + arguments + "|" + column(3) + "|" +
-                         column(4) + "|" + column(5) + "|" + column(6));
-    rows.pids.push_back(sqlite3_column_int(select, 7));
+                         column(4) + "|" + column(5) + "|" + column(6) + "|" + column(7));
+    rows.pids.push_back(sqlite3_column_int(select, 8));
   }
   sqlite3_finalize(select);
   sqlite3_close(db);
@@ -76,23 +76,25 @@ class JournalTest : public ::testing::Test, protected test::LoggingCore {
 // Each way a hand-over can end gives its row, through the real runner and
 // real commands; a command not waited for is completed once the reaper has
 // collected it, and one still running when the journal closes is left
-// running.
+// running. A waited command's file goes to the point's folder for success or
+// failure, and the row says where.
 TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
   const struct {
     const char* command;
     const char* arguments;  // as the command received them, blank-separated
     std::int32_t wait;
     bool terminate;
-    const char* ended;  // "waited|outcome|code"
+    const char* ended;   // "waited|outcome|code"
+    const char* folder;  // where the file went: "ok", "failed" or nowhere
   } cases[] = {
-      {"true", "true", 0, false, "1|exit|0"},
-      {"false", "false", 0, false, "1|exit|1"},
-      {"sh -c 'kill -9 $$'", "sh -c kill -9 $$", 0, false, "1|signal|9"},
-      {"sleep 300", "sleep 300", 100, true, "1|terminated|-"},
-      {"sleep 300", "sleep 300", 100, false, "1|left running|-"},
-      {"sh -c 'exit 3'", "sh -c exit 3", -1, false, "0|exit|3"},
-      {"sleep 300", "sleep 300", -1, false, "0|left running|-"},
-      {"/nonexistent/program", "/nonexistent/program", 0, false, "1|not started|-"},
+      {"true", "true", 0, false, "1|exit|0", "ok"},
+      {"false", "false", 0, false, "1|exit|1", "failed"},
+      {"sh -c 'kill -9 $$'", "sh -c kill -9 $$", 0, false, "1|signal|9", "failed"},
+      {"sleep 300", "sleep 300", 100, true, "1|terminated|-", "failed"},
+      {"sleep 300", "sleep 300", 100, false, "1|left running|-", ""},
+      {"sh -c 'exit 3'", "sh -c exit 3", -1, false, "0|exit|3", ""},
+      {"sleep 300", "sleep 300", -1, false, "0|left running|-", ""},
+      {"/nonexistent/program", "/nonexistent/program", 0, false, "1|not started|-", "failed"},
   };
   ChildReaper reaper;
   CommandRunner runner{log, state, reaper};
@@ -110,12 +112,15 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
     point.command = c.command;
     point.wait = c.wait;
     point.terminate = c.terminate;
+    point.successFolder = dir.File("ok/");
+    point.failureFolder = dir.File("failed/");
     runner.RunCommand(dir.File("in/"), name, point);
     if (c.wait < 0 && std::string(c.ended) == "0|exit|3") {
       ASSERT_TRUE(test::Eventually([&] { return point.running->empty(); }));
     }
     expected.push_back("Inbox|" + dir.File("in/" + name) + "|" + c.arguments + " |" + c.ended +
-                       "|" + std::to_string(i + 1));
+                       "|" + std::to_string(i + 1) + "|" +
+                       (*c.folder ? dir.File(std::string(c.folder) + "/" + name) : "-"));
   }
   writer->Close();
   const Rows rows = ReadRows(journalFile);
@@ -262,7 +267,7 @@ TEST_F(JournalTest, AReaderSeesRowsWhileTheWriterGoesOn) {
   writer->End(first, {journal::Outcome::Exited, 0, 5, {}});
   writer->Begin(Started(NowMs(), "second"));
   EXPECT_TRUE(test::Eventually([&] { return Points(journalFile).size() == 2; }));
-  EXPECT_EQ(ReadRows(journalFile).texts.front(), "first|||0|exit|0|-");
+  EXPECT_EQ(ReadRows(journalFile).texts.front(), "first|||0|exit|0|-|-");
   sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
   sqlite3_close(reader);
 }
