@@ -26,8 +26,6 @@ class HistoryTest : public ::testing::Test {
   HistoryTest() {
     OpenSettingsStore().clear();
     view.Record(controller);
-    std::filesystem::create_directories(std::filesystem::path(journalFile).parent_path());
-    journal.emplace(journalFile);
   }
   // The lines after the echo.
   Strings Run(const std::string& line) {
@@ -47,7 +45,7 @@ class HistoryTest : public ::testing::Test {
   RecordingView view;
   ConsoleCommands commands{ConsoleContext{controller, {}, {}}};
   const std::string journalFile = controller.JournalFile();
-  std::optional<TestJournal> journal;
+  std::optional<TestJournal> journal{journalFile};
 };
 
 TEST_F(HistoryTest, ShowsOneAlignedLinePerHandOverNewestLast) {

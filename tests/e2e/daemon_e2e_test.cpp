@@ -75,9 +75,7 @@ TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrder) {
       {" Wait=\"0\" Terminate=\"1\"", true, 0},          // 0: "exit" typed while it runs
       {" Wait=\"0\" Terminate=\"1\"", false, SIGTERM}};  // a tick's check
   for (const auto& [attributes, runNow, signalNumber] : cases) {
-    fs::remove(pids);
-    fs::remove(log);
-    fs::remove(SettingsFile());
+    for (const std::string& file : {pids, log, SettingsFile()}) fs::remove(file);
     const std::string xml = ObservationFile("<Command" + attributes + ">sh -c 'echo $$ >> " + pids +
                                             "; exec sleep 120'</Command>");
     std::vector<std::string> args{"/XML", xml, "/Log", log};

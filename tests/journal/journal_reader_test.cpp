@@ -10,12 +10,6 @@ namespace {
 
 using Ids = std::vector<std::int64_t>;
 
-Ids IdsOf(const std::vector<HandOver>& rows) {
-  Ids ids;
-  for (const HandOver& row : rows) ids.push_back(row.id);
-  return ids;
-}
-
 // Rows 1 to 5, stored out of time order: row 5 started first.
 class JournalReaderTest : public ::testing::Test {
  protected:
@@ -29,7 +23,9 @@ class JournalReaderTest : public ::testing::Test {
   Ids Read(const Filter& filter) const {
     const auto rows = ReadHandOvers(journal.file(), filter);
     EXPECT_TRUE(rows) << rows.error().text;
-    return rows ? IdsOf(*rows) : Ids{};
+    Ids ids;
+    for (const HandOver& row : rows ? *rows : std::vector<HandOver>{}) ids.push_back(row.id);
+    return ids;
   }
 
   test::TempDir dir;
@@ -72,13 +68,12 @@ TEST_F(JournalReaderTest, ReadsEveryFieldAsWritten) {
   journal.Add(full);
   const auto rows = ReadHandOvers(journal.file(), {.latest = 1});
   ASSERT_TRUE(rows && rows->size() == 1);
-  const HandOver& read = rows->front();
-  EXPECT_EQ(std::tie(read.id, read.startedMs, read.point, read.path, read.size, read.modifiedNs,
-                     read.inode, read.arguments, read.pid, read.waited, read.outcome, read.code,
-                     read.durationMs, read.movedTo),
-            std::tie(full.id, full.startedMs, full.point, full.path, full.size, full.modifiedNs,
-                     full.inode, full.arguments, full.pid, full.waited, full.outcome, full.code,
-                     full.durationMs, full.movedTo));
+  const auto fields = [](const HandOver& row) {
+    return std::tie(row.id, row.startedMs, row.point, row.path, row.size, row.modifiedNs, row.inode,
+                    row.arguments, row.pid, row.waited, row.outcome, row.code, row.durationMs,
+                    row.movedTo);
+  };
+  EXPECT_EQ(fields(rows->front()), fields(full));
 }
 
 // A daemon writes in WAL mode; a reader sees what it committed and is not

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <chrono>
+#include <QDateTime>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,51 +13,25 @@
 #include "core/daemon_controller.h"
 #include "core/observation_point.h"
 #include "core/run_command.h"
+#include "journal/journal_reader.h"
 #include "journal/journal_writer.h"
 #include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
+#include "support/test_journal.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
+using journal::HandOver;
 using journal::JournalWriter;
 
-// The journal's rows as another process sees them, one text each:
-// "point|path|arguments (blank-separated)|waited|outcome|code|size|moved to",
-// and the pids.
-struct Rows {
-  std::vector<std::string> texts;
-  std::vector<int> pids;
-};
-
-Rows ReadRows(const std::string& file) {
-  Rows rows;
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* select = nullptr;
-  sqlite3_prepare_v2(db,
-                     "SELECT point, path, arguments, waited, outcome, code, size, moved_to, pid "
-                     "FROM hand_overs ORDER BY id",
-                     -1, &select, nullptr);
-  const auto column = [select](int index) {
-    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(select, index));
-    return sqlite3_column_type(select, index) == SQLITE_NULL
-               ? std::string("-")
-               : std::string(bytes ? bytes : "", sqlite3_column_bytes(select, index));
-  };
-  while (select && sqlite3_step(select) == SQLITE_ROW) {
-    std::string arguments = column(2);
-    std::replace(arguments.begin(), arguments.end(), '\0', ' ');
-    rows.texts.push_back(column(0) + "|" + column(1) + "|" + arguments + "|" + column(3) + "|" +
-                         column(4) + "|" + column(5) + "|" + column(6) + "|" + column(7));
-    rows.pids.push_back(sqlite3_column_int(select, 8));
-  }
-  sqlite3_finalize(select);
-  sqlite3_close(db);
-  return rows;
+// The journal's rows as another process reads them.
+std::vector<HandOver> ReadRows(const std::string& file) {
+  auto rows = journal::ReadHandOvers(file, {});
+  return rows ? *rows : std::vector<HandOver>{};
 }
 
 std::unique_ptr<JournalWriter> OpenJournal(const std::string& file, int keepDays = 30) {
@@ -84,17 +56,17 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
     const char* arguments;  // as the command received them, blank-separated
     std::int32_t wait;
     bool terminate;
-    const char* ended;   // "waited|outcome|code"
+    const char* ended;   // "started|waited|outcome|code"
     const char* folder;  // where the file went: "ok", "failed" or nowhere
   } cases[] = {
-      {"true", "true", 0, false, "1|exit|0", "ok"},
-      {"false", "false", 0, false, "1|exit|1", "failed"},
-      {"sh -c 'kill -9 $$'", "sh -c kill -9 $$", 0, false, "1|signal|9", "failed"},
-      {"sleep 300", "sleep 300", 100, true, "1|terminated|-", "failed"},
-      {"sleep 300", "sleep 300", 100, false, "1|left running|-", ""},
-      {"sh -c 'exit 3'", "sh -c exit 3", -1, false, "0|exit|3", ""},
-      {"sleep 300", "sleep 300", -1, false, "0|left running|-", ""},
-      {"/nonexistent/program", "/nonexistent/program", 0, false, "1|not started|-", "failed"},
+      {"true", "true", 0, false, "1|1|exit|0", "ok"},
+      {"false", "false", 0, false, "1|1|exit|1", "failed"},
+      {"sh -c 'kill -9 $$'", "sh -c kill -9 $$", 0, false, "1|1|signal|9", "failed"},
+      {"sleep 300", "sleep 300", 100, true, "1|1|terminated|-", "failed"},
+      {"sleep 300", "sleep 300", 100, false, "1|1|left running|-", ""},
+      {"sh -c 'exit 3'", "sh -c exit 3", -1, false, "1|0|exit|3", ""},
+      {"sleep 300", "sleep 300", -1, false, "1|0|left running|-", ""},
+      {"/nonexistent/program", "/nonexistent/program", 0, false, "0|1|not started|-", "failed"},
   };
   ChildReaper reaper;
   CommandRunner runner{log, state, reaper};
@@ -115,66 +87,69 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
     point.successFolder = dir.File("ok/");
     point.failureFolder = dir.File("failed/");
     runner.RunCommand(dir.File("in/"), name, point);
-    if (c.wait < 0 && std::string(c.ended) == "0|exit|3") {
+    if (c.wait < 0 && std::string(c.ended).ends_with("exit|3")) {
       ASSERT_TRUE(test::Eventually([&] { return point.running->empty(); }));
     }
     expected.push_back("Inbox|" + dir.File("in/" + name) + "|" + c.arguments + " |" + c.ended +
                        "|" + std::to_string(i + 1) + "|" +
-                       (*c.folder ? dir.File(std::string(c.folder) + "/" + name) : "-"));
+                       (*c.folder ? dir.File(std::string(c.folder) + "/" + name) : ""));
   }
   writer->Close();
-  const Rows rows = ReadRows(journalFile);
-  for (const int pid : rows.pids) {
-    if (pid > 0) ::kill(-pid, SIGKILL);
+  std::vector<std::string> texts;
+  for (const HandOver& row : ReadRows(journalFile)) {
+    if (row.pid > 0) ::kill(-row.pid, SIGKILL);
+    std::string arguments;
+    for (const std::string& argument : row.arguments) arguments += argument + " ";
+    texts.push_back(row.point + "|" + row.path + "|" + arguments + "|" +
+                    std::to_string(row.pid > 0) + "|" + std::to_string(row.waited) + "|" +
+                    std::string(journal::OutcomeName(row.outcome)) + "|" +
+                    (row.code ? std::to_string(*row.code) : "-") + "|" +
+                    std::to_string(row.size.value_or(-1)) + "|" + row.movedTo);
   }
-  EXPECT_EQ(rows.texts, expected);
-  EXPECT_EQ(rows.pids.back(), 0);
-  EXPECT_GT(*std::min_element(rows.pids.begin(), rows.pids.end() - 1), 0);
+  EXPECT_EQ(texts, expected);
 }
 
 // A daemon whose point removes each file it is handed, with an argument
-// large enough that a few rows fill a page or two of the journal.
-struct JournalDaemon {
-  explicit JournalDaemon(const test::TempDir& dir) {
-    view.Record(controller);
-    fs::create_directories(dir.File("in"));
-    observationFile = dir.Write(
-        "points.xml",
-        test::ObservationXml(
-            "Inbox", {test::PointXml(dir.File("in/"), 3600,
-                                     std::string(test::kNotExclusive) +
-                                         "<FilePattern>?*</FilePattern><Command Wait=\"0\">sh -c "
-                                         "'rm -- \"$1\"' x %File% " +
-                                         std::string(8000, 'p') + "</Command>")}));
-  }
-  // Two checks of four files each, and the orderly stop.
-  void Run(const test::TempDir& dir, const std::string& journalFile) {
-    StartOptions options;
-    options.observationFile = observationFile;
-    options.allowSecondInstance = true;
-    options.settings.journal.file = journalFile;
-    controller.Start(options);
-    for (const char* batch : {"a", "b"}) {
-      for (int i = 0; i < 4; ++i) dir.Write("in/" + std::string(batch) + std::to_string(i), "x");
-      controller.CheckAllNow();
-      test::Settle(300);  // the writer's batch
-    }
-    controller.Quit({StopReason::Kind::Command, "exit"});
-    QCoreApplication::exec();
-    test::Settle(50);
-  }
-  int JournalWarnings() const {
-    int warnings = 0;
-    for (const std::string& line : view.Lines())
-      warnings += line.starts_with("Warning ] The journal") ? 1 : 0;
-    return warnings;
-  }
-
+// large enough that a few rows fill a page or two of the journal, under a
+// limit on the size of the files it writes: two checks of four files each,
+// and the orderly stop. Answers how often the journal was warned of.
+int RunDaemon(const test::TempDir& dir, const std::string& journalFile, rlim_t sizeLimit) {
   test::FixedClock clock;
   DaemonController controller{clock};
   test::RecordingView view;
-  std::string observationFile;
-};
+  view.Record(controller);
+  fs::create_directories(dir.File("in"));
+  StartOptions options;
+  options.observationFile = dir.Write(
+      "points.xml",
+      test::ObservationXml(
+          "Inbox", {test::PointXml(dir.File("in/"), 3600,
+                                   std::string(test::kNotExclusive) +
+                                       "<FilePattern>?*</FilePattern><Command Wait=\"0\">sh -c "
+                                       "'rm -- \"$1\"' x %File% " +
+                                       std::string(8000, 'p') + "</Command>")}));
+  options.allowSecondInstance = true;
+  options.settings.journal.file = journalFile;
+  rlimit former{};
+  getrlimit(RLIMIT_FSIZE, &former);
+  const rlimit limited{sizeLimit, former.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &limited);
+  ::signal(SIGXFSZ, SIG_IGN);
+  controller.Start(options);
+  for (const char* batch : {"a", "b"}) {
+    for (int i = 0; i < 4; ++i) dir.Write("in/" + std::string(batch) + std::to_string(i), "x");
+    controller.CheckAllNow();
+    test::Settle(300);  // the writer's batch
+  }
+  controller.Quit({StopReason::Kind::Command, "exit"});
+  QCoreApplication::exec();
+  test::Settle(50);
+  setrlimit(RLIMIT_FSIZE, &former);
+  const std::vector<std::string> lines = view.Lines();
+  return static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.starts_with("Warning ] The journal");
+  }));
+}
 
 // A journal that cannot be opened or written, or that is damaged, gives one
 // Warning, and every file is handled all the same. A damaged file is kept
@@ -200,48 +175,30 @@ TEST_F(JournalTest, AJournalThatCannotBeUsedWarnsOnceWhileFilesAreStillHandled) 
   };
   for (const auto& c : cases) {
     c.prepare();
-    rlimit former{};
-    getrlimit(RLIMIT_FSIZE, &former);
-    const rlimit limited{c.sizeLimit, former.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limited);
-    ::signal(SIGXFSZ, SIG_IGN);
-    {
-      JournalDaemon daemon(dir);
-      daemon.Run(dir, c.file);
-      setrlimit(RLIMIT_FSIZE, &former);
-      EXPECT_EQ(daemon.JournalWarnings(), 1)
-          << c.name << testing::PrintToString(daemon.view.Lines());
-    }
+    EXPECT_EQ(RunDaemon(dir, c.file, c.sizeLimit), 1) << c.name;
     EXPECT_TRUE(fs::is_empty(dir.File("in"))) << c.name;
-    EXPECT_EQ(ReadRows(c.file).texts.size(), c.rows) << c.name;
+    EXPECT_EQ(ReadRows(c.file).size(), c.rows) << c.name;
   }
   EXPECT_EQ(test::ReadFile(journalFile + ".damaged"), junk);
 }
 
-journal::HandOver Started(std::int64_t startedMs, std::string point) {
-  journal::HandOver row;
+HandOver Started(std::int64_t startedMs, std::string point) {
+  HandOver row;
   row.startedMs = startedMs;
   row.point = std::move(point);
   return row;
 }
 
-std::int64_t NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
 std::vector<std::string> Points(const std::string& file) {
   std::vector<std::string> points;
-  for (const std::string& text : ReadRows(file).texts)
-    points.push_back(text.substr(0, text.find('|')));
+  for (const HandOver& row : ReadRows(file)) points.push_back(row.point);
   return points;
 }
 
 // Rows older than the keep time go in the background once the journal is
 // open; with no keep time they stay.
 TEST_F(JournalTest, RowsOlderThanTheKeepTimeAreRemoved) {
-  const std::int64_t now = NowMs();
+  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
   constexpr std::int64_t kDay = 24LL * 60 * 60 * 1000;
   auto writer = OpenJournal(journalFile, 0);
   for (const int age : {40, 31, 29, 0})
@@ -257,19 +214,15 @@ TEST_F(JournalTest, RowsOlderThanTheKeepTimeAreRemoved) {
 // writer goes on while a reader holds its snapshot open.
 TEST_F(JournalTest, AReaderSeesRowsWhileTheWriterGoesOn) {
   auto writer = OpenJournal(journalFile);
-  const std::int64_t first = writer->Begin(Started(NowMs(), "first"));
+  const std::int64_t first = writer->Begin(Started(QDateTime::currentMSecsSinceEpoch(), "first"));
   ASSERT_TRUE(test::Eventually([&] { return Points(journalFile).size() == 1; }));
-  sqlite3* reader = nullptr;
-  sqlite3_open_v2(journalFile.c_str(), &reader, SQLITE_OPEN_READONLY, nullptr);
-  ASSERT_EQ(
-      sqlite3_exec(reader, "BEGIN; SELECT COUNT(*) FROM hand_overs", nullptr, nullptr, nullptr),
-      SQLITE_OK);
+  test::TestJournal reader(journalFile);
+  reader.Execute("BEGIN; SELECT COUNT(*) FROM hand_overs");
   writer->End(first, {journal::Outcome::Exited, 0, 5, {}});
-  writer->Begin(Started(NowMs(), "second"));
+  writer->Begin(Started(QDateTime::currentMSecsSinceEpoch(), "second"));
   EXPECT_TRUE(test::Eventually([&] { return Points(journalFile).size() == 2; }));
-  EXPECT_EQ(ReadRows(journalFile).texts.front(), "first|||0|exit|0|-|-");
-  sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
-  sqlite3_close(reader);
+  EXPECT_EQ(ReadRows(journalFile).front().outcome, journal::Outcome::Exited);
+  reader.Execute("COMMIT");
 }
 
 }  // namespace

@@ -24,11 +24,7 @@ const std::string kHostilePath = "/in/\xff\x1b[2J\"\\\n\xe2\x80\xae.pdf";
 
 class JournalExportTest : public ::testing::Test {
  protected:
-  JournalExportTest() {
-    OpenSettingsStore().clear();
-    std::filesystem::create_directories(std::filesystem::path(journalFile).parent_path());
-    journal.emplace(journalFile);
-  }
+  JournalExportTest() { OpenSettingsStore().clear(); }
   // Runs "corvane --journal <observation file> <args>".
   int Export(Strings args) {
     out.str("");
@@ -47,16 +43,11 @@ class JournalExportTest : public ::testing::Test {
     }
     return objects;
   }
-  std::vector<int> Ids() {
-    std::vector<int> ids;
-    for (const QJsonObject& object : Objects()) ids.push_back(object["id"].toInt());
-    return ids;
-  }
 
   TempDir dir;
   const std::string xmlFile = dir.Write("points.xml", "<x/>");
   const std::string journalFile = DefaultJournalFile(xmlFile);
-  std::optional<TestJournal> journal;
+  TestJournal journal{journalFile};
   std::ostringstream out, err;
 };
 
@@ -66,8 +57,8 @@ TEST_F(JournalExportTest, PrintsEveryHandOverAsOneJsonLineOfAscii) {
       {Outcome::Signalled, 9, "signal"},          {Outcome::Terminated, {}, "terminated"},
       {Outcome::LeftRunning, {}, "left running"}, {Outcome::NotStarted, {}, "not started"}};
   for (const auto& [outcome, code, word] : outcomes)
-    journal->Add(1000, "Inbox", "/in/a", outcome, code);
-  journal->Add(2000, "Inbox", kHostilePath, Outcome::Exited, 0);
+    journal.Add(1000, "Inbox", "/in/a", outcome, code);
+  journal.Add(2000, "Inbox", kHostilePath, Outcome::Exited, 0);
   ASSERT_EQ(Export({}), 0) << err.str();
   const std::string printed = out.str();
   EXPECT_TRUE(std::all_of(printed.begin(), printed.end(),
@@ -90,9 +81,9 @@ TEST_F(JournalExportTest, PrintsEveryHandOverAsOneJsonLineOfAscii) {
 
 TEST_F(JournalExportTest, NarrowsByPointTimeAndOutcome) {
   const std::int64_t t = 1'796'652'000'000;  // 2026-12-07T14:00:00Z
-  journal->Add(t, "Inbox", "/in/a", Outcome::Exited, 0);
-  journal->Add(t + 60'000, "Print", "/p/b", Outcome::Exited, 1);
-  journal->Add(t + 120'000, "Inbox", "/in/c", Outcome::Signalled, 9);
+  journal.Add(t, "Inbox", "/in/a", Outcome::Exited, 0);
+  journal.Add(t + 60'000, "Print", "/p/b", Outcome::Exited, 1);
+  journal.Add(t + 120'000, "Inbox", "/in/c", Outcome::Signalled, 9);
   const std::pair<Strings, std::vector<int>> cases[] = {
       {{"--point", "Inbox"}, {1, 3}},
       {{"--outcome", "EXIT"}, {1, 2}},
@@ -102,7 +93,9 @@ TEST_F(JournalExportTest, NarrowsByPointTimeAndOutcome) {
   };
   for (const auto& [args, ids] : cases) {
     EXPECT_EQ(Export(args), 0) << args[0];
-    EXPECT_EQ(Ids(), ids) << args[0];
+    std::vector<int> printed;
+    for (const QJsonObject& object : Objects()) printed.push_back(object["id"].toInt());
+    EXPECT_EQ(printed, ids) << args[0];
   }
 }
 

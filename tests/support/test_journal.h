@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -11,10 +12,12 @@
 
 namespace corvane::test {
 
-// A journal written by a test as the daemon writes it, in WAL mode.
+// A journal written by a test as the daemon writes it, in WAL mode; its
+// folder is made where missing.
 class TestJournal {
  public:
   explicit TestJournal(std::string file) : file_(std::move(file)) {
+    std::filesystem::create_directories(std::filesystem::path(file_).parent_path());
     sqlite3* opened = nullptr;
     sqlite3_open(file_.c_str(), &opened);
     database_.reset(opened);
