@@ -80,6 +80,17 @@ bool IsDamage(int code) {
   return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
 }
 
+// The queued row `id`, if it is not written yet. Rows are queued in the
+// order of their ids, so the search from the back ends at the first older
+// row.
+HandOver* QueuedRow(std::vector<Entry>& queue, std::int64_t id) {
+  for (auto entry = queue.rbegin(); entry != queue.rend(); ++entry) {
+    auto* row = std::get_if<HandOver>(&*entry);
+    if (row && row->id <= id) return row->id == id ? row : nullptr;
+  }
+  return nullptr;
+}
+
 // Why an open failed, and whether the file itself is the fault.
 struct OpenFailure {
   std::string reason;
@@ -104,6 +115,8 @@ struct JournalWriter::State {
   std::thread thread;
   Clock::time_point nextClean = Clock::now();
 
+  // Runs on the daemon's thread.
+  void Queue(Entry entry);
   // Runs on the writer's thread.
   void Fail(const std::string& reason) {
     if (failed.exchange(true)) return;
@@ -224,21 +237,13 @@ std::int64_t JournalWriter::Begin(HandOver handOver) {
   const std::int64_t id = state_->nextId++;
   if (state_->failed) return id;
   handOver.id = id;
-  {
-    const std::lock_guard lock(state_->mutex);
-    state_->queue.emplace_back(std::move(handOver));
-  }
-  state_->wake.notify_one();
+  state_->Queue(std::move(handOver));
   return id;
 }
 
 void JournalWriter::End(std::int64_t id, HandOverEnd end) {
   if (state_->failed) return;
-  {
-    const std::lock_guard lock(state_->mutex);
-    state_->queue.emplace_back(Ended{id, std::move(end)});
-  }
-  state_->wake.notify_one();
+  state_->Queue(Ended{id, std::move(end)});
 }
 
 void JournalWriter::Close() {
@@ -249,6 +254,29 @@ void JournalWriter::Close() {
   }
   state_->wake.notify_one();
   state_->thread.join();
+}
+
+// The writer sleeps only while the queue is empty, so only the first entry
+// of a batch needs to wake it: one wake-up per batch, not two per hand-over.
+// An end whose row is still queued goes into that row, which is then
+// written once instead of written and updated.
+void JournalWriter::State::Queue(Entry entry) {
+  bool wasEmpty = false;
+  {
+    const std::lock_guard lock(mutex);
+    if (auto* ended = std::get_if<Ended>(&entry)) {
+      if (HandOver* row = QueuedRow(queue, ended->id)) {
+        row->outcome = ended->end.outcome;
+        row->code = ended->end.code;
+        row->durationMs = ended->end.durationMs;
+        row->movedTo = std::move(ended->end.movedTo);
+        return;
+      }
+    }
+    wasEmpty = queue.empty();
+    queue.push_back(std::move(entry));
+  }
+  if (wasEmpty) wake.notify_one();
 }
 
 // Waits for work, gathers what arrives within a moment, and writes it in

@@ -48,23 +48,25 @@ class JournalTest : public ::testing::Test, protected test::LoggingCore {
 // Each way a hand-over can end gives its row, through the real runner and
 // real commands; a command not waited for is completed once the reaper has
 // collected it, and one still running when the journal closes is left
-// running.
+// running. A waited command's file goes to the point's folder for success or
+// failure, and the row says where.
 TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
   const struct {
     const char* command;
     const char* arguments;  // as the command received them, blank-separated
     std::int32_t wait;
     bool terminate;
-    const char* ended;  // "started|waited|outcome|code"
+    const char* ended;   // "started|waited|outcome|code"
+    const char* folder;  // where the file went: "ok", "failed" or nowhere
   } cases[] = {
-      {"true", "true", 0, false, "1|1|exit|0"},
-      {"false", "false", 0, false, "1|1|exit|1"},
-      {"sh -c 'kill -9 $$'", "sh -c kill -9 $$", 0, false, "1|1|signal|9"},
-      {"sleep 300", "sleep 300", 100, true, "1|1|terminated|-"},
-      {"sleep 300", "sleep 300", 100, false, "1|1|left running|-"},
-      {"sh -c 'exit 3'", "sh -c exit 3", -1, false, "1|0|exit|3"},
-      {"sleep 300", "sleep 300", -1, false, "1|0|left running|-"},
-      {"/nonexistent/program", "/nonexistent/program", 0, false, "0|1|not started|-"},
+      {"true", "true", 0, false, "1|1|exit|0", "ok"},
+      {"false", "false", 0, false, "1|1|exit|1", "failed"},
+      {"sh -c 'kill -9 $$'", "sh -c kill -9 $$", 0, false, "1|1|signal|9", "failed"},
+      {"sleep 300", "sleep 300", 100, true, "1|1|terminated|-", "failed"},
+      {"sleep 300", "sleep 300", 100, false, "1|1|left running|-", ""},
+      {"sh -c 'exit 3'", "sh -c exit 3", -1, false, "1|0|exit|3", ""},
+      {"sleep 300", "sleep 300", -1, false, "1|0|left running|-", ""},
+      {"/nonexistent/program", "/nonexistent/program", 0, false, "0|1|not started|-", "failed"},
   };
   ChildReaper reaper;
   CommandRunner runner{log, state, reaper};
@@ -82,12 +84,15 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
     point.command = c.command;
     point.wait = c.wait;
     point.terminate = c.terminate;
+    point.successFolder = dir.File("ok/");
+    point.failureFolder = dir.File("failed/");
     runner.RunCommand(dir.File("in/"), name, point);
     if (c.wait < 0 && std::string(c.ended).ends_with("exit|3")) {
       ASSERT_TRUE(test::Eventually([&] { return point.running->empty(); }));
     }
     expected.push_back("Inbox|" + dir.File("in/" + name) + "|" + c.arguments + " |" + c.ended +
-                       "|" + std::to_string(i + 1));
+                       "|" + std::to_string(i + 1) + "|" +
+                       (*c.folder ? dir.File(std::string(c.folder) + "/" + name) : ""));
   }
   writer->Close();
   std::vector<std::string> texts;
@@ -95,10 +100,11 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
     if (row.pid > 0) ::kill(-row.pid, SIGKILL);
     std::string arguments;
     for (const std::string& argument : row.arguments) arguments += argument + " ";
-    texts.push_back(
-        row.point + "|" + row.path + "|" + arguments + "|" + std::to_string(row.pid > 0) + "|" +
-        std::to_string(row.waited) + "|" + std::string(journal::OutcomeName(row.outcome)) + "|" +
-        (row.code ? std::to_string(*row.code) : "-") + "|" + std::to_string(row.size.value_or(-1)));
+    texts.push_back(row.point + "|" + row.path + "|" + arguments + "|" +
+                    std::to_string(row.pid > 0) + "|" + std::to_string(row.waited) + "|" +
+                    std::string(journal::OutcomeName(row.outcome)) + "|" +
+                    (row.code ? std::to_string(*row.code) : "-") + "|" +
+                    std::to_string(row.size.value_or(-1)) + "|" + row.movedTo);
   }
   EXPECT_EQ(texts, expected);
 }
