@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <algorithm>
 #include <cerrno>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -129,7 +130,10 @@ Result<UniqueFd> OpenParent(int hot, const std::vector<std::string>& parts, bool
 // "name (n).ext" for "name.ext".
 std::string WithSuffix(const std::string& name, int n) {
   const std::size_t ext = ExtensionStart(name);
-  return name.substr(0, ext) + " (" + std::to_string(n) + ")" + name.substr(ext);
+  const std::string suffix = " (" + std::to_string(n) + ")" + name.substr(ext);
+  // A name at the length limit gives up the end of its stem.
+  const std::size_t stem = std::min(ext, kMaxNameBytes - std::min(kMaxNameBytes, suffix.size()));
+  return name.substr(0, stem) + suffix;
 }
 
 bool IsSideFile(std::string_view name) { return name.starts_with(kSidePrefix); }
@@ -272,8 +276,24 @@ Result<std::size_t> SharedFolder::ReturnAllOwn() {
   std::size_t count = 0;
   for (const platform::SharedEntry& entry : *entries) {
     Result<std::optional<std::string>> returned = ReturnEntry(ownClaims_.get(), entry.name);
-    if (!returned) return Failure<platform::Error>{returned.error()};
-    if (*returned) ++count;
+    if (returned && *returned) ++count;
+  }
+  // A side file whose claimed file is gone (the daemon died between the two
+  // steps of a claim) would keep its path from being claimed ever again.
+  Result<std::vector<platform::SharedEntry>> left =
+      platform::ListEntries(ownClaims_.get(), kMaxEntries);
+  if (!left) return count;
+  std::set<std::string> longHashes;
+  for (const platform::SharedEntry& entry : *left) {
+    if (entry.name.starts_with(kLongPrefix)) {
+      longHashes.insert(entry.name.substr(kLongPrefix.size(), kHashDigits));
+    }
+  }
+  for (const platform::SharedEntry& entry : *left) {
+    if (entry.kind == EntryKind::Regular && IsSideFile(entry.name) &&
+        !longHashes.contains(entry.name.substr(kSidePrefix.size()))) {
+      (void)platform::RemoveFile(ownClaims_.get(), entry.name);
+    }
   }
   return count;
 }

@@ -67,7 +67,8 @@ class SharedFolder {
   platform::Result<std::string> Return(const std::string& claimedPath);
 
   // Returns every file this daemon holds: what a daemon does first when it
-  // starts again after it died. Gives how many.
+  // starts again after it died. Gives how many; a file that cannot go back
+  // stays where it is.
   platform::Result<std::size_t> ReturnAllOwn();
 
   // Touches this daemon's heartbeat and takes its new modification time as

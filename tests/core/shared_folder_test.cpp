@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -127,7 +128,9 @@ TEST(SharedFolder, ClaimsAndReturnsAnyPath) {
     SharedFolder folder = OpenShared(dir, "me");
     platform::Result<SharedFolder::ClaimResult> claim = folder.Claim(path);
     ASSERT_TRUE(claim && claim->outcome == Outcome::Claimed) << path;
-    EXPECT_EQ(fs::path(claim->claimedPath).parent_path(), folder.claimFolder());
+    const std::string name = fs::path(claim->claimedPath).filename();
+    EXPECT_EQ(claim->claimedPath, folder.claimFolder() + "/" + name);
+    EXPECT_TRUE(std::ranges::all_of(name, [](char c) { return c >= ' ' && c < 0x7f; })) << name;
     EXPECT_EQ(test::ReadFile(claim->claimedPath), path);
     EXPECT_EQ(*folder.HeldFiles(), std::vector<std::string>{path});
     fs::remove_all(dir.File(path.substr(0, path.find('/'))));
@@ -154,16 +157,20 @@ TEST(SharedFolder, ClaimsNothingOutsideTheHotFolder) {
 }
 
 TEST(SharedFolder, ReturnNeverOverwrites) {
-  test::TempDir dir;
-  SharedFolder folder = OpenShared(dir, "me");
-  dir.Write("r.txt", "first");
-  for (const char* expected : {"r (2).txt", "r (3).txt"}) {
-    const std::string claimed = folder.Claim("r.txt")->claimedPath;
-    dir.Write("r.txt", "later");
-    EXPECT_EQ(*folder.Return(claimed), expected);
+  for (const std::string& name : {std::string("r.txt"), std::string(251, 'r') + ".txt"}) {
+    test::TempDir dir;
+    SharedFolder folder = OpenShared(dir, "me");
+    dir.Write(name, "first");
+    for (const char* suffix : {" (2).txt", " (3).txt"}) {
+      const std::string claimed = folder.Claim(name)->claimedPath;
+      dir.Write(name, "later");
+      platform::Result<std::string> back = folder.Return(claimed);
+      ASSERT_TRUE(back) << back.error().text;
+      EXPECT_TRUE(back->ends_with(suffix)) << *back;
+    }
+    EXPECT_EQ(FilesBelow(dir.path()).size(), 3u);
+    EXPECT_EQ(test::ReadFile(dir.File(name)), "later");
   }
-  EXPECT_EQ(test::ReadFile(dir.File("r (2).txt")), "first");
-  EXPECT_EQ(test::ReadFile(dir.File("r.txt")), "later");
 }
 
 TEST(SharedFolder, RestartedDaemonReturnsItsOwnClaims) {
@@ -173,8 +180,13 @@ TEST(SharedFolder, RestartedDaemonReturnsItsOwnClaims) {
   dir.Write("sub/two", "");
   ASSERT_EQ(OpenShared(dir, "me").Claim("one")->outcome, Outcome::Claimed);
   ASSERT_EQ(OpenShared(dir, "me").Claim("sub/two")->outcome, Outcome::Claimed);
+  // A long name whose claim was undone by hand can be claimed again.
+  const std::string longName(200, '\n');
+  dir.Write(longName, "");
+  fs::rename(OpenShared(dir, "me").Claim(longName)->claimedPath, dir.File(longName));
   EXPECT_EQ(*OpenShared(dir, "me").ReturnAllOwn(), 2u);
-  EXPECT_EQ(FilesBelow(dir.path()), (std::multiset<std::string>{"one", "sub/two"}));
+  EXPECT_EQ(FilesBelow(dir.path()), (std::multiset<std::string>{"one", "sub/two", longName}));
+  EXPECT_EQ(OpenShared(dir, "me").Claim(longName)->outcome, Outcome::Claimed);
 }
 
 TEST(SharedFolder, TwoDaemonsClaimEachFileOnce) {
