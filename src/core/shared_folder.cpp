@@ -206,7 +206,7 @@ Result<SharedFolder::ClaimResult> SharedFolder::Claim(const std::string& relativ
     return Failure<platform::Error>{parent.error()};
   }
   Result<MoveOutcome> moved =
-      platform::MoveWithoutReplacing(parent->get(), parts->back(), ownClaims_.get(), name);
+      platform::MoveIntoOwnFolder(parent->get(), parts->back(), ownClaims_.get(), name);
   if (!moved) {
     forgetSide();
     return Failure<platform::Error>{moved.error()};
@@ -329,9 +329,30 @@ Result<std::vector<SharedFolder::StaleReturn>> SharedFolder::ReturnStale(
     if (!files) continue;
     StaleReturn report{daemon.name, 0, 0};
     for (const platform::SharedEntry& file : *files) {
-      Result<std::optional<std::string>> returned = ReturnEntry(folder->get(), file.name);
-      if (!returned) ++report.leftBehind;
-      if (returned && *returned) ++report.returned;
+      // A name that no claim makes is left alone.
+      const std::optional<std::string> origin = OriginOf(folder->get(), file.name);
+      if (!origin || !Components(*origin)) continue;
+      // Taken over into this daemon's own folder first, by one plain rename
+      // that only one finder wins, so that the return from there cannot race
+      // even where the server has no no-replace rename.
+      Result<MoveOutcome> taken =
+          platform::MoveIntoOwnFolder(folder->get(), file.name, ownClaims_.get(), file.name);
+      if (taken && *taken == MoveOutcome::SourceGone) continue;
+      if (!taken || *taken == MoveOutcome::TargetTaken) {
+        ++report.leftBehind;
+        continue;
+      }
+      if (file.name.starts_with(kLongPrefix)) {
+        const std::string side =
+            std::string(kSidePrefix) + file.name.substr(kLongPrefix.size(), kHashDigits);
+        (void)platform::MoveIntoOwnFolder(folder->get(), side, ownClaims_.get(), side);
+      }
+      Result<std::optional<std::string>> returned = ReturnEntry(ownClaims_.get(), file.name);
+      if (returned && *returned) {
+        ++report.returned;
+      } else {
+        ++report.leftBehind;
+      }
     }
     if (report.returned + report.leftBehind > 0) reports.push_back(std::move(report));
   }

@@ -48,6 +48,13 @@ enum class MoveOutcome { Moved, SourceGone, TargetTaken };
 Result<MoveOutcome> MoveWithoutReplacing(int fromDir, const std::string& from, int toDir,
                                          const std::string& to);
 
+// Renames `from` in `fromDir` to `to` in `toDir`, a folder that nobody but
+// this daemon writes into: a plain rename, which every file system and
+// server does atomically, after a look that `to` is free. Of several
+// processes moving one file, exactly one sees Moved.
+Result<MoveOutcome> MoveIntoOwnFolder(int fromDir, const std::string& from, int toDir,
+                                      const std::string& to);
+
 // Creates the regular file `name` in `dir` with `bytes`; fails when the name
 // is taken.
 Result<void> WriteNewFile(int dir, const std::string& name, std::string_view bytes);

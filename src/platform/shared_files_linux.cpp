@@ -115,6 +115,16 @@ Result<MoveOutcome> MoveWithoutReplacing(int fromDir, const std::string& from, i
   return MoveOutcome::Moved;
 }
 
+Result<MoveOutcome> MoveIntoOwnFolder(int fromDir, const std::string& from, int toDir,
+                                      const std::string& to) {
+  struct stat st {};
+  if (::fstatat(toDir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return MoveOutcome::TargetTaken;
+  if (errno != ENOENT) return SystemFailure(errno);
+  if (::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0) return MoveOutcome::Moved;
+  if (errno == ENOENT) return MoveOutcome::SourceGone;
+  return SystemFailure(errno);
+}
+
 Result<void> WriteNewFile(int dir, const std::string& name, std::string_view bytes) {
   Result<UniqueFd> file = OpenRegular(dir, name, O_WRONLY | O_CREAT | O_EXCL);
   if (!file) return Failure<Error>{file.error()};
