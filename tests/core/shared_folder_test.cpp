@@ -156,7 +156,7 @@ TEST(SharedFolder, ClaimsNothingOutsideTheHotFolder) {
   EXPECT_TRUE(fs::exists(elsewhere.File("x")));
 }
 
-TEST(SharedFolder, ReturnNeverOverwrites) {
+TEST(SharedFolder, ClaimAndReturnNeverOverwrite) {
   for (const std::string& name : {std::string("r.txt"), std::string(251, 'r') + ".txt"}) {
     test::TempDir dir;
     SharedFolder folder = OpenShared(dir, "me");
@@ -164,6 +164,7 @@ TEST(SharedFolder, ReturnNeverOverwrites) {
     for (const char* suffix : {" (2).txt", " (3).txt"}) {
       const std::string claimed = folder.Claim(name)->claimedPath;
       dir.Write(name, "later");
+      EXPECT_EQ(folder.Claim(name)->outcome, Outcome::AlreadyHeld);
       platform::Result<std::string> back = folder.Return(claimed);
       ASSERT_TRUE(back) << back.error().text;
       EXPECT_TRUE(back->ends_with(suffix)) << *back;
