@@ -150,7 +150,8 @@ Result<std::vector<platform::SharedEntry>> RegularEntries(int dir) {
 
 }  // namespace
 
-Result<SharedFolder> SharedFolder::Open(const std::string& dir, const std::string& daemonId) {
+Result<SharedFolder> SharedFolder::Open(const std::string& dir, const std::string& daemonId,
+                                        std::function<bool()> stopRequested) {
   Result<std::string> id = CheckedDaemonId(daemonId);
   if (!id) return Failure<platform::Error>{id.error()};
   Result<UniqueFd> hot = platform::OpenDirectory(dir);
@@ -167,17 +168,19 @@ Result<SharedFolder> SharedFolder::Open(const std::string& dir, const std::strin
   while (path.size() > 1 && path.ends_with('/')) path.pop_back();
   path += std::string(path == "/" ? "" : "/") + kSharedFolderName + "/claims/" + daemonId;
   return SharedFolder(daemonId, std::move(path), *std::move(hot), *std::move(claims),
-                      *std::move(heartbeats), *std::move(own));
+                      *std::move(heartbeats), *std::move(own), std::move(stopRequested));
 }
 
 SharedFolder::SharedFolder(std::string daemonId, std::string claimPath, UniqueFd hot,
-                           UniqueFd claims, UniqueFd heartbeats, UniqueFd ownClaims)
+                           UniqueFd claims, UniqueFd heartbeats, UniqueFd ownClaims,
+                           std::function<bool()> stopRequested)
     : daemonId_(std::move(daemonId)),
       claimPath_(std::move(claimPath)),
       hot_(std::move(hot)),
       claims_(std::move(claims)),
       heartbeats_(std::move(heartbeats)),
-      ownClaims_(std::move(ownClaims)) {}
+      ownClaims_(std::move(ownClaims)),
+      stopRequested_(std::move(stopRequested)) {}
 
 Result<SharedFolder::ClaimResult> SharedFolder::Claim(const std::string& relativePath) {
   const std::optional<std::vector<std::string>> parts = Components(relativePath);
@@ -192,8 +195,9 @@ Result<SharedFolder::ClaimResult> SharedFolder::Claim(const std::string& relativ
     name = std::string(kLongPrefix) + hash + ext;
     sideName = std::string(kSidePrefix) + hash;
     Result<void> written = platform::WriteNewFile(ownClaims_.get(), sideName, relativePath);
-    if (!written && written.error().code == EEXIST)
+    if (!written && written.error().code == EEXIST) {
       return ClaimResult{ClaimOutcome::AlreadyHeld, {}};
+    }
     if (!written) return Failure<platform::Error>{written.error()};
   }
   const auto forgetSide = [&] {
@@ -275,6 +279,7 @@ Result<std::size_t> SharedFolder::ReturnAllOwn() {
   if (!entries) return Failure<platform::Error>{entries.error()};
   std::size_t count = 0;
   for (const platform::SharedEntry& entry : *entries) {
+    if (Stopping()) return count;
     Result<std::optional<std::string>> returned = ReturnEntry(ownClaims_.get(), entry.name);
     if (returned && *returned) ++count;
   }
@@ -316,6 +321,7 @@ Result<std::vector<SharedFolder::StaleReturn>> SharedFolder::ReturnStale(
   if (!daemons) return Failure<platform::Error>{daemons.error()};
   std::vector<StaleReturn> reports;
   for (const platform::SharedEntry& daemon : *daemons) {
+    if (Stopping()) break;
     if (daemon.kind != EntryKind::Directory || daemon.name == daemonId_ ||
         !CheckedDaemonId(daemon.name)) {
       continue;
@@ -329,6 +335,7 @@ Result<std::vector<SharedFolder::StaleReturn>> SharedFolder::ReturnStale(
     if (!files) continue;
     StaleReturn report{daemon.name, 0, 0};
     for (const platform::SharedEntry& file : *files) {
+      if (Stopping()) break;
       // A name that no claim makes is left alone.
       const std::optional<std::string> origin = OriginOf(folder->get(), file.name);
       if (!origin || !Components(*origin)) continue;

@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,8 +51,10 @@ class SharedFolder {
   };
 
   // Opens the claim machinery in the hot folder `dir` for `daemonId` (see
-  // CheckedDaemonId), making what is missing.
-  static platform::Result<SharedFolder> Open(const std::string& dir, const std::string& daemonId);
+  // CheckedDaemonId), making what is missing. The walks over many files ask
+  // `stopRequested` (when given) between files and end early when it says so.
+  static platform::Result<SharedFolder> Open(const std::string& dir, const std::string& daemonId,
+                                             std::function<bool()> stopRequested = {});
 
   const std::string& daemonId() const { return daemonId_; }
   const std::string& claimFolder() const { return claimPath_; }
@@ -92,7 +95,8 @@ class SharedFolder {
  private:
   SharedFolder(std::string daemonId, std::string claimPath, platform::UniqueFd hot,
                platform::UniqueFd claims, platform::UniqueFd heartbeats,
-               platform::UniqueFd ownClaims);
+               platform::UniqueFd ownClaims, std::function<bool()> stopRequested);
+  bool Stopping() const { return stopRequested_ && stopRequested_(); }
 
   // nullopt when another daemon returned the file first.
   platform::Result<std::optional<std::string>> ReturnEntry(int claimDir, const std::string& name);
@@ -105,6 +109,7 @@ class SharedFolder {
   platform::UniqueFd claims_;
   platform::UniqueFd heartbeats_;
   platform::UniqueFd ownClaims_;
+  std::function<bool()> stopRequested_;
   std::optional<platform::FileTime> serverNow_;
 };
 

@@ -24,8 +24,9 @@ using Outcome = SharedFolder::ClaimOutcome;
 
 constexpr int kRaceFiles = 1000;
 
-SharedFolder OpenShared(const test::TempDir& dir, const std::string& id) {
-  platform::Result<SharedFolder> folder = SharedFolder::Open(dir.path(), id);
+SharedFolder OpenShared(const test::TempDir& dir, const std::string& id,
+                        std::function<bool()> stopRequested = {}) {
+  platform::Result<SharedFolder> folder = SharedFolder::Open(dir.path(), id, stopRequested);
   if (!folder) throw std::runtime_error(folder.error().text);
   return *std::move(folder);
 }
@@ -257,6 +258,21 @@ TEST(SharedFolder, ReturnsTheFilesOfDeadDaemonsOnly) {
   for (const char* left : {"link", "fifo", "..%2F..%2Fescaped"}) {
     EXPECT_TRUE(fs::exists(fs::symlink_status(dir.File(".corvane/claims/dead/") + left)));
   }
+}
+
+// Asked once per daemon and once per file, the stop ends a walk early.
+TEST(SharedFolder, StopsReturningBetweenFiles) {
+  test::TempDir dir;
+  for (const char* name : {"a", "b", "c"}) dir.Write(name, "");
+  SharedFolder dead = OpenShared(dir, "dead");
+  for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(dead.Claim(name));
+  int budget = 2;
+  const auto stop = [&budget] { return budget-- <= 0; };
+  SharedFolder finder = OpenShared(dir, "finder", stop);
+  ASSERT_TRUE(finder.Beat());
+  EXPECT_EQ(finder.ReturnStale(1s)->front().returned, 1u);
+  budget = 1;
+  EXPECT_EQ(*OpenShared(dir, "dead", stop).ReturnAllOwn(), 1u);
 }
 
 TEST(SharedFolder, TwoFindersReturnEachFileOfADeadDaemonOnce) {
