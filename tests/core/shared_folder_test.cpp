@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -59,6 +60,12 @@ std::multiset<std::string> HeldByAll(const test::TempDir& dir) {
 
 void SetAge(const std::string& path, std::chrono::seconds age) {
   fs::last_write_time(path, fs::file_time_type::clock::now() - age);
+}
+
+// Runs every job on a thread of its own, all at once.
+void RunAtOnce(const std::vector<std::function<void()>>& jobs) {
+  std::vector<std::thread> threads(jobs.begin(), jobs.end());
+  for (std::thread& thread : threads) thread.join();
 }
 
 TEST(DaemonId, IsOneSafeFileNameAndTellsObservationFilesApart) {
@@ -194,16 +201,13 @@ TEST(SharedFolder, RestartedDaemonReturnsItsOwnClaims) {
 TEST(SharedFolder, TwoDaemonsClaimEachFileOnce) {
   test::TempDir dir;
   const std::multiset<std::string> all = WriteNumberedFiles(dir);
-  std::vector<SharedFolder> daemons;
-  daemons.push_back(OpenShared(dir, "a"));
-  daemons.push_back(OpenShared(dir, "b"));
-  std::vector<std::thread> threads;
-  for (SharedFolder& daemon : daemons) {
-    threads.emplace_back([&daemon, &all] {
+  SharedFolder a = OpenShared(dir, "a"), b = OpenShared(dir, "b");
+  const auto claimAll = [&all](SharedFolder& daemon) {
+    return [&all, &daemon] {
       for (const std::string& path : all) (void)daemon.Claim(path);
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
+    };
+  };
+  RunAtOnce({claimAll(a), claimAll(b)});
   EXPECT_EQ(HeldByAll(dir), all);
   EXPECT_TRUE(FilesBelow(dir.path()).empty());
 }
@@ -280,21 +284,18 @@ TEST(SharedFolder, TwoFindersReturnEachFileOfADeadDaemonOnce) {
   const std::multiset<std::string> all = WriteNumberedFiles(dir);
   SharedFolder dead = OpenShared(dir, "dead");
   for (const std::string& path : all) ASSERT_TRUE(dead.Claim(path));
-  std::vector<SharedFolder> finders;
-  finders.push_back(OpenShared(dir, "a"));
-  finders.push_back(OpenShared(dir, "b"));
-  std::vector<std::size_t> returned(finders.size());
-  std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < finders.size(); ++i) {
-    ASSERT_TRUE(finders[i].Beat());
-    threads.emplace_back([&finders, &returned, i] {
-      const auto reports = finders[i].ReturnStale(1s);
-      for (const SharedFolder::StaleReturn& report : *reports) returned[i] += report.returned;
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
+  SharedFolder a = OpenShared(dir, "a"), b = OpenShared(dir, "b");
+  ASSERT_TRUE(a.Beat() && b.Beat());
+  std::atomic<std::size_t> returned = 0;
+  const auto returnStale = [&returned](SharedFolder& finder) {
+    return [&returned, &finder] {
+      const auto reports = finder.ReturnStale(1s);
+      for (const SharedFolder::StaleReturn& report : *reports) returned += report.returned;
+    };
+  };
+  RunAtOnce({returnStale(a), returnStale(b)});
   EXPECT_EQ(FilesBelow(dir.path()), all);
-  EXPECT_EQ(returned[0] + returned[1], all.size());
+  EXPECT_EQ(returned, all.size());
 }
 
 }  // namespace
