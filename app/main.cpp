@@ -6,6 +6,7 @@
 #include "headless/console_front_end.h"
 #include "startup/command_line.h"
 #include "startup/daemon_app.h"
+#include "startup/journal_export.h"
 #include "ui/window_main.h"
 
 namespace {
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     std::cout << "Corvane " << corvane::kVersionText << '\n';
     return corvane::exit_code::kOk;
   }
+  if (commandLine.IsSet("journal")) return corvane::PrintJournal(commandLine, std::cout, std::cerr);
   for (const std::string& arg : commandLine.UnknownArguments()) {
     std::cerr << "corvane: ignoring unknown argument '" << arg << "'\n";
   }

@@ -62,7 +62,7 @@ void Print(const char* ourName, const char* peerName, Comparison c, double targe
   const double ratio = c.ratios[c.ratios.size() / 2];
   std::printf("  %-26s %8.3f s\n  %-26s %8.3f s\n", ourName, Seconds(c.ours), peerName,
               Seconds(c.peer));
-  std::printf("  ratio, median of rounds   %8.3f    (target <= %.1f: %s)\n", ratio, target,
+  std::printf("  ratio, median of rounds   %8.3f    (target <= %g: %s)\n", ratio, target,
               ratio <= target ? "met" : "missed");
 }
 

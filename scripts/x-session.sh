@@ -114,7 +114,7 @@ x_session_end() {
 # point "Inbox" checks $x_tmp/in/ every second and runs $1 for each file.
 # The window starts shown. Sets settings, xml and lock_file.
 x_session_inbox() {
-  export XDG_CONFIG_HOME=$x_tmp/config XDG_RUNTIME_DIR=$x_tmp/run XDG_CACHE_HOME=$x_tmp/cache
+  export XDG_CONFIG_HOME=$x_tmp/config XDG_RUNTIME_DIR=$x_tmp/run XDG_CACHE_HOME=$x_tmp/cache XDG_STATE_HOME=$x_tmp/state
   mkdir -p "$XDG_CONFIG_HOME/Talvex" "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" "$x_tmp/in"
   chmod 700 "$XDG_RUNTIME_DIR"
   settings=$XDG_CONFIG_HOME/Talvex/Corvane.ini

@@ -1,11 +1,17 @@
 #include "console/console_commands.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "console/console_tokenizer.h"
+#include "console/hand_over_lines.h"
 #include "console/reports.h"
+#include "console/why_report.h"
 #include "core/daemon_controller.h"
 #include "core/log.h"
 #include "core/std_helpers.h"
 #include "core/version.h"
+#include "journal/journal_reader.h"
 #include "lang/language.h"
 
 namespace corvane {
@@ -34,6 +40,8 @@ const std::vector<ConsoleCommands::Command>& ConsoleCommands::Table() {
       {"cfg", &ConsoleCommands::Configuration},
       {"chk_update", &ConsoleCommands::CheckUpdate},
       {"set", &ConsoleCommands::Set},
+      {"history", &ConsoleCommands::History},
+      {"why", &ConsoleCommands::Why},
   };
   return kTable;
 }
@@ -121,6 +129,36 @@ void ConsoleCommands::Configuration(const Tokens&) {
 
 void ConsoleCommands::CheckUpdate(const Tokens&) {
   if (context_.checkForUpdate) context_.checkForUpdate(true);
+}
+
+// A path with blanks is typed in double quotes. The journal's latest rows
+// for the path are the lines that go under the verdicts.
+// The latest hand-overs of each path, oldest first; none where the journal
+// is off, missing or cannot be read ("history" says why).
+std::vector<std::string> ConsoleCommands::LatestHandOverLines(
+    const std::vector<std::string>& paths) {
+  constexpr std::size_t kRowsPerPath = 5;
+  const DaemonController& controller = context_.controller;
+  if (!controller.Settings().journal.enabled) return {};
+  std::vector<journal::HandOver> rows;
+  for (const std::string& path : paths) {
+    journal::Filter filter;
+    filter.path = path;
+    filter.latest = kRowsPerPath;
+    platform::Result<std::vector<journal::HandOver>> read =
+        journal::ReadHandOvers(controller.JournalFile(), filter);
+    if (read) rows.insert(rows.end(), read->begin(), read->end());
+  }
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const auto& a, const auto& b) { return a.startedMs < b.startedMs; });
+  return FormatHandOverLines(rows, log().language());
+}
+
+void ConsoleCommands::Why(const Tokens& tokens) {
+  if (tokens.size() < 2 || tokens[1].empty()) throw std::invalid_argument("why without a path");
+  const DaemonController& controller = context_.controller;
+  ShowWhy(log(), controller.state(), controller.clock(), tokens[1],
+          [&](const std::vector<std::string>& paths) { return LatestHandOverLines(paths); });
 }
 
 }  // namespace corvane

@@ -63,7 +63,10 @@ class ConsoleCommands {
   void Statistics(const Tokens&);
   void Configuration(const Tokens&);
   void CheckUpdate(const Tokens&);
+  void Why(const Tokens& tokens);
+  std::vector<std::string> LatestHandOverLines(const std::vector<std::string>& paths);
   void Set(const Tokens& tokens);
+  void History(const Tokens& tokens);  // in history_command.cpp
 
   // The settings of "set", in set_command.cpp.
   void SetLogLevel(const std::string& value);

@@ -54,6 +54,18 @@ void ShowConfiguration(Log& log, const DaemonState& state) {
     WriteReport(log, FormatMsg(log.language().Translate(txt::ConfigurationReport),
                                {state.daemonName, state.xmlFile, state.logFile,
                                 LevelNumber(state.logLevel), state.languageFile}));
+    // Only points that move their files get a line: older reports stay as they were.
+    const Language& language = log.language();
+    for (const ObservationPoint& point : state.points) {
+      if (!point.successFolder.empty()) {
+        WriteReport(log, FormatMsg(language.Translate(txt::ConfigurationSuccessFolder),
+                                   {point.name, point.successFolder}));
+      }
+      if (!point.failureFolder.empty()) {
+        WriteReport(log, FormatMsg(language.Translate(txt::ConfigurationFailureFolder),
+                                   {point.name, point.failureFolder}));
+      }
+    }
   } catch (...) {
   }
 }

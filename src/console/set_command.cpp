@@ -14,6 +14,35 @@
 #include "lang/untranslated_texts.h"
 
 namespace corvane {
+namespace {
+
+// "set journalfile PATH" (empty: the default file), "set journal on|off",
+// "set journaldays N" (0: for ever). The journal is reopened at once. A
+// switch that is neither word, or a negative number, is ignored, as a log
+// level outside the levels is; a value that is no number throws.
+bool SetJournal(DaemonController& controller, Log& log, const std::string& name,
+                const std::string& value) {
+  JournalSettings settings = controller.Settings().journal;
+  if (name == "journalfile") {
+    settings.file = value;
+  } else if (name == "journal") {
+    if (value != "on" && value != "off") return true;
+    settings.enabled = value == "on";
+  } else if (name == "journaldays") {
+    const std::int16_t days = ToInt16(value);
+    if (days < 0) return true;
+    settings.keepDays = days;
+  } else {
+    return false;
+  }
+  // The message first, as for the observation file: a journal that cannot
+  // be opened is warned of after it.
+  log.Message(txt::Changed, LogLevel::Info, {name, value});
+  controller.SetJournalSettings(settings);
+  return true;
+}
+
+}  // namespace
 
 void ConsoleCommands::Set(const Tokens& tokens) {
   if (tokens.size() < 3) {
@@ -33,7 +62,7 @@ void ConsoleCommands::Set(const Tokens& tokens) {
     SetName(value);
   } else if (name == "languagefile") {
     SetLanguageFile(value);
-  } else {
+  } else if (!SetJournal(context_.controller, log(), name, value)) {
     log().WriteLog(FormatMsg(log().language().Translate(txt::UnknownParameter), {name}),
                    LogLevel::Info, kRawLine);
   }

@@ -26,10 +26,11 @@ ChildReaper::ChildReaper() : sweepAt_(kFirstSweep) {
 
 ChildReaper::~ChildReaper() = default;
 
-void ChildReaper::Adopt(int pid, std::function<void()> ended) {
+void ChildReaper::Adopt(int pid, EndNotice ended) {
   if (pid <= 0) return;
-  if (platform::ReapProcess(pid)) {
-    if (ended) ended();
+  platform::ChildEnd end;
+  if (platform::ReapProcess(pid, &end)) {
+    if (ended) ended(end);
     return;
   }
   children_.emplace(pid, std::move(ended));
@@ -41,17 +42,18 @@ void ChildReaper::Adopt(int pid, std::function<void()> ended) {
 }
 
 void ChildReaper::Sweep() {
-  std::vector<std::function<void()>> ended;
+  std::vector<std::pair<EndNotice, platform::ChildEnd>> ended;
   for (auto child = children_.begin(); child != children_.end();) {
-    if (!platform::ReapProcess(child->first)) {
+    platform::ChildEnd end;
+    if (!platform::ReapProcess(child->first, &end)) {
       ++child;
       continue;
     }
-    if (child->second) ended.push_back(std::move(child->second));
+    if (child->second) ended.emplace_back(std::move(child->second), end);
     child = children_.erase(child);
   }
   if (children_.empty()) poll_.stop();
-  for (const auto& notice : ended) notice();
+  for (const auto& [notice, end] : ended) notice(end);
 }
 
 }  // namespace corvane

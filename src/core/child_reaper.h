@@ -29,9 +29,10 @@ class ChildReaper final : public QObject {
   ChildReaper(const ChildReaper&) = delete;
   ChildReaper& operator=(const ChildReaper&) = delete;
 
-  // Takes over the child pid; ended runs once it has been collected. A child
-  // that has already ended is collected at once.
-  void Adopt(int pid, std::function<void()> ended = {});
+  // Takes over the child pid; ended runs, with how it ended, once it has
+  // been collected. A child that has already ended is collected at once.
+  using EndNotice = std::function<void(const platform::ChildEnd&)>;
+  void Adopt(int pid, EndNotice ended = {});
 
   // Children adopted and not yet collected.
   std::size_t Count() const { return children_.size(); }
@@ -39,7 +40,7 @@ class ChildReaper final : public QObject {
  private:
   void Sweep();
 
-  std::map<int, std::function<void()>> children_;  // pid, its end notice
+  std::map<int, EndNotice> children_;  // pid, its end notice
   // Adopting sweeps all children once their number reaches this mark, so a
   // burst of short commands that runs without the event loop turning (a
   // directory of many files) does not pile up zombies.

@@ -9,6 +9,7 @@
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
 #include "core/version.h"
+#include "journal/journal_writer.h"
 #include "platform/directory_listing.h"
 #include "platform/files.h"
 
@@ -57,13 +58,17 @@ DaemonController::DaemonController(const Clock& clock, QObject* parent)
   published_ = CurrentStatus();
 }
 
-DaemonController::~DaemonController() { daemon_->cycle.SetObserver({}); }
+DaemonController::~DaemonController() {
+  CloseJournal();
+  daemon_->cycle.SetObserver({});
+}
 
 StartOutcome DaemonController::Start(const StartOptions& options) {
   DaemonState& state = daemon_->state;
   daemon_->runner.SetCommandOutput(options.commandOutput);
   state.logLevel = options.settings.logLevel;
   state.languageFile = options.settings.languageFile;
+  journalSettings_ = options.settings.journal;
   daemon_->language.LoadLanguageFile(ProgramFile(state.languageFile));
   state.logFile = options.logFile;
   state.daemonName = "Corvane";
@@ -75,6 +80,7 @@ StartOutcome DaemonController::Start(const StartOptions& options) {
 
   if (!OpenObservationFile(options)) return StartOutcome::Failed;
   if (!options.name.empty()) state.daemonName = options.name;
+  OpenJournal();
   wakeups_.Follow();
   emit ReadyForCommands();
   if (options.checkAtStart) CheckAllNow();
@@ -130,17 +136,19 @@ bool DaemonController::IsStopping() const { return daemon_->state.quitting; }
 const std::string& DaemonController::DaemonName() const { return daemon_->state.daemonName; }
 const std::string& DaemonController::ObservationFile() const { return daemon_->state.xmlFile; }
 std::string DaemonController::JournalFile() const {
-  return DefaultJournalFile(daemon_->state.xmlFile);
+  return journalSettings_.file.empty() ? DefaultJournalFile(daemon_->state.xmlFile)
+                                       : journalSettings_.file;
 }
 std::string DaemonController::Translate(const CatalogueText& text) const {
   return daemon_->language.Translate(text);
 }
 DaemonSettings DaemonController::Settings() const {
-  return {daemon_->state.logLevel, daemon_->state.languageFile};
+  return {daemon_->state.logLevel, daemon_->state.languageFile, journalSettings_};
 }
 const DaemonState& DaemonController::state() const { return daemon_->state; }
 const Language& DaemonController::language() const { return daemon_->language; }
 Log& DaemonController::log() { return daemon_->log; }
+const Clock& DaemonController::clock() const { return daemon_->clock; }
 
 // As the statistics count them.
 std::size_t DaemonController::PointCount() const { return daemon_->state.points.size(); }
@@ -178,6 +186,7 @@ void DaemonController::MoveToObservationFile(const std::string& file) {
     daemon_->log.Message(txt::CouldNotLock, LogLevel::Error, {file});
     SetRunning(false);
   }
+  OpenJournal();  // the default journal follows the observation file
   Publish();
 }
 
@@ -202,6 +211,51 @@ void DaemonController::SetLanguageFile(const std::string& file, std::string text
   daemon_->state.languageFile = file;
   daemon_->language.LoadLanguageText(std::move(text));
   emit SettingsChanged();
+}
+
+void DaemonController::SetJournalSettings(const JournalSettings& settings) {
+  const bool reopen = settings != journalSettings_;
+  journalSettings_ = settings;
+  if (reopen) CloseJournal();
+  OpenJournal();
+  emit SettingsChanged();
+}
+
+void DaemonController::OpenJournal() {
+  if (!journalSettings_.enabled || IsStopping()) return CloseJournal();
+  const std::string file = JournalFile();
+  if (journal_ && file == journalOpenFile_) return;
+  CloseJournal();
+  // A write that fails is told on the writer's thread; the log is this one's.
+  auto warn = [this, file](const std::string& reason) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, file, reason] {
+          daemon_->log.Message(txt::JournalUnusable, LogLevel::Warning, {file, reason});
+        },
+        Qt::QueuedConnection);
+  };
+  auto opened = journal::JournalWriter::Open({file, journalSettings_.keepDays, warn});
+  if (!opened) {
+    daemon_->log.Message(txt::JournalUnusable, LogLevel::Warning, {file, opened.error().text});
+    return;
+  }
+  if (!opened->movedAside.empty()) {
+    daemon_->log.Message(txt::JournalMovedAside, LogLevel::Warning, {file, opened->movedAside});
+  }
+  journal_ = std::move(opened->writer);
+  journalOpenFile_ = file;
+  daemon_->runner.SetJournal(journal_);
+}
+
+// Flushes what is queued; a command that runs on by itself no longer
+// reaches this journal, whose rows for it say "left running".
+void DaemonController::CloseJournal() {
+  if (!journal_) return;
+  daemon_->runner.SetJournal(nullptr);
+  journal_->Close();
+  journal_.reset();
+  journalOpenFile_.clear();
 }
 
 void DaemonController::OnTick() {
@@ -233,6 +287,7 @@ void DaemonController::Quit(const StopReason& reason, int exitCode) {
 }
 
 void DaemonController::End() {
+  CloseJournal();
   WriteClosingLine();
   daemon_->lock.ReleaseInstance();
   QCoreApplication::exit(exitCode_);

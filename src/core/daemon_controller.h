@@ -12,6 +12,9 @@
 #include "platform/processes.h"
 
 namespace corvane {
+namespace journal {
+class JournalWriter;
+}
 
 class Clock;
 class Daemon;
@@ -88,8 +91,11 @@ class DaemonController : public QObject {
   bool IsStopping() const;
   const std::string& DaemonName() const;
   const std::string& ObservationFile() const;
-  // The journal of hand-overs that this daemon writes, whether or not it is on.
+  // The journal of hand-overs that this daemon writes, whether or not it is on:
+  // the configured file, else the default one of the observation file.
   std::string JournalFile() const;
+  // Whether the journal is on and open.
+  bool JournalOpen() const { return journal_ != nullptr; }
   std::size_t PointCount() const;
   std::string Translate(const CatalogueText& text) const;
   // The stored settings as they are now.
@@ -98,6 +104,8 @@ class DaemonController : public QObject {
   const DaemonState& state() const;
   const Language& language() const;
   Log& log();
+  // The daemon's time: what the file ages are measured against.
+  const Clock& clock() const;
 
   // Pausing and resuming only switch the check timer: a check under way runs
   // to its end. Resuming after the stop has begun does nothing.
@@ -130,6 +138,9 @@ class DaemonController : public QObject {
   std::string SetLogFile(const std::string& file);
   // `text` is the language file's content, read by the caller.
   void SetLanguageFile(const std::string& file, std::string text);
+  // The journal's settings, stored like the log level. The journal is
+  // reopened at once as they say; one that cannot be opened is warned of.
+  void SetJournalSettings(const JournalSettings& settings);
   // Empties the log view ("clear"); the log file keeps its lines.
   void ClearView() { emit ViewCleared(); }
 
@@ -190,9 +201,16 @@ class DaemonController : public QObject {
   bool TakeInstanceLock(const std::string& file);
   void MoveToObservationFile(const std::string& file);
   void End();
+  // Opens the journal that the settings and the observation file name,
+  // unless it is open already; closes it when it is off.
+  void OpenJournal();
+  void CloseJournal();
   void WriteClosingLine(LogStyle style = {});
 
   std::unique_ptr<Daemon> daemon_;
+  JournalSettings journalSettings_;
+  std::shared_ptr<journal::JournalWriter> journal_;
+  std::string journalOpenFile_;  // the file journal_ writes
   QTimer checkTimer_;
   QTimer endTimer_;
   bool inTick_ = false;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/check_cycle.h"
+#include "core/file_rules.h"
 
 namespace corvane {
 
@@ -18,19 +19,6 @@ namespace platform {
 class DirectoryListing;
 struct FileStatus;
 }  // namespace platform
-
-// File attribute bits as a point's flags allow or exclude them.
-namespace file_attribute {
-inline constexpr std::uint32_t kReadOnly = 1;
-inline constexpr std::uint32_t kHidden = 2;
-inline constexpr std::uint32_t kSystem = 4;
-inline constexpr std::uint32_t kDirectory = 16;
-inline constexpr std::uint32_t kArchive = 32;
-inline constexpr std::uint32_t kCompressed = 2048;
-}  // namespace file_attribute
-
-// The attributes a point does not allow: an entry carrying any is skipped.
-std::uint32_t ExclusionMask(const ObservationPoint& point);
 
 // One look at a point's directory (and, unless noSubdirectories, everything below
 // it): every entry that passes the attribute, name, age and exclusive tests
@@ -47,18 +35,14 @@ class DirectoryScanner final : public DirectoryCheck {
   // Files handled in dir and below; nothing when this level failed.
   std::optional<std::int32_t> CheckLevel(ScanWalk& walk, platform::DirectoryListing& listing,
                                          const std::string& dir);
-  // The attribute, name, running command, age and exclusive tests of one
-  // entry of dir.
+  // The rules of one entry of dir, and what the log and the change events
+  // are told of it.
   bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
                       const std::string& dir, const std::string& name);
-  // True, with a Debug line, while the point's command for dir + name runs.
-  bool CommandStillRuns(const ObservationPoint& point, const std::string& dir,
-                        const std::string& name);
-  // The exclusive test; a refusal is logged with its reason (at a point
-  // woken by changes, once while the file stays busy) and remembered.
-  bool HadExclusively(ScanWalk& walk, const platform::DirectoryListing& listing,
-                      const std::string& dir, const std::string& name,
-                      const platform::FileStatus& status);
+  // A refused exclusive test is logged with its reason (at a point woken by
+  // changes, once while the file stays busy) and remembered.
+  void TellExclusiveRefusal(ScanWalk& walk, const std::string& dir, const std::string& name,
+                            platform::Exclusive exclusive);
 
   const DaemonState& state_;
   Log& log_;

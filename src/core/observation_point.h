@@ -48,6 +48,10 @@ struct ObservationPoint {
   bool exclusive = true;   // only files nobody else has open
   bool noSubdirectories = false;
   bool watch = false;  // change events bring the next check forward
+  // Where a file goes once its waited command has ended: with exit code 0,
+  // and otherwise. Full paths ending in "/" once added; empty: it stays.
+  std::string successFolder;
+  std::string failureFolder;
   WatchFallback watchFallback = WatchFallback::None;
   std::int32_t executed = 0;  // commands started
   std::int32_t failed = 0;    // commands that could not be started

@@ -10,6 +10,17 @@
 #include "xml/xml_document.h"
 
 namespace corvane {
+namespace {
+
+// A folder named relative to the point's directory (which ends in "/")
+// becomes a full path; every folder named ends in "/".
+void CompleteFolder(const std::string& directory, std::string& folder) {
+  if (folder.empty()) return;
+  if (!folder.starts_with('/')) folder.insert(0, directory);
+  if (!folder.ends_with('/')) folder += '/';
+}
+
+}  // namespace
 
 PointLoader::PointLoader(DaemonState& state, Log& log) : state_(state), log_(log) {}
 
@@ -60,12 +71,18 @@ void PointLoader::ReadPoints(const XmlDocument& document, int& added, int& faile
 bool PointLoader::AddPoint(ObservationPoint& point) {
   if (point.command.empty() || point.interval <= 0 || point.directory.empty()) return false;
   const std::string writtenPattern = point.filePattern;
+  // A command not waited for may still use its file: nothing is moved then.
+  const bool foldersIgnored =
+      point.wait < 0 && !(point.successFolder.empty() && point.failureFolder.empty());
   try {
     if (!point.directory.ends_with('/')) point.directory += '/';
     // A missing pattern and a lone "*" mean "*.*" (names holding a dot), as
     // stored observation files expect; any other pattern is matched as written.
     if (point.filePattern.empty() || point.filePattern == "*") point.filePattern = "*.*";
     if (point.name.empty()) point.name = point.directory + point.filePattern;
+    if (foldersIgnored) point.successFolder = point.failureFolder = "";
+    CompleteFolder(point.directory, point.successFolder);
+    CompleteFolder(point.directory, point.failureFolder);
     AppendPoint(point);
   } catch (const std::exception& error) {
     log_.WriteLog(ErrorLine("modMain::fAddPoint:", error), LogLevel::Error);
@@ -78,6 +95,7 @@ bool PointLoader::AddPoint(ObservationPoint& point) {
     log_.Message(txt::PatternReplaced, LogLevel::Warning,
                  {point.name, writtenPattern, point.filePattern});
   }
+  if (foldersIgnored) log_.Message(txt::OutcomeFoldersIgnored, LogLevel::Warning, {point.name});
   // Such a point never handles a file; the user should know why.
   if (point.minimumAge >= 1 && !point.ageUnit.empty() && !AgeUnitFromPeriod(point.ageUnit)) {
     log_.Message(txt::UnknownPeriod, LogLevel::Warning, {point.name, point.ageUnit});

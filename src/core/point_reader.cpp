@@ -34,6 +34,8 @@ ObservationPoint ReadPoint(const XmlDocument& document, int position) {
     point.wait = ToInt32(wait);
   }
   ReadFlag(attribute("Command", "Terminate"), point.terminate);
+  point.successFolder = attribute("Command", "OnSuccess");
+  point.failureFolder = attribute("Command", "OnFailure");
   if (std::string window = attribute("Command", "Window"); !window.empty()) {
     point.windowStyle = std::move(window);
   }

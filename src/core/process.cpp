@@ -106,6 +106,7 @@ ChildProcess::ChildProcess(ChildProcess&& other) noexcept
       reaper_(other.reaper_),
       watch_(std::move(other.watch_)),
       ended_(other.ended_),
+      end_(other.end_),
       whenCollected_(std::move(other.whenCollected_)) {}
 
 ChildProcess::~ChildProcess() {
@@ -118,9 +119,9 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Collect() {
-  if (!ended_ && platform::ReapProcess(pid_)) {
+  if (!ended_ && platform::ReapProcess(pid_, &end_)) {
     ended_ = true;
-    if (whenCollected_) std::exchange(whenCollected_, nullptr)();
+    if (whenCollected_) std::exchange(whenCollected_, nullptr)(end_);
   }
   return ended_;
 }

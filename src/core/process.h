@@ -29,14 +29,18 @@ class ChildProcess {
   ChildProcess& operator=(ChildProcess&&) = delete;
   ~ChildProcess();
 
-  // Runs notice once the process has ended and was collected: by a wait, or,
-  // when this object goes first, by the reaper.
-  void WhenCollected(std::function<void()> notice) { whenCollected_ = std::move(notice); }
+  // Runs notice, with how the process ended, once it has ended and was
+  // collected: by a wait, or, when this object goes first, by the reaper.
+  void WhenCollected(std::function<void(const platform::ChildEnd&)> notice) {
+    whenCollected_ = std::move(notice);
+  }
 
   // Shown as "PID"; also the id of the command's process group.
   int pid() const { return pid_; }
   // The command line as shown in messages.
   const std::string& command() const { return command_; }
+  // How it ended, once a wait has answered Ended.
+  const platform::ChildEnd& end() const { return end_; }
 
   // Waits until the process ends, until stopRequested() is true, or, when
   // timeoutMs > 0, until that many milliseconds have passed on a monotonic
@@ -65,7 +69,8 @@ class ChildProcess {
   ChildReaper* reaper_;
   platform::UniqueFd watch_;  // opened by the first wait
   bool ended_ = false;
-  std::function<void()> whenCollected_;
+  platform::ChildEnd end_;
+  std::function<void(const platform::ChildEnd&)> whenCollected_;
 };
 
 // Starts the command in a process group of its own; its output goes where

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "journal/journal_writer.h"
 #include "platform/processes.h"
 
 namespace corvane {
@@ -13,6 +15,7 @@ struct DaemonState;
 struct ObservationPoint;
 class ChildProcess;
 enum class WaitEnd;
+enum class CommandVerdict;
 
 // Runs a point's command for each file the scan hands over: fills the
 // placeholders, starts the command, waits and terminates as the point says,
@@ -25,13 +28,20 @@ class CommandRunner {
   // Where the commands' output goes; the front end chooses (console mode:
   // the daemon's standard error, which is the default).
   void SetCommandOutput(platform::CommandOutput output) { output_ = output; }
+  // Where each hand-over is recorded; none: not recorded. A command that
+  // runs on by itself completes its row in the journal it began in, if that
+  // is still open when the command ends.
+  void SetJournal(std::shared_ptr<journal::JournalWriter> journal) {
+    journal_ = std::move(journal);
+  }
 
   // dir is the directory being listed, ending in "/"; fileName the name of
   // the file in it. Adds 1 to point.failed when the command cannot be
   // started, else 1 to point.executed. Until the command has ended, the file
   // stays in point.running (see RunningCommands). Once a stop is requested, no
   // command starts; one being waited for is then ended (Terminate) or left
-  // running, and the log says which.
+  // running, and the log says which. After a waited command the file goes
+  // into the point's folder for success or failure, where it names one.
   //
   // Re-entrancy: when the point waits for its command, the event loop turns
   // inside this call (timers, console input, log writes). point must stay
@@ -40,13 +50,15 @@ class CommandRunner {
   void RunCommand(const std::string& dir, const std::string& fileName, ObservationPoint& point);
 
  private:
-  void Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate);
+  // How the wait ended, as the journal records it.
+  journal::HandOverEnd Supervise(ChildProcess& proc, std::int32_t waitMs, bool terminate);
   void LeaveOrKill(const ChildProcess& proc, std::int32_t afterMs, bool terminate, WaitEnd why);
 
   Log& log_;
   const DaemonState& state_;
   ChildReaper& reaper_;
   platform::CommandOutput output_ = platform::CommandOutput::DaemonStderr;
+  std::shared_ptr<journal::JournalWriter> journal_;
 };
 
 }  // namespace corvane

@@ -18,6 +18,9 @@ namespace key {
 constexpr const char* kLogLevel = "Log.Level";
 constexpr const char* kLanguage = "App.Language";
 constexpr const char* kViewLines = "Log.ViewLines";
+constexpr const char* kJournalFile = "Journal.File";
+constexpr const char* kJournalEnabled = "Journal.Enabled";
+constexpr const char* kJournalKeepDays = "Journal.KeepDays";
 }  // namespace key
 
 std::string FileNameOf(const QSettings& settings) { return settings.fileName().toStdString(); }
@@ -111,6 +114,13 @@ DaemonSettings ReadDaemonSettings(const SettingsReader& reader) {
   DaemonSettings settings;
   if (const auto level = reader.Int16(key::kLogLevel)) settings.logLevel = LevelFromNumber(*level);
   if (auto language = reader.Text(key::kLanguage)) settings.languageFile = std::move(*language);
+  if (auto file = reader.Text(key::kJournalFile)) settings.journal.file = std::move(*file);
+  if (const auto enabled = reader.Boolean(key::kJournalEnabled))
+    settings.journal.enabled = *enabled;
+  if (const auto days = reader.Int16(key::kJournalKeepDays)) {
+    if (*days < 0) reader.Refuse(key::kJournalKeepDays, "0 or more", error_number::kOverflow);
+    settings.journal.keepDays = *days;
+  }
   return settings;
 }
 
@@ -120,6 +130,9 @@ void SettingsSaver::Save(const DaemonSettings& settings,
   if (frontEnd) frontEnd(writer);
   writer.Write(key::kLogLevel, std::to_string(LevelNumber(settings.logLevel)));
   writer.Write(key::kLanguage, settings.languageFile);
+  writer.Write(key::kJournalFile, settings.journal.file);
+  writer.Write(key::kJournalEnabled, settings.journal.enabled ? "True" : "False");
+  writer.Write(key::kJournalKeepDays, std::to_string(settings.journal.keepDays));
   const std::string problem = writer.Commit();
   if (problem.empty() || failing_) {
     failing_ = !problem.empty();

@@ -71,10 +71,21 @@ class SettingsWriter {
   QSettings settings_;
 };
 
-// The daemon's own stored settings: "Log.Level" and "App.Language".
+// The journal of hand-overs: "Journal.File", "Journal.Enabled" and
+// "Journal.KeepDays".
+struct JournalSettings {
+  std::string file;  // "": the default file of the observation file
+  bool enabled = true;
+  int keepDays = 30;  // 0: rows are kept for ever
+  bool operator==(const JournalSettings&) const = default;
+};
+
+// The daemon's own stored settings: "Log.Level", "App.Language" and the
+// journal's.
 struct DaemonSettings {
   LogLevel logLevel = LogLevel::Info;
   std::string languageFile = "english.lng";
+  JournalSettings journal;
 };
 // Throws SettingsError on a value that cannot be converted.
 DaemonSettings ReadDaemonSettings(const SettingsReader& reader);

@@ -15,13 +15,13 @@ namespace corvane::journal {
 
 // Which hand-overs to read: every condition that is set must hold.
 struct Filter {
-  std::optional<std::string> point;  // the point's name, exactly
-  std::optional<std::string> path;   // the file's full path, exactly
+  std::optional<std::string> point = {};  // the point's name, exactly
+  std::optional<std::string> path = {};   // the file's full path, exactly
   // Tells whether a file's name (the path's last part) is wanted.
-  std::function<bool(std::string_view name)> nameMatches;
-  std::optional<std::int64_t> sinceMs;  // started at or after
-  std::optional<std::int64_t> untilMs;  // started before
-  std::optional<Outcome> outcome;
+  std::function<bool(std::string_view name)> nameMatches = {};
+  std::optional<std::int64_t> sinceMs = {};  // started at or after
+  std::optional<std::int64_t> untilMs = {};  // started before
+  std::optional<Outcome> outcome = {};
   std::size_t latest = 0;  // only the latest this many; 0: all
 };
 

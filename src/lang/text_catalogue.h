@@ -104,7 +104,38 @@ struct CatalogueText {
   TEXT(StopBySignal, 73, "signal %1") \
   TEXT(StopBySessionEnd, 74, "the desktop session ended") \
   TEXT(StopByDisplayLoss, 75, "the display went away") \
-  TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.")
+  TEXT(PatternReplaced, 76, "Observation point '%1': FilePattern '%2' is used as '%3', which matches only names holding a dot; '?*' matches every name.") \
+  TEXT(JournalUnusable, 77, "The journal '%1' cannot be used: %2. Files are handled without it.") \
+  TEXT(JournalMovedAside, 78, "The journal '%1' was damaged: it was moved to '%2' and a new one started.") \
+  TEXT(ConfigurationSuccessFolder, 85, "  Point '%1': after success its files go to %2") \
+  TEXT(ConfigurationFailureFolder, 86, "  Point '%1': after a failure its files go to %2") \
+  TEXT(OutcomeFoldersIgnored, 87, "Observation point '%1': OnSuccess and OnFailure need a command that is waited for (Wait 0 or more); they are ignored.") \
+  TEXT(FileMoved, 88, "'%1' moved to '%2'.") \
+  TEXT(FileNotMoved, 89, "Could not move '%1' to %2: %3.") \
+  TEXT(FileStays, 90, "'%1' stays where it is: its command may still use it, or the daemon stops.") \
+  TEXT(FileGoneBeforeMove, 91, "'%1' is gone; there is nothing to move.") \
+  TEXT(FileReplacedBeforeMove, 92, "'%1' is no longer the file that was handed over; it is not moved.") \
+  TEXT(WhyNowhere, 93, "'%1' is in no point's folder.") \
+  TEXT(WhyPoint, 94, "Point %1 '%2' (%3):\r\n    where it lies (sub-folders, links): %4\r\n    name pattern '%12': %5\r\n    hidden and system: %6\r\n    attributes (%13): %7\r\n    no running command for it: %8\r\n    age: %9\r\n    exclusive access: %10\r\n  => %11") \
+  TEXT(WhyPasses, 95, "passes") \
+  TEXT(WhyNotChecked, 96, "not checked") \
+  TEXT(WhyStops, 97, "stops") \
+  TEXT(WhyHandedOver, 98, "would be handed over at the next check") \
+  TEXT(WhyNotHandedOver, 99, "not handed over") \
+  TEXT(WhyNoSubfolders, 100, "The point searches no sub-folders such as '%1'.") \
+  TEXT(WhyNotEntered, 101, "The check does not go into '%1': a link, or a folder it cannot read.") \
+  TEXT(WhyCannotSee, 102, "'%1': %2.") \
+  TEXT(WhyTooYoung, 103, "Old enough at %1, in %2 sec.") \
+  TEXT(WhyOpenIn, 104, "Open in: %1") \
+  TEXT(WhyOutcomeFolder, 121, "The check does not go into '%1': the point moves its files there after their command.") \
+  TEXT(OutcomeExit, 105, "exit %1") \
+  TEXT(OutcomeTerminated, 106, "terminated") \
+  TEXT(OutcomeLeftRunning, 107, "left running") \
+  TEXT(OutcomeNotStarted, 108, "not started") \
+  TEXT(HistoryHeader, 109, "Up to %1 latest hand-overs from '%2', newest last:") \
+  TEXT(HistoryEmpty, 110, "No hand-overs in the journal '%1'.") \
+  TEXT(JournalOff, 111, "The journal is off: hand-overs are not recorded.") \
+  TEXT(JournalUnreadable, 112, "The journal '%1' cannot be read: %2")
 // clang-format on
 
 namespace txt {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/directory_listing.h"
+#include "platform/open_files.h"
 
 namespace corvane::platform {
 namespace {
@@ -103,23 +104,15 @@ bool DirectoryListing::IsCompressed(const std::string& name) const {
          (stx.stx_attributes & STATX_ATTR_COMPRESSED);
 }
 
-// /proc/PID/fd/N are links to what each descriptor holds: followed here,
-// since the target is what counts.
+// The descriptors' links are followed, since their targets are what counts.
 bool ForeignOpenFiles::IsOpenElsewhere(unsigned long long device, unsigned long long inode) {
   if (!loaded_) {
     loaded_ = true;
-    const std::string self = std::to_string(::getpid());
-    DirectoryListing proc("/proc");
-    while (const ListingEntry* process = proc.Next()) {
-      const std::string& pid = process->name;
-      if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
-      const std::string fdDir = "/proc/" + pid + "/fd/";
-      DirectoryListing fds(fdDir);
+    VisitForeignDescriptors([this](const std::string&, const std::string& link) {
       struct stat st {};
-      while (const ListingEntry* fd = fds.Next()) {
-        if (::stat((fdDir + fd->name).c_str(), &st) == 0) open_.emplace_back(st.st_dev, st.st_ino);
-      }
-    }
+      if (::stat(link.c_str(), &st) == 0) open_.emplace_back(st.st_dev, st.st_ino);
+      return NextDescriptor::Same;
+    });
   }
   return std::find(open_.begin(), open_.end(), std::make_pair(device, inode)) != open_.end();
 }

@@ -4,9 +4,12 @@
 // be valid UTF-8.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/directory_entries.h"
 #include "platform/result.h"
 
 namespace corvane::platform {
@@ -37,5 +40,40 @@ Result<void> CheckRegularOrAbsent(const std::string& path);
 // for the first step that fails now (making a file in its folder, filling
 // it, opening the old file for writing).
 Result<void> CheckReplaceable(const std::string& path);
+
+// What the entry at a path is, the entry itself (a link is not followed):
+// what a move checks and the journal keeps of a file handed over.
+struct EntryIdentity {
+  FileIdentity id;
+  bool isRegular = false;
+  std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;  // the last write, nanoseconds since the epoch
+};
+Result<EntryIdentity> IdentityOfEntry(const std::string& path);
+
+// The device and inode of the directory at `path` (links followed); fails
+// for anything else.
+Result<FileIdentity> IdentityOfDirectory(const std::string& path);
+
+// Makes the directory and every missing parent; succeeds when it exists.
+Result<void> MakeDirectories(const std::string& path);
+
+// Renames the entry `from` to `to` (a link as the link), never replacing
+// what is at `to`: fails with EEXIST when that name is taken, with EXDEV
+// when the two lie on different file systems.
+Result<void> RenameWithoutReplacing(const std::string& from, const std::string& to);
+
+// Copies the regular file `from` into the directory `folder` under a fresh
+// hidden name made for it (never an existing file), flushed to the disk and
+// of the size the original has; gives the copy's path. `from` is opened
+// without following a link, and only when it is still the file `expected`.
+// The copy is abandoned when stopRequested() turns true between two blocks.
+// Whatever fails, no partial copy is left behind.
+Result<std::string> CopyIntoFolder(const std::string& from, const FileIdentity& expected,
+                                   const std::string& folder,
+                                   const std::function<bool()>& stopRequested);
+
+// Removes the entry at `path` (a file or a link; never a directory).
+Result<void> RemoveEntry(const std::string& path);
 
 }  // namespace corvane::platform

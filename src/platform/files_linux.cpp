@@ -1,10 +1,12 @@
 #include <fcntl.h>
+#include <stdio.h>  // renameat2, RENAME_NOREPLACE
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/unique_fd.h"
@@ -92,4 +94,116 @@ Result<void> CheckReplaceable(const std::string& path) {
   return {};
 }
 
+Result<EntryIdentity> IdentityOfEntry(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return SystemFailure(errno);
+  constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+  return EntryIdentity{{st.st_dev, st.st_ino},
+                       S_ISREG(st.st_mode),
+                       st.st_size,
+                       st.st_mtim.tv_sec * kNsPerSecond + st.st_mtim.tv_nsec};
+}
+
+Result<FileIdentity> IdentityOfDirectory(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return SystemFailure(errno);
+  if (!S_ISDIR(st.st_mode)) return SystemFailure(ENOTDIR);
+  return FileIdentity{st.st_dev, st.st_ino};
+}
+
+Result<void> MakeDirectories(const std::string& path) {
+  // Every prefix ending before a "/", then the whole path.
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string part = path.substr(0, slash);
+    if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+      return SystemFailure(errno);
+    }
+    if (slash == std::string::npos) break;
+  }
+  if (const Result<FileIdentity> folder = IdentityOfDirectory(path); !folder) {
+    return Failure<Error>{folder.error()};
+  }
+  return {};
+}
+
+Result<void> RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+    return SystemFailure(errno);
+  }
+  return {};
+}
+
+namespace {
+
+Result<void> WriteAll(int fd, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return SystemFailure(errno);
+    if (written == 0) return SystemFailure(ENOSPC);
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return {};
+}
+
+// Copies the open file `source` of `expectedSize` bytes into `target`,
+// flushed; fails unless the copy ends with exactly that many bytes.
+Result<void> CopyContent(int source, int target, std::int64_t expectedSize,
+                         const std::function<bool()>& stopRequested) {
+  std::vector<char> block(std::size_t{1} << 20);
+  std::int64_t copied = 0;
+  for (;;) {
+    if (stopRequested()) return Failed("the daemon stops");
+    const ssize_t got = ::read(source, block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return SystemFailure(errno);
+    if (got == 0) break;
+    if (Result<void> put = WriteAll(target, block.data(), static_cast<std::size_t>(got)); !put) {
+      return put;
+    }
+    copied += got;
+  }
+  if (::fsync(target) != 0) return SystemFailure(errno);
+  struct stat st {};
+  if (::fstat(target, &st) != 0) return SystemFailure(errno);
+  if (copied != expectedSize || st.st_size != expectedSize) {
+    return Failed("the copy holds " + std::to_string(st.st_size) + " bytes instead of " +
+                  std::to_string(expectedSize));
+  }
+  return {};
+}
+
+}  // namespace
+
+Result<std::string> CopyIntoFolder(const std::string& from, const FileIdentity& expected,
+                                   const std::string& folder,
+                                   const std::function<bool()>& stopRequested) {
+  const UniqueFd source(
+      ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!source) return SystemFailure(errno);
+  struct stat st {};
+  if (::fstat(source.get(), &st) != 0) return SystemFailure(errno);
+  if (!S_ISREG(st.st_mode) || FileIdentity{st.st_dev, st.st_ino} != expected) {
+    return Failed("no longer the file that was handed over");
+  }
+  std::string copy = folder + (folder.ends_with('/') ? "" : "/") + ".corvane-move-XXXXXX";
+  const UniqueFd target(::mkostemp(copy.data(), O_CLOEXEC));
+  if (!target) return SystemFailure(errno);
+  // mkostemp makes the file for its owner alone; the copy gets the
+  // original's permissions (never a set-id bit).
+  Result<void> copied = ::fchmod(target.get(), st.st_mode & 0777) == 0
+                            ? CopyContent(source.get(), target.get(), st.st_size, stopRequested)
+                            : SystemFailure(errno);
+  if (!copied) {
+    ::unlink(copy.c_str());
+    return Failure<Error>{copied.error()};
+  }
+  return copy;
+}
+
+Result<void> RemoveEntry(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return SystemFailure(errno);
+  return {};
+}
 }  // namespace corvane::platform

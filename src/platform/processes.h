@@ -5,6 +5,7 @@
 // handed out by SpawnProcess are ever waited for: the daemon never collects
 // "any child", since other parts may own children of their own.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,10 +36,18 @@ UniqueFd OpenProcessWatch(int pid);
 // on a signal, or for no descriptor.
 bool AwaitReadable(int fd, int timeoutMs);
 
+// How a collected child ended, where that could be seen.
+struct ChildEnd {
+  bool known = false;      // false: it was no (longer a) child of ours to collect
+  bool signalled = false;  // ended by a signal, whose number is code
+  int code = 0;            // its exit code, or the signal's number
+};
+
 // Collects the exit status of the child pid when it has ended. True when the
-// child is gone: collected now, or not (or no longer) a child to wait for.
-// False while it runs. Never blocks.
-bool ReapProcess(int pid);
+// child is gone: collected now, or not (or no longer) a child to wait for;
+// `end`, when given, then says how it ended. False while it runs. Never
+// blocks.
+bool ReapProcess(int pid, ChildEnd* end = nullptr);
 
 // Sends SIGKILL to every process of the group pgid: the command, and whatever
 // it started without leaving the group. True when the system accepted it.

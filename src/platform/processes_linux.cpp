@@ -98,13 +98,19 @@ bool AwaitReadable(int fd, int timeoutMs) {
   return ::poll(&readable, 1, timeoutMs) > 0;
 }
 
-bool ReapProcess(int pid) {
+bool ReapProcess(int pid, ChildEnd* end) {
   if (pid <= 0) return true;
   for (;;) {
     int status = 0;
     const pid_t result = ::waitpid(pid, &status, WNOHANG);
     if (result == 0) return false;
-    if (result == pid) return true;
+    if (result == pid) {
+      if (end) {
+        const bool signalled = WIFSIGNALED(status);
+        *end = {true, signalled, signalled ? WTERMSIG(status) : WEXITSTATUS(status)};
+      }
+      return true;
+    }
     if (errno != EINTR) return true;  // ECHILD: nothing of ours to wait for
   }
 }

@@ -13,7 +13,7 @@ struct SwitchInfo {
   bool hasValue;
 };
 
-constexpr std::array<SwitchInfo, 7> kSwitches{{
+constexpr std::array<SwitchInfo, 12> kSwitches{{
     {"xml", true},
     {"log", true},
     {"name", true},
@@ -21,6 +21,12 @@ constexpr std::array<SwitchInfo, 7> kSwitches{{
     {"runnow", false},
     {"pause", false},
     {"console", false},
+    // Printing the journal instead of running the daemon.
+    {"journal", true},
+    {"point", true},
+    {"since", true},
+    {"until", true},
+    {"outcome", true},
 }};
 
 const SwitchInfo* SwitchNamed(std::string_view lowerName) {
@@ -125,6 +131,24 @@ std::string UsageText() {
          "  /Console       run without a window: log on stdout, commands on stdin\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
+         "\n"
+         "       corvane --journal <observation file> [--point <name>]\n"
+         "               [--since <time>] [--until <time>] [--outcome <word>]\n"
+         "\n"
+         "Prints the journal of hand-overs of that observation file as JSON lines,\n"
+         "oldest first, and exits; no daemon needs to run. The journal is the\n"
+         "setting Journal.File, else the one kept for the observation file.\n"
+         "\n"
+         "  --point <name>    only this point's hand-overs\n"
+         "  --since <time>    only those started at or after the time\n"
+         "  --until <time>    only those started before the time\n"
+         "  --outcome <word>  exit, signal, terminated, left running, not started\n"
+         "                    or running\n"
+         "\n"
+         "A time is ISO 8601 (2026-12-07T14:05:00Z; local time without a zone) or\n"
+         "as the log writes it (2026-12-07 14:05:00, local); a date alone is its\n"
+         "midnight. Exit status: 0, with or without rows; 1 when the journal is\n"
+         "missing or cannot be read; 2 for a switch it cannot use.\n"
          "\n"
          "Switches are matched in any letter case and may also be written\n"
          "--xml, --log, ... or --xml=<file>. A value runs up to the next switch.\n";

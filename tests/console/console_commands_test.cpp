@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QDateTime>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -14,6 +16,7 @@
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
+#include "support/test_journal.h"
 
 namespace corvane::test {
 namespace {
@@ -122,7 +125,8 @@ TEST_F(ConsoleCommandsTest, ClearTakesTheEchoWithItAndAnythingElseIsNotUnderstoo
       {std::string("\x01\xff\0\x7f\"", 6),
        {"> \\x01\\xff\\x00\\x7f\\x00:", NotUnderstood("\\x01\\xff\\x00\\x7f\"\\x00")}},
       {"a\r\nb \x1b]0;x\a", {"> a\\r\\nb:", NotUnderstood("a\\r\\nb \\x1b]0;x\\x07")}},
-      {"   ", {">  :", NotUnderstood("   ")}}};
+      {"   ", {">  :", NotUnderstood("   ")}},
+      {"why", {"> why:", NotUnderstood("why")}}};
   for (const auto& [line, expected] : cases) EXPECT_EQ(Run(line), expected) << line.substr(0, 20);
 }
 
@@ -137,6 +141,60 @@ TEST_F(ConsoleCommandsTest, ReportsWithoutLanguageFileAndUpdateCheck) {
   commands.context().checkForUpdate = [&](bool verbose) { asked.push_back(verbose); };
   Run("CHK_UPDATE");
   EXPECT_EQ(asked, std::vector<bool>{true});
+}
+
+// Every point whose folder holds the path answers, in table order: a line
+// per rule up to the one that stops it, the verdict, and why it stops.
+TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePathAndSaysWhenNoneDoes) {
+  controller.ChangeObservationFile(ObservationFile(
+      "two.xml", "Two",
+      {"<Name>Any</Name><Command>a</Command>",
+       "<Name>Pdf</Name><Command>b</Command><FilePattern>*.pdf</FilePattern><NoSubdirs>Yes</"
+       "NoSubdirs>"}));
+  std::filesystem::create_directory(dir.File("in/sub"));
+  const std::string path = dir.Write("in/sub/a.txt", "x");
+  const std::string outside = dir.Write("a.txt", "x");
+  const auto rules = [](const char* first, const char* rest, const std::string& pattern) {
+    return Strings{std::string("    where it lies (sub-folders, links): ") + first,
+                   "    name pattern '" + pattern + "': " + rest,
+                   std::string("    hidden and system: ") + rest,
+                   std::string("    attributes (-): ") + rest,
+                   std::string("    no running command for it: ") + rest,
+                   std::string("    age: ") + rest,
+                   std::string("    exclusive access: ") + rest};
+  };
+  Strings expected = {"> why:", "Point 0 'Any' (" + path + "):"};
+  for (const std::string& line : rules("passes", "passes", "*.*")) expected.push_back(line);
+  expected.push_back("  => would be handed over at the next check");
+  expected.push_back("Point 1 'Pdf' (" + path + "):");
+  for (const std::string& line : rules("stops", "not checked", "*.pdf")) expected.push_back(line);
+  expected.push_back("  => not handed over");
+  expected.push_back("    The point searches no sub-folders such as '" + dir.File("in/sub") + "'.");
+  EXPECT_EQ(Run("why " + path), expected);
+  EXPECT_EQ(Run("WHY " + outside),
+            (Strings{"> WHY:", "'" + outside + "' is in no point's folder."}));
+}
+
+// The path is shown as the log shows names: no control character or
+// invalid byte reaches the view or the terminal raw. Its hand-overs in the
+// journal follow the verdict.
+TEST_F(ConsoleCommandsTest, WhyShowsAHostileNameAsTheLogDoesAndTheJournalsRows) {
+  const std::string path = dir.Write("in/a\nb\x1b[31m\xff.txt", "x");
+  std::filesystem::create_directories(
+      std::filesystem::path(controller.JournalFile()).parent_path());
+  test::TestJournal recorded(controller.JournalFile());
+  // Recent rows: the daemon's journal removes old ones meanwhile.
+  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
+  recorded.Add(now, "Inbox", path, journal::Outcome::Exited, 3, 1200);
+  recorded.Add(now, "Inbox", dir.File("in/other.txt"), journal::Outcome::Signalled, 9);
+  const Strings lines = Run("why \"" + path + "\"");
+  EXPECT_EQ(lines.at(1), "Point 0 '" + controller.state().points.at(0).name + "' (" +
+                             dir.File("in/") + "a\\nb\\x1b[31m\\xff.txt):");
+  EXPECT_NE(lines.back().find("exit 3"), std::string::npos) << lines.back();
+  EXPECT_NE(lines.back().find("a\\nb\\x1b[31m\\xff.txt"), std::string::npos) << lines.back();
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.find("signal") != line.npos; }),
+            0);
 }
 
 // A layout that shows every placeholder.
@@ -216,6 +274,22 @@ TEST_F(ConsoleCommandsTest, SetLogOrLanguageFileRefusesWhatCannotBeUsedAndLoadsA
   EXPECT_EQ(controller.state().logFile, log);
   EXPECT_EQ(controller.Settings().languageFile, language);
   EXPECT_EQ(trayTranslations, 1);
+}
+
+// The journal follows its settings at once, and they are kept.
+TEST_F(ConsoleCommandsTest, SetJournalReopensTheJournalAtOnce) {
+  const std::string file = dir.File("journal/hand-overs.sqlite");
+  const std::tuple<std::string, std::string, bool> cases[] = {{"journalfile", file, true},
+                                                              {"journal", "off", false},
+                                                              {"journaldays", "7", false},
+                                                              {"journal", "on", true}};
+  for (const auto& [name, value, open] : cases) {
+    EXPECT_EQ(Run("set " + name + " " + value),
+              (Strings{"> set:", Info("Changed '" + name + "' to '" + value + "'.")}));
+    EXPECT_EQ(controller.JournalOpen(), open) << name << " " << value;
+  }
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_EQ(controller.Settings().journal, (JournalSettings{file, true, 7}));
 }
 
 TEST_F(ConsoleCommandsTest, SetNameTakesOneWordAndRefreshesTheCaption) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <filesystem>
 
 #include "support/event_loop.h"
@@ -19,22 +18,7 @@ class DaemonControllerTest : public ::testing::Test {
   DaemonControllerTest() {
     view.Record(controller);
     QObject::connect(&controller, &DaemonController::Stopping, [this] { ++stoppings; });
-    std::filesystem::create_directories(dir.File("in"));
   }
-  // "Inbox" with one point on in/; `interval` may carry attributes.
-  std::string ObservationFile(const std::string& interval, const std::string& command) {
-    return dir.Write(
-        "points.xml",
-        test::ObservationXml("Inbox", {"<Point><Directory>" + dir.File("in") + "</Directory>" +
-                                       interval + command + "</Point>"}));
-  }
-  StartOutcome Start(const std::string& xml) {
-    StartOptions options;
-    options.observationFile = xml;
-    options.allowSecondInstance = true;
-    return controller.Start(options);
-  }
-
   test::TempDir dir;
   test::FixedClock clock;
   DaemonController controller{clock};
@@ -57,20 +41,6 @@ TEST_F(DaemonControllerTest, QuitStopsOnceAndEndsTheLoopWithTheFirstFailureCodeA
   EXPECT_EQ(view.Lines(), std::vector<std::string>{"   Info ] Corvane stopped: signal SIGHUP."});
 }
 
-// A stop does not wait for the command: it is ended (or left) at once, and
-// the closing line comes after what that logged.
-TEST_F(DaemonControllerTest, AStopEndsTheWaitForACommandBeforeTheClosingLine) {
-  dir.Write("in/a.txt", "x");
-  Start(ObservationFile("<Intervall>3600</Intervall>" + std::string(test::kNotExclusive),
-                        "<Command Wait=\"0\" Terminate=\"1\">sleep 30</Command>"));
-  QTimer::singleShot(100, [this] { controller.Quit({StopReason::Kind::Menu, {}}); });
-  controller.CheckAllNow();
-  ASSERT_FALSE(view.Logged("stopped")) << "the stop waited for the command";
-  EXPECT_EQ(QCoreApplication::exec(), 0);
-  EXPECT_TRUE(view.Logged("was terminated after"));
-  EXPECT_EQ(view.Lines().back(), "   Info ] Inbox stopped: Exit in the tray menu.");
-}
-
 // While a check that change events brought forward runs its command, the
 // ticks do not walk the points: a due point would meet the running check.
 TEST_F(DaemonControllerTest, TicksWaitWhileAWokenCheckRuns) {
@@ -81,10 +51,15 @@ TEST_F(DaemonControllerTest, TicksWaitWhileAWokenCheckRuns) {
     controller.OnTick();
     controller.OnTick();  // the point is due by now
   });
-  ASSERT_EQ(Start(ObservationFile(
-                "<Intervall Watch=\"1\">1</Intervall>" + std::string(test::kNotExclusive),
-                "<Command>true</Command>")),
-            StartOutcome::Running);
+  std::filesystem::create_directories(dir.File("in"));
+  StartOptions options;
+  options.observationFile = dir.Write(
+      "points.xml",
+      test::ObservationXml("Inbox", {"<Point><Directory>" + dir.File("in") +
+                                     "</Directory><Intervall Watch=\"1\">1</Intervall>" +
+                                     test::kNotExclusive + "<Command>true</Command></Point>"}));
+  options.allowSecondInstance = true;
+  ASSERT_EQ(controller.Start(options), StartOutcome::Running);
   dir.Write("in/a.txt", "x");
   ASSERT_TRUE(test::Eventually([this] { return view.Logged("found 1 files"); }));
   EXPECT_FALSE(view.Logged("while it is still running"));

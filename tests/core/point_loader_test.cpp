@@ -145,6 +145,20 @@ TEST_F(PointLoaderTest, AFailedReloadLeavesOneBlankEntry) {
   EXPECT_FALSE(state.points[0].archive);
 }
 
+// Folders are taken relative to the point's directory unless absolute; a
+// command not waited for keeps its file, so they are dropped with a Warning.
+TEST_F(PointLoaderTest, FoldersForSuccessAndFailureNeedAWaitedCommand) {
+  const std::string folders = "OnSuccess=\"done\" OnFailure=\"/var/failed\">true</Command>";
+  ASSERT_TRUE(Load(File({test::PointXml("/a", 5, "<Command Wait=\"0\" " + folders),
+                         test::PointXml("/b", 5, "<Command " + folders)})));
+  EXPECT_EQ(state.points[0].successFolder + " " + state.points[0].failureFolder,
+            "/a/done/ /var/failed/");
+  EXPECT_EQ(state.points[1].successFolder + state.points[1].failureFolder, "");
+  EXPECT_TRUE(
+      Logged("Warning ] Observation point '/b/*.*': OnSuccess and OnFailure need a "
+             "command that is waited for (Wait 0 or more); they are ignored."));
+}
+
 TEST_F(PointLoaderTest, AReloadedPointKeepsTheFilesItsCommandsStillRun) {
   state.xmlFile = dir.Write("points.xml", File({ValidPoint("/a"), ValidPoint("/b")}));
   ASSERT_TRUE(loader.LoadFile(state.xmlFile));

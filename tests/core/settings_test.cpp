@@ -27,10 +27,10 @@ TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
   for (const LogLevel level : {LogLevel::Warning, LogLevel::Error}) {
     std::filesystem::remove_all(folder);
     std::ofstream(folder.string()) << "";
-    saver.Save({level});
-    saver.Save({level});
+    saver.Save({level, "english.lng", {}});
+    saver.Save({level, "english.lng", {}});
     std::filesystem::remove(folder);
-    saver.Save({level});
+    saver.Save({level, "english.lng", {}});
     EXPECT_NE(test::ReadFile(file).find("Log.Level=" + std::to_string(LevelNumber(level))),
               std::string::npos);
   }

@@ -29,4 +29,7 @@ expect /XML 'my\ i' 'my inbox.xml'
 expect /XML "'my i" 'my inbox.xml'
 expect /XML "it\\'" "it's.xml"
 expect --log '"\"q' '"q".xml'
+expect --journal 'a' 'a*b.xml' 'ab.xml'
+expect --outcome '' exit signal terminated running 'left running' 'not started'
+expect --outcome 'n' 'not started'
 exit $failed

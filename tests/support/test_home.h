@@ -1,6 +1,6 @@
 #pragma once
 
-// Keeps the tests away from the user's own settings, runtime and cache
+// Keeps the tests away from the user's own settings, runtime, cache and state
 // directories.
 
 #include <gtest/gtest.h>
@@ -15,7 +15,8 @@ namespace corvane::test {
 template <typename Application>
 int RunTestsInOwnHome(int argc, char** argv) {
   const TempDir home;
-  for (const char* var : {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"}) {
+  for (const char* var :
+       {"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
     const std::string dir = home.File(var);
     std::filesystem::create_directory(dir);
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all);

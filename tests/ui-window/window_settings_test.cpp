@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "core/settings.h"
+#include "core/settings_store.h"
 #include "listctl/mc_list_box.h"
 #include "support/logging_core.h"
 #include "support/rect_text.h"
@@ -20,9 +21,7 @@ namespace {
 
 using test::RectText;
 
-QSettings Store() {
-  return QSettings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-}
+QSettings Store() { return OpenSettingsStore(); }
 
 // Loads `window` from a store that holds only `values`; returns "start hidden".
 bool LoadOnly(MainWindow& window, std::initializer_list<std::pair<const char*, int>> values) {
@@ -97,7 +96,8 @@ TEST(WindowSettingsTest, TheStoredStateIsTheWindowsAndOnlyANormalWindowStoresIts
 // daemon's keys and those only read included.
 TEST(WindowSettingsTest, AStoredFileIsSavedBackAsItWas) {
   const std::string stored =
-      "[General]\nApp.Language=\"german, swiss.lng\"\nLog.Level=0\nLog.ViewLines=50\n"
+      "[General]\nApp.Language=\"german, swiss.lng\"\nJournal.Enabled=False\n"
+      "Journal.File=/var/tmp/j.sqlite\nJournal.KeepDays=7\nLog.Level=0\nLog.ViewLines=50\n"
       "Window.Height=4800\nWindow.Hidden=True\nWindow.NoBKG=1\nWindow.State=0\n"
       "Window.Width=9000\nWindow.X=1500\nWindow.Y=-15\n";
   std::filesystem::create_directories(std::filesystem::path(SettingsFile()).parent_path());

@@ -172,19 +172,17 @@ TEST_F(UpdateTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogL
   EXPECT_FALSE(core.view.items[0].bold);
 }
 
+// Compared with 1.0.2; nothing for a text that does not split.
 TEST(VersionFileTest, SplitsAtTwoDotsIntoWholeNumbersAndComparesPartByPart) {
-  for (const char* bad : {"", "1.0.", "1..2", "1.0.2.5", "1.0.-2", "v1.0.2", "1.0.0x10"}) {
-    EXPECT_FALSE(SplitVersion(bad).has_value()) << '"' << bad << '"';
-  }
-  const std::pair<const char*, bool> newer[] = {
-      {"1.0.10", true},   {"1.0.2", false},      {"1.1.0", true},
-      {"0.99.99", false}, {"001.000.003", true}, {"99999999999999999999.0.0", true},
-      {" 1 .0.3 ", true},
-  };
-  for (const auto& [text, newer] : newer) {
+  const std::pair<const char*, std::optional<bool>> cases[] = {// clang-format off
+      {"", {}}, {"1.0.", {}}, {"1..2", {}}, {"1.0.2.5", {}}, {"1.0.-2", {}}, {"v1.0.2", {}},
+      {"1.0.0x10", {}}, {"1.0.10", true}, {"1.0.2", false}, {"1.1.0", true}, {"0.99.99", false},
+      {"001.000.003", true}, {"99999999999999999999.0.0", true}, {" 1 .0.3 ", true}};
+  // clang-format on
+  for (const auto& [text, newer] : cases) {
     const auto version = SplitVersion(text);
-    ASSERT_TRUE(version.has_value()) << text;
-    EXPECT_EQ(IsNewer(*version, Version{1, 0, 2}), newer) << text;
+    EXPECT_EQ(version ? std::optional(IsNewer(*version, Version{1, 0, 2})) : std::nullopt, newer)
+        << '"' << text << '"';
   }
 }
 

@@ -1,0 +1,101 @@
+#include "core/file_rules.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+#include "core/clock.h"
+#include "core/file_age.h"
+#include "platform/files.h"
+
+namespace corvane {
+
+std::uint32_t ExclusionMask(const ObservationPoint& point) {
+  std::uint32_t mask = 0;
+  if (!point.readOnly) mask |= file_attribute::kReadOnly;
+  if (!point.hidden) mask |= file_attribute::kHidden;
+  if (!point.system) mask |= file_attribute::kSystem;
+  if (!point.archive) mask |= file_attribute::kArchive;
+  if (!point.compressed) mask |= file_attribute::kCompressed;
+  return mask;
+}
+
+std::uint32_t AttributesOf(const platform::DirectoryListing& listing, const std::string& name,
+                           const platform::FileStatus& status, std::uint32_t mask) {
+  std::uint32_t attributes = 0;
+  if (name.starts_with('.')) attributes |= file_attribute::kHidden;
+  if (!status.ownerWritable) attributes |= file_attribute::kReadOnly;
+  if (status.isDirectory) attributes |= file_attribute::kDirectory;
+  if (!status.isRegular && !status.isDirectory) attributes |= file_attribute::kSystem;  // links too
+  // Only worth a statx when the point cares.
+  if ((mask & file_attribute::kCompressed) && listing.IsCompressed(name)) {
+    attributes |= file_attribute::kCompressed;
+  }
+  return attributes;
+}
+
+PointRules::PointRules(const ObservationPoint& point)
+    : point(point), patterns(point.filePattern), mask(ExclusionMask(point)) {
+  for (const std::string* folder : {&point.successFolder, &point.failureFolder}) {
+    if (folder->empty()) continue;
+    if (const auto id = platform::IdentityOfDirectory(*folder)) outcomeFolders.push_back(*id);
+  }
+}
+
+bool PointRules::IsOutcomeFolder(const platform::DirectoryListing& folder) const {
+  if (outcomeFolders.empty()) return false;
+  const platform::Result<platform::FileIdentity> id = folder.Identity();
+  return id && std::find(outcomeFolders.begin(), outcomeFolders.end(), *id) != outcomeFolders.end();
+}
+
+FileVerdict JudgeEntry(const PointRules& rules, const platform::DirectoryListing& listing,
+                       const std::string& dir, const std::string& name, const Clock& clock,
+                       platform::ForeignOpenFiles& foreign) {
+  FileVerdict verdict;
+  const auto stop = [&verdict](FileRule rule) {
+    verdict.stoppedBy = rule;
+    return verdict;
+  };
+  // The name first: most entries of a big tree fail it and need no status.
+  if (!rules.patterns.Matches(name)) return stop(FileRule::Pattern);
+  if ((rules.mask & file_attribute::kHidden) && name.starts_with('.')) {
+    return stop(FileRule::HiddenOrSystem);
+  }
+  const platform::Result<platform::FileStatus> listed = listing.Status(name);
+  if (!listed) return stop(FileRule::Gone);
+  verdict.status = *listed;
+  verdict.attributes = AttributesOf(listing, name, verdict.status, rules.mask);
+  const std::uint32_t refused = verdict.attributes & rules.mask;
+  if (refused & (file_attribute::kHidden | file_attribute::kSystem)) {
+    return stop(FileRule::HiddenOrSystem);
+  }
+  if (refused) return stop(FileRule::Attributes);
+
+  // Handed over a second time, the file would go to two commands at once;
+  // nor is it opened for the exclusive test while its command may hold it.
+  const ObservationPoint& point = rules.point;
+  if (point.running) {
+    const auto entry = point.running->find(dir + name);
+    if (entry != point.running->end()) {
+      verdict.runningPid = entry->second;
+      return stop(FileRule::CommandRunning);
+    }
+  }
+
+  // Ages cost a clock read and a time-zone conversion: only when asked for.
+  const QDateTime lastWrite = QDateTime::fromSecsSinceEpoch(verdict.status.mtimeSeconds);
+  const bool ageMatters = point.minimumAge >= 1 && !point.ageUnit.empty();
+  const bool oldEnough = !ageMatters || PassesAgeTest(point, lastWrite, clock.Now());
+  if (!oldEnough) {
+    if (const std::optional<QDateTime> due = ComesOfAge(point, lastWrite)) {
+      verdict.comesOfAge = due->toSecsSinceEpoch();
+    }
+  }
+  if (point.exclusive) verdict.exclusive = listing.TestExclusive(name, verdict.status, foreign);
+  if (!oldEnough) return stop(FileRule::Age);
+  if (verdict.exclusive && *verdict.exclusive != platform::Exclusive::Yes) {
+    return stop(FileRule::Exclusive);
+  }
+  return verdict;
+}
+
+}  // namespace corvane
