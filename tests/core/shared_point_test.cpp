@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/change_watch.h"
 #include "core/child_reaper.h"
 #include "core/daemon_controller.h"
 #include "core/directory_scan.h"
 #include "core/run_command.h"
 #include "support/event_loop.h"
+#include "support/fake_change_source.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
@@ -121,6 +123,21 @@ TEST_F(SharedPointTest, TheClaimsOfAStaleDaemonComeBackWithAWarningThoseOfALiveO
   EXPECT_TRUE(Logged("the daemon 'dead' gave no sign of life for more than 60 sec: 1 of its"));
   EXPECT_FALSE(Logged("'alive'"));
   EXPECT_EQ(*alive.HeldFiles(), std::vector<std::string>{"y.txt"});
+}
+
+// The claims and heartbeats change at every check: watched, they would wake
+// the point again and again.
+TEST(SharedPointWatch, TheClaimFolderIsNotWatched) {
+  test::FakeChangeSource source;
+  source.MakeDirectory("/in/.corvane/claims/");
+  source.MakeDirectory("/in/sub/");
+  ChangeWatch watch{source, [](std::size_t, WatchFallback) {}, [] { return false; }};
+  ObservationPoint point;
+  point.directory = "/in/";
+  point.watch = point.shared = true;
+  watch.Arm({point});
+  EXPECT_NE(source.WatchOf("/in/sub/"), -1);
+  EXPECT_EQ(source.WatchOf("/in/.corvane/"), -1);
 }
 
 // While a check waits for its command, no check beats: the daemon's timer
