@@ -11,6 +11,7 @@
 #include "core/daemon_controller.h"
 #include "core/directory_scan.h"
 #include "core/run_command.h"
+#include "core/settings.h"
 #include "support/event_loop.h"
 #include "support/fake_change_source.h"
 #include "support/logging_core.h"
@@ -123,6 +124,39 @@ TEST_F(SharedPointTest, TheClaimsOfAStaleDaemonComeBackWithAWarningThoseOfALiveO
   EXPECT_TRUE(Logged("the daemon 'dead' gave no sign of life for more than 60 sec: 1 of its"));
   EXPECT_FALSE(Logged("'alive'"));
   EXPECT_EQ(*alive.HeldFiles(), std::vector<std::string>{"y.txt"});
+}
+
+TEST_F(SharedPointTest, AFileWhoseCommandRanOnByItselfIsHeldUntilItHasEnded) {
+  point.wait = -1;
+  point.command = "sleep 0.3";
+  Put("a.txt");
+  Check();
+  ASSERT_EQ(Check(), 1);
+  ASSERT_TRUE(test::Eventually([&] { return point.running->empty(); }));
+  EXPECT_FALSE(fs::exists(in + "/a.txt"));
+  EXPECT_EQ(Check(), 1);  // back, and as it is still there, handed over again
+  EXPECT_TRUE(test::Eventually([&] { return point.running->empty(); }));
+}
+
+TEST(SharedSettings, AreReadWithTheirDefaultsAndStaleSecondsAboveZero) {
+  const struct {
+    const char* stored;
+    SharedSettings read;
+    bool refused;
+  } cases[] = {{"", {"", 60}, false},
+               {"Shared.DaemonId=box-1\nShared.StaleSeconds=2\n", {"box-1", 2}, false},
+               {"Shared.StaleSeconds=0\n", {}, true}};
+  fs::create_directories(fs::path(SettingsFile()).parent_path());
+  for (const auto& c : cases) {
+    std::ofstream(SettingsFile()) << "[General]\n" << c.stored;
+    try {
+      EXPECT_EQ(ReadDaemonSettings(SettingsReader()).shared, c.read) << c.stored;
+      EXPECT_FALSE(c.refused) << c.stored;
+    } catch (const SettingsError& error) {
+      EXPECT_TRUE(c.refused) << c.stored;
+    }
+  }
+  fs::remove(SettingsFile());
 }
 
 // The claims and heartbeats change at every check: watched, they would wake
