@@ -10,6 +10,7 @@
 #include "core/child_reaper.h"
 #include "core/daemon_controller.h"
 #include "core/directory_scan.h"
+#include "core/point_loader.h"
 #include "core/run_command.h"
 #include "core/settings.h"
 #include "support/event_loop.h"
@@ -136,6 +137,26 @@ TEST_F(SharedPointTest, AFileWhoseCommandRanOnByItselfIsHeldUntilItHasEnded) {
   EXPECT_FALSE(fs::exists(in + "/a.txt"));
   EXPECT_EQ(Check(), 1);  // back, and as it is still there, handed over again
   EXPECT_TRUE(test::Eventually([&] { return point.running->empty(); }));
+}
+
+// Claims and the commands still running on them outlive a reload, even one
+// that changes the command.
+TEST_F(SharedPointTest, AReloadKeepsTheClaimsAndTheCommandsRunningOnThem) {
+  const auto xml = [&](const char* command) {
+    return test::ObservationXml(
+        "S", {test::PointXml(
+                 in, 1, "<Shared>Yes</Shared><Command>" + std::string(command) + "</Command>")});
+  };
+  state.xmlFile = dir.Write("points.xml", xml("true"));
+  PointLoader loader(state, log);
+  ASSERT_TRUE(loader.LoadFile(state.xmlFile));
+  ASSERT_TRUE(PrepareSharedCheck(log, state, state.points[0]));
+  state.points[0].running = std::make_shared<RunningCommands>();
+  const ObservationPoint before = state.points[0];
+  dir.Write("points.xml", xml("false"));
+  loader.ReloadPoints();
+  EXPECT_EQ(state.points[0].sharedState, before.sharedState);
+  EXPECT_EQ(state.points[0].running, before.running);
 }
 
 TEST(SharedSettings, AreReadWithTheirDefaultsAndStaleSecondsAboveZero) {
