@@ -30,8 +30,7 @@ SharedFolder OpenShared(const std::string& dir, const std::string& id) {
   return *std::move(folder);
 }
 
-// A shared point on in/ of daemon "me", whose waited command writes what
-// %File% and %FileName% were into `record`.
+// A shared point on in/ of daemon "me" with a waited command.
 class SharedPointTest : public ::testing::Test, protected test::LoggingCore {
  protected:
   SharedPointTest() {
@@ -41,8 +40,7 @@ class SharedPointTest : public ::testing::Test, protected test::LoggingCore {
     point.interval = 1;
     point.wait = 0;
     point.shared = true;
-    point.command = "sh -c 'test -f \"$1\" && printf \"%s|%s\" \"$1\" \"$2\" > \"$0\"' " + record +
-                    " %File% %FileName%";
+    point.command = "true";
   }
   std::int32_t Check() { return scanner.CheckDirectory(point.directory, point).handled; }
   std::string Put(const std::string& name) {
@@ -52,7 +50,6 @@ class SharedPointTest : public ::testing::Test, protected test::LoggingCore {
 
   test::TempDir dir;
   const std::string in = dir.File("in");
-  const std::string record = dir.File("record");
   ChildReaper reaper;
   CommandRunner runner{log, state, reaper};
   DirectoryScanner scanner{state, log, clock, runner};
@@ -67,33 +64,30 @@ TEST_F(SharedPointTest, HandsAFileOverOnlyAtTheSecondCheckThatSeesItUnchanged) {
   EXPECT_EQ(Check(), 1);
 }
 
-TEST_F(SharedPointTest, TheCommandGetsTheClaimedPathAndTheNameTheFileArrivedUnder) {
-  Put("sub/a.txt");
-  Check();
-  ASSERT_EQ(Check(), 1);
-  const std::string seen = test::ReadFile(record);
-  EXPECT_TRUE(seen.starts_with(in + "/.corvane/claims/me/")) << seen;
-  EXPECT_TRUE(seen.ends_with("|a.txt")) << seen;
-}
-
-// Where a file is once its waited command has ended; nothing stays claimed.
-TEST_F(SharedPointTest, AfterTheCommandTheFileIsBackOrInItsOutcomeFolder) {
+// The command finds the file at the claimed path in %File%, named as it
+// arrived in %FileName%; once it has ended the file is back or in its
+// outcome folder, and nothing stays claimed.
+TEST_F(SharedPointTest, TheCommandGetsTheClaimedFileWhichGoesBackOrToItsOutcomeFolder) {
+  const std::string record = dir.File("record");
   const struct {
-    const char* command;
-    const char* success;
-    const char* failure;
+    int code;
+    bool folders;
     const char* name;
     const char* lands;
-  } cases[] = {{"true", "", "", "a.txt", "in/sub/a.txt"},
-               {"true", "done", "failed", "b.txt", "done/b.txt"},
-               {"false", "done", "failed", "c.txt", "failed/c.txt"}};
+  } cases[] = {{0, false, "a.txt", "in/sub/a.txt"},
+               {0, true, "b.txt", "done/b.txt"},
+               {1, true, "c.txt", "failed/c.txt"}};
   for (const auto& c : cases) {
-    point.command = c.command;
-    point.successFolder = *c.success ? dir.File(c.success) + "/" : "";
-    point.failureFolder = *c.failure ? dir.File(c.failure) + "/" : "";
+    point.command = "sh -c 'test -f \"$1\" && printf \"%s|%s\" \"$1\" \"$2\" > \"$0\"; exit " +
+                    std::to_string(c.code) + "' " + record + " %File% %FileName%";
+    point.successFolder = c.folders ? dir.File("done/") : "";
+    point.failureFolder = c.folders ? dir.File("failed/") : "";
     Put(std::string("sub/") + c.name);
     Check();
-    ASSERT_EQ(Check(), 1) << c.command;
+    ASSERT_EQ(Check(), 1) << c.name;
+    const std::string seen = test::ReadFile(record);
+    EXPECT_TRUE(seen.starts_with(in + "/.corvane/claims/me/")) << seen;
+    EXPECT_TRUE(seen.ends_with(std::string("|") + c.name)) << seen;
     EXPECT_TRUE(fs::is_regular_file(dir.File(c.lands))) << c.lands;
     EXPECT_TRUE(fs::is_empty(in + "/.corvane/claims/me")) << c.lands;
     fs::remove(dir.File(c.lands));
