@@ -79,6 +79,10 @@ TEST_F(PathVerdictTest, TheFirstRuleThatStopsAPathIsTheOneTheCheckApplies) {
   ASSERT_EQ(busy[0].holders.size(), 1u);
   EXPECT_EQ(busy[0].holders[0].pid, holder.processId());
   EXPECT_EQ(busy[0].holders[0].command, "sleep");
+  point.shared = true;  // a file not seen at a check before has not yet stayed the same
+  EXPECT_EQ(Why(in + "/a.txt")[0].file.stoppedBy, FileRule::Unsettled);
+  EXPECT_EQ(Why(in + "/.corvane/claims/x.txt")[0].place, PathPlace::SharedFolder);
+  point.shared = false;
   point.noSubdirectories = true;
   EXPECT_EQ(Why(in + "/sub/b.txt")[0].place, PathPlace::NoSubfolders);
 }

@@ -1,0 +1,302 @@
+#include "core/shared_folder.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <thread>
+
+#include "core/daemon_id.h"
+#include "core/file_stability.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Outcome = SharedFolder::ClaimOutcome;
+
+constexpr int kRaceFiles = 1000;
+
+SharedFolder OpenShared(const test::TempDir& dir, const std::string& id,
+                        std::function<bool()> stopRequested = {}) {
+  platform::Result<SharedFolder> folder = SharedFolder::Open(dir.path(), id, stopRequested);
+  if (!folder) throw std::runtime_error(folder.error().text);
+  return *std::move(folder);
+}
+
+// Every file below `root` but the claim machinery, by relative path.
+std::multiset<std::string> FilesBelow(const std::string& root) {
+  std::multiset<std::string> files;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::end(it); ++it) {
+    if (it->path().filename() == kSharedFolderName) it.disable_recursion_pending();
+    if (it->is_regular_file()) files.insert(fs::relative(it->path(), root).string());
+  }
+  return files;
+}
+
+std::multiset<std::string> WriteNumberedFiles(const test::TempDir& dir) {
+  for (int i = 0; i < kRaceFiles; ++i) dir.Write("f" + std::to_string(i), "");
+  return FilesBelow(dir.path());
+}
+
+// Everything every daemon holds, as the paths the files had.
+std::multiset<std::string> HeldByAll(const test::TempDir& dir) {
+  std::multiset<std::string> held;
+  for (const auto& entry : fs::directory_iterator(dir.File(".corvane/claims"))) {
+    platform::Result<std::vector<std::string>> files =
+        OpenShared(dir, entry.path().filename().string()).HeldFiles();
+    held.insert(files->begin(), files->end());
+  }
+  return held;
+}
+
+void SetAge(const std::string& path, std::chrono::seconds age) {
+  fs::last_write_time(path, fs::file_time_type::clock::now() - age);
+}
+
+// Runs every job on a thread of its own, all at once.
+void RunAtOnce(const std::vector<std::function<void()>>& jobs) {
+  std::vector<std::thread> threads(jobs.begin(), jobs.end());
+  for (std::thread& thread : threads) thread.join();
+}
+
+TEST(DaemonId, IsOneSafeFileNameAndTellsObservationFilesApart) {
+  const std::string longName(300, 'x');
+  for (const std::string& host : {std::string(".host/a\n\xff"), longName}) {
+    const std::string id = DaemonId(host, "/srv/" + longName + ".xml");
+    EXPECT_TRUE(CheckedDaemonId(id)) << id;
+    EXPECT_NE(id, DaemonId(host, "/srv/" + longName + "2.xml"));
+  }
+  for (const std::string& bad : {std::string(), std::string("a/b"), std::string(".a"),
+                                 std::string("a\nb"), std::string(kMaxDaemonIdBytes + 1, 'a')}) {
+    EXPECT_FALSE(CheckedDaemonId(bad)) << bad;
+  }
+}
+
+TEST(StabilityRecord, TellsUnchangedOnlyWhenTheCheckBeforeSawTheSameState) {
+  const FileState first{10, std::chrono::system_clock::time_point(1s)};
+  const FileState grown{11, first.modified}, touched{11, first.modified + 1ns};
+  StabilityRecord record;
+  EXPECT_FALSE(record.Unchanged("a", first));
+  record.EndCheck();
+  EXPECT_TRUE(record.Unchanged("a", first));
+  EXPECT_FALSE(record.Unchanged("a", grown));
+  EXPECT_FALSE(record.Unchanged("a", touched));
+  record.EndCheck();
+  record.EndCheck();  // a check that did not see "a" forgets it
+  EXPECT_FALSE(record.Unchanged("a", touched));
+}
+
+// The folder's own structure is taken only as real directories, and the
+// claim folder only when it is this daemon's.
+TEST(SharedFolder, RefusesLinkedOrForeignClaimFolders) {
+  std::vector<std::function<void(const test::TempDir&)>> plants = {
+      [](const test::TempDir& dir) {
+        fs::create_directory_symlink(dir.path(), dir.File(".corvane"));
+      },
+      [](const test::TempDir& dir) {
+        fs::create_directories(dir.File(".corvane"));
+        dir.Write(".corvane/claims", "");
+      },
+  };
+  // Only root can give a folder away.
+  if (::geteuid() == 0) {
+    plants.emplace_back([](const test::TempDir& dir) {
+      fs::create_directories(dir.File(".corvane/claims/me"));
+      ASSERT_EQ(::chown(dir.File(".corvane/claims/me").c_str(), 1, -1), 0);
+    });
+  }
+  for (const auto& plant : plants) {
+    test::TempDir dir;
+    plant(dir);
+    EXPECT_FALSE(SharedFolder::Open(dir.path(), "me"));
+  }
+}
+
+// Whatever bytes a path holds and however deep it is, the claimed file sits
+// directly in the claim folder under one plain name, and goes back to where
+// it was, its sub-folder made again when it went meanwhile.
+TEST(SharedFolder, ClaimsAndReturnsAnyPath) {
+  std::string deep;
+  for (int i = 0; i < 20; ++i) deep += "folder" + std::to_string(i) + "/";
+  for (const std::string& path :
+       {std::string("plain.txt"), std::string("a/b/line\nbreak.txt"),
+        std::string("sub/bad\xff\xfe%41.bin"), deep + std::string(250, '\xe4') + ".pdf"}) {
+    test::TempDir dir;
+    fs::create_directories(fs::path(dir.File(path)).parent_path());
+    dir.Write(path, path);
+    SharedFolder folder = OpenShared(dir, "me");
+    platform::Result<SharedFolder::ClaimResult> claim = folder.Claim(path);
+    ASSERT_TRUE(claim && claim->outcome == Outcome::Claimed) << path;
+    const std::string name = fs::path(claim->claimedPath).filename();
+    EXPECT_EQ(claim->claimedPath, folder.claimFolder() + "/" + name);
+    EXPECT_TRUE(std::ranges::all_of(name, [](char c) { return c >= ' ' && c < 0x7f; })) << name;
+    EXPECT_EQ(test::ReadFile(claim->claimedPath), path);
+    EXPECT_EQ(*folder.HeldFiles(), std::vector<std::string>{path});
+    fs::remove_all(dir.File(path.substr(0, path.find('/'))));
+    platform::Result<std::string> back = folder.Return(claim->claimedPath);
+    ASSERT_TRUE(back) << back.error().text;
+    EXPECT_EQ(*back, path);
+    EXPECT_EQ(test::ReadFile(dir.File(path)), path);
+    EXPECT_TRUE(fs::is_empty(folder.claimFolder()));
+  }
+}
+
+// Only files below the hot folder are claimed, never through a link; a file
+// gone already was won by another daemon.
+TEST(SharedFolder, ClaimsNothingOutsideTheHotFolder) {
+  test::TempDir dir, elsewhere;
+  elsewhere.Write("x", "");
+  fs::create_directory_symlink(elsewhere.path(), dir.File("link"));
+  SharedFolder folder = OpenShared(dir, "me");
+  EXPECT_EQ(folder.Claim("gone.txt")->outcome, Outcome::TakenByOther);
+  for (const char* path : {"link/x", "../x", "a//x", ".corvane/heartbeats/me", "/x"}) {
+    EXPECT_FALSE(folder.Claim(path)) << path;
+  }
+  EXPECT_TRUE(fs::exists(elsewhere.File("x")));
+}
+
+TEST(SharedFolder, ClaimAndReturnNeverOverwrite) {
+  for (const std::string& name : {std::string("r.txt"), std::string(251, 'r') + ".txt"}) {
+    test::TempDir dir;
+    SharedFolder folder = OpenShared(dir, "me");
+    dir.Write(name, "first");
+    for (const char* suffix : {" (2).txt", " (3).txt"}) {
+      const std::string claimed = folder.Claim(name)->claimedPath;
+      dir.Write(name, "later");
+      EXPECT_EQ(folder.Claim(name)->outcome, Outcome::AlreadyHeld);
+      platform::Result<std::string> back = folder.Return(claimed);
+      ASSERT_TRUE(back) << back.error().text;
+      EXPECT_TRUE(back->ends_with(suffix)) << *back;
+    }
+    EXPECT_EQ(FilesBelow(dir.path()).size(), 3u);
+    EXPECT_EQ(test::ReadFile(dir.File(name)), "later");
+  }
+}
+
+TEST(SharedFolder, RestartedDaemonReturnsItsOwnClaims) {
+  test::TempDir dir;
+  dir.Write("one", "");
+  fs::create_directories(dir.File("sub"));
+  dir.Write("sub/two", "");
+  ASSERT_EQ(OpenShared(dir, "me").Claim("one")->outcome, Outcome::Claimed);
+  ASSERT_EQ(OpenShared(dir, "me").Claim("sub/two")->outcome, Outcome::Claimed);
+  // A long name whose claim was undone by hand can be claimed again.
+  const std::string longName(200, '\n');
+  dir.Write(longName, "");
+  fs::rename(OpenShared(dir, "me").Claim(longName)->claimedPath, dir.File(longName));
+  EXPECT_EQ(*OpenShared(dir, "me").ReturnAllOwn(), 2u);
+  EXPECT_EQ(FilesBelow(dir.path()), (std::multiset<std::string>{"one", "sub/two", longName}));
+  EXPECT_EQ(OpenShared(dir, "me").Claim(longName)->outcome, Outcome::Claimed);
+}
+
+TEST(SharedFolder, TwoDaemonsClaimEachFileOnce) {
+  test::TempDir dir;
+  const std::multiset<std::string> all = WriteNumberedFiles(dir);
+  SharedFolder a = OpenShared(dir, "a"), b = OpenShared(dir, "b");
+  const auto claimAll = [&all](SharedFolder& daemon) {
+    return [&all, &daemon] {
+      for (const std::string& path : all) (void)daemon.Claim(path);
+    };
+  };
+  RunAtOnce({claimAll(a), claimAll(b)});
+  EXPECT_EQ(HeldByAll(dir), all);
+  EXPECT_TRUE(FilesBelow(dir.path()).empty());
+}
+
+TEST(SharedFolder, DaemonProcessesClaimEachFileOnce) {
+  test::TempDir dir;
+  const std::multiset<std::string> all = WriteNumberedFiles(dir);
+  std::vector<pid_t> children;
+  for (const char* id : {"p1", "p2", "p3", "p4"}) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      platform::Result<SharedFolder> folder = SharedFolder::Open(dir.path(), id);
+      for (const std::string& path : all) {
+        if (!folder || !folder->Claim(path)) ::_exit(1);
+      }
+      ::_exit(0);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(HeldByAll(dir), all);
+}
+
+// A daemon whose heartbeat is old on the server's clock has its files put
+// back; a live one keeps them, and what is no claimed file stays.
+TEST(SharedFolder, ReturnsTheFilesOfDeadDaemonsOnly) {
+  test::TempDir dir;
+  for (const char* name : {"dead1", "dead2", "live1"}) dir.Write(name, "");
+  SharedFolder dead = OpenShared(dir, "dead"), live = OpenShared(dir, "live");
+  SharedFolder finder = OpenShared(dir, "finder");
+  ASSERT_TRUE(dead.Beat() && live.Beat());
+  for (const char* name : {"dead1", "dead2"}) ASSERT_TRUE(dead.Claim(name));
+  ASSERT_TRUE(live.Claim("live1"));
+  fs::create_symlink("dead1", dir.File(".corvane/claims/dead/link"));
+  ASSERT_EQ(::mkfifo(dir.File(".corvane/claims/dead/fifo").c_str(), 0600), 0);
+  dir.Write(".corvane/claims/dead/..%2F..%2Fescaped", "");
+  SetAge(dir.File(".corvane/heartbeats/dead"), 3600s);
+  SetAge(dir.File(".corvane/heartbeats/live"), 60s);
+  ASSERT_TRUE(finder.Beat());
+  EXPECT_EQ(*finder.AliveDaemons(120s), (std::vector<std::string>{"finder", "live"}));
+
+  platform::Result<std::vector<SharedFolder::StaleReturn>> stale = finder.ReturnStale(120s);
+  ASSERT_EQ(stale->size(), 1u);
+  EXPECT_EQ(stale->front().daemonId, "dead");
+  EXPECT_EQ(stale->front().returned, 2u);
+  EXPECT_EQ(FilesBelow(dir.path()), (std::multiset<std::string>{"dead1", "dead2"}));
+  EXPECT_EQ(*live.HeldFiles(), std::vector<std::string>{"live1"});
+  for (const char* left : {"link", "fifo", "..%2F..%2Fescaped"}) {
+    EXPECT_TRUE(fs::exists(fs::symlink_status(dir.File(".corvane/claims/dead/") + left)));
+  }
+}
+
+// Asked once per daemon and once per file, the stop ends a walk early.
+TEST(SharedFolder, StopsReturningBetweenFiles) {
+  test::TempDir dir;
+  for (const char* name : {"a", "b", "c"}) dir.Write(name, "");
+  SharedFolder dead = OpenShared(dir, "dead");
+  for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(dead.Claim(name));
+  int budget = 2;
+  const auto stop = [&budget] { return budget-- <= 0; };
+  SharedFolder finder = OpenShared(dir, "finder", stop);
+  ASSERT_TRUE(finder.Beat());
+  EXPECT_EQ(finder.ReturnStale(1s)->front().returned, 1u);
+  budget = 1;
+  EXPECT_EQ(*OpenShared(dir, "dead", stop).ReturnAllOwn(), 1u);
+}
+
+TEST(SharedFolder, TwoFindersReturnEachFileOfADeadDaemonOnce) {
+  test::TempDir dir;
+  const std::multiset<std::string> all = WriteNumberedFiles(dir);
+  SharedFolder dead = OpenShared(dir, "dead");
+  for (const std::string& path : all) ASSERT_TRUE(dead.Claim(path));
+  SharedFolder a = OpenShared(dir, "a"), b = OpenShared(dir, "b");
+  ASSERT_TRUE(a.Beat() && b.Beat());
+  std::atomic<std::size_t> returned = 0;
+  const auto returnStale = [&returned](SharedFolder& finder) {
+    return [&returned, &finder] {
+      const auto reports = finder.ReturnStale(1s);
+      for (const SharedFolder::StaleReturn& report : *reports) returned += report.returned;
+    };
+  };
+  RunAtOnce({returnStale(a), returnStale(b)});
+  EXPECT_EQ(FilesBelow(dir.path()), all);
+  EXPECT_EQ(returned, all.size());
+}
+
+}  // namespace
+}  // namespace corvane
