@@ -44,7 +44,12 @@ class HistoryTest : public ::testing::Test {
   DaemonController controller{clock};
   RecordingView view;
   ConsoleCommands commands{ConsoleContext{controller, {}, {}}};
-  const std::string journalFile = controller.JournalFile();
+  // The daemon's own journal file, which other tests of this process may
+  // have written: each test starts without it.
+  const std::string journalFile = [](const std::string& file) {
+    for (const char* part : {"", "-wal", "-shm"}) std::filesystem::remove(file + part);
+    return file;
+  }(controller.JournalFile());
   std::optional<TestJournal> journal{journalFile};
 };
 
