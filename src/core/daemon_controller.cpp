@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 
 #include "core/daemon.h"
+#include "core/daemon_id.h"
 #include "core/journal_location.h"
 #include "core/process.h"
 #include "core/program_directory.h"
+#include "core/shared_point.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
 #include "core/version.h"
@@ -55,6 +57,7 @@ DaemonController::DaemonController(const Clock& clock, QObject* parent)
   endTimer_.setSingleShot(true);
   connect(&checkTimer_, &QTimer::timeout, this, &DaemonController::OnTick);
   connect(&endTimer_, &QTimer::timeout, this, &DaemonController::End);
+  connect(&beatTimer_, &QTimer::timeout, this, [this] { BeatSharedPoints(daemon_->state); });
   published_ = CurrentStatus();
 }
 
@@ -69,6 +72,8 @@ StartOutcome DaemonController::Start(const StartOptions& options) {
   state.logLevel = options.settings.logLevel;
   state.languageFile = options.settings.languageFile;
   journalSettings_ = options.settings.journal;
+  state.sharedDaemonId = options.settings.shared.daemonId;
+  state.staleSeconds = options.settings.shared.staleSeconds;
   daemon_->language.LoadLanguageFile(ProgramFile(state.languageFile));
   state.logFile = options.logFile;
   state.daemonName = "Corvane";
@@ -80,6 +85,14 @@ StartOutcome DaemonController::Start(const StartOptions& options) {
 
   if (!OpenObservationFile(options)) return StartOutcome::Failed;
   if (!options.name.empty()) state.daemonName = options.name;
+  if (!state.sharedDaemonId.empty()) {
+    if (const platform::Result<std::string> id = CheckedDaemonId(state.sharedDaemonId); !id) {
+      state.sharedDaemonId.clear();
+      daemon_->log.Message(txt::SharedIdRefused, LogLevel::Warning,
+                           {id.error().text, SharedDaemonId(state)});
+    }
+  }
+  beatTimer_.start(BeatPeriod(state.staleSeconds));
   OpenJournal();
   wakeups_.Follow();
   emit ReadyForCommands();
@@ -143,7 +156,11 @@ std::string DaemonController::Translate(const CatalogueText& text) const {
   return daemon_->language.Translate(text);
 }
 DaemonSettings DaemonController::Settings() const {
-  return {daemon_->state.logLevel, daemon_->state.languageFile, journalSettings_};
+  const DaemonState& state = daemon_->state;
+  return {state.logLevel,
+          state.languageFile,
+          journalSettings_,
+          {state.sharedDaemonId, state.staleSeconds}};
 }
 const DaemonState& DaemonController::state() const { return daemon_->state; }
 const Language& DaemonController::language() const { return daemon_->language; }
@@ -282,6 +299,7 @@ void DaemonController::Quit(const StopReason& reason, int exitCode) {
   daemon_->state.quitting = true;
   runAfterTick_ = false;
   checkTimer_.stop();
+  beatTimer_.stop();
   if (!endTimer_.isActive()) endTimer_.start();
   InterruptWaits();
 }

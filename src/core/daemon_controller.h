@@ -213,6 +213,9 @@ class DaemonController : public QObject {
   std::string journalOpenFile_;  // the file journal_ writes
   QTimer checkTimer_;
   QTimer endTimer_;
+  // Keeps the heartbeats of shared folders fresh, also while a check waits
+  // for a long command.
+  QTimer beatTimer_;
   bool inTick_ = false;
   bool runAfterTick_ = false;
   int exitCode_ = 0;

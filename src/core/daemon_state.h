@@ -22,6 +22,11 @@ struct DaemonState {
   bool checkRunning = false;
   bool quitting = false;  // the orderly stop has begun: start no more commands
   PointTable points;      // empty before the first load
+  // Shared points: the id this daemon goes by ("": made from the host name
+  // and the observation file), and after how long without a heartbeat
+  // another daemon counts as dead.
+  std::string sharedDaemonId;
+  std::int32_t staleSeconds = 60;
 };
 
 }  // namespace corvane

@@ -10,6 +10,7 @@
 #include "core/daemon_state.h"
 #include "core/log.h"
 #include "core/run_command.h"
+#include "core/shared_point.h"
 #include "core/std_helpers.h"
 #include "core/stop_request.h"
 #include "lang/untranslated_texts.h"
@@ -25,7 +26,7 @@ namespace corvane {
 // other processes hold open.
 class ScanWalk {
  public:
-  explicit ScanWalk(ObservationPoint& point) : point(point), rules(point) {}
+  explicit ScanWalk(ObservationPoint& point) : point(point), rules(point, StabilityUse::Record) {}
 
   ObservationPoint& point;
   const PointRules rules;
@@ -65,9 +66,15 @@ DirectoryScanner::DirectoryScanner(const DaemonState& state, Log& log, const Clo
     : state_(state), log_(log), clock_(clock), runner_(runner) {}
 
 CheckResult DirectoryScanner::CheckDirectory(const std::string& dir, ObservationPoint& point) {
+  // A shared folder that cannot be used now is told of and tried again at
+  // the next check.
+  if (point.shared && !PrepareSharedCheck(log_, state_, point)) {
+    return {CheckStatus::NothingQualified, 0};
+  }
   ScanWalk walk(point);
   DirectoryListing listing(dir);  // the point's own directory may be a link
   const std::optional<std::int32_t> total = CheckLevel(walk, listing, dir);
+  if (point.sharedState) point.sharedState->stability.EndCheck();
   point.busyFiles.swap(walk.busy);
   point.comesOfAge = walk.comesOfAge;
   if (!total) return {CheckStatus::UnexpectedError, 0};
@@ -88,6 +95,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
       const platform::ListingEntry* entry = listing.Next();
       if (!entry) break;
       const std::string& name = entry->name;
+      if (walk.point.shared && name == kSharedFolderName && dir == walk.point.directory) continue;
       if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, entry->type)) {
         DirectoryListing sub(listing, name);
         if (walk.rules.IsOutcomeFolder(sub)) continue;
@@ -98,8 +106,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
         total += below;
         continue;
       }
-      if (EntryQualifies(walk, listing, dir, name)) {
-        runner_.RunCommand(dir, name, walk.point);
+      if (EntryQualifies(walk, listing, dir, name) && HandOver(walk.point, dir, name)) {
         Inc(total);
       }
     }
@@ -123,6 +130,22 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
     TellExclusiveRefusal(walk, dir, name, *verdict.exclusive);
   }
   return verdict.stoppedBy == FileRule::None;
+}
+
+bool DirectoryScanner::HandOver(ObservationPoint& point, const std::string& dir,
+                                const std::string& name) {
+  if (!point.shared) {
+    runner_.RunCommand(dir, name, point);
+    return true;
+  }
+  // A long walk beats on its own: no other check runs meanwhile.
+  BeatIfDue(state_, *point.sharedState);
+  if (StopRequested(state_)) return false;
+  const std::optional<std::string> claimed = ClaimForCommand(log_, point, dir, name);
+  if (!claimed) return false;
+  runner_.RunCommand(dir, name, point, *claimed);
+  ReturnAfterCommand(log_, state_, point, *claimed, dir + name);
+  return true;
 }
 
 void DirectoryScanner::TellExclusiveRefusal(ScanWalk& walk, const std::string& dir,

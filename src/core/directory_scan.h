@@ -22,7 +22,8 @@ struct FileStatus;
 
 // One look at a point's directory (and, unless noSubdirectories, everything below
 // it): every entry that passes the attribute, name, age and exclusive tests
-// is handed to the point's command. Nothing is remembered between checks.
+// is handed to the point's command. Only a shared point remembers anything
+// between checks: what it saw of each file, and its claim folder.
 class DirectoryScanner final : public DirectoryCheck {
  public:
   // Stops handing out files once the orderly stop has begun.
@@ -39,6 +40,9 @@ class DirectoryScanner final : public DirectoryCheck {
   // are told of it.
   bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
                       const std::string& dir, const std::string& name);
+  // Runs the command for a file that qualified; a shared point claims it
+  // first and returns it after. False when another daemon has it.
+  bool HandOver(ObservationPoint& point, const std::string& dir, const std::string& name);
   // A refused exclusive test is logged with its reason (at a point woken by
   // changes, once while the file stays busy) and remembered.
   void TellExclusiveRefusal(ScanWalk& walk, const std::string& dir, const std::string& name,

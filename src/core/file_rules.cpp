@@ -5,9 +5,28 @@
 
 #include "core/clock.h"
 #include "core/file_age.h"
+#include "core/shared_point.h"
 #include "platform/files.h"
 
 namespace corvane {
+
+namespace {
+
+// Whether a shared point's file kept its size and time since the check
+// before: a writer on another machine is seen only so.
+bool Settled(const PointRules& rules, const std::string& path) {
+  const platform::Result<platform::EntryIdentity> entry = platform::IdentityOfEntry(path);
+  const std::shared_ptr<SharedPointState>& shared = rules.point.sharedState;
+  if (!entry || !shared) return false;
+  const FileState state{static_cast<std::uint64_t>(entry->size),
+                        std::chrono::system_clock::time_point(
+                            std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                std::chrono::nanoseconds(entry->modifiedNs)))};
+  return rules.stability == StabilityUse::Record ? shared->stability.Unchanged(path, state)
+                                                 : shared->stability.SeenAs(path, state);
+}
+
+}  // namespace
 
 std::uint32_t ExclusionMask(const ObservationPoint& point) {
   std::uint32_t mask = 0;
@@ -33,8 +52,8 @@ std::uint32_t AttributesOf(const platform::DirectoryListing& listing, const std:
   return attributes;
 }
 
-PointRules::PointRules(const ObservationPoint& point)
-    : point(point), patterns(point.filePattern), mask(ExclusionMask(point)) {
+PointRules::PointRules(const ObservationPoint& point, StabilityUse stability)
+    : point(point), patterns(point.filePattern), mask(ExclusionMask(point)), stability(stability) {
   for (const std::string* folder : {&point.successFolder, &point.failureFolder}) {
     if (folder->empty()) continue;
     if (const auto id = platform::IdentityOfDirectory(*folder)) outcomeFolders.push_back(*id);
@@ -69,10 +88,13 @@ FileVerdict JudgeEntry(const PointRules& rules, const platform::DirectoryListing
     return stop(FileRule::HiddenOrSystem);
   }
   if (refused) return stop(FileRule::Attributes);
+  // Recorded at every sighting, so that a file too young or busy now does
+  // not wait a further check once it is neither.
+  const ObservationPoint& point = rules.point;
+  const bool settled = !point.shared || Settled(rules, dir + name);
 
   // Handed over a second time, the file would go to two commands at once;
   // nor is it opened for the exclusive test while its command may hold it.
-  const ObservationPoint& point = rules.point;
   if (point.running) {
     const auto entry = point.running->find(dir + name);
     if (entry != point.running->end()) {
@@ -95,6 +117,7 @@ FileVerdict JudgeEntry(const PointRules& rules, const platform::DirectoryListing
   if (verdict.exclusive && *verdict.exclusive != platform::Exclusive::Yes) {
     return stop(FileRule::Exclusive);
   }
+  if (!settled) return stop(FileRule::Unsettled);
   return verdict;
 }
 

@@ -41,6 +41,7 @@ enum class FileRule {
   CommandRunning,  // the point's command for this file still runs
   Age,             // younger than the point's LastChange
   Exclusive,       // another process has it open, or it cannot be had alone
+  Unsettled,       // shared point: size or time changed since the check before
   None,            // nothing stops it: it is handed over
 };
 
@@ -59,9 +60,13 @@ struct FileVerdict {
   std::optional<platform::Exclusive> exclusive;
 };
 
+// What a shared point's rules do with its record of the files seen: a
+// check records what it sees, a look from outside only reads.
+enum class StabilityUse { Record, Look };
+
 // What a point's check prepares once and every entry's rules read.
 struct PointRules {
-  explicit PointRules(const ObservationPoint& point);
+  explicit PointRules(const ObservationPoint& point, StabilityUse stability = StabilityUse::Look);
 
   // A folder the point moves its files into after their command: the walk
   // never goes into it, so that a file is not handed over again.
@@ -71,6 +76,7 @@ struct PointRules {
   const FilePatternList patterns;
   const std::uint32_t mask;
   std::vector<platform::FileIdentity> outcomeFolders;  // those that exist
+  const StabilityUse stability;
 };
 
 // The rules for the entry `name` of `listing`, the directory `dir` (ending

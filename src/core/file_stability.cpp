@@ -10,6 +10,11 @@ bool StabilityRecord::Unchanged(const std::string& path, const FileState& state)
   return same;
 }
 
+bool StabilityRecord::SeenAs(const std::string& path, const FileState& state) const {
+  const auto it = sightings_.find(path);
+  return it != sightings_.end() && it->second.state == state;
+}
+
 void StabilityRecord::EndCheck() {
   std::erase_if(sightings_, [](const auto& entry) { return !entry.second.seenThisCheck; });
   for (auto& [path, sighting] : sightings_) sighting.seenThisCheck = false;

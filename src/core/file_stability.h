@@ -25,6 +25,9 @@ class StabilityRecord {
   // very same state; a file seen for the first time is not yet unchanged.
   bool Unchanged(const std::string& path, const FileState& state);
 
+  // Whether the check before saw `state` for `path`, recording nothing.
+  bool SeenAs(const std::string& path, const FileState& state) const;
+
   // Ends a check: forgets every path this check did not look at, so that a
   // file that went and came back starts afresh and the record stays as
   // large as the folder.

@@ -10,6 +10,8 @@
 
 namespace corvane {
 
+struct SharedPointState;
+
 // Why a point that asked for change events is checked on its interval alone.
 enum class WatchFallback : std::uint8_t {
   None,           // events wake the point
@@ -48,6 +50,9 @@ struct ObservationPoint {
   bool exclusive = true;   // only files nobody else has open
   bool noSubdirectories = false;
   bool watch = false;  // change events bring the next check forward
+  // Other daemons watch the folder too: each file is claimed before its
+  // command, and handed over only once it stayed the same between two checks.
+  bool shared = false;
   // Where a file goes once its waited command has ended: with exit code 0,
   // and otherwise. Full paths ending in "/" once added; empty: it stays.
   std::string successFolder;
@@ -58,6 +63,9 @@ struct ObservationPoint {
   // Made by the first command started; shared with the commands' end notices,
   // which leave it alone once the point is gone.
   std::shared_ptr<RunningCommands> running;
+  // A shared point's claim machinery, made by its first check; shared like
+  // `running`, so that a command still running keeps what it claimed.
+  std::shared_ptr<SharedPointState> sharedState;
   // What the last check passed over, so that change events can bring the
   // next look forward: the files found busy (full paths; only those of that
   // check), and when the youngest file too young for minimumAge comes of

@@ -45,13 +45,13 @@ Result<std::string> RenameToFreeName(const RenameFunction& rename, const std::st
 // name there, and only then does the original go. Whatever fails on the way
 // leaves the original as it was and no copy behind.
 Result<std::string> CopyAcross(const std::string& path, const FileIdentity& handedOver,
-                               const std::string& folder,
+                               const std::string& folder, const std::string& name,
                                const std::function<bool()>& stopRequested) {
   const Result<std::string> copy =
       platform::CopyIntoFolder(path, handedOver, folder, stopRequested);
   if (!copy) return platform::Failure<Error>{copy.error()};
   const Result<std::string> placed =
-      RenameToFreeName(platform::RenameWithoutReplacing, *copy, folder, BaseName(path));
+      RenameToFreeName(platform::RenameWithoutReplacing, *copy, folder, name);
   if (!placed) {
     (void)platform::RemoveEntry(*copy);
     return placed;
@@ -74,7 +74,7 @@ std::optional<FileIdentity> IdentityBeforeCommand(
 
 std::string MoveAfterCommand(Log& log, const ObservationPoint& point, const std::string& path,
                              const std::optional<FileIdentity>& handedOver, CommandVerdict verdict,
-                             const std::function<bool()>& stopRequested) {
+                             const std::function<bool()>& stopRequested, const std::string& name) {
   const std::string& folder =
       verdict == CommandVerdict::Succeeded ? point.successFolder : point.failureFolder;
   if (folder.empty() || point.wait < 0) return {};
@@ -86,12 +86,14 @@ std::string MoveAfterCommand(Log& log, const ObservationPoint& point, const std:
     log.Message(txt::FileGoneBeforeMove, LogLevel::Info, {path});
     return {};
   }
-  return MoveIntoFolder(log, path, *handedOver, folder, stopRequested);
+  return MoveIntoFolder(log, path, *handedOver, folder, stopRequested,
+                        platform::RenameWithoutReplacing, name);
 }
 
 std::string MoveIntoFolder(Log& log, const std::string& path, const FileIdentity& handedOver,
                            const std::string& folder, const std::function<bool()>& stopRequested,
-                           const RenameFunction& rename) {
+                           const RenameFunction& rename, const std::string& name) {
+  const std::string target = name.empty() ? BaseName(path) : name;
   const Result<platform::EntryIdentity> now = platform::IdentityOfEntry(path);
   if (!now && now.error().code == ENOENT) {
     log.Message(txt::FileGoneBeforeMove, LogLevel::Info, {path});
@@ -111,9 +113,9 @@ std::string MoveIntoFolder(Log& log, const std::string& path, const FileIdentity
     if (const Result<void> made = platform::MakeDirectories(folder); !made) {
       return platform::Failure<Error>{made.error()};
     }
-    Result<std::string> renamed = RenameToFreeName(rename, path, folder, BaseName(path));
+    Result<std::string> renamed = RenameToFreeName(rename, path, folder, target);
     if (!renamed && renamed.error().code == EXDEV) {
-      return CopyAcross(path, handedOver, folder, stopRequested);
+      return CopyAcross(path, handedOver, folder, target, stopRequested);
     }
     return renamed;
   }();

@@ -127,6 +127,13 @@ void PointLoader::ReloadPoints() {
         break;
       }
     }
+    // A shared folder read again keeps its claims and what it saw of its files.
+    for (const ObservationPoint& old : before) {
+      if (point.shared && old.sharedState && old.directory == point.directory) {
+        point.sharedState = old.sharedState;
+        break;
+      }
+    }
   }
 }
 

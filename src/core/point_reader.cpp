@@ -30,6 +30,7 @@ ObservationPoint ReadPoint(const XmlDocument& document, int position) {
   point.watch = attribute("Intervall", "Watch") == "1";
   point.command = node("Command");
   point.noSubdirectories = node("NoSubdirs") == "Yes";
+  point.shared = node("Shared") == "Yes";
   if (const std::string wait = attribute("Command", "Wait"); !wait.empty()) {
     point.wait = ToInt32(wait);
   }

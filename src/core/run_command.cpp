@@ -83,10 +83,11 @@ CommandRunner::CommandRunner(Log& log, const DaemonState& state, ChildReaper& re
     : log_(log), state_(state), reaper_(reaper) {}
 
 void CommandRunner::RunCommand(const std::string& dir, const std::string& fileName,
-                               ObservationPoint& point) {
+                               ObservationPoint& point, const std::string& claimedPath) {
   if (StopRequested(state_)) return;
-  const PlaceholderValues values{dir + fileName, fileName, point.directory, point.name,
-                                 state_.daemonName};
+  const std::string arrived = dir + fileName;
+  const PlaceholderValues values{claimedPath.empty() ? arrived : claimedPath, fileName,
+                                 point.directory, point.name, state_.daemonName};
   const CommandLine cmd = BuildCommandLine(point.command, values);
   const std::shared_ptr<journal::JournalWriter> journal = journal_;  // a wait may change journal_
   // One look at the file as it is handed over serves the journal's row and
@@ -98,11 +99,11 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
   }
   const auto handedOver = IdentityBeforeCommand(point, file);
   const auto settle = [&](const journal::HandOverEnd& end) {
-    return MoveAfterCommand(log_, point, values.file, handedOver,
-                            VerdictOf(end, StopRequested(state_)),
-                            [this] { return StopRequested(state_); });
+    return MoveAfterCommand(
+        log_, point, values.file, handedOver, VerdictOf(end, StopRequested(state_)),
+        [this] { return StopRequested(state_); }, fileName);
   };
-  journal::HandOver row = journal ? BeginRow(values.file, point, cmd, file) : journal::HandOver{};
+  journal::HandOver row = journal ? BeginRow(arrived, point, cmd, file) : journal::HandOver{};
   {
     platform::Result<ChildProcess> started = StartProcess(cmd, output_, reaper_);
     if (!started) {

@@ -47,7 +47,13 @@ class CommandRunner {
   // inside this call (timers, console input, log writes). point must stay
   // where it is until the call returns, so the point table must not be
   // rebuilt meanwhile; Wait and Terminate are read once, before the wait.
-  void RunCommand(const std::string& dir, const std::string& fileName, ObservationPoint& point);
+  //
+  // `claimedPath`, when given, is where a shared point's claim put the file:
+  // %File% names it there and the move after the command takes it from
+  // there, while %FileName% and the journal's row keep the name it arrived
+  // under.
+  void RunCommand(const std::string& dir, const std::string& fileName, ObservationPoint& point,
+                  const std::string& claimedPath = {});
 
  private:
   // How the wait ended, as the journal records it.

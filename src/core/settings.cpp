@@ -21,6 +21,8 @@ constexpr const char* kViewLines = "Log.ViewLines";
 constexpr const char* kJournalFile = "Journal.File";
 constexpr const char* kJournalEnabled = "Journal.Enabled";
 constexpr const char* kJournalKeepDays = "Journal.KeepDays";
+constexpr const char* kSharedDaemonId = "Shared.DaemonId";
+constexpr const char* kSharedStaleSeconds = "Shared.StaleSeconds";
 }  // namespace key
 
 std::string FileNameOf(const QSettings& settings) { return settings.fileName().toStdString(); }
@@ -120,6 +122,11 @@ DaemonSettings ReadDaemonSettings(const SettingsReader& reader) {
   if (const auto days = reader.Int16(key::kJournalKeepDays)) {
     if (*days < 0) reader.Refuse(key::kJournalKeepDays, "0 or more", error_number::kOverflow);
     settings.journal.keepDays = *days;
+  }
+  if (auto id = reader.Text(key::kSharedDaemonId)) settings.shared.daemonId = std::move(*id);
+  if (const auto seconds = reader.Int16(key::kSharedStaleSeconds)) {
+    if (*seconds < 1) reader.Refuse(key::kSharedStaleSeconds, "1 or more", error_number::kOverflow);
+    settings.shared.staleSeconds = *seconds;
   }
   return settings;
 }

@@ -80,12 +80,21 @@ struct JournalSettings {
   bool operator==(const JournalSettings&) const = default;
 };
 
-// The daemon's own stored settings: "Log.Level", "App.Language" and the
-// journal's.
+// Hot folders shared with other daemons: "Shared.DaemonId" and
+// "Shared.StaleSeconds", only read, never written.
+struct SharedSettings {
+  std::string daemonId;   // "": made from the host name and the observation file
+  int staleSeconds = 60;  // a heartbeat this old tells of a daemon that died
+  bool operator==(const SharedSettings&) const = default;
+};
+
+// The daemon's own stored settings: "Log.Level", "App.Language", the
+// journal's and the shared folders'.
 struct DaemonSettings {
   LogLevel logLevel = LogLevel::Info;
   std::string languageFile = "english.lng";
   JournalSettings journal;
+  SharedSettings shared = {};  // a default, so that older initializer lists stay whole
 };
 // Throws SettingsError on a value that cannot be converted.
 DaemonSettings ReadDaemonSettings(const SettingsReader& reader);

@@ -274,12 +274,14 @@ Result<std::string> SharedFolder::Return(const std::string& claimedPath) {
   return **std::move(returned);
 }
 
-Result<std::size_t> SharedFolder::ReturnAllOwn() {
+Result<std::size_t> SharedFolder::ReturnAllOwn(
+    const std::function<bool(const std::string&)>& keep) {
   Result<std::vector<platform::SharedEntry>> entries = RegularEntries(ownClaims_.get());
   if (!entries) return Failure<platform::Error>{entries.error()};
   std::size_t count = 0;
   for (const platform::SharedEntry& entry : *entries) {
     if (Stopping()) return count;
+    if (keep && keep(claimPath_ + "/" + entry.name)) continue;
     Result<std::optional<std::string>> returned = ReturnEntry(ownClaims_.get(), entry.name);
     if (returned && *returned) ++count;
   }

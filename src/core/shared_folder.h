@@ -69,10 +69,12 @@ class SharedFolder {
   // it now has.
   platform::Result<std::string> Return(const std::string& claimedPath);
 
-  // Returns every file this daemon holds: what a daemon does first when it
+  // Returns every file this daemon holds but those `keep` (given the
+  // claimed path) names: all of them is what a daemon does first when it
   // starts again after it died. Gives how many; a file that cannot go back
   // stays where it is.
-  platform::Result<std::size_t> ReturnAllOwn();
+  platform::Result<std::size_t> ReturnAllOwn(
+      const std::function<bool(const std::string&)>& keep = {});
 
   // Touches this daemon's heartbeat and takes its new modification time as
   // the file server's "now", which the ages below are measured against.

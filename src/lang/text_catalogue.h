@@ -135,7 +135,24 @@ struct CatalogueText {
   TEXT(HistoryHeader, 109, "Up to %1 latest hand-overs from '%2', newest last:") \
   TEXT(HistoryEmpty, 110, "No hand-overs in the journal '%1'.") \
   TEXT(JournalOff, 111, "The journal is off: hand-overs are not recorded.") \
-  TEXT(JournalUnreadable, 112, "The journal '%1' cannot be read: %2")
+  TEXT(JournalUnreadable, 112, "The journal '%1' cannot be read: %2") \
+  TEXT(SharedOpenFailed, 113, "%1: the shared folder in %2 cannot be used: %3. The point is skipped until the next check.") \
+  TEXT(SharedOwnReturned, 114, "%1: %2 files that this daemon held before it started again are back in %3.") \
+  TEXT(SharedStaleReturned, 115, "%1: the daemon '%2' gave no sign of life for more than %3 sec: %4 of its files are back in the hot folder, %5 could not go back.") \
+  TEXT(SharedBeatFailed, 116, "%1: the heartbeat in %2 cannot be written: %3. The point is skipped until the next check.") \
+  TEXT(SharedTakenByOther, 117, "'%1' is handled by another daemon.") \
+  TEXT(SharedAlreadyHeld, 118, "'%1' waits: this daemon still holds a file of that name.") \
+  TEXT(SharedClaimFailed, 119, "'%1' cannot be claimed: %2") \
+  TEXT(SharedReturned, 120, "'%1' is back in the hot folder.") \
+  TEXT(SharedReturnedRenamed, 122, "'%1' is back in the hot folder as '%2': its name was taken.") \
+  TEXT(SharedReturnFailed, 123, "'%1' cannot go back to the hot folder: %2") \
+  TEXT(SharedIdRefused, 124, "The setting 'Shared.DaemonId' cannot be used: %1. The daemon goes by '%2'.") \
+  TEXT(SharedStaleFailed, 125, "%1: the claims of other daemons cannot be looked at: %2") \
+  TEXT(WhyUnsettled, 126, "Changed or not seen before: a shared point waits until size and time stay the same between two checks, since writers on other machines cannot be seen.") \
+  TEXT(WhySettled, 127, "Unchanged since the last check: another daemon may still win it.") \
+  TEXT(WhySharedFolder, 128, "'%1' is the folder the daemons sharing this folder keep their claims in: never scanned.") \
+  TEXT(StatShared, 129, "    Shared as '%1': daemons alive: %2   Files held: %3") \
+  TEXT(StatSharedUnopened, 130, "    Shared as '%1': not opened yet")
 // clang-format on
 
 namespace txt {

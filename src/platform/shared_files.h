@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/directory_entries.h"  // EntryKind
 #include "platform/result.h"
 #include "platform/unique_fd.h"
 
@@ -27,8 +28,6 @@ Result<UniqueFd> OpenDirectory(const std::string& path);
 // users can work in it too). A link, or anything but a directory, is
 // refused; so is a directory of another user when `mustBeOwn` is set.
 Result<UniqueFd> OpenSubdirectory(int parent, const std::string& name, bool create, bool mustBeOwn);
-
-enum class EntryKind { Regular, Directory, Other };
 
 struct SharedEntry {
   std::string name;
