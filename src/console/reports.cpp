@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/daemon_state.h"
 #include "core/log.h"
+#include "core/shared_point.h"
 #include "lang/language.h"
 
 namespace corvane {
@@ -45,6 +46,34 @@ void ShowPoint(Log& log, std::size_t index, const ObservationPoint& point) {
                 YesNo(language, !point.noSubdirectories), WatchStateText(language, point)}));
 }
 
+constexpr std::size_t kHeldFilesShown = 5;
+
+std::string Joined(const std::vector<std::string>& parts, std::size_t most) {
+  std::string text;
+  for (std::size_t i = 0; i < parts.size() && i < most; ++i) text += (i ? ", " : "") + parts[i];
+  if (parts.size() > most) text += ", ...";
+  return text;
+}
+
+// A shared point's line: the id this daemon goes by there, the daemons that
+// beat lately, and the files this one holds (a few by name).
+void ShowSharing(Log& log, const DaemonState& state, const ObservationPoint& point) {
+  const Language& language = log.language();
+  if (!point.sharedState || !point.sharedState->folder) {
+    WriteReport(log,
+                FormatMsg(language.Translate(txt::StatSharedUnopened), {SharedDaemonId(state)}));
+    return;
+  }
+  const SharedFolder& folder = *point.sharedState->folder;
+  const auto alive = folder.AliveDaemons(std::chrono::seconds(state.staleSeconds));
+  const auto held = folder.HeldFiles();
+  std::string heldText = held ? std::to_string(held->size()) : "?";
+  if (held && !held->empty()) heldText += " (" + Joined(*held, kHeldFilesShown) + ")";
+  WriteReport(
+      log, FormatMsg(language.Translate(txt::StatShared),
+                     {folder.daemonId(), alive ? Joined(*alive, alive->size()) : "?", heldText}));
+}
+
 }  // namespace
 
 void ShowHelp(Log& log) { WriteReport(log, log.language().Translate(txt::HelpReport)); }
@@ -76,7 +105,10 @@ void ShowStatistics(Log& log, const DaemonState& state, bool running) {
     WriteReport(log, FormatMsg(language.Translate(txt::StatisticsHeader),
                                {FormatTimeStamp(state.startTime).toStdString(), state.points.size(),
                                 StateWord(language, running)}));
-    for (std::size_t i = 0; i < state.points.size(); ++i) ShowPoint(log, i, state.points[i]);
+    for (std::size_t i = 0; i < state.points.size(); ++i) {
+      ShowPoint(log, i, state.points[i]);
+      if (state.points[i].shared) ShowSharing(log, state, state.points[i]);
+    }
   } catch (...) {
   }
 }

@@ -34,6 +34,7 @@ RuleLine LineOf(FileRule rule) {
     case FileRule::CommandRunning: return RunningLine;
     case FileRule::Age: return AgeLine;
     case FileRule::Exclusive: return ExclusiveLine;
+    case FileRule::Unsettled:  // a shared point's rule, told below the block
     case FileRule::None: break;
   }
   return RuleLineCount;
@@ -69,6 +70,7 @@ std::vector<std::string> Reasons(const Language& language, const ObservationPoin
     case PathPlace::NoSubfolders: reason(txt::WhyNoSubfolders, {verdict.folder}); break;
     case PathPlace::NotEntered: reason(txt::WhyNotEntered, {verdict.folder}); break;
     case PathPlace::OutcomeFolder: reason(txt::WhyOutcomeFolder, {verdict.folder}); break;
+    case PathPlace::SharedFolder: reason(txt::WhySharedFolder, {verdict.folder}); break;
     case PathPlace::CannotSee:
     case PathPlace::Folder:
       reason(txt::WhyCannotSee, {verdict.folder.empty() ? path : verdict.folder, verdict.reason});
@@ -87,6 +89,10 @@ std::vector<std::string> Reasons(const Language& language, const ObservationPoin
   } else if (file.stoppedBy == FileRule::Age) {
     reason(txt::UnknownPeriod, {point.name, point.ageUnit});
   }
+  // Last in the check's order: whether it stayed the same since the check
+  // before, once every other rule let it pass.
+  if (point.shared && file.stoppedBy == FileRule::Unsettled) reason(txt::WhyUnsettled, {});
+  if (point.shared && file.stoppedBy == FileRule::None) reason(txt::WhySettled, {});
   if (file.exclusive == platform::Exclusive::OutOfDescriptors) {
     reason(txt::FileOutOfDescriptors, {verdict.name, point.interval});
   }

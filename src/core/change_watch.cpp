@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/shared_folder.h"
+
 namespace corvane {
 namespace {
 
@@ -32,7 +34,7 @@ bool ChangeWatch::Follows(const PointTable& points) const {
     if (point.watch != armed.requested) return false;
     if (point.watch &&
         (point.directory != armed.directory || point.noSubdirectories == armed.recursive ||
-         point.interval != armed.interval)) {
+         point.interval != armed.interval || point.shared != armed.shared)) {
       return false;
     }
   }
@@ -50,6 +52,7 @@ void ChangeWatch::Arm(const PointTable& points) {
     armed.requested = points[i].watch;
     armed.directory = points[i].directory;
     armed.recursive = !points[i].noSubdirectories;
+    armed.shared = points[i].shared;
     armed.interval = points[i].interval;
     if (armed.requested) ArmPoint(i);
   }
@@ -92,6 +95,11 @@ ChangeWatch::Walk ChangeWatch::HoldBelow(std::size_t index, const std::string& d
     if (stopRequested_ && stopRequested_()) return Walk::Stopped;
     const std::string next = std::move(toVisit.back());
     toVisit.pop_back();
+    // A shared folder's claims and heartbeats change at every check: watched,
+    // they would wake the point again and again.
+    if (points_[index].shared && next == points_[index].directory + kSharedFolderName + "/") {
+      continue;
+    }
     const auto held = Hold(index, next);
     if (!held && held.error() == WatchFailure::LimitReached) return Walk::LimitReached;
     if (!held || !*held) continue;

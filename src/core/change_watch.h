@@ -89,6 +89,7 @@ class ChangeWatch {
     std::string directory;
     bool requested = false;
     bool recursive = false;
+    bool shared = false;  // its claim folder is not watched
     std::int32_t interval = 0;
     WatchFallback fallback = WatchFallback::None;
     int pauseTicks = 0;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/shared_folder.h"
 #include "platform/files.h"
 
 namespace corvane {
@@ -50,6 +51,12 @@ PathVerdict Judge(const ObservationPoint& point, std::size_t index, const std::s
   if (!listing->Identity()) {
     verdict.place = PathPlace::DirectoryMissing;
     verdict.folder = point.directory;
+    return verdict;
+  }
+  const std::string claims = kSharedFolderName;
+  if (point.shared && (below == claims || below.starts_with(claims + "/"))) {
+    verdict.place = PathPlace::SharedFolder;
+    verdict.folder = point.directory + claims;
     return verdict;
   }
   const PointRules rules(point);

@@ -22,6 +22,7 @@ enum class PathPlace {
   OutcomeFolder,     // a folder on the way is one the point moves its files into
   CannotSee,         // the status of the path or a folder on the way cannot be read
   Folder,            // the path is a folder, which the walk goes into
+  SharedFolder,      // the path lies in a shared point's claim machinery
 };
 
 // What a check of one point would do with a path, and why.
@@ -29,8 +30,8 @@ struct PathVerdict {
   std::size_t pointIndex = 0;
   std::string path;  // as the point's walk spells it, from the point's folder down
   PathPlace place = PathPlace::Reached;
-  // NoSubfolders, NotEntered, OutcomeFolder, CannotSee: the folder the walk does not go
-  // into, as the walk spells it (empty when the path's own status cannot be
+  // NoSubfolders, NotEntered, OutcomeFolder, CannotSee, SharedFolder: the folder the
+  // walk does not go into, as the walk spells it (empty when the path's own status cannot be
   // read); DirectoryMissing: the point's folder.
   std::string folder;
   std::string reason;  // CannotSee, Folder: the system's words

@@ -127,10 +127,13 @@ void PointLoader::ReloadPoints() {
         break;
       }
     }
-    // A shared folder read again keeps its claims and what it saw of its files.
+    // A shared folder read again keeps its claims and what it saw of its
+    // files, and the commands still running on claimed files, whatever the
+    // command now, so that their files stay claimed until they end.
     for (const ObservationPoint& old : before) {
       if (point.shared && old.sharedState && old.directory == point.directory) {
         point.sharedState = old.sharedState;
+        if (!point.running) point.running = old.running;
         break;
       }
     }

@@ -104,6 +104,10 @@ TEST_F(PathVerdictTest, TheFirstRuleThatStopsAPathIsTheOneTheCheckApplies) {
       {"gone.txt", [] {}, PathPlace::CannotSee, FileRule::None},
       {"gone.d/b.txt", [] {}, PathPlace::CannotSee, FileRule::None},
       {"sub", [] {}, PathPlace::Folder, FileRule::None},
+      {"new.txt", [&] { Put("new.txt"), point.shared = true; }, PathPlace::Reached,
+       FileRule::Unsettled},
+      {".corvane/claims/x.txt", [&] { point.shared = true; }, PathPlace::SharedFolder,
+       FileRule::None},
   };
   for (const auto& row : rows) {
     const ObservationPoint defaults = point;

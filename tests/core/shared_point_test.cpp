@@ -6,11 +6,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/change_watch.h"
 #include "core/child_reaper.h"
 #include "core/daemon_controller.h"
 #include "core/directory_scan.h"
+#include "core/point_loader.h"
 #include "core/run_command.h"
+#include "core/settings.h"
 #include "support/event_loop.h"
+#include "support/fake_change_source.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
@@ -26,8 +30,7 @@ SharedFolder OpenShared(const std::string& dir, const std::string& id) {
   return *std::move(folder);
 }
 
-// A shared point on in/ of daemon "me", whose waited command writes what
-// %File% and %FileName% were into `record`.
+// A shared point on in/ of daemon "me" with a waited command.
 class SharedPointTest : public ::testing::Test, protected test::LoggingCore {
  protected:
   SharedPointTest() {
@@ -37,8 +40,7 @@ class SharedPointTest : public ::testing::Test, protected test::LoggingCore {
     point.interval = 1;
     point.wait = 0;
     point.shared = true;
-    point.command = "sh -c 'test -f \"$1\" && printf \"%s|%s\" \"$1\" \"$2\" > \"$0\"' " + record +
-                    " %File% %FileName%";
+    point.command = "true";
   }
   std::int32_t Check() { return scanner.CheckDirectory(point.directory, point).handled; }
   std::string Put(const std::string& name) {
@@ -48,7 +50,6 @@ class SharedPointTest : public ::testing::Test, protected test::LoggingCore {
 
   test::TempDir dir;
   const std::string in = dir.File("in");
-  const std::string record = dir.File("record");
   ChildReaper reaper;
   CommandRunner runner{log, state, reaper};
   DirectoryScanner scanner{state, log, clock, runner};
@@ -63,33 +64,30 @@ TEST_F(SharedPointTest, HandsAFileOverOnlyAtTheSecondCheckThatSeesItUnchanged) {
   EXPECT_EQ(Check(), 1);
 }
 
-TEST_F(SharedPointTest, TheCommandGetsTheClaimedPathAndTheNameTheFileArrivedUnder) {
-  Put("sub/a.txt");
-  Check();
-  ASSERT_EQ(Check(), 1);
-  const std::string seen = test::ReadFile(record);
-  EXPECT_TRUE(seen.starts_with(in + "/.corvane/claims/me/")) << seen;
-  EXPECT_TRUE(seen.ends_with("|a.txt")) << seen;
-}
-
-// Where a file is once its waited command has ended; nothing stays claimed.
-TEST_F(SharedPointTest, AfterTheCommandTheFileIsBackOrInItsOutcomeFolder) {
+// The command finds the file at the claimed path in %File%, named as it
+// arrived in %FileName%; once it has ended the file is back or in its
+// outcome folder, and nothing stays claimed.
+TEST_F(SharedPointTest, TheCommandGetsTheClaimedFileWhichGoesBackOrToItsOutcomeFolder) {
+  const std::string record = dir.File("record");
   const struct {
-    const char* command;
-    const char* success;
-    const char* failure;
+    int code;
+    bool folders;
     const char* name;
     const char* lands;
-  } cases[] = {{"true", "", "", "a.txt", "in/sub/a.txt"},
-               {"true", "done", "failed", "b.txt", "done/b.txt"},
-               {"false", "done", "failed", "c.txt", "failed/c.txt"}};
+  } cases[] = {{0, false, "a.txt", "in/sub/a.txt"},
+               {0, true, "b.txt", "done/b.txt"},
+               {1, true, "c.txt", "failed/c.txt"}};
   for (const auto& c : cases) {
-    point.command = c.command;
-    point.successFolder = *c.success ? dir.File(c.success) + "/" : "";
-    point.failureFolder = *c.failure ? dir.File(c.failure) + "/" : "";
+    point.command = "sh -c 'test -f \"$1\" && printf \"%s|%s\" \"$1\" \"$2\" > \"$0\"; exit " +
+                    std::to_string(c.code) + "' " + record + " %File% %FileName%";
+    point.successFolder = c.folders ? dir.File("done/") : "";
+    point.failureFolder = c.folders ? dir.File("failed/") : "";
     Put(std::string("sub/") + c.name);
     Check();
-    ASSERT_EQ(Check(), 1) << c.command;
+    ASSERT_EQ(Check(), 1) << c.name;
+    const std::string seen = test::ReadFile(record);
+    EXPECT_TRUE(seen.starts_with(in + "/.corvane/claims/me/")) << seen;
+    EXPECT_TRUE(seen.ends_with(std::string("|") + c.name)) << seen;
     EXPECT_TRUE(fs::is_regular_file(dir.File(c.lands))) << c.lands;
     EXPECT_TRUE(fs::is_empty(in + "/.corvane/claims/me")) << c.lands;
     fs::remove(dir.File(c.lands));
@@ -104,6 +102,7 @@ TEST_F(SharedPointTest, AFileAnotherDaemonHoldsIsNotHandedOver) {
   Check();
   EXPECT_EQ(Check(), 0);
   EXPECT_EQ(*other.HeldFiles(), std::vector<std::string>{"a.txt"});
+  EXPECT_FALSE(Logged("cannot be claimed"));  // the scan never looked in there
 }
 
 TEST_F(SharedPointTest, TheClaimsOfAStaleDaemonComeBackWithAWarningThoseOfALiveOneDoNot) {
@@ -120,6 +119,74 @@ TEST_F(SharedPointTest, TheClaimsOfAStaleDaemonComeBackWithAWarningThoseOfALiveO
   EXPECT_TRUE(Logged("the daemon 'dead' gave no sign of life for more than 60 sec: 1 of its"));
   EXPECT_FALSE(Logged("'alive'"));
   EXPECT_EQ(*alive.HeldFiles(), std::vector<std::string>{"y.txt"});
+}
+
+TEST_F(SharedPointTest, AFileWhoseCommandRanOnByItselfIsHeldUntilItHasEnded) {
+  point.wait = -1;
+  point.command = "sleep 0.3";
+  Put("a.txt");
+  Check();
+  ASSERT_EQ(Check(), 1);
+  ASSERT_TRUE(test::Eventually([&] { return point.running->empty(); }));
+  EXPECT_FALSE(fs::exists(in + "/a.txt"));
+  EXPECT_EQ(Check(), 1);  // back, and as it is still there, handed over again
+  EXPECT_TRUE(test::Eventually([&] { return point.running->empty(); }));
+}
+
+// Claims and the commands still running on them outlive a reload, even one
+// that changes the command.
+TEST_F(SharedPointTest, AReloadKeepsTheClaimsAndTheCommandsRunningOnThem) {
+  const auto xml = [&](const char* command) {
+    return test::ObservationXml(
+        "S", {test::PointXml(
+                 in, 1, "<Shared>Yes</Shared><Command>" + std::string(command) + "</Command>")});
+  };
+  state.xmlFile = dir.Write("points.xml", xml("true"));
+  PointLoader loader(state, log);
+  ASSERT_TRUE(loader.LoadFile(state.xmlFile));
+  ASSERT_TRUE(PrepareSharedCheck(log, state, state.points[0]));
+  state.points[0].running = std::make_shared<RunningCommands>();
+  const ObservationPoint before = state.points[0];
+  dir.Write("points.xml", xml("false"));
+  loader.ReloadPoints();
+  EXPECT_EQ(state.points[0].sharedState, before.sharedState);
+  EXPECT_EQ(state.points[0].running, before.running);
+}
+
+TEST(SharedSettings, AreReadWithTheirDefaultsAndStaleSecondsAboveZero) {
+  const struct {
+    const char* stored;
+    SharedSettings read;
+    bool refused;
+  } cases[] = {{"", {"", 60}, false},
+               {"Shared.DaemonId=box-1\nShared.StaleSeconds=2\n", {"box-1", 2}, false},
+               {"Shared.StaleSeconds=0\n", {}, true}};
+  fs::create_directories(fs::path(SettingsFile()).parent_path());
+  for (const auto& c : cases) {
+    std::ofstream(SettingsFile()) << "[General]\n" << c.stored;
+    try {
+      EXPECT_EQ(ReadDaemonSettings(SettingsReader()).shared, c.read) << c.stored;
+      EXPECT_FALSE(c.refused) << c.stored;
+    } catch (const SettingsError& error) {
+      EXPECT_TRUE(c.refused) << c.stored;
+    }
+  }
+  fs::remove(SettingsFile());
+}
+
+// The claims and heartbeats change at every check: watched, they would wake
+// the point again and again.
+TEST(SharedPointWatch, TheClaimFolderIsNotWatched) {
+  test::FakeChangeSource source;
+  source.MakeDirectory("/in/.corvane/claims/");
+  source.MakeDirectory("/in/sub/");
+  ChangeWatch watch{source, [](std::size_t, WatchFallback) {}, [] { return false; }};
+  ObservationPoint point;
+  point.directory = "/in/";
+  point.watch = point.shared = true;
+  watch.Arm({point});
+  EXPECT_NE(source.WatchOf("/in/sub/"), -1);
+  EXPECT_EQ(source.WatchOf("/in/.corvane/"), -1);
 }
 
 // While a check waits for its command, no check beats: the daemon's timer
@@ -148,7 +215,7 @@ TEST(SharedPointHeartbeat, IsTouchedWhileAWaitedCommandRuns) {
       test::Eventually([&] { return std::ranges::count(test::ReadFile(seen), '\n') == 2; }));
   const std::string times = test::ReadFile(seen);
   const std::size_t split = times.find('\n');
-  EXPECT_NE(times.substr(0, split), times.substr(split + 1)) << times;
+  EXPECT_NE(times.substr(0, split), times.substr(split + 1, split)) << times;
   controller.Quit({StopReason::Kind::Command, "exit"});
 }
 
