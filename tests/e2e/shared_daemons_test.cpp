@@ -230,7 +230,9 @@ TEST_F(SharedDaemonsTest, FourDaemonsHandleEveryFileExactlyOnce) {
   // Each command got the path in its own daemon's claim folder, and every
   // daemon had its share.
   std::map<std::string, int> handled;
-  for (const std::string& name : Names(out)) ++handled[ClaimedBy(ReadFile(out + "/" + name))];
+  for (const std::string& name : Names(out)) {
+    if (name != "duplicates") ++handled[ClaimedBy(ReadFile(out + "/" + name))];
+  }
   for (const auto& daemon : daemons) EXPECT_GT(handled[daemon->id()], 0) << daemon->id();
   EXPECT_EQ(handled[""], 0) << "commands that got a path outside the claim folders";
 }
@@ -272,19 +274,20 @@ TEST_F(SharedDaemonsTest, FilesOfAKilledDaemonAreHandledByTheOthers) {
   held.erase("");  // a side file, or one the recorder was removing
 
   ExpectAllHandled();
-  // With waited commands a point runs one command at a time.
+  // With waited commands a point runs one command at a time; only its file
+  // may have been handed over twice, and only once more.
   EXPECT_LE(running.size(), 1u);
+  EXPECT_LE(Duplicates().size(), running.size());
   for (const auto& [name, claimed] : Duplicates()) {
     EXPECT_TRUE(running.contains(name)) << name << " handed over twice";
-    EXPECT_NE(ClaimedBy(claimed), victim.id()) << name;
   }
-  // Each file it held was handed over again by another daemon.
-  std::map<std::string, std::string> lastHandler;
-  for (const std::string& name : held) lastHandler[name] = ClaimedBy(ReadFile(out + "/" + name));
-  for (const auto& [name, claimed] : Duplicates()) lastHandler[name] = ClaimedBy(claimed);
-  for (const auto& [name, handler] : lastHandler) {
-    if (!held.contains(name)) continue;
-    EXPECT_NE(handler, victim.id()) << name << " held by the killed daemon";
+  // Each file it held was handed over (again) by another daemon.
+  for (const std::string& name : held) {
+    std::string handler = ClaimedBy(ReadFile(out + "/" + name));
+    for (const auto& [twice, claimed] : Duplicates()) {
+      if (twice == name) handler = ClaimedBy(claimed);
+    }
+    EXPECT_NE(handler, victim.id()) << name << " left to the killed daemon";
     EXPECT_NE(handler, "") << name;
   }
   bool warned = false;
