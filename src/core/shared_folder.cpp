@@ -164,22 +164,32 @@ Result<SharedFolder> SharedFolder::Open(const std::string& dir, const std::strin
   if (!heartbeats) return Failure<platform::Error>{heartbeats.error()};
   Result<UniqueFd> own = platform::OpenSubdirectory(claims->get(), daemonId, true, true);
   if (!own) return Failure<platform::Error>{own.error()};
+  // Two daemons that went by one id would take each other's claims for
+  // their own: the one whose heartbeat is locked already keeps the id.
+  Result<UniqueFd> heartbeat = platform::OpenLockedFile(heartbeats->get(), daemonId);
+  if (!heartbeat && (heartbeat.error().code == EAGAIN || heartbeat.error().code == EACCES)) {
+    return Failed("another running daemon goes by the id " + daemonId +
+                  " in this folder; give each daemon a Shared.DaemonId of its own");
+  }
+  if (!heartbeat) return Failure<platform::Error>{heartbeat.error()};
   std::string path = dir;
   while (path.size() > 1 && path.ends_with('/')) path.pop_back();
   path += std::string(path == "/" ? "" : "/") + kSharedFolderName + "/claims/" + daemonId;
   return SharedFolder(daemonId, std::move(path), *std::move(hot), *std::move(claims),
-                      *std::move(heartbeats), *std::move(own), std::move(stopRequested));
+                      *std::move(heartbeats), *std::move(own), *std::move(heartbeat),
+                      std::move(stopRequested));
 }
 
 SharedFolder::SharedFolder(std::string daemonId, std::string claimPath, UniqueFd hot,
                            UniqueFd claims, UniqueFd heartbeats, UniqueFd ownClaims,
-                           std::function<bool()> stopRequested)
+                           UniqueFd heartbeat, std::function<bool()> stopRequested)
     : daemonId_(std::move(daemonId)),
       claimPath_(std::move(claimPath)),
       hot_(std::move(hot)),
       claims_(std::move(claims)),
       heartbeats_(std::move(heartbeats)),
       ownClaims_(std::move(ownClaims)),
+      heartbeat_(std::move(heartbeat)),
       stopRequested_(std::move(stopRequested)) {}
 
 Result<SharedFolder::ClaimResult> SharedFolder::Claim(const std::string& relativePath) {
@@ -306,7 +316,7 @@ Result<std::size_t> SharedFolder::ReturnAllOwn(
 }
 
 Result<platform::FileTime> SharedFolder::Beat() {
-  Result<platform::FileTime> now = platform::TouchFile(heartbeats_.get(), daemonId_);
+  Result<platform::FileTime> now = platform::TouchOpenFile(heartbeat_.get());
   if (now) serverNow_ = *now;
   return now;
 }

@@ -51,8 +51,10 @@ class SharedFolder {
   };
 
   // Opens the claim machinery in the hot folder `dir` for `daemonId` (see
-  // CheckedDaemonId), making what is missing. The walks over many files ask
-  // `stopRequested` (when given) between files and end early when it says so.
+  // CheckedDaemonId), making what is missing. Fails while another process
+  // goes by the same id there; the daemon's points of one folder may share
+  // it. The walks over many files ask `stopRequested` (when given) between
+  // files and end early when it says so.
   static platform::Result<SharedFolder> Open(const std::string& dir, const std::string& daemonId,
                                              std::function<bool()> stopRequested = {});
 
@@ -97,7 +99,8 @@ class SharedFolder {
  private:
   SharedFolder(std::string daemonId, std::string claimPath, platform::UniqueFd hot,
                platform::UniqueFd claims, platform::UniqueFd heartbeats,
-               platform::UniqueFd ownClaims, std::function<bool()> stopRequested);
+               platform::UniqueFd ownClaims, platform::UniqueFd heartbeat,
+               std::function<bool()> stopRequested);
   bool Stopping() const { return stopRequested_ && stopRequested_(); }
 
   // nullopt when another daemon returned the file first.
@@ -111,6 +114,7 @@ class SharedFolder {
   platform::UniqueFd claims_;
   platform::UniqueFd heartbeats_;
   platform::UniqueFd ownClaims_;
+  platform::UniqueFd heartbeat_;  // this daemon's, locked while it lives
   std::function<bool()> stopRequested_;
   std::optional<platform::FileTime> serverNow_;
 };

@@ -72,6 +72,16 @@ using FileTime = std::chrono::system_clock::time_point;
 // on a network file system that is the server's clock, not this machine's.
 Result<FileTime> TouchFile(int dir, const std::string& name);
 
+// Opens the regular file `name` in `dir`, creating it, and locks it for this
+// process (an fcntl lock, which NFS servers hold too); the kernel frees the
+// lock when the process ends. Fails with EAGAIN or EACCES when another
+// process holds it. Closing any other descriptor of the file in this
+// process frees the lock as well: open it once.
+Result<UniqueFd> OpenLockedFile(int dir, const std::string& name);
+// Sets the modification time of the open file `fd` to the file system's
+// "now" and gives it.
+Result<FileTime> TouchOpenFile(int fd);
+
 // The modification time of the entry `name` in `dir` itself (a link is not
 // followed); nullopt when nothing has that name.
 Result<std::optional<FileTime>> ModificationTime(int dir, const std::string& name);

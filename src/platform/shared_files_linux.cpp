@@ -167,11 +167,25 @@ Result<void> RemoveFile(int dir, const std::string& name) {
 Result<FileTime> TouchFile(int dir, const std::string& name) {
   Result<UniqueFd> file = OpenRegular(dir, name, O_WRONLY | O_CREAT);
   if (!file) return Failure<Error>{file.error()};
+  return TouchOpenFile(file->get());
+}
+
+Result<UniqueFd> OpenLockedFile(int dir, const std::string& name) {
+  Result<UniqueFd> file = OpenRegular(dir, name, O_WRONLY | O_CREAT);
+  if (!file) return file;
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;  // l_start and l_len 0: the whole file
+  if (::fcntl(file->get(), F_SETLK, &lock) != 0) return SystemFailure(errno);
+  return file;
+}
+
+Result<FileTime> TouchOpenFile(int fd) {
   // No times given: the file system takes its own "now" (an NFS client asks
   // the server to).
-  if (::futimens(file->get(), nullptr) != 0) return SystemFailure(errno);
+  if (::futimens(fd, nullptr) != 0) return SystemFailure(errno);
   struct stat st {};
-  if (::fstat(file->get(), &st) != 0) return SystemFailure(errno);
+  if (::fstat(fd, &st) != 0) return SystemFailure(errno);
   return ToFileTime(st.st_mtim);
 }
 

@@ -235,6 +235,36 @@ TEST(SharedFolder, DaemonProcessesClaimEachFileOnce) {
   EXPECT_EQ(HeldByAll(dir), all);
 }
 
+// Two running daemons never go by one id in one folder: the second is
+// refused until the first has gone, and another id is not held up.
+TEST(SharedFolder, AnIdInUseByAnotherProcessIsRefused) {
+  test::TempDir dir;
+  int ready[2], release[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(release[1]);  // so that the parent's close ends the read below
+    const platform::Result<SharedFolder> first = SharedFolder::Open(dir.path(), "me");
+    char byte = first ? '1' : '0';
+    (void)::write(ready[1], &byte, 1);
+    (void)::read(release[0], &byte, 1);
+    ::_exit(0);
+  }
+  char opened = 0;
+  ASSERT_EQ(::read(ready[0], &opened, 1), 1);
+  ASSERT_EQ(opened, '1');
+  const platform::Result<SharedFolder> second = SharedFolder::Open(dir.path(), "me");
+  ASSERT_FALSE(second);
+  EXPECT_NE(second.error().text.find("goes by the id me"), std::string::npos);
+  EXPECT_TRUE(SharedFolder::Open(dir.path(), "other"));
+  ::close(release[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(SharedFolder::Open(dir.path(), "me"));
+  for (const int fd : {ready[0], ready[1], release[0]}) ::close(fd);
+}
+
 // A daemon whose heartbeat is old on the server's clock has its files put
 // back; a live one keeps them, and what is no claimed file stays.
 TEST(SharedFolder, ReturnsTheFilesOfDeadDaemonsOnly) {
@@ -270,6 +300,7 @@ TEST(SharedFolder, StopsReturningBetweenFiles) {
   for (const char* name : {"a", "b", "c"}) dir.Write(name, "");
   SharedFolder dead = OpenShared(dir, "dead");
   for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(dead.Claim(name));
+  SetAge(dir.File(".corvane/heartbeats/dead"), 10s);
   int budget = 2;
   const auto stop = [&budget] { return budget-- <= 0; };
   SharedFolder finder = OpenShared(dir, "finder", stop);
@@ -284,6 +315,7 @@ TEST(SharedFolder, TwoFindersReturnEachFileOfADeadDaemonOnce) {
   const std::multiset<std::string> all = WriteNumberedFiles(dir);
   SharedFolder dead = OpenShared(dir, "dead");
   for (const std::string& path : all) ASSERT_TRUE(dead.Claim(path));
+  SetAge(dir.File(".corvane/heartbeats/dead"), 10s);
   SharedFolder a = OpenShared(dir, "a"), b = OpenShared(dir, "b");
   ASSERT_TRUE(a.Beat() && b.Beat());
   std::atomic<std::size_t> returned = 0;
