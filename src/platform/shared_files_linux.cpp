@@ -96,23 +96,69 @@ Result<std::vector<SharedEntry>> ListEntries(int dir, std::size_t maxEntries) {
   return entries;
 }
 
+namespace {
+
+// What a file system answers when it knows no no-replace rename.
+bool NoReplaceUnknown(int error) {
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+// What it answers when it refuses hard links (EXDEV is a move too far).
+bool LinksRefused(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
+}
+
+// The end of a failed move for an error that has its own outcome.
+Result<MoveOutcome> FailedMove(int error) {
+  if (error == ENOENT) return MoveOutcome::SourceGone;
+  if (error == EEXIST) return MoveOutcome::TargetTaken;
+  return SystemFailure(error);
+}
+
+// The name is ours from the exclusive create on: every other mover, a
+// daemon on any machine included, gets EEXIST for it. The rename then
+// replaces only our own empty file. The one window left is a writer that
+// opens the name without O_EXCL in the few microseconds between the
+// reservation and the rename: what it writes is replaced.
+Result<MoveOutcome> MoveOverReservation(int fromDir, const std::string& from, int toDir,
+                                        const std::string& to) {
+  const UniqueFd reservation(
+      ::openat(toDir, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0600));
+  if (!reservation)
+    return errno == EEXIST ? Result<MoveOutcome>(MoveOutcome::TargetTaken) : SystemFailure(errno);
+  struct stat made {};
+  if (::fstat(reservation.get(), &made) != 0) return SystemFailure(errno);
+  if (::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0) return MoveOutcome::Moved;
+  const int error = errno;
+  // Removed only while it is still the empty file made above.
+  struct stat now {};
+  if (::fstatat(toDir, to.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == made.st_dev &&
+      now.st_ino == made.st_ino && now.st_size == 0) {
+    ::unlinkat(toDir, to.c_str(), 0);
+  }
+  return error == ENOENT ? Result<MoveOutcome>(MoveOutcome::SourceGone) : SystemFailure(error);
+}
+
+}  // namespace
+
 Result<MoveOutcome> MoveWithoutReplacing(int fromDir, const std::string& from, int toDir,
-                                         const std::string& to) {
-  if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return MoveOutcome::Moved;
+                                         const std::string& to, NoReplaceWay firstWay) {
+  if (firstWay == NoReplaceWay::Rename) {
+    if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) {
+      return MoveOutcome::Moved;
+    }
+    if (!NoReplaceUnknown(errno)) return FailedMove(errno);
+    firstWay = NoReplaceWay::Link;
   }
-  if (errno == ENOENT) return MoveOutcome::SourceGone;
-  if (errno == EEXIST) return MoveOutcome::TargetTaken;
-  if (errno != EINVAL && errno != ENOSYS) return SystemFailure(errno);
-  // NFS and SMB servers may not know the flag; a link is never made over an
-  // existing name either.
-  if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) != 0) {
-    if (errno == ENOENT) return MoveOutcome::SourceGone;
-    if (errno == EEXIST) return MoveOutcome::TargetTaken;
-    return SystemFailure(errno);
+  if (firstWay == NoReplaceWay::Link) {
+    if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) == 0) {
+      if (::unlinkat(fromDir, from.c_str(), 0) != 0 && errno != ENOENT) {
+        return SystemFailure(errno);
+      }
+      return MoveOutcome::Moved;
+    }
+    if (!LinksRefused(errno)) return FailedMove(errno);
   }
-  if (::unlinkat(fromDir, from.c_str(), 0) != 0 && errno != ENOENT) return SystemFailure(errno);
-  return MoveOutcome::Moved;
+  return MoveOverReservation(fromDir, from, toDir, to);
 }
 
 Result<MoveOutcome> MoveIntoOwnFolder(int fromDir, const std::string& from, int toDir,
