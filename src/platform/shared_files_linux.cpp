@@ -121,12 +121,21 @@ Result<MoveOutcome> FailedMove(int error) {
 // reservation and the rename: what it writes is replaced.
 Result<MoveOutcome> MoveOverReservation(int fromDir, const std::string& from, int toDir,
                                         const std::string& to) {
-  const UniqueFd reservation(
-      ::openat(toDir, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0600));
-  if (!reservation)
-    return errno == EEXIST ? Result<MoveOutcome>(MoveOutcome::TargetTaken) : SystemFailure(errno);
   struct stat made {};
-  if (::fstat(reservation.get(), &made) != 0) return SystemFailure(errno);
+  {
+    const UniqueFd reservation(
+        ::openat(toDir, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0600));
+    if (!reservation) {
+      return errno == EEXIST ? Result<MoveOutcome>(MoveOutcome::TargetTaken) : SystemFailure(errno);
+    }
+    if (::fstat(reservation.get(), &made) != 0) {
+      const int error = errno;
+      ::unlinkat(toDir, to.c_str(), 0);
+      return SystemFailure(error);
+    }
+    // Closed before the rename: an SMB server refuses to replace a file
+    // that is still open (EBUSY).
+  }
   if (::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0) return MoveOutcome::Moved;
   const int error = errno;
   // Removed only while it is still the empty file made above.
