@@ -116,9 +116,12 @@ Result<MoveOutcome> FailedMove(int error) {
 
 // The name is ours from the exclusive create on: every other mover, a
 // daemon on any machine included, gets EEXIST for it. The rename then
-// replaces only our own empty file. The one window left is a writer that
-// opens the name without O_EXCL in the few microseconds between the
-// reservation and the rename: what it writes is replaced.
+// replaces only our own empty file. The window left lies between the
+// reservation and the rename (microseconds locally, a few round trips to a
+// server): a writer that opens the name without O_EXCL loses what it
+// writes, and a process that takes the empty file away (a daemon claiming
+// it as a new arrival) leaves the name free for the rename, so that it gets
+// an empty file of that name besides.
 Result<MoveOutcome> MoveOverReservation(int fromDir, const std::string& from, int toDir,
                                         const std::string& to) {
   struct stat made {};
