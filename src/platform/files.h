@@ -59,8 +59,9 @@ Result<FileIdentity> IdentityOfDirectory(const std::string& path);
 Result<void> MakeDirectories(const std::string& path);
 
 // Renames the entry `from` to `to` (a link as the link), never replacing
-// what is at `to`: fails with EEXIST when that name is taken, with EXDEV
-// when the two lie on different file systems.
+// what is at `to`, also where the file system knows no no-replace rename:
+// fails with EEXIST when that name is taken, with ENOENT when `from` is
+// gone, with EXDEV when the two lie on different file systems.
 Result<void> RenameWithoutReplacing(const std::string& from, const std::string& to);
 
 // Copies the regular file `from` into the directory `folder` under a fresh

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/shared_files.h"
 #include "platform/unique_fd.h"
 
 namespace corvane::platform {
@@ -127,9 +128,10 @@ Result<void> MakeDirectories(const std::string& path) {
 }
 
 Result<void> RenameWithoutReplacing(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-    return SystemFailure(errno);
-  }
+  const Result<MoveOutcome> moved = MoveWithoutReplacing(AT_FDCWD, from, AT_FDCWD, to);
+  if (!moved) return Failure<Error>{moved.error()};
+  if (*moved == MoveOutcome::SourceGone) return SystemFailure(ENOENT);
+  if (*moved == MoveOutcome::TargetTaken) return SystemFailure(EEXIST);
   return {};
 }
 

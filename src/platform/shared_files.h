@@ -41,11 +41,21 @@ Result<std::vector<SharedEntry>> ListEntries(int dir, std::size_t maxEntries);
 // taken at the target as TargetTaken; neither moved anything.
 enum class MoveOutcome { Moved, SourceGone, TargetTaken };
 
-// Renames `from` in `fromDir` to `to` in `toDir` in one atomic step that
-// never replaces a file at the target. A server without a no-replace rename
-// gets a hard link and the removal of the old name instead.
+// The ways of moving without replacing, from the best to the last resort.
+enum class NoReplaceWay {
+  Rename,       // a rename told not to replace: atomic
+  Link,         // a hard link, never made over a name, and the old name removed
+  Reservation,  // an empty file made exclusively at the target, renamed over
+};
+
+// Renames `from` in `fromDir` to `to` in `toDir`, never replacing a file at
+// the target. Starts with `firstWay` and falls back to the next way while
+// the file system refuses one: many NFS and SMB servers know no no-replace
+// rename, and some refuse hard links as well. A way other than Rename to
+// start with is for tests on a file system that knows them all.
 Result<MoveOutcome> MoveWithoutReplacing(int fromDir, const std::string& from, int toDir,
-                                         const std::string& to);
+                                         const std::string& to,
+                                         NoReplaceWay firstWay = NoReplaceWay::Rename);
 
 // Renames `from` in `fromDir` to `to` in `toDir`, a folder that nobody but
 // this daemon writes into: a plain rename, which every file system and

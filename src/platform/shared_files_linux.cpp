@@ -96,23 +96,81 @@ Result<std::vector<SharedEntry>> ListEntries(int dir, std::size_t maxEntries) {
   return entries;
 }
 
+namespace {
+
+// What a file system answers when it knows no no-replace rename.
+bool NoReplaceUnknown(int error) {
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+// What it answers when it refuses hard links (EXDEV is a move too far).
+bool LinksRefused(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
+}
+
+// The end of a failed move for an error that has its own outcome.
+Result<MoveOutcome> FailedMove(int error) {
+  if (error == ENOENT) return MoveOutcome::SourceGone;
+  if (error == EEXIST) return MoveOutcome::TargetTaken;
+  return SystemFailure(error);
+}
+
+// The name is ours from the exclusive create on: every other mover, a
+// daemon on any machine included, gets EEXIST for it. The rename then
+// replaces only our own empty file. The window left lies between the
+// reservation and the rename (microseconds locally, a few round trips to a
+// server): a writer that opens the name without O_EXCL loses what it
+// writes, and a process that takes the empty file away (a daemon claiming
+// it as a new arrival) leaves the name free for the rename, so that it gets
+// an empty file of that name besides.
+Result<MoveOutcome> MoveOverReservation(int fromDir, const std::string& from, int toDir,
+                                        const std::string& to) {
+  struct stat made {};
+  {
+    const UniqueFd reservation(
+        ::openat(toDir, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0600));
+    if (!reservation) {
+      return errno == EEXIST ? Result<MoveOutcome>(MoveOutcome::TargetTaken) : SystemFailure(errno);
+    }
+    if (::fstat(reservation.get(), &made) != 0) {
+      const int error = errno;
+      ::unlinkat(toDir, to.c_str(), 0);
+      return SystemFailure(error);
+    }
+    // Closed before the rename: an SMB server refuses to replace a file
+    // that is still open (EBUSY).
+  }
+  if (::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0) return MoveOutcome::Moved;
+  const int error = errno;
+  // Removed only while it is still the empty file made above.
+  struct stat now {};
+  if (::fstatat(toDir, to.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == made.st_dev &&
+      now.st_ino == made.st_ino && now.st_size == 0) {
+    ::unlinkat(toDir, to.c_str(), 0);
+  }
+  return error == ENOENT ? Result<MoveOutcome>(MoveOutcome::SourceGone) : SystemFailure(error);
+}
+
+}  // namespace
+
 Result<MoveOutcome> MoveWithoutReplacing(int fromDir, const std::string& from, int toDir,
-                                         const std::string& to) {
-  if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return MoveOutcome::Moved;
+                                         const std::string& to, NoReplaceWay firstWay) {
+  if (firstWay == NoReplaceWay::Rename) {
+    if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) {
+      return MoveOutcome::Moved;
+    }
+    if (!NoReplaceUnknown(errno)) return FailedMove(errno);
+    firstWay = NoReplaceWay::Link;
   }
-  if (errno == ENOENT) return MoveOutcome::SourceGone;
-  if (errno == EEXIST) return MoveOutcome::TargetTaken;
-  if (errno != EINVAL && errno != ENOSYS) return SystemFailure(errno);
-  // NFS and SMB servers may not know the flag; a link is never made over an
-  // existing name either.
-  if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) != 0) {
-    if (errno == ENOENT) return MoveOutcome::SourceGone;
-    if (errno == EEXIST) return MoveOutcome::TargetTaken;
-    return SystemFailure(errno);
+  if (firstWay == NoReplaceWay::Link) {
+    if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) == 0) {
+      if (::unlinkat(fromDir, from.c_str(), 0) != 0 && errno != ENOENT) {
+        return SystemFailure(errno);
+      }
+      return MoveOutcome::Moved;
+    }
+    if (!LinksRefused(errno)) return FailedMove(errno);
   }
-  if (::unlinkat(fromDir, from.c_str(), 0) != 0 && errno != ENOENT) return SystemFailure(errno);
-  return MoveOutcome::Moved;
+  return MoveOverReservation(fromDir, from, toDir, to);
 }
 
 Result<MoveOutcome> MoveIntoOwnFolder(int fromDir, const std::string& from, int toDir,
