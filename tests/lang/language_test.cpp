@@ -96,7 +96,7 @@ TEST_P(LanguageFileTest, EveryTextIsTranslatedKeepingItsPlaceholdersAndItsLines)
                                        {txt::StatisticsHeader, 3},
                                        {txt::StatisticsPoint, 18}}) {
     std::set<std::string> numbered;
-    for (int i = 1; i <= values; ++i) numbered.insert("%" + std::to_string(i));
+    for (int i = 1; i <= values; ++i) numbered.insert(QString("%%1").arg(i).toStdString());
     EXPECT_EQ(PlaceholdersOf(language.Translate(report)), numbered) << report.id;
   }
   const std::string help = language.Translate(txt::HelpReport);
