@@ -43,7 +43,7 @@ std::multiset<std::string> FilesBelow(const std::string& root) {
 }
 
 std::multiset<std::string> WriteNumberedFiles(const test::TempDir& dir) {
-  for (int i = 0; i < kRaceFiles; ++i) dir.Write("f" + std::to_string(i), "");
+  for (int i = 0; i < kRaceFiles; ++i) dir.Write(std::string("f").append(std::to_string(i)), "");
   return FilesBelow(dir.path());
 }
 
