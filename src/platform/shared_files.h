@@ -77,11 +77,6 @@ Result<void> RemoveFile(int dir, const std::string& name);
 
 using FileTime = std::chrono::system_clock::time_point;
 
-// Sets the modification time of the regular file `name` in `dir` to now,
-// creating it when missing, and gives back the time the file system stored:
-// on a network file system that is the server's clock, not this machine's.
-Result<FileTime> TouchFile(int dir, const std::string& name);
-
 // Opens the regular file `name` in `dir`, creating it, and locks it for this
 // process (an fcntl lock, which NFS servers hold too); the kernel frees the
 // lock when the process ends. Fails with EAGAIN or EACCES when another
@@ -89,7 +84,8 @@ Result<FileTime> TouchFile(int dir, const std::string& name);
 // process frees the lock as well: open it once.
 Result<UniqueFd> OpenLockedFile(int dir, const std::string& name);
 // Sets the modification time of the open file `fd` to the file system's
-// "now" and gives it.
+// "now" and gives it: on a network file system that is the server's clock,
+// not this machine's.
 Result<FileTime> TouchOpenFile(int fd);
 
 // The modification time of the entry `name` in `dir` itself (a link is not

@@ -222,12 +222,6 @@ Result<void> RemoveFile(int dir, const std::string& name) {
   return {};
 }
 
-Result<FileTime> TouchFile(int dir, const std::string& name) {
-  Result<UniqueFd> file = OpenRegular(dir, name, O_WRONLY | O_CREAT);
-  if (!file) return Failure<Error>{file.error()};
-  return TouchOpenFile(file->get());
-}
-
 Result<UniqueFd> OpenLockedFile(int dir, const std::string& name) {
   Result<UniqueFd> file = OpenRegular(dir, name, O_WRONLY | O_CREAT);
   if (!file) return file;
