@@ -154,14 +154,17 @@ class SharedDaemonsTest : public ::testing::Test {
     }
   }
 
-  void StartDaemons(int staleSeconds) {
-    const std::string point = PointXml(
-        hot, 1,
-        "<Name>shared</Name><Shared>Yes</Shared><Command Wait=\"0\">" HAND_OVER_RECORDER " " + out +
-            " %FileName% %File%</Command>");
-    const std::string xml = dir.Write("points.xml", ObservationXml("shared", {point}));
+  // The last daemon's recorder waits `lastDelayMs` before it records.
+  void StartDaemons(int staleSeconds, int lastDelayMs = 0) {
     for (int d = 1; d <= kDaemons; ++d) {
       const std::string id = "daemon-" + std::to_string(d);
+      const int delay = d == kDaemons ? lastDelayMs : 0;
+      const std::string point =
+          PointXml(hot, 1,
+                   "<Name>shared</Name><Shared>Yes</Shared><Command Wait=\"0\">" HAND_OVER_RECORDER
+                   " --delay-ms=" +
+                       std::to_string(delay) + " " + out + " %FileName% %File%</Command>");
+      const std::string xml = dir.Write(id + ".xml", ObservationXml("shared", {point}));
       daemons.push_back(std::make_unique<Daemon>(dir.File(id), id, xml, staleSeconds));
     }
   }
@@ -238,12 +241,13 @@ TEST_F(SharedDaemonsTest, FourDaemonsHandleEveryFileExactlyOnce) {
 }
 
 // The daemon dies together with the command it was running, as when its
-// machine goes down. A file it held goes back after the stale limit and
+// machine goes down. Its commands are slow, so that it is nearly always
+// caught holding a file. A file it held goes back after the stale limit and
 // another daemon handles it; only a file whose command was running may be
 // handed over twice.
 TEST_F(SharedDaemonsTest, FilesOfAKilledDaemonAreHandledByTheOthers) {
   constexpr int kStaleSeconds = 5;
-  StartDaemons(kStaleSeconds);
+  StartDaemons(kStaleSeconds, 200);
   Daemon& victim = *daemons.back();
   ASSERT_TRUE(WaitUntil([&] { return Records() >= kFiles / 4; }));
   // Stopped, with its commands, until it holds a file.
@@ -268,8 +272,8 @@ TEST_F(SharedDaemonsTest, FilesOfAKilledDaemonAreHandledByTheOthers) {
   for (const auto& command : commands) {
     ::kill(std::stoi(command.back()), SIGKILL);
     // A child caught before it became the recorder ran no command yet.
-    if (command.size() == 5 && command[0].ends_with("hand_over_recorder")) {
-      running.insert(command[2]);  // recorder OUT NAME CLAIMED, then the pid
+    if (command.size() == 6 && command[0].ends_with("hand_over_recorder")) {
+      running.insert(command[3]);  // recorder DELAY OUT NAME CLAIMED, then the pid
     }
   }
   victim.Kill();

@@ -1,6 +1,7 @@
 // Stands in for a hot folder's command in the tests of several daemons on
-// one folder: `hand_over_recorder OUT NAME CLAIMED` records that the file
-// NAME was handed over, then removes CLAIMED, the file the command got.
+// one folder: `hand_over_recorder --delay-ms=N OUT NAME CLAIMED` waits N
+// milliseconds, records that the file NAME was handed over, then removes
+// CLAIMED, the file the command got.
 //
 // The record is OUT/NAME, made with O_EXCL and holding the claimed path (so
 // that it tells which daemon handed the file over). When OUT/NAME is there
@@ -12,9 +13,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -37,15 +40,19 @@ bool Record(const std::string& out, const std::string& name, const std::string& 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4 || std::strchr(argv[2], '/') != nullptr || argv[2][0] == '\0') {
-    std::fprintf(stderr, "usage: hand_over_recorder OUT NAME CLAIMED (NAME without '/')\n");
+  int delayMs = -1;
+  if (argc != 5 || std::sscanf(argv[1], "--delay-ms=%d", &delayMs) != 1 || delayMs < 0 ||
+      std::strchr(argv[3], '/') != nullptr || argv[3][0] == '\0') {
+    std::fprintf(stderr,
+                 "usage: hand_over_recorder --delay-ms=N OUT NAME CLAIMED (NAME without '/')\n");
     return 2;
   }
-  if (!Record(argv[1], argv[2], argv[3])) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+  if (!Record(argv[2], argv[3], argv[4])) {
     std::perror("hand_over_recorder: record");
     return 1;
   }
-  if (::unlink(argv[3]) != 0) {
+  if (::unlink(argv[4]) != 0) {
     std::perror("hand_over_recorder: remove");
     return 1;
   }
