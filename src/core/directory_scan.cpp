@@ -106,7 +106,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
         total += below;
         continue;
       }
-      if (EntryQualifies(walk, listing, dir, name) && HandOver(walk.point, dir, name)) {
+      if (EntryQualifies(walk, listing, dir, name) && HandOver(walk, dir, name)) {
         Inc(total);
       }
     }
@@ -132,8 +132,8 @@ bool DirectoryScanner::EntryQualifies(ScanWalk& walk, const DirectoryListing& li
   return verdict.stoppedBy == FileRule::None;
 }
 
-bool DirectoryScanner::HandOver(ObservationPoint& point, const std::string& dir,
-                                const std::string& name) {
+bool DirectoryScanner::HandOver(ScanWalk& walk, const std::string& dir, const std::string& name) {
+  ObservationPoint& point = walk.point;
   if (!point.shared) {
     runner_.RunCommand(dir, name, point);
     return true;
@@ -143,8 +143,16 @@ bool DirectoryScanner::HandOver(ObservationPoint& point, const std::string& dir,
   if (StopRequested(state_)) return false;
   const std::optional<std::string> claimed = ClaimForCommand(log_, point, dir, name);
   if (!claimed) return false;
+  if (point.exclusive) {
+    const platform::Exclusive exclusive = TestClaimedExclusive(*claimed, walk.foreign);
+    if (exclusive != platform::Exclusive::Yes) {
+      TellExclusiveRefusal(walk, dir, name, exclusive);
+      ReturnClaimed(log_, state_, point, *claimed, dir + name);
+      return false;
+    }
+  }
   runner_.RunCommand(dir, name, point, *claimed);
-  ReturnAfterCommand(log_, state_, point, *claimed, dir + name);
+  ReturnClaimed(log_, state_, point, *claimed, dir + name);
   return true;
 }
 

@@ -41,8 +41,9 @@ class DirectoryScanner final : public DirectoryCheck {
   bool EntryQualifies(ScanWalk& walk, const platform::DirectoryListing& listing,
                       const std::string& dir, const std::string& name);
   // Runs the command for a file that qualified; a shared point claims it
-  // first and returns it after. False when another daemon has it.
-  bool HandOver(ObservationPoint& point, const std::string& dir, const std::string& name);
+  // first (then makes the exclusive test) and returns it after. False when
+  // another daemon has it or it turned out to be in use.
+  bool HandOver(ScanWalk& walk, const std::string& dir, const std::string& name);
   // A refused exclusive test is logged with its reason (at a point woken by
   // changes, once while the file stays busy) and remembered.
   void TellExclusiveRefusal(ScanWalk& walk, const std::string& dir, const std::string& name,

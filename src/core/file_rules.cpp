@@ -112,7 +112,9 @@ FileVerdict JudgeEntry(const PointRules& rules, const platform::DirectoryListing
       verdict.comesOfAge = due->toSecsSinceEpoch();
     }
   }
-  if (point.exclusive) verdict.exclusive = listing.TestExclusive(name, verdict.status, foreign);
+  if (point.exclusive && !ExclusiveAfterClaim(rules)) {
+    verdict.exclusive = listing.TestExclusive(name, verdict.status, foreign);
+  }
   if (!oldEnough) return stop(FileRule::Age);
   if (verdict.exclusive && *verdict.exclusive != platform::Exclusive::Yes) {
     return stop(FileRule::Exclusive);

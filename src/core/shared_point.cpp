@@ -126,8 +126,19 @@ std::optional<std::string> ClaimForCommand(Log& log, ObservationPoint& point,
   return std::nullopt;
 }
 
-void ReturnAfterCommand(Log& log, const DaemonState& state, ObservationPoint& point,
-                        const std::string& claimedPath, const std::string& original) {
+platform::Exclusive TestClaimedExclusive(const std::string& claimedPath,
+                                         platform::ForeignOpenFiles& foreign) {
+  const std::size_t slash = claimedPath.rfind('/');
+  const std::string name = claimedPath.substr(slash + 1);
+  const platform::DirectoryListing claims(claimedPath.substr(0, slash));
+  if (claims.OutOfDescriptors()) return platform::Exclusive::OutOfDescriptors;
+  const platform::Result<platform::FileStatus> status = claims.Status(name);
+  if (!status) return platform::Exclusive::No;
+  return claims.TestExclusive(name, *status, foreign);
+}
+
+void ReturnClaimed(Log& log, const DaemonState& state, ObservationPoint& point,
+                   const std::string& claimedPath, const std::string& original) {
   if (StopRequested(state) || CommandRuns(point, claimedPath)) return;
   if (!point.sharedState || !point.sharedState->folder) return;
   const platform::Result<std::string> returned = point.sharedState->folder->Return(claimedPath);

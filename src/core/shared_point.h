@@ -13,6 +13,7 @@
 #include "core/file_stability.h"
 #include "core/observation_point.h"
 #include "core/shared_folder.h"
+#include "platform/directory_listing.h"
 
 namespace corvane {
 
@@ -50,11 +51,17 @@ void BeatIfDue(const DaemonState& state, SharedPointState& shared);
 std::optional<std::string> ClaimForCommand(Log& log, ObservationPoint& point,
                                            const std::string& dir, const std::string& name);
 
-// After the command: a claimed file still in the claim folder goes back to
-// `original`, its full path before the claim, or beside it under a free
-// name. Not while its command still runs or the daemon stops: the command
-// may still use it (the daemon returns it when it starts again).
-void ReturnAfterCommand(Log& log, const DaemonState& state, ObservationPoint& point,
-                        const std::string& claimedPath, const std::string& original);
+// For a point that asks for exclusive access: the test made on the file
+// once claimed, in the claim folder, where no other daemon opens anything.
+platform::Exclusive TestClaimedExclusive(const std::string& claimedPath,
+                                         platform::ForeignOpenFiles& foreign);
+
+// After the command, or when the claimed file turned out to be in use: a
+// claimed file still in the claim folder goes back to `original`, its full
+// path before the claim, or beside it under a free name. Not while its
+// command still runs or the daemon stops: the command may still use it (the
+// daemon returns it when it starts again).
+void ReturnClaimed(Log& log, const DaemonState& state, ObservationPoint& point,
+                   const std::string& claimedPath, const std::string& original);
 
 }  // namespace corvane

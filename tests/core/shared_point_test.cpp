@@ -1,10 +1,13 @@
 #include "core/shared_point.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "core/change_watch.h"
 #include "core/child_reaper.h"
@@ -103,6 +106,35 @@ TEST_F(SharedPointTest, AFileAnotherDaemonHoldsIsNotHandedOver) {
   EXPECT_EQ(Check(), 0);
   EXPECT_EQ(*other.HeldFiles(), std::vector<std::string>{"a.txt"});
   EXPECT_FALSE(Logged("cannot be claimed"));  // the scan never looked in there
+}
+
+// A file is opened for the exclusive test only once claimed: on an SMB
+// share, a daemon holding open a file another has just claimed would make
+// that one's command fail to remove it. The hot folder never sees an open.
+TEST_F(SharedPointTest, TheExclusiveTestIsMadeOnTheClaimedFileWhichGoesBackWhenInUse) {
+  point.exclusive = true;
+  const std::string file = Put("a.txt");
+  Check();
+  auto held = std::make_unique<std::ifstream>(file);
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, in.c_str(), IN_OPEN), 0);
+
+  EXPECT_EQ(Check(), 0);
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_TRUE(fs::is_empty(in + "/.corvane/claims/me"));
+  EXPECT_TRUE(Logged("Exclusive access to 'a.txt' not granded"));
+  alignas(inotify_event) char events[4096];
+  for (ssize_t got; (got = ::read(watch, events, sizeof events)) > 0;) {
+    for (char* at = events; at < events + got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(at);
+      EXPECT_TRUE(event->mask & IN_ISDIR) << event->name << " opened in the hot folder";
+      at += sizeof(inotify_event) + event->len;
+    }
+  }
+  ::close(watch);
+  held.reset();
+  EXPECT_EQ(Check(), 1);
 }
 
 TEST_F(SharedPointTest, TheClaimsOfAStaleDaemonComeBackWithAWarningThoseOfALiveOneDoNot) {
