@@ -19,8 +19,8 @@ class SystemChangeSource final : public ChangeSource {
     std::vector<std::string> found;
     platform::DirectoryListing listing(directory);
     while (const platform::ListingEntry* entry = listing.Next()) {
-      if (entry->type == platform::EntryType::Directory ||
-          entry->type == platform::EntryType::Unknown) {
+      if (entry->kind == platform::EntryKind::Directory ||
+          entry->kind == platform::EntryKind::Unknown) {
         found.push_back(directory + entry->name + '/');
       }
     }

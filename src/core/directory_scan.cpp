@@ -39,7 +39,7 @@ class ScanWalk {
 namespace {
 
 using platform::DirectoryListing;
-using platform::EntryType;
+using platform::EntryKind;
 using platform::FileStatus;
 
 // True the first time a check meets the directory. A directory met again,
@@ -53,8 +53,8 @@ bool FirstVisit(ScanWalk& walk, const DirectoryListing& listing) {
 
 // A link is never a directory here, whatever it points to: following one
 // would let whoever writes into the hot folder aim the command elsewhere.
-bool IsDirectoryEntry(const DirectoryListing& listing, const std::string& name, EntryType type) {
-  if (type != EntryType::Unknown) return type == EntryType::Directory;
+bool IsDirectoryEntry(const DirectoryListing& listing, const std::string& name, EntryKind kind) {
+  if (kind != EntryKind::Unknown) return kind == EntryKind::Directory;
   const platform::Result<FileStatus> status = listing.Status(name);
   return status && status->isDirectory;
 }
@@ -96,7 +96,7 @@ std::optional<std::int32_t> DirectoryScanner::CheckLevel(ScanWalk& walk, Directo
       if (!entry) break;
       const std::string& name = entry->name;
       if (walk.point.shared && name == kSharedFolderName && dir == walk.point.directory) continue;
-      if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, entry->type)) {
+      if (!walk.point.noSubdirectories && IsDirectoryEntry(listing, name, entry->kind)) {
         DirectoryListing sub(listing, name);
         if (walk.rules.IsOutcomeFolder(sub)) continue;
         // A failed level below has logged its error; its part of the

@@ -12,8 +12,10 @@
 namespace corvane::platform {
 
 // What an entry is, taken from the entry itself: a link is Other, whatever
-// it points to, as are FIFOs, sockets and devices.
-enum class EntryKind { Directory, Regular, Other };
+// it points to, as are FIFOs, sockets and devices. Unknown only from a
+// DirectoryListing, which tells no more than the listing did (a link, or an
+// entry of a file system that does not tell types, is Unknown there).
+enum class EntryKind { Directory, Regular, Other, Unknown };
 
 struct DirectoryEntry {
   std::string name;  // the bytes as stored, never "." or ".."

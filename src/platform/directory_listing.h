@@ -23,13 +23,10 @@ struct DirCloser {
 // A directory stream, closed (with its descriptor) by its owner.
 using UniqueDir = std::unique_ptr<DIR, DirCloser>;
 
-// What a directory listing says of an entry without asking for its status.
-enum class EntryType { Directory, Regular, Other, Unknown };
-
 // One entry of a listing.
 struct ListingEntry {
   std::string name;
-  EntryType type = EntryType::Unknown;
+  EntryKind kind = EntryKind::Unknown;
 };
 
 // The status of an entry itself: a symbolic link is never followed and

@@ -74,11 +74,11 @@ const ListingEntry* DirectoryListing::Next() {
     if (entryName == "." || entryName == "..") continue;
     entry_.name.assign(entryName);
     switch (entry->d_type) {
-      case DT_DIR: entry_.type = EntryType::Directory; break;
-      case DT_REG: entry_.type = EntryType::Regular; break;
+      case DT_DIR: entry_.kind = EntryKind::Directory; break;
+      case DT_REG: entry_.kind = EntryKind::Regular; break;
       case DT_LNK:
-      case DT_UNKNOWN: entry_.type = EntryType::Unknown; break;
-      default: entry_.type = EntryType::Other; break;
+      case DT_UNKNOWN: entry_.kind = EntryKind::Unknown; break;
+      default: entry_.kind = EntryKind::Other; break;
     }
     return &entry_;
   }
