@@ -80,8 +80,8 @@ void ConsoleCommands::SetLogLevel(const std::string& value) {
 // The message comes after the change, so it opens the new log file.
 void ConsoleCommands::SetLogFile(const std::string& value) {
   if (value.empty()) return;
-  if (const std::string problem = context_.controller.SetLogFile(value); !problem.empty()) {
-    Refuse(value, "logfile", problem);
+  if (const platform::Result<void> taken = context_.controller.SetLogFile(value); !taken) {
+    Refuse(value, "logfile", taken.error().text);
     return;
   }
   log().Message(txt::Changed, LogLevel::Info, {"logfile", value});

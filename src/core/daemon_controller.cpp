@@ -217,11 +217,10 @@ void DaemonController::SetLogLevel(LogLevel level) {
   emit SettingsChanged();
 }
 
-std::string DaemonController::SetLogFile(const std::string& file) {
-  const platform::Result<void> usable = platform::CheckRegularOrAbsent(file);
-  if (!usable) return usable.error().text;
-  daemon_->state.logFile = file;
-  return {};
+platform::Result<void> DaemonController::SetLogFile(const std::string& file) {
+  platform::Result<void> usable = platform::CheckRegularOrAbsent(file);
+  if (usable) daemon_->state.logFile = file;
+  return usable;
 }
 
 void DaemonController::SetLanguageFile(const std::string& file, std::string text) {

@@ -10,6 +10,7 @@
 #include "core/log.h"
 #include "core/settings.h"
 #include "platform/processes.h"
+#include "platform/result.h"
 
 namespace corvane {
 namespace journal {
@@ -133,9 +134,9 @@ class DaemonController : public QObject {
   // announce their change with SettingsChanged.
   void SetLogLevel(LogLevel level);
   // A FIFO, a device or a directory is refused, since writing to it could
-  // block or fill nothing: the answer is then why, and the log file stays.
-  // "" when the file is taken.
-  std::string SetLogFile(const std::string& file);
+  // block or fill nothing: the failure then says why, and the log file
+  // stays.
+  platform::Result<void> SetLogFile(const std::string& file);
   // `text` is the language file's content, read by the caller.
   void SetLanguageFile(const std::string& file, std::string text);
   // The journal's settings, stored like the log level. The journal is

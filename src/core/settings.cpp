@@ -105,11 +105,11 @@ void SettingsWriter::Write(const char* key, const std::string& text) {
 
 // The store writes the whole file anew beside the old one; when that fails
 // it only says so, and the system is asked why.
-std::string SettingsWriter::Commit() {
+platform::Result<void> SettingsWriter::Commit() {
   settings_.sync();
   if (settings_.status() == QSettings::NoError) return {};
-  const platform::Result<void> replaceable = platform::CheckReplaceable(FileNameOf(settings_));
-  return replaceable ? "the file could not be replaced" : replaceable.error().text;
+  platform::Result<void> replaceable = platform::CheckReplaceable(FileNameOf(settings_));
+  return replaceable ? platform::Failed("the file could not be replaced") : replaceable;
 }
 
 DaemonSettings ReadDaemonSettings(const SettingsReader& reader) {
@@ -140,14 +140,14 @@ void SettingsSaver::Save(const DaemonSettings& settings,
   writer.Write(key::kJournalFile, settings.journal.file);
   writer.Write(key::kJournalEnabled, settings.journal.enabled ? "True" : "False");
   writer.Write(key::kJournalKeepDays, std::to_string(settings.journal.keepDays));
-  const std::string problem = writer.Commit();
-  if (problem.empty() || failing_) {
-    failing_ = !problem.empty();
+  const platform::Result<void> committed = writer.Commit();
+  if (committed || failing_) {
+    failing_ = !committed;
     return;
   }
   failing_ = true;
-  log_.Alert(
-      FormatMsg(log_.language().Translate(txt::SettingsUnwritable), {SettingsFile(), problem}));
+  log_.Alert(FormatMsg(log_.language().Translate(txt::SettingsUnwritable),
+                       {SettingsFile(), committed.error().text}));
 }
 
 }  // namespace corvane

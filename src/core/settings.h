@@ -8,6 +8,7 @@
 
 #include "core/daemon_error.h"
 #include "core/log_level.h"
+#include "platform/result.h"
 
 namespace corvane {
 
@@ -64,8 +65,8 @@ class SettingsWriter {
  public:
   SettingsWriter();
   void Write(const char* key, const std::string& text);
-  // "" when the file holds the settings, else why it does not.
-  std::string Commit();
+  // Fails, saying why, when the file does not hold the settings.
+  platform::Result<void> Commit();
 
  private:
   QSettings settings_;

@@ -88,7 +88,7 @@ TEST(WindowSettingsTest, TheStoredStateIsTheWindowsAndOnlyANormalWindowStoresIts
     Store().clear();
     SettingsWriter writer;
     SaveWindowSettings(writer, window);
-    ASSERT_EQ(writer.Commit(), "");
+    ASSERT_TRUE(writer.Commit());
     EXPECT_EQ(Stored("Window.State"), std::to_string(state));
     EXPECT_EQ(Stored("Window.X"), x) << state;
   }
