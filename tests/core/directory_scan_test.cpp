@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <tuple>
 
 #include "core/path_verdict.h"
@@ -152,24 +151,22 @@ TEST_F(DirectoryScanTest, ThePointMayBeALinkAndAFolderIsTestedLikeAFileWithoutSu
 // Between the listing and the exclusive test the entry is swapped: the test
 // opens nothing but the file the listing saw, and never blocks.
 TEST_F(DirectoryScanTest, AnEntrySwappedAfterTheListingIsNeverHadExclusively) {
-  const std::string swap = in + "/new";
-  const std::function<void()> replacements[] = {
-      [] {},  // nothing swapped: the one case that is had
-      [&] { ASSERT_EQ(::mkfifo(swap.c_str(), 0644), 0); },
-      [&] { fs::create_symlink(dir.Write("outside.txt", ""), swap); },
-      [&] { Put("new"); },  // another regular file: another inode
-  };
-  for (std::size_t i = 0; i < std::size(replacements); ++i) {
-    const std::string path = Put("swap.txt");
+  const std::string path = in + "/swap.txt", swap = in + "/new";
+  // Nothing swapped (the one case that is had), a FIFO, a link, and another
+  // regular file, which is another inode.
+  for (int replacement = 0; replacement < 4; ++replacement) {
+    Put("swap.txt");
     platform::DirectoryListing listing(in);
     const auto listed = listing.Status("swap.txt");
     ASSERT_TRUE(listed);
-    replacements[i]();
-    if (i > 0) fs::rename(swap, path);
+    ASSERT_TRUE(replacement != 1 || ::mkfifo(swap.c_str(), 0644) == 0);
+    if (replacement == 2) fs::create_symlink(dir.Write("outside.txt", ""), swap);
+    if (replacement == 3) Put("new");
+    if (replacement > 0) fs::rename(swap, path);
     platform::ForeignOpenFiles foreign;
     EXPECT_EQ(listing.TestExclusive("swap.txt", *listed, foreign) == platform::Exclusive::Yes,
-              i == 0)
-        << i;
+              replacement == 0)
+        << replacement;
     fs::remove(path);
   }
 }
@@ -199,11 +196,10 @@ TEST_F(DirectoryScanTest, AFullDescriptorTableIsReportedAsSuch) {
   EXPECT_EQ(count, 0);
   Names lines = Lines();
   std::sort(lines.begin(), lines.end());
-  EXPECT_EQ(lines, (Names{"  Error ] Directory " + in +
-                              "/sub/ was not checked: no file descriptor "
-                              "left (the descriptor table is full).",
-                          "  Error ] Exclusive access to 'top.txt' could not be tested: no file "
-                          "descriptor left (the descriptor table is full). Will retry in 7 sec."}));
+  const std::string full = "no file descriptor left (the descriptor table is full).";
+  EXPECT_EQ(lines, (Names{"  Error ] Directory " + in + "/sub/ was not checked: " + full,
+                          "  Error ] Exclusive access to 'top.txt' could not be tested: " + full +
+                              " Will retry in 7 sec."}));
 }
 
 TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {
@@ -264,23 +260,18 @@ class PathVerdictTest : public DirectoryScanTest {
 };
 
 TEST_F(PathVerdictTest, TheFirstRuleThatStopsAPathIsTheOneTheCheckApplies) {
+  using enum PathPlace;
+  using enum FileRule;
+  // clang-format off
   const std::tuple<const char*, PathPlace, FileRule> rows[] = {
-      {"a.txt", PathPlace::Reached, FileRule::None},
-      {"readme", PathPlace::Reached, FileRule::Pattern},
-      {".a.txt", PathPlace::Reached, FileRule::HiddenOrSystem},
-      {"fifo.txt", PathPlace::Reached, FileRule::HiddenOrSystem},
-      {"link.txt", PathPlace::Reached, FileRule::HiddenOrSystem},
-      {"ro.txt", PathPlace::Reached, FileRule::Attributes},
-      {"run.txt", PathPlace::Reached, FileRule::CommandRunning},
-      {"young.txt", PathPlace::Reached, FileRule::Age},
-      {"busy.txt", PathPlace::Reached, FileRule::Exclusive},
-      {"link.d/b.txt", PathPlace::NotEntered, FileRule::None},
-      {"done/b.txt", PathPlace::OutcomeFolder, FileRule::None},
-      {"failed/b.txt", PathPlace::OutcomeFolder, FileRule::None},
-      {"gone.txt", PathPlace::CannotSee, FileRule::None},
-      {"gone.d/b.txt", PathPlace::CannotSee, FileRule::None},
-      {"sub", PathPlace::Folder, FileRule::None},
-  };
+      {"a.txt", Reached, None}, {"readme", Reached, Pattern}, {".a.txt", Reached, HiddenOrSystem},
+      {"fifo.txt", Reached, HiddenOrSystem}, {"link.txt", Reached, HiddenOrSystem},
+      {"ro.txt", Reached, Attributes}, {"run.txt", Reached, CommandRunning},
+      {"young.txt", Reached, Age}, {"busy.txt", Reached, Exclusive},
+      {"link.d/b.txt", NotEntered, None}, {"done/b.txt", OutcomeFolder, None},
+      {"failed/b.txt", OutcomeFolder, None}, {"gone.txt", CannotSee, None},
+      {"gone.d/b.txt", CannotSee, None}, {"sub", Folder, None}};
+  // clang-format on
   for (const auto& [path, place, rule] : rows) {
     const std::vector<PathVerdict> verdicts = Why(in + "/" + path);
     ASSERT_EQ(verdicts.size(), 1u) << path;
@@ -292,11 +283,11 @@ TEST_F(PathVerdictTest, TheFirstRuleThatStopsAPathIsTheOneTheCheckApplies) {
   EXPECT_EQ(busy[0].holders[0].pid, holder.processId());
   EXPECT_EQ(busy[0].holders[0].command, "sleep");
   point.shared = true;  // a file not seen at a check before has not yet stayed the same
-  EXPECT_EQ(Why(in + "/a.txt")[0].file.stoppedBy, FileRule::Unsettled);
-  EXPECT_EQ(Why(in + "/.corvane/claims/x.txt")[0].place, PathPlace::SharedFolder);
+  EXPECT_EQ(Why(in + "/a.txt")[0].file.stoppedBy, Unsettled);
+  EXPECT_EQ(Why(in + "/.corvane/claims/x.txt")[0].place, SharedFolder);
   point.shared = false;
   point.noSubdirectories = true;
-  EXPECT_EQ(Why(in + "/sub/b.txt")[0].place, PathPlace::NoSubfolders);
+  EXPECT_EQ(Why(in + "/sub/b.txt")[0].place, NoSubfolders);
 }
 
 // The check and the verdicts never disagree: what one check hands over is

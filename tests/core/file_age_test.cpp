@@ -41,20 +41,14 @@ TEST(FileAge, CountsBoundariesOfEachUnitOnTheWallClock) {
   EXPECT_EQ(FileAge(QDateTime(), At(2026, 1, 1, 0, 0, 0), AgeUnit::Day), 0);
 }
 
-// "MIN" and "minute" stand for every spelling of a period and every word
-// that names none. The moment a file comes of age is the first at which the
-// test passes: the age there is minimumAge, a second before it is less.
+// Any spelling of a period counts, and "minute" stands for every word that
+// names none. The moment a file comes of age is the first at which the test
+// passes: the age there is minimumAge, a second before it is less.
 TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnitsOfAKnownPeriodFromTheMomentItComesOfAge) {
   ObservationPoint point;
-  point.ageUnit = "MIN";
-  point.minimumAge = 10;
-  const QDateTime now = At(2026, 3, 5, 10, 20, 5);
-  EXPECT_FALSE(PassesAgeTest(point, At(2026, 3, 5, 10, 11, 59), now));  // 9 boundaries
-  EXPECT_TRUE(PassesAgeTest(point, At(2026, 3, 5, 10, 10, 0), now));    // 10
-  EXPECT_FALSE(PassesAgeTest(point, At(2026, 3, 6, 0, 0, 0), now));     // future
-  const QDateTime written = At(2026, 1, 31, 23, 59, 30, 500);
   point.minimumAge = 2;
-  for (const char* period : {"sec", "min", "hr", "day", "month", "year"}) {
+  const QDateTime written = At(2026, 1, 31, 23, 59, 30, 500);
+  for (const char* period : {"SEC", "Min", "hr", "day", "month", "YEAR"}) {
     point.ageUnit = period;
     const std::optional<QDateTime> due = ComesOfAge(point, written);
     ASSERT_TRUE(due) << period;
@@ -62,11 +56,11 @@ TEST(FileAge, AgeTestNeedsAtLeastLastChangeUnitsOfAKnownPeriodFromTheMomentItCom
     EXPECT_FALSE(PassesAgeTest(point, written, due->addSecs(-1))) << period;
   }
   point.ageUnit = "minute";
-  EXPECT_FALSE(PassesAgeTest(point, At(2000, 1, 1, 0, 0, 0), now));
+  EXPECT_FALSE(PassesAgeTest(point, At(2000, 1, 1, 0, 0, 0), written));
   EXPECT_EQ(ComesOfAge(point, written), std::nullopt);
   // Without a condition even a file from the future passes.
   point.minimumAge = 0;
-  EXPECT_TRUE(PassesAgeTest(point, At(2027, 1, 1, 0, 0, 0), now));
+  EXPECT_TRUE(PassesAgeTest(point, At(2027, 1, 1, 0, 0, 0), written));
 }
 
 // The scan passes file times in local time: a day is a change of the local

@@ -47,14 +47,12 @@ TEST_F(OutcomeMoveTest, TheCommandsEndDecidesWhereTheFileGoes) {
   point.failureFolder = dir.File("failed/");
   // The command, its wait, whether it is ended after the wait, and the
   // folder below dir the file lands in.
+  // clang-format off
   const std::tuple<const char*, std::int32_t, bool, const char*> cases[] = {
-      {"true", 0, false, "done/ok"},
-      {"false", 0, false, "failed"},
-      {"sh -c 'kill -9 $$'", 0, false, "failed"},
-      {"sleep 5", 100, true, "failed"},
-      {"no-such-program-of-corvane", 0, false, "failed"},
-      {"sleep 1", 100, false, "in"},
-  };
+      {"true", 0, false, "done/ok"}, {"false", 0, false, "failed"},
+      {"sh -c 'kill -9 $$'", 0, false, "failed"}, {"sleep 5", 100, true, "failed"},
+      {"no-such-program-of-corvane", 0, false, "failed"}, {"sleep 1", 100, false, "in"}};
+  // clang-format on
   for (const auto& [command, wait, terminate, folder] : cases) {
     dir.Write("in/a.txt", command);
     point.command = command;
@@ -156,12 +154,10 @@ TEST_F(OutcomeMoveTest, EveryWayOfRenamingMovesOnlyToAFreeName) {
       {"new", "old", MoveOutcome::TargetTaken, {{"a", "new"}}, {{"a", "old"}}},
       {nullptr, nullptr, MoveOutcome::SourceGone, {}, {}},
   };
-  for (const platform::NoReplaceWay way :
-       {platform::NoReplaceWay::Rename, platform::NoReplaceWay::Link,
-        platform::NoReplaceWay::Reservation}) {
+  using enum platform::NoReplaceWay;
+  for (const platform::NoReplaceWay way : {Rename, Link, Reservation}) {
     for (const auto& [source, target, outcome, sourceAfter, targetAfter] : cases) {
-      SCOPED_TRACE(testing::Message()
-                   << "outcome " << static_cast<int>(outcome) << ", way " << static_cast<int>(way));
+      SCOPED_TRACE(testing::Message() << "way " << int(way) << ", outcome " << int(outcome));
       if (source) dir.Write("in/a", source);
       if (target) dir.Write("ok/a", target);
       const platform::Result<MoveOutcome> moved =

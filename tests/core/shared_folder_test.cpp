@@ -202,7 +202,6 @@ TEST(SharedFolder, ReturnsTheFilesOfDeadDaemonsOnly) {
   for (const char* name : {"dead1", "dead2", "live1"}) dir.Write(name, "");
   SharedFolder dead = OpenShared(dir, "dead"), live = OpenShared(dir, "live");
   SharedFolder finder = OpenShared(dir, "finder");
-  ASSERT_TRUE(dead.Beat() && live.Beat());
   for (const char* name : {"dead1", "dead2"}) ASSERT_TRUE(dead.Claim(name));
   ASSERT_TRUE(live.Claim("live1"));
   fs::create_symlink("dead1", dir.File(".corvane/claims/dead/link"));
@@ -250,15 +249,11 @@ TEST(SharedFolder, RacingDaemonsClaimAndReturnEachFileOnce) {
   const char* const ids[] = {"p1", "p2", "p3", "p4"};
   std::vector<pid_t> children;
   for (const char* id : ids) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      platform::Result<SharedFolder> folder = SharedFolder::Open(dir.path(), id);
-      for (const std::string& path : all) {
-        if (!folder || !folder->Claim(path)) ::_exit(1);
-      }
-      ::_exit(0);
-    }
-    children.push_back(child);
+    if (children.emplace_back(::fork()) != 0) continue;
+    platform::Result<SharedFolder> folder = SharedFolder::Open(dir.path(), id);
+    bool claimed = static_cast<bool>(folder);
+    for (const std::string& path : all) claimed = claimed && folder->Claim(path);
+    ::_exit(claimed ? 0 : 1);
   }
   for (pid_t child : children) {
     int status = 0;
