@@ -229,10 +229,8 @@ TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {
 class PathVerdictTest : public DirectoryScanTest {
  protected:
   PathVerdictTest() {
-    for (const char* name : {"a.txt", ".a.txt", "readme", "run.txt", "sub/b.txt", "sub/deep/.c.txt",
-                             "done/b.txt", "failed/b.txt"}) {
-      Put(name);
-    }
+    for (const char* name : {"a.txt", ".a.txt", "readme", "run.txt", "sub/b.txt"}) Put(name);
+    for (const char* name : {"sub/deep/.c.txt", "done/b.txt", "failed/b.txt"}) Put(name);
     Put("ro.txt", 0444);
     ::mkfifo((in + "/fifo.txt").c_str(), 0644);
     fs::create_symlink("a.txt", in + "/link.txt");
