@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace corvane {
 namespace {
 
 TEST(FilePattern, MatchesByTheRules) {
-  const struct {
-    const char* pattern;
-    std::string name;
-    bool matches;
-  } cases[] = {// clang-format off
+  // The pattern, a name, and whether it matches.
+  const std::tuple<const char*, std::string, bool> cases[] = {
+      // clang-format off
       // Wildcards, case sensitive, over the whole name; "#" is one ASCII digit;
       // regular-expression characters are literal.
       {"*.txt", "B.TXT", false}, {"*.*", "readme", false}, {"?*", "readme", true},
@@ -31,8 +30,8 @@ TEST(FilePattern, MatchesByTheRules) {
       // "|" separates patterns; an empty one matches the empty name.
       {"*.txt|*.TXT", "B.TXT", true}, {"*.txt|", "", true}, {"[a|b]", "|", false}};
   // clang-format on
-  for (const auto& c : cases) {
-    EXPECT_EQ(FilePatternList(c.pattern).Matches(c.name), c.matches) << c.pattern << " " << c.name;
+  for (const auto& [pattern, name, matches] : cases) {
+    EXPECT_EQ(FilePatternList(pattern).Matches(name), matches) << pattern << " " << name;
   }
 }
 

@@ -4,31 +4,33 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <tuple>
 
+#include "platform/shared_files.h"
 #include "support/hot_folder.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
-using Names = std::vector<std::string>;
+using Files = std::map<std::string, std::string>;
+using platform::MoveOutcome;
 
 const auto kNeverStop = [] { return false; };
 
-// The names in a folder, sorted; none for a missing folder.
-Names Listed(const std::string& folder) {
-  Names names;
+// Every file in `folder` with its content; none for a missing folder.
+Files FilesIn(const std::string& folder) {
+  Files files;
   std::error_code missing;
   for (const auto& entry : fs::directory_iterator(folder, missing)) {
-    names.push_back(entry.path().filename().string());
+    files[entry.path().filename().string()] = test::ReadFile(entry.path().string());
   }
-  std::sort(names.begin(), names.end());
-  return names;
+  return files;
 }
 
 platform::FileIdentity IdentityOf(const std::string& path) {
@@ -43,27 +45,22 @@ class OutcomeMoveTest : public ::testing::Test, protected test::HotFolder {};
 TEST_F(OutcomeMoveTest, TheCommandsEndDecidesWhereTheFileGoes) {
   point.successFolder = dir.File("done/ok/");
   point.failureFolder = dir.File("failed/");
-  const struct {
-    const char* command;
-    std::int32_t wait;
-    bool terminate;
-    const char* folder;  // relative to dir
-  } cases[] = {
-      {"true", 0, false, "done/ok"},
-      {"false", 0, false, "failed"},
-      {"sh -c 'kill -9 $$'", 0, false, "failed"},
-      {"sleep 5", 100, true, "failed"},
-      {"no-such-program-of-corvane", 0, false, "failed"},
-      {"sleep 1", 100, false, "in"},
-  };
-  for (const auto& c : cases) {
-    dir.Write("in/a.txt", c.command);
-    point.command = c.command;
-    point.wait = c.wait;
-    point.terminate = c.terminate;
+  // The command, its wait, whether it is ended after the wait, and the
+  // folder below dir the file lands in.
+  // clang-format off
+  const std::tuple<const char*, std::int32_t, bool, const char*> cases[] = {
+      {"true", 0, false, "done/ok"}, {"false", 0, false, "failed"},
+      {"sh -c 'kill -9 $$'", 0, false, "failed"}, {"sleep 5", 100, true, "failed"},
+      {"no-such-program-of-corvane", 0, false, "failed"}, {"sleep 1", 100, false, "in"}};
+  // clang-format on
+  for (const auto& [command, wait, terminate, folder] : cases) {
+    dir.Write("in/a.txt", command);
+    point.command = command;
+    point.wait = wait;
+    point.terminate = terminate;
     runner.RunCommand(in + "/", "a.txt", point);
-    const std::string landed = dir.File(c.folder) + "/a.txt";
-    EXPECT_EQ(test::ReadFile(landed), c.command);
+    const std::string landed = dir.File(folder) + "/a.txt";
+    EXPECT_EQ(test::ReadFile(landed), command);
     fs::remove(landed);
   }
   EXPECT_TRUE(Logged("Debug ] '" + in + "/a.txt' stays where it is"));
@@ -74,20 +71,21 @@ TEST_F(OutcomeMoveTest, TheCommandsEndDecidesWhereTheFileGoes) {
 // at the end of a name without one.
 TEST_F(OutcomeMoveTest, ATakenNameGetsTheNextFreeNumber) {
   const std::string folder = dir.File("ok/");
-  const std::pair<std::string, Names> cases[] = {
-      {"a.pdf", {"a (2).pdf", "a (3).pdf", "a.pdf"}},
-      {"archive.tar.gz", {"archive.tar (2).gz", "archive.tar (3).gz", "archive.tar.gz"}},
-      {".profile", {".profile", ".profile (2)", ".profile (3)"}},
-      {"README", {"README", "README (2)", "README (3)"}},
+  const std::vector<std::string> cases[] = {
+      {"a.pdf", "a (2).pdf", "a (3).pdf"},
+      {"archive.tar.gz", "archive.tar (2).gz", "archive.tar (3).gz"},
+      {".profile", ".profile (2)", ".profile (3)"},
+      {"README", "README (2)", "README (3)"},
   };
-  for (const auto& [name, expected] : cases) {
+  for (const std::vector<std::string>& names : cases) {
     fs::remove_all(folder);
-    for (const std::string content : {"1", "2", "3"}) {
-      const std::string file = dir.Write("in/" + name, content);
-      const std::string moved = MoveIntoFolder(log, file, IdentityOf(file), folder, kNeverStop);
-      EXPECT_EQ(test::ReadFile(moved), content) << moved;
+    Files expected;
+    for (const std::string& name : names) {  // each file holds the name it should get
+      const std::string file = dir.Write("in/" + names[0], name);
+      EXPECT_EQ(MoveIntoFolder(log, file, IdentityOf(file), folder, kNeverStop), folder + name);
+      expected[name] = name;
     }
-    EXPECT_EQ(Listed(folder), expected);
+    EXPECT_EQ(FilesIn(folder), expected);
   }
 }
 
@@ -110,16 +108,15 @@ TEST_F(OutcomeMoveTest, AcrossFileSystemsTheFileIsCopiedThenRemoved) {
                 log, file, IdentityOf(file), folder, [] { return true; }, acrossDevices),
             "");
   EXPECT_TRUE(Logged("Error ] Could not move '" + file + "' to " + folder + ": the daemon stops."));
-  EXPECT_EQ(Listed(folder), Names{"a.txt"});
+  EXPECT_EQ(FilesIn(folder), (Files{{"a.txt", "taken"}}));
 
   EXPECT_EQ(MoveIntoFolder(log, file, IdentityOf(file), folder, kNeverStop, acrossDevices),
             folder + "a (2).txt");
   EXPECT_FALSE(fs::exists(file));
-  EXPECT_EQ(test::ReadFile(folder + "a (2).txt"), "content");
+  EXPECT_EQ(FilesIn(folder), (Files{{"a (2).txt", "content"}, {"a.txt", "taken"}}));
   EXPECT_EQ(fs::status(folder + "a (2).txt").permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(Listed(folder), (Names{"a (2).txt", "a.txt"}));
-  if (otherDevice) fs::remove_all(shm);
+  fs::remove_all(shm);
 }
 
 // Only the file handed over is moved: one that is gone is told at Info, and
@@ -139,10 +136,39 @@ TEST_F(OutcomeMoveTest, AFileGoneOrReplacedIsNotMoved) {
     meanwhile();
     EXPECT_EQ(MoveIntoFolder(log, file, handedOver, dir.File("ok/"), kNeverStop), "");
     EXPECT_TRUE(Logged(logged)) << logged;
-    EXPECT_EQ(Listed(dir.File("ok")), Names{});
+    EXPECT_EQ(FilesIn(dir.File("ok")), Files{});
     fs::remove(file);
   }
   EXPECT_EQ(test::ReadFile(elsewhere), "secret");
+}
+
+// Each way, forced on a file system that knows them all, moves only to a
+// free name, replaces nothing and leaves no reservation behind.
+TEST_F(OutcomeMoveTest, EveryWayOfRenamingMovesOnlyToAFreeName) {
+  fs::create_directory(dir.File("ok"));
+  const auto from = platform::OpenDirectory(in), to = platform::OpenDirectory(dir.File("ok"));
+  // The contents of "a" in in/ and ok/ before (none: missing), the outcome,
+  // and both folders after.
+  const std::tuple<const char*, const char*, MoveOutcome, Files, Files> cases[] = {
+      {"new", nullptr, MoveOutcome::Moved, {}, {{"a", "new"}}},
+      {"new", "old", MoveOutcome::TargetTaken, {{"a", "new"}}, {{"a", "old"}}},
+      {nullptr, nullptr, MoveOutcome::SourceGone, {}, {}},
+  };
+  using enum platform::NoReplaceWay;
+  for (const platform::NoReplaceWay way : {Rename, Link, Reservation}) {
+    for (const auto& [source, target, outcome, sourceAfter, targetAfter] : cases) {
+      SCOPED_TRACE(testing::Message() << "way " << int(way) << ", outcome " << int(outcome));
+      if (source) dir.Write("in/a", source);
+      if (target) dir.Write("ok/a", target);
+      const platform::Result<MoveOutcome> moved =
+          platform::MoveWithoutReplacing(from->get(), "a", to->get(), "a", way);
+      ASSERT_TRUE(moved) << moved.error().text;
+      EXPECT_EQ(*moved, outcome);
+      EXPECT_EQ(FilesIn(in), sourceAfter);
+      EXPECT_EQ(FilesIn(dir.File("ok")), targetAfter);
+      fs::remove(in + "/a"), fs::remove(dir.File("ok/a"));
+    }
+  }
 }
 
 }  // namespace
