@@ -1,18 +1,28 @@
+// Start-up as console mode makes it, the command line, and the journal
+// printed as JSON lines instead of a run.
+
 #include "startup/daemon_app.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "core/journal_location.h"
 #include "core/settings_store.h"
 #include "loopback_http_server.h"
+#include "startup/journal_export.h"
 #include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
+#include "support/test_journal.h"
 #include "update/update_url.h"
 
 namespace corvane::test {
@@ -60,8 +70,7 @@ TEST_F(DaemonAppTest, AUselessObservationFileShowsItsBoxAfterTheBannerAndSavesTh
                                      " did not contain any useful information or had errors!\r\n"
                                      "Please correct this. The Corvane will quit now.|" +
                                      std::to_string(static_cast<int>(MessageIcon::Stop))});
-  ASSERT_FALSE(view.items.empty());
-  EXPECT_TRUE(view.items[0].bold);  // the banner
+  EXPECT_TRUE(!view.items.empty() && view.items[0].bold);  // the banner
   EXPECT_EQ(Store().value("Log.Level").toString(), "2");
   EXPECT_EQ(Store().value("App.Language").toString(), "english.lng");
 }
@@ -107,39 +116,125 @@ TEST_F(DaemonAppTest, StartupChecksForAnUpdate) {
   ::setenv("CORVANE_UPDATE_URL", server.Url("/").c_str(), 1);
   server.Serve(kVersionFilePath, "Current Version=99.0.0\r\nDownload=http://127.0.0.1:9/c.zip\r\n");
   Start({"/XML", ObservationFile("<Command>true</Command>"), "/NIC"});
-  std::vector<std::string> offered;
+  std::string offered;
   QObject::connect(&app->updater(), &UpdateChecker::Offered,
-                   [&](const UpdateOffer& offer) { offered.push_back(offer.location); });
-  EXPECT_TRUE(Eventually([&] { return !offered.empty(); }));
-  EXPECT_EQ(offered, std::vector<std::string>{"http://127.0.0.1:9/c.zip"});
+                   [&](const UpdateOffer& offer) { offered = offer.location; });
+  EXPECT_TRUE(Eventually([&] { return offered == "http://127.0.0.1:9/c.zip"; })) << offered;
   ::unsetenv("CORVANE_UPDATE_URL");
 }
 
 TEST(CommandLineSwitches, ValuesKeepTheirCaseAndTheFirstOccurrenceWins) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* sw;
-    std::string expected;
-  };
-  for (const Case& c :
-       std::vector<Case>{{{"/xMl", "/Data/P.xml"}, "/XML", "/Data/P.xml"},
-                         {{"--xml", "a.xml"}, "/XML", "a.xml"},
-                         {{"--XML=a b.xml"}, "/XML", "a b.xml"},
-                         {{"/Name", "Hot", "Folder", "/NIC"}, "/Name", "Hot Folder"},
-                         {{"/Log", "one", "/LOG", "two"}, "/Log", "one"},
-                         {{"/pause"}, "/XML", "dflt"},
-                         {{"/XML", "/XML", "x"}, "/XML", "dflt"}}) {
-    EXPECT_EQ(CommandLineSwitches(c.args).Value(c.sw, "dflt"), c.expected) << c.args[0];
+  const std::tuple<std::vector<std::string>, const char*, const char*> cases[] = {
+      {{"/xMl", "/Data/P.xml"}, "/XML", "/Data/P.xml"},
+      {{"--xml", "a.xml"}, "/XML", "a.xml"},
+      {{"--XML=a b.xml"}, "/XML", "a b.xml"},
+      {{"/Name", "Hot", "Folder", "/NIC"}, "/Name", "Hot Folder"},
+      {{"/Log", "one", "/LOG", "two"}, "/Log", "one"},
+      {{"/pause"}, "/XML", "dflt"},
+      {{"/XML", "/XML", "x"}, "/XML", "dflt"}};
+  for (const auto& [args, name, value] : cases) {
+    EXPECT_EQ(CommandLineSwitches(args).Value(name, "dflt"), value) << args[0];
   }
 }
 
 TEST(CommandLineSwitches, FlagsAndUnknownArguments) {
   const CommandLineSwitches cmd({"stray", "/RUNNOW", "extra", "--nic", "--pause=1", "/pausefoo"});
-  EXPECT_TRUE(cmd.IsSet("/runnow"));
-  EXPECT_TRUE(cmd.IsSet("/NIC"));
-  EXPECT_FALSE(cmd.IsSet("/pause"));
+  EXPECT_EQ(std::tuple(cmd.IsSet("/runnow"), cmd.IsSet("/NIC"), cmd.IsSet("/pause")),
+            std::tuple(true, true, false));
   EXPECT_EQ(cmd.UnknownArguments(),
             (std::vector<std::string>{"stray", "extra", "--pause=1", "/pausefoo"}));
+}
+
+using journal::Outcome;
+using Strings = std::vector<std::string>;
+
+const std::string kHostilePath = "/in/\xff\x1b[2J\"\\\n\xe2\x80\xae.pdf";
+
+class JournalExportTest : public ::testing::Test {
+ protected:
+  JournalExportTest() { Store().clear(); }
+  // Runs "corvane --journal <observation file> <args>".
+  int Export(Strings args) {
+    out.str("");
+    err.str("");
+    args.insert(args.begin(), {"--journal", xmlFile});
+    return PrintJournal(CommandLineSwitches(args), out, err);
+  }
+  // The objects printed, each line parsed on its own.
+  std::vector<QJsonObject> Objects() {
+    std::vector<QJsonObject> objects;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);)
+      objects.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+    return objects;
+  }
+
+  TempDir dir;
+  const std::string xmlFile = dir.Write("points.xml", "<x/>");
+  const std::string journalFile = DefaultJournalFile(xmlFile);
+  TestJournal journal{journalFile};
+  std::ostringstream out, err;
+};
+
+// A code is null where there is none; a path that is no UTF-8 comes as
+// base64 too. The outcomes' names are the journal's.
+TEST_F(JournalExportTest, PrintsEveryHandOverAsOneJsonLineOfAscii) {
+  journal.Add(1000, "Inbox", "/in/a", Outcome::Running);
+  journal.Add(1000, "Inbox", "/in/a", Outcome::Exited, 3);
+  journal.Add(2000, "Inbox", kHostilePath, Outcome::Exited, 0);
+  ASSERT_EQ(Export({}), 0) << err.str();
+  const std::string printed = out.str();
+  EXPECT_TRUE(std::all_of(printed.begin(), printed.end(),
+                          [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7f); }));
+  const std::vector<QJsonObject> objects = Objects();
+  Strings seen;  // outcome|code|with path_base64
+  for (const QJsonObject& o : objects) {
+    seen.push_back(o["outcome"].toString().toStdString() + "|" +
+                   std::to_string(o["code"].toInt(-1)) + "|" +
+                   std::to_string(o.contains("path_base64")));
+  }
+  ASSERT_EQ(seen, (Strings{"running|-1|0", "exit|3|0", "exit|0|1"}));
+  const QJsonObject& hostile = objects[2];
+  EXPECT_EQ(hostile["path"].toString(), QString::fromUtf8(kHostilePath));
+  EXPECT_EQ(QByteArray::fromBase64(hostile["path_base64"].toString().toLatin1()).toStdString(),
+            kHostilePath);
+  EXPECT_EQ(hostile["arguments_base64"].toArray().size(), 2);
+  EXPECT_EQ(hostile["started"].toString(), "1970-01-01T00:00:02.000Z");
+}
+
+TEST_F(JournalExportTest, NarrowsByPointTimeAndOutcome) {
+  const std::int64_t t = 1'796'652'000'000;  // 2026-12-07T14:00:00Z
+  journal.Add(t, "Inbox", "/in/a", Outcome::Exited, 0);
+  journal.Add(t + 60'000, "Print", "/p/b", Outcome::Exited, 1);
+  journal.Add(t + 120'000, "Inbox", "/in/c", Outcome::Signalled, 9);
+  const std::pair<Strings, std::vector<int>> cases[] = {
+      {{"--point", "Inbox"}, {1, 3}},
+      {{"--outcome", "EXIT"}, {1, 2}},
+      {{"--since", "2026-12-07T14:01:00Z"}, {2, 3}},
+      {{"--until", "2026-12-07T15:02:00+01:00"}, {1, 2}},
+      {{"--outcome", "not", "started"}, {}},
+  };
+  for (const auto& [args, ids] : cases) {
+    EXPECT_EQ(Export(args), 0) << args[0];
+    std::vector<int> printed;
+    for (const QJsonObject& object : Objects()) printed.push_back(object["id"].toInt());
+    EXPECT_EQ(printed, ids) << args[0];
+  }
+}
+
+TEST_F(JournalExportTest, RefusesABadSwitchOrAMissingJournalOnStderr) {
+  const auto refused = [this](const Strings& args) {
+    const int code = Export(args);
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_FALSE(err.str().empty());
+    return code;
+  };
+  EXPECT_EQ(refused({"--outcome", "crashed"}), exit_code::kBadJournalFilter);
+  EXPECT_EQ(refused({"--since", "yesterday"}), exit_code::kBadJournalFilter);
+  // The journal the settings name, which does not exist.
+  Store().setValue("Journal.File", QString::fromStdString(dir.File("set.sqlite")));
+  EXPECT_EQ(refused({}), exit_code::kJournalUnreadable);
+  EXPECT_NE(err.str().find(dir.File("set.sqlite")), std::string::npos) << err.str();
 }
 
 }  // namespace

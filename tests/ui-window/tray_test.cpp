@@ -1,22 +1,27 @@
+// The tray and its menu, the window's front end, the platform it starts on
+// and the last words when its display goes away under it.
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QStringList>
-#include <string>
+#include <atomic>
+#include <thread>
 
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
 #include "ui/daemon_steering.h"
 #include "ui/desktop_integration.h"
+#include "ui/exit_guard.h"
 #include "ui/main_window.h"
 #include "ui/tray_icon_host.h"
 #include "ui/window_front_end.h"
+#include "ui/window_platform.h"
 
 namespace corvane {
 namespace {
 
-class FakeSteering final : public DaemonSteering {
- public:
+struct FakeSteering final : DaemonSteering {
   bool IsRunning() const override { return running; }
   void SetRunning(bool run) override { running = run; }
   void CheckNow() override {}
@@ -29,8 +34,7 @@ class FakeSteering final : public DaemonSteering {
   std::string name = "Inbox";
 };
 
-class FakeTray final : public TrayIconHost {
- public:
+struct FakeTray final : TrayIconHost {
   explicit FakeTray(bool available = true) : available(available) {}
 
   bool IsAvailable() const override { return available; }
@@ -90,17 +94,15 @@ TEST(DesktopIntegrationTest, BalloonsAppearOnlyWhileTheWindowIsHidden) {
   d.daemon.running = false;
   d.desktop.FinishStartup(true);  // a hidden start: the icon and the loaded balloon
   EXPECT_FALSE(d.window.isVisible());
-  ASSERT_EQ(d.tray->balloons.size(), 1);
-  EXPECT_TRUE(d.tray->balloons[0].startsWith(
-      "1|Inbox|Inbox is loaded. Double click this Icon to show it. The daemon is paused.|"));
   d.window.show();
   d.desktop.ShowLogBalloon("disk full", LogLevel::Warning);
   d.window.close();
   d.desktop.SetCaption("Inbox (stopped)");
   EXPECT_EQ(d.tray->toolTip, QStringLiteral("Inbox (stopped)"));
   d.desktop.ShowLogBalloon("disk full", LogLevel::Error);
-  EXPECT_EQ(d.tray->balloons.back().toStdString(), "3|Inbox|disk full|5000");
-  EXPECT_EQ(d.tray->balloons.size(), 2);
+  EXPECT_EQ(d.tray->balloons.join('\n').toStdString(),
+            "1|Inbox|Inbox is loaded. Double click this Icon to show it. The daemon is paused."
+            "|5000\n3|Inbox|disk full|5000");
 }
 
 // Hiding without a notification area would leave no way back to the window;
@@ -111,9 +113,7 @@ TEST(DesktopIntegrationTest, WithoutANotificationAreaTheWindowIsMinimisedUntilOn
   closed.window.close();
   hiddenStart.desktop.FinishStartup(true);
   for (Desktop* d : {&closed, &hiddenStart}) {
-    EXPECT_TRUE(d->window.isMinimized());
-    EXPECT_FALSE(d->tray->shown);
-    EXPECT_TRUE(d->tray->balloons.empty());
+    EXPECT_TRUE(d->window.isMinimized() && !d->tray->shown && d->tray->balloons.empty());
     d->tray->available = true;
     d->desktop.RecheckTray();
     EXPECT_TRUE(d->tray->shown && !d->window.isVisible());
@@ -136,6 +136,61 @@ TEST(WindowFrontEndTest, TheMenusExitEndsTheLogWithItsClosingLine) {
   EXPECT_TRUE(
       test::ReadFile(dir.File("log")).ends_with("] Inbox stopped: Exit in the tray menu.\r\n"))
       << test::ReadFile(dir.File("log"));
+}
+
+// Qt ends the process when no platform it is asked for starts, so every
+// display that cannot be served must choose console mode here.
+TEST(WindowPlatformTest, AWindowOnlyWhereAnInstalledPlatformServesADisplay) {
+  // Plain values: GCC 12 at -O3 takes strings inside a table of aggregates for uninitialised.
+  // What, QT_QPA_PLATFORM, X11 and Wayland displays there, one named, X11 and Wayland plugins,
+  // the platforms, how the console-mode line begins (empty: none).
+  using Case =
+      std::tuple<const char*, const char*, bool, bool, bool, bool, bool, const char*, const char*>;
+  const Case cases[] = {
+      {"X11", "", true, false, true, true, true, "xcb", ""},
+      {"Wayland", "", false, true, true, true, true, "wayland", ""},
+      {"both: Wayland first", "", true, true, true, true, true, "wayland;xcb", ""},
+      {"Wayland unserved", "", false, true, true, true, false, "", "no Qt platform for Wayland"},
+      {"X11 unserved", "", true, false, true, false, true, "", "no Qt platform for X11"},
+      {"a display named but gone", "", false, false, true, true, true, "", "the display"},
+      {"no display", "", false, false, false, false, false, "", ""},
+      {"forced, no display", "vnc", false, false, false, false, false, "vnc", ""},
+      {"forced off-screen", "offscreen", true, true, true, true, true, "", ""},
+      {"forced minimal", "minimal", true, true, true, true, true, "", ""},
+  };
+  for (const auto& [what, forced, x11, wayland, named, x11Plugin, waylandPlugin, platforms,
+                    reasonStart] : cases) {
+    const DisplayEnvironment environment{forced, x11, wayland, named, x11Plugin, waylandPlugin};
+    EXPECT_EQ(WindowPlatforms(environment), platforms) << what;
+    const std::string reason = ConsoleModeReason(environment);
+    EXPECT_TRUE(*reasonStart ? reason.starts_with(reasonStart) : reason.empty())
+        << what << ": " << reason;
+  }
+}
+
+// Qt's Wayland plugin logs one of two fixed warnings, from any of its
+// threads and often from two at once, and then ends the process with
+// _exit(): the last words run then, once, on the thread that made the guard.
+TEST(ExitGuardTest, QtsFatalWaylandWarningsRunTheLastWordsOnceOnTheGuardingThread) {
+  const std::pair<const char*, std::size_t> cases[] = {
+      {"The Wayland connection broke. Did the Wayland compositor die?", 1},
+      {"The Wayland connection experienced a fatal error: Protocol error", 1},
+      {"The Wayland connection broke.", 0},
+  };
+  for (const auto& [warning, runs] : cases) {
+    std::vector<std::thread::id> ranOn;
+    const ExitGuard guard([&ranOn] { ranOn.push_back(std::this_thread::get_id()); });
+    std::atomic<int> pending{2};
+    const auto warn = [&] {
+      qWarning("%s", warning);
+      --pending;
+    };
+    std::thread first(warn), second(warn);
+    while (pending > 0) QApplication::processEvents();
+    first.join();
+    second.join();
+    EXPECT_EQ(ranOn, std::vector(runs, std::this_thread::get_id())) << warning;
+  }
 }
 
 }  // namespace
