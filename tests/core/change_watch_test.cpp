@@ -1,12 +1,22 @@
 #include "core/change_watch.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
+#include <QThread>
+#include <filesystem>
+#include <fstream>
+
+#include "core/change_source.h"
+#include "platform/directory_listing.h"
 #include "support/fake_change_source.h"
+#include "support/temp_dir.h"
 
 namespace corvane {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::FakeChangeSource;
 using Time = ChangeWatch::Time;
@@ -35,6 +45,12 @@ class ChangeWatchTest : public ::testing::Test {
     source.Queue(source.WatchOf(dir), kind);
     watch.TakeEvents(at);
   }
+  // Due at `at`, not a millisecond before; then woken.
+  void Wakes(Time at) {
+    EXPECT_EQ(watch.Due(at - 1ms), Indexes{}) << (at - t0) / 1ms;
+    EXPECT_EQ(watch.Due(at), Indexes{0}) << (at - t0) / 1ms;
+    watch.MarkWoken(0, at);
+  }
   FakeChangeSource source;
   Notices notices;
   bool stop = false;
@@ -48,30 +64,22 @@ TEST_F(ChangeWatchTest, BurstsSettleButACompletedFileIsLookedAtAtOnce) {
   Arm({Watched("/in/")});
   Event("/in/", t0);
   EXPECT_EQ(watch.NextDue(), t0 + 50ms);
-  EXPECT_EQ(watch.Due(t0 + 49ms), Indexes{});
-  EXPECT_EQ(watch.Due(t0 + 50ms), Indexes{0});
-  watch.MarkWoken(0, t0 + 50ms);
+  Wakes(t0 + 50ms);
   Event("/in/", t0 + 60ms);  // a second burst waits 250 ms after the last wake-up
-  EXPECT_EQ(watch.Due(t0 + 299ms), Indexes{});
-  EXPECT_EQ(watch.Due(t0 + 300ms), Indexes{0});
-  watch.MarkWoken(0, t0 + 300ms);
+  Wakes(t0 + 300ms);
   EXPECT_EQ(watch.Due(t0 + 900ms), Indexes{});
 
   // A steady stream, never quiet for 50 ms, still wakes 250 ms after its start.
   const Time start = t0 + 1s;
   for (auto at = start; at < start + 250ms; at += 40ms) Event("/in/", at);
-  EXPECT_EQ(watch.Due(start + 249ms), Indexes{});
-  EXPECT_EQ(watch.Due(start + 250ms), Indexes{0});
-  watch.MarkWoken(0, start + 250ms);
+  Wakes(start + 250ms);
 
   // A file closed after writing, or moved in: at once, then at most every 50 ms.
   const Time later = start + 1s;
   Event("/in/", later, ChangeKind::Completed);
-  EXPECT_EQ(watch.Due(later), Indexes{0});
-  watch.MarkWoken(0, later);
+  Wakes(later);
   Event("/in/", later + 10ms, ChangeKind::Completed);
-  EXPECT_EQ(watch.Due(later + 49ms), Indexes{});
-  EXPECT_EQ(watch.Due(later + 50ms), Indexes{0});
+  Wakes(later + 50ms);
 }
 
 TEST_F(ChangeWatchTest, OverlappingPointsShareWatchesAndKeepThemUntilTheLastLetsGo) {
@@ -124,8 +132,7 @@ TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsFor
   EXPECT_EQ(watch.Due(t0 + 1ms), (Indexes{0, 2}));  // neither quiet nor spacing holds it back
   EXPECT_EQ(notices, (Notices{{0, WatchFallback::Overflow}, {2, WatchFallback::Overflow}}));
   EXPECT_TRUE(source.active.empty());
-  watch.MarkWoken(0, t0 + 2ms);
-  watch.MarkWoken(2, t0 + 2ms);
+  for (std::size_t i : {0, 2}) watch.MarkWoken(i, t0 + 2ms);
 
   notices.clear();
   for (int tick = 1; tick <= 2; ++tick) watch.Tick(t0 + std::chrono::seconds(tick));
@@ -138,7 +145,7 @@ TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsFor
   EXPECT_EQ(points[2].watchFallback, WatchFallback::Overflow);
 }
 
-TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
+TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackAndAStopEndsTheWalk) {
   // 100,000 sub-directories against a limit of 8,192 watches.
   for (int i = 0; i < 100000; ++i) source.MakeDirectory("/huge/" + std::to_string(i) + "/");
   source.limit = 8192;
@@ -149,6 +156,11 @@ TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackToItsInterval) {
   EXPECT_EQ(watch.Due(t0 + 50ms), Indexes{0});
   watch.Tick(t0 + 1s);  // the limit stays: no retry, no second line
   EXPECT_EQ(notices.size(), 1u);
+
+  stop = true;
+  const int adds = source.adds;
+  Arm({Watched("/huge/")});
+  EXPECT_LE(source.adds - adds, 2);
 }
 
 // A source that cannot be trusted sends the point back to its interval with
@@ -194,8 +206,7 @@ TEST_F(ChangeWatchTest, FilesACheckPassedOverBringTheNextOneForward) {
   // Closed by whoever held it: checked as after any event.
   watch.AfterCheck(0, {busy, {}}, at);
   Event("/in/a/busy.txt", at + 300ms);
-  EXPECT_EQ(watch.Due(at + 300ms), Indexes{0});
-  watch.MarkWoken(0, at + 300ms);
+  Wakes(at + 300ms);
   watch.AfterCheck(0, {{}, {}}, at + 400ms);  // handled: nothing is kept
   EXPECT_EQ(watch.NextDue(), std::nullopt);
   EXPECT_EQ(source.active.size(), 4u);
@@ -207,11 +218,97 @@ TEST_F(ChangeWatchTest, FilesACheckPassedOverBringTheNextOneForward) {
   EXPECT_EQ(watch.NextDue(), std::nullopt);
 }
 
-TEST_F(ChangeWatchTest, AStopEndsTheWalkOfALargeTree) {
-  for (int i = 0; i < 1000; ++i) source.MakeDirectory("/huge/" + std::to_string(i) + "/");
-  stop = true;
-  Arm({Watched("/huge/")});
-  EXPECT_LE(source.adds, 2);
+// The system's source, on a real tree.
+class ChangeEventsTest : public ::testing::Test {
+ protected:
+  // Reads until an event of `kind` for `watch` arrives (or a few seconds pass).
+  bool Sees(int watch, ChangeKind kind) {
+    const QDeadlineTimer deadline(5000);
+    std::vector<ChangeEvent> events;
+    while (!deadline.hasExpired()) {
+      source->Read(events);
+      for (const ChangeEvent& event : events) {
+        if (event.watch == watch && event.kind == kind) return true;
+      }
+      QThread::msleep(5);
+    }
+    return false;
+  }
+  int WatchOf(const std::string& directory) {
+    const WatchResult watch = source->Add(directory);
+    EXPECT_TRUE(watch) << directory;
+    return watch ? *watch : -1;
+  }
+
+  const test::TempDir dir;
+  const std::unique_ptr<ChangeSource> source = MakeSystemChangeSource();
+};
+
+// Files written, new and deleted directories are seen by the end-to-end
+// tests; moves are not.
+TEST_F(ChangeEventsTest, AFileMovedInIsCompletedAndTheDirectoryMovedAwayIsGone) {
+  fs::create_directory(dir.File("in"));
+  dir.Write("elsewhere.txt", "x");
+  ASSERT_GE(source->Descriptor(), 0);
+  const int watch = WatchOf(dir.File("in/"));
+  fs::rename(dir.File("elsewhere.txt"), dir.File("in/f.txt"));
+  EXPECT_TRUE(Sees(watch, ChangeKind::Completed));
+  // A file watched for its close: a reader's counts too.
+  const WatchResult file = source->AddFile(dir.File("in/f.txt"));
+  ASSERT_TRUE(file);
+  std::ifstream(dir.File("in/f.txt")).close();
+  EXPECT_TRUE(Sees(*file, ChangeKind::Completed));
+  fs::rename(dir.File("in"), dir.File("renamed"));
+  EXPECT_TRUE(Sees(watch, ChangeKind::Gone));
+}
+
+TEST_F(ChangeEventsTest, LinksAndFilesAreNeverWatchedAndTheDescriptorIsNotInherited) {
+  fs::create_directory(dir.File("real"));
+  fs::create_directory_symlink(dir.File("real"), dir.File("link"));
+  for (const char* name : {"link", "real/missing"}) {
+    const WatchResult watch = source->Add(dir.File(name));
+    EXPECT_TRUE(!watch && watch.error() == WatchFailure::NotADirectory) << name;
+  }
+  // The same directory twice is one watch.
+  EXPECT_EQ(WatchOf(dir.File("real/")), WatchOf(dir.path() + "/./real/"));
+  EXPECT_NE(::fcntl(source->Descriptor(), F_GETFD) & FD_CLOEXEC, 0);
+}
+
+// A link inside the tree, to a directory outside it, is never watched:
+// nothing written there wakes the point.
+TEST_F(ChangeEventsTest, ALinkBelowThePointIsNeverFollowed) {
+  fs::create_directories(dir.File("in/sub"));
+  fs::create_directory(dir.File("outside"));
+  fs::create_directory_symlink(dir.File("outside"), dir.File("in/sub/link"));
+  fs::create_directory_symlink(dir.File("in"), dir.File("link-to-in"));
+  ChangeWatch watch(*source, {}, {});
+  watch.Arm({Watched(dir.File("link-to-in/"))});  // named by the observation file: followed
+  dir.Write("outside/x.txt", "x");
+  QThread::msleep(50);
+  const auto later = std::chrono::steady_clock::now() + 1s;
+  watch.TakeEvents(later);
+  EXPECT_TRUE(watch.Due(later + 1s).empty());
+  dir.Write("in/sub/y.txt", "y");
+  QThread::msleep(50);
+  watch.TakeEvents(later);
+  EXPECT_FALSE(watch.Due(later + 1s).empty());
+}
+
+// The exclusive test of every check looks at the files it may hand on; it
+// must not wake the point again by that, or a file held open would keep
+// its point busy.
+TEST_F(ChangeEventsTest, TheExclusiveTestRaisesNoChangeEvent) {
+  dir.Write("held.txt", "x");
+  WatchOf(dir.path());
+  const platform::DirectoryListing listing(dir.path());
+  platform::ForeignOpenFiles foreign;
+  const auto status = listing.Status("held.txt");
+  ASSERT_TRUE(status);
+  EXPECT_EQ(listing.TestExclusive("held.txt", *status, foreign), platform::Exclusive::Yes);
+  QThread::msleep(50);
+  std::vector<ChangeEvent> events;
+  source->Read(events);
+  EXPECT_TRUE(events.empty());
 }
 
 }  // namespace

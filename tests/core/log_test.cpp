@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
+#include "core/settings.h"
 #include "support/logging_core.h"
 #include "support/temp_dir.h"
 
@@ -18,22 +20,20 @@ class LogTest : public ::testing::Test, protected test::LoggingCore {
   std::string FileContent() const { return test::ReadFile(state.logFile); }
 
   test::TempDir dir;
+  const std::string at = "[2026-01-02 03:04:05 ";  // the fixed clock's stamp
 };
 
 TEST_F(LogTest, EachLineIsStampedAndTaggedInTheLanguageInViewAndFile) {
   log.WriteLog("one\r\ntwo", LogLevel::Info);
   log.WriteLog("careful", LogLevel::Warning);
   log.WriteLog("", LogLevel::Error);
-  EXPECT_EQ(view.Texts(),
-            (Texts{"[2026-01-02 03:04:05    Info ] one", "[2026-01-02 03:04:05    Info ] two",
-                   "[2026-01-02 03:04:05 Warning ] careful"}));
-  EXPECT_EQ(FileContent(),
-            "[2026-01-02 03:04:05    Info ] one\r\n[2026-01-02 03:04:05    Info ] two\r\n"
-            "[2026-01-02 03:04:05 Warning ] careful\r\n");
+  const Texts lines = {at + "   Info ] one", at + "   Info ] two", at + "Warning ] careful"};
+  EXPECT_EQ(view.Texts(), lines);
+  EXPECT_EQ(FileContent(), lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n");
   // Tags and messages come from the language.
   language.LoadLanguageFile(dir.Write("x.lng", "19=  Fehler\r\n23=Verzeichnis fehlt: %1\n"));
   log.Message(txt::DirectoryNotFound, LogLevel::Error, {"/data/in/"});
-  EXPECT_EQ(view.Texts().back(), "[2026-01-02 03:04:05  Fehler ] Verzeichnis fehlt: /data/in/");
+  EXPECT_EQ(view.Texts().back(), at + " Fehler ] Verzeichnis fehlt: /data/in/");
 }
 
 // Raw lines are only shown; warnings and errors ask for a balloon whatever
@@ -43,13 +43,10 @@ TEST_F(LogTest, LevelFiltersTheViewButNeitherTheFileNorTheBalloons) {
   log.WriteLog("debug detail", LogLevel::Debug);
   log.WriteLog("careful", LogLevel::Warning);
   log.WriteLog("> help:", LogLevel::Info, {.bold = true, .raw = true});
-  ASSERT_EQ(view.items.size(), 1u);
-  EXPECT_EQ(view.items[0].text, "> help:");
-  EXPECT_TRUE(view.items[0].bold);
-  EXPECT_EQ(view.balloons, Texts{"[2026-01-02 03:04:05 Warning ] careful"});
-  EXPECT_EQ(FileContent(),
-            "[2026-01-02 03:04:05   Debug ] debug detail\r\n"
-            "[2026-01-02 03:04:05 Warning ] careful\r\n");
+  EXPECT_EQ(view.Texts(), Texts{"> help:"});
+  EXPECT_TRUE(view.items.at(0).bold);
+  EXPECT_EQ(view.balloons, Texts{at + "Warning ] careful"});
+  EXPECT_EQ(FileContent(), at + "  Debug ] debug detail\r\n" + at + "Warning ] careful\r\n");
 }
 
 // Each target that cannot take a line is told once, with its reason, in the
@@ -69,15 +66,35 @@ TEST_F(LogTest, AnUnwritableLogFileIsReportedOnceAndItsRecoveryToo) {
     const std::string report =
         "  Error ] Cannot write the log file '" + target + "': " + reason + ".";
     EXPECT_EQ(Lines(), (Texts{"   Info ] one", report, "   Info ] two"}));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "[2026-01-02 03:04:05 " + report + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), at + report + "\n");
   }
   std::filesystem::create_directories(dir.File("no/such/dir"));
   log.WriteLog("three", LogLevel::Info);
   log.WriteLog("four", LogLevel::Info);
-  EXPECT_EQ(FileContent(),
-            "[2026-01-02 03:04:05    Info ] three\r\n"
-            "[2026-01-02 03:04:05    Info ] The log file '" +
-                state.logFile + "' is written again.\r\n[2026-01-02 03:04:05    Info ] four\r\n");
+  EXPECT_EQ(FileContent(), at + "   Info ] three\r\n" + at + "   Info ] The log file '" +
+                               state.logFile + "' is written again.\r\n" + at +
+                               "   Info ] four\r\n");
+}
+
+// A folder that is a file stops root too. Each failing save is tried
+// anew, but reported only once until a save works again.
+TEST_F(LogTest, ASettingsFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
+  SettingsSaver saver{log};
+  const std::string file = SettingsFile();
+  const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+  for (const LogLevel level : {LogLevel::Warning, LogLevel::Error}) {
+    std::filesystem::remove_all(folder);
+    std::ofstream(folder.string()) << "";
+    saver.Save({level, "english.lng", {}});
+    saver.Save({level, "english.lng", {}});
+    std::filesystem::remove(folder);
+    saver.Save({level, "english.lng", {}});
+    EXPECT_NE(test::ReadFile(file).find("Log.Level=" + std::to_string(LevelNumber(level))),
+              std::string::npos);
+  }
+  const std::string report =
+      "  Error ] Cannot write the settings file '" + file + "': Not a directory.";
+  EXPECT_EQ(Lines(), (std::vector<std::string>{report, report}));
 }
 
 }  // namespace
