@@ -5,9 +5,14 @@
 
 #include <QCoreApplication>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 
+#include "core/check_cycle.h"
 #include "core/instance_lock.h"
+#include "core/log.h"
+#include "core/settings.h"
 #include "platform/processes.h"
 #include "platform/stop_signals.h"
 #include "support/event_loop.h"
@@ -19,6 +24,7 @@ namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
 
 class DaemonControllerTest : public ::testing::Test {
  protected:
@@ -70,6 +76,196 @@ TEST_F(DaemonControllerTest, TicksWaitWhileAWokenCheckRuns) {
   dir.Write("in/a.txt", "x");
   ASSERT_TRUE(test::Eventually([this] { return view.Logged("found 1 files"); }));
   EXPECT_FALSE(view.Logged("while it is still running"));
+}
+
+// Answers each check with a preset result and records which points were
+// looked at; can run something in the middle of a check, as a console
+// command would while a command is waited for.
+class CheckCycleTest : public ::testing::Test, protected test::LoggingCore, public DirectoryCheck {
+ protected:
+  CheckResult CheckDirectory(const std::string&, ObservationPoint& point) override {
+    checked.push_back(point.name);
+    if (duringCheck) std::exchange(duringCheck, nullptr)();
+    if (std::exchange(throws, false)) throw std::overflow_error("too many files");
+    return result;
+  }
+  ObservationPoint& AddPoint(const std::string& name, std::int32_t interval = 1) {
+    ObservationPoint& point = state.points.emplace_back();
+    point.name = name;
+    point.interval = interval;
+    point.directory = in;
+    return point;
+  }
+
+  CheckResult result;
+  bool throws = false;
+  Texts checked;
+  std::function<void()> duringCheck;
+  test::TempDir dir;
+  const std::string in = dir.path() + "/";
+  CheckCycle cycle{state, log, *this};
+};
+
+TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForcedOrWoken) {
+  AddPoint("one", 1);
+  AddPoint("five", 5).ticks = 2;
+  AddPoint("zero", 0);  // as the blank entry a failed load leaves
+  std::map<std::string, std::vector<int>> ticks;
+  for (int tick = 1; tick <= 12; ++tick) {
+    checked.clear();
+    EXPECT_TRUE(cycle.CheckDuePoints());
+    for (const std::string& name : checked) ticks[name].push_back(tick);
+  }
+  EXPECT_EQ(ticks["one"], (std::vector<int>{2, 4, 6, 8, 10, 12}));
+  EXPECT_EQ(ticks["five"], (std::vector<int>{4, 10}));
+  EXPECT_EQ(ticks["zero"].size(), 12u);
+
+  // Forced, or woken by change events: at once, and the count starts anew.
+  state.points[1].ticks = 3;
+  checked.clear();
+  EXPECT_TRUE(cycle.CheckAllPoints());
+  EXPECT_EQ(checked, (Texts{"one", "five", "zero"}));
+  EXPECT_EQ(state.points[1].ticks, 0);
+  state.points[1].ticks = 3;
+  EXPECT_TRUE(cycle.CheckWokenPoint(1));
+  EXPECT_FALSE(cycle.CheckWokenPoint(3));  // no such point
+  EXPECT_EQ(checked, (Texts{"one", "five", "zero", "five"}));
+  EXPECT_EQ(state.points[1].ticks, 0);
+}
+
+TEST_F(CheckCycleTest, ReportsEachOutcome) {
+  AddPoint("gone").directory = dir.File("missing") + "/";
+  AddPoint("busy");
+  result = {CheckStatus::FilesHandled, 40000};  // more than 16 bits can count
+  EXPECT_FALSE(cycle.CheckAllPoints());         // a missing directory is a failure
+  state.points.erase(state.points.begin());
+  result = {CheckStatus::NothingQualified, 0};
+  EXPECT_TRUE(cycle.CheckAllPoints());
+  result = {CheckStatus::UnexpectedError, 0};
+  EXPECT_FALSE(cycle.CheckAllPoints());
+  throws = true;  // ends that check only: the next one runs
+  EXPECT_FALSE(cycle.CheckAllPoints());
+  result = {CheckStatus::NothingQualified, 0};
+  EXPECT_TRUE(cycle.CheckAllPoints());
+  EXPECT_EQ(
+      Lines(),
+      (Texts{"  Error ] modMain::fCheckPoints: Directory not found: " + dir.File("missing/"),
+             "   Info ] busy: found 40000 files in " + in + ".",
+             "  Debug ] busy: no new files found in " + in + ".",
+             "  Error ] modMain::fCheckPoints: fCheckDirectory terminated unexpectedly for " + in,
+             "  Error ] modMain::fCheckPoints:  6 (Overflow)",
+             "  Debug ] busy: no new files found in " + in + "."}));
+  EXPECT_EQ(checked, Texts(5, "busy"));
+}
+
+// Asked for inside a running check (a console command while a command is
+// waited for), a walk warns once per point and checks nothing, a woken
+// check is refused, and a table change waits until the outer check is over.
+TEST_F(CheckCycleTest, NoCheckRunsInsideAnotherAndTableChangesWaitForItsEnd) {
+  AddPoint("outer");
+  AddPoint("other");
+  bool inner = false, woken = true, changedAtOnce = true;
+  duringCheck = [&] {
+    inner = cycle.CheckAllPoints();
+    woken = cycle.CheckWokenPoint(1);
+    changedAtOnce = cycle.ChangePointTable([&] { state.points.resize(1); });
+  };
+  EXPECT_TRUE(cycle.CheckAllPoints());
+  EXPECT_TRUE(inner);
+  EXPECT_FALSE(woken);
+  EXPECT_FALSE(changedAtOnce);
+  EXPECT_EQ(checked, (Texts{"outer", "other"}));
+  const Texts lines = Lines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "Warning ] fCheckDirectory was called, while it is still running!");
+  EXPECT_EQ(lines[1], lines[0]);
+  EXPECT_EQ(state.points.size(), 1u);
+  EXPECT_FALSE(state.checkRunning);
+  EXPECT_TRUE(cycle.ChangePointTable([&] { state.points.clear(); }));  // outside a check: at once
+  EXPECT_TRUE(state.points.empty());
+}
+
+class LogTest : public ::testing::Test, protected test::LoggingCore {
+ protected:
+  LogTest() { state.logFile = dir.File("log.txt"); }
+  std::string FileContent() const { return test::ReadFile(state.logFile); }
+
+  test::TempDir dir;
+  const std::string at = "[2026-01-02 03:04:05 ";  // the fixed clock's stamp
+};
+
+TEST_F(LogTest, EachLineIsStampedAndTaggedInTheLanguageInViewAndFile) {
+  log.WriteLog("one\r\ntwo", LogLevel::Info);
+  log.WriteLog("careful", LogLevel::Warning);
+  log.WriteLog("", LogLevel::Error);
+  const Texts lines = {at + "   Info ] one", at + "   Info ] two", at + "Warning ] careful"};
+  EXPECT_EQ(view.Texts(), lines);
+  EXPECT_EQ(FileContent(), lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n");
+  // Tags and messages come from the language.
+  language.LoadLanguageFile(dir.Write("x.lng", "19=  Fehler\r\n23=Verzeichnis fehlt: %1\n"));
+  log.Message(txt::DirectoryNotFound, LogLevel::Error, {"/data/in/"});
+  EXPECT_EQ(view.Texts().back(), at + " Fehler ] Verzeichnis fehlt: /data/in/");
+}
+
+// Raw lines are only shown; warnings and errors ask for a balloon whatever
+// the level.
+TEST_F(LogTest, LevelFiltersTheViewButNeitherTheFileNorTheBalloons) {
+  state.logLevel = LogLevel::Error;
+  log.WriteLog("debug detail", LogLevel::Debug);
+  log.WriteLog("careful", LogLevel::Warning);
+  log.WriteLog("> help:", LogLevel::Info, {.bold = true, .raw = true});
+  EXPECT_EQ(view.Texts(), Texts{"> help:"});
+  EXPECT_TRUE(view.items.at(0).bold);
+  EXPECT_EQ(view.balloons, Texts{at + "Warning ] careful"});
+  EXPECT_EQ(FileContent(), at + "  Debug ] debug detail\r\n" + at + "Warning ] careful\r\n");
+}
+
+// Each target that cannot take a line is told once, with its reason, in the
+// view and on stderr, and once more when it can be written again. A FIFO
+// without a reader, which must not block, is the end-to-end test's.
+TEST_F(LogTest, AnUnwritableLogFileIsReportedOnceAndItsRecoveryToo) {
+  const std::pair<std::string, std::string> targets[] = {
+      {dir.path(), "Is a directory"},
+      {dir.File("no/such/dir/log.txt"), "No such file or directory"},  // recovers below
+  };
+  for (const auto& [target, reason] : targets) {
+    state.logFile = target;
+    view.items.clear();
+    testing::internal::CaptureStderr();
+    log.WriteLog("one", LogLevel::Info);
+    log.WriteLog("two", LogLevel::Info);
+    const std::string report =
+        "  Error ] Cannot write the log file '" + target + "': " + reason + ".";
+    EXPECT_EQ(Lines(), (Texts{"   Info ] one", report, "   Info ] two"}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), at + report + "\n");
+  }
+  fs::create_directories(dir.File("no/such/dir"));
+  log.WriteLog("three", LogLevel::Info);
+  log.WriteLog("four", LogLevel::Info);
+  EXPECT_EQ(FileContent(), at + "   Info ] three\r\n" + at + "   Info ] The log file '" +
+                               state.logFile + "' is written again.\r\n" + at +
+                               "   Info ] four\r\n");
+}
+
+// A folder that is a file stops root too. Each failing save is tried
+// anew, but reported only once until a save works again.
+TEST_F(LogTest, ASettingsFileThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
+  SettingsSaver saver{log};
+  const std::string file = SettingsFile();
+  const fs::path folder = fs::path(file).parent_path();
+  for (const LogLevel level : {LogLevel::Warning, LogLevel::Error}) {
+    fs::remove_all(folder);
+    std::ofstream(folder.string()) << "";
+    saver.Save({level, "english.lng", {}});
+    saver.Save({level, "english.lng", {}});
+    fs::remove(folder);
+    saver.Save({level, "english.lng", {}});
+    EXPECT_NE(test::ReadFile(file).find("Log.Level=" + std::to_string(LevelNumber(level))),
+              std::string::npos);
+  }
+  const std::string report =
+      "  Error ] Cannot write the settings file '" + file + "': Not a directory.";
+  EXPECT_EQ(Lines(), (std::vector<std::string>{report, report}));
 }
 
 TEST(InstanceLockName, DropsEverySlashAndShortensLongKeysKeepingTheHash) {
