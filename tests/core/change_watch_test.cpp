@@ -245,12 +245,12 @@ class ManualTimer final : public WakeupTimer {
   std::optional<ChangeWatch::Time> pending;
 };
 
-class ChangeWakeupsTest : public ::testing::Test {
+class ChangeWakeupsTest : public ::testing::Test, protected test::LoggingCore {
  protected:
   ChangeWakeupsTest() {
-    core.state.points = {Watched("/in/"), Watched("/other/")};
-    core.state.points[0].name = "watched";
-    core.state.points[1].watch = false;
+    state.points = {Watched("/in/"), Watched("/other/")};
+    state.points[0].name = "watched";
+    state.points[1].watch = false;
   }
   // The source the wake-ups made; the object is made on the first Follow.
   FakeChangeSource& Source() { return *made.back(); }
@@ -269,7 +269,6 @@ class ChangeWakeupsTest : public ::testing::Test {
     ASSERT_TRUE(test::Eventually([&] { return !Source().Waiting(); }));
   }
 
-  test::LoggingCore core;
   std::vector<FakeChangeSource*> made;
   bool busy = false;
   bool running = true;
@@ -277,7 +276,7 @@ class ChangeWakeupsTest : public ::testing::Test {
   std::function<void()> duringCheck;
   std::unique_ptr<ManualTimer> ownTimer = std::make_unique<ManualTimer>();
   ManualTimer& timer = *ownTimer;
-  ChangeWakeups wakeups{core.state, core.log,
+  ChangeWakeups wakeups{state, log,
                         ChangeWakeups::Hooks{[this] { return busy; }, [this] { return running; },
                                              [this](std::size_t index) {
                                                EXPECT_FALSE(busy) << "a check ran nested";
@@ -325,7 +324,7 @@ TEST_F(ChangeWakeupsTest, AWakeUpDuringACheckRunsOnceAfterItAndNeverWhilePaused)
 
 TEST_F(ChangeWakeupsTest, AFileThatComesOfAgeWakesItsPointThen) {
   wakeups.Follow();
-  core.state.points[0].comesOfAge = timer.SinceEpoch() / 1s + 2;
+  state.points[0].comesOfAge = timer.SinceEpoch() / 1s + 2;
   wakeups.AfterCheck(0);
   timer.Advance(2s - 1ms);
   EXPECT_EQ(checked, Indexes{});
@@ -340,31 +339,31 @@ TEST_F(ChangeWakeupsTest, AnOverflowChecksAtOnceWithOneWarningNamingThePointAndT
   EXPECT_EQ(checked, Indexes{0});
   Event("", ChangeKind::Overflow);
   timer.Advance(1s);
-  EXPECT_EQ(core.Lines(), std::vector<std::string>{"Warning ] watched: change events are not used "
-                                                   "(events were lost); the point is checked "
-                                                   "every 60 sec."});
-  EXPECT_EQ(WatchStateText(core.language, core.state.points[0]), "interval only: events were lost");
-  EXPECT_EQ(WatchStateText(core.language, core.state.points[1]), "no");
+  EXPECT_EQ(Lines(), std::vector<std::string>{"Warning ] watched: change events are not used "
+                                              "(events were lost); the point is checked "
+                                              "every 60 sec."});
+  EXPECT_EQ(WatchStateText(language, state.points[0]), "interval only: events were lost");
+  EXPECT_EQ(WatchStateText(language, state.points[1]), "no");
 }
 
 TEST_F(ChangeWakeupsTest, TheTableIsFollowedAndNothingIsOpenedWithoutAWatchedPoint) {
-  core.state.points[0].watch = false;
+  state.points[0].watch = false;
   wakeups.Follow();
   EXPECT_TRUE(made.empty());
-  core.state.points[1].watch = true;
+  state.points[1].watch = true;
   wakeups.Tick();
   ASSERT_EQ(made.size(), 1u);
   EXPECT_EQ(Source().WatchOf("/in/"), -1);
   Event("/other/");
   timer.Advance(1s);
   EXPECT_EQ(checked, Indexes{1});
-  EXPECT_EQ(WatchStateText(core.language, core.state.points[1]), "yes");
+  EXPECT_EQ(WatchStateText(language, state.points[1]), "yes");
 
   // A value a watch depends on arms the table anew; the command does not.
-  core.state.points[1].command = "other";
+  state.points[1].command = "other";
   wakeups.Tick();
   EXPECT_EQ(made.size(), 1u);
-  core.state.points[1].noSubdirectories = true;
+  state.points[1].noSubdirectories = true;
   wakeups.Tick();
   EXPECT_EQ(made.size(), 2u);
 }

@@ -124,7 +124,6 @@ TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForce
   state.points[1].ticks = 3;
   checked.clear();
   EXPECT_TRUE(cycle.CheckAllPoints());
-  EXPECT_EQ(checked, (Texts{"one", "five", "zero"}));
   EXPECT_EQ(state.points[1].ticks, 0);
   state.points[1].ticks = 3;
   EXPECT_TRUE(cycle.CheckWokenPoint(1));
