@@ -302,13 +302,12 @@ TEST_F(DaemonControllerTest, TheInstanceLockIsKeyedOnTheResolvedPath) {
 // before the old one goes. The old one must not take the new one's pipe
 // along, or a signal would no longer wake the event loop.
 TEST(StopSignalsTest, OneThatGoesLeavesTheNextOneAwake) {
-  using platform::StopSignals;
-  auto holder = std::make_unique<StopSignals>();
-  holder = std::make_unique<StopSignals>();
-  ASSERT_GE(holder->ReadEnd(), 0);
+  auto holder = std::make_unique<platform::StopSignals>();
+  holder = std::make_unique<platform::StopSignals>();
   ASSERT_EQ(::raise(SIGHUP), 0);
   EXPECT_TRUE(platform::AwaitReadable(holder->ReadEnd(), 0));
-  holder = std::make_unique<StopSignals>();  // clears the flag for the tests after this one
+  // Clears the flag for the tests after this one.
+  holder = std::make_unique<platform::StopSignals>();
 }
 
 }  // namespace
