@@ -93,6 +93,10 @@ std::vector<std::string> Reasons(const Language& language, const ObservationPoin
   // before, once every other rule let it pass.
   if (point.shared && file.stoppedBy == FileRule::Unsettled) reason(txt::WhyUnsettled, {});
   if (point.shared && file.stoppedBy == FileRule::None) reason(txt::WhySettled, {});
+  if (point.shared && point.exclusive &&
+      (file.stoppedBy == FileRule::None || file.stoppedBy == FileRule::Unsettled)) {
+    reason(txt::WhyExclusiveOnClaim, {});
+  }
   if (file.exclusive == platform::Exclusive::OutOfDescriptors) {
     reason(txt::FileOutOfDescriptors, {verdict.name, point.interval});
   }
@@ -125,6 +129,7 @@ void ShowPoint(Log& log, const ObservationPoint& point, const PathVerdict& verdi
     lines[ExclusiveLine] = language.Translate(
         file.exclusive == platform::Exclusive::Yes ? txt::WhyPasses : txt::WhyStops);
   }
+  if (point.shared) lines[ExclusiveLine] = language.Translate(txt::WhyNotChecked);
   const std::string verdictWord =
       language.Translate(verdict.HandedOver() ? txt::WhyHandedOver : txt::WhyNotHandedOver);
   Write(

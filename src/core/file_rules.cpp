@@ -112,7 +112,10 @@ FileVerdict JudgeEntry(const PointRules& rules, const platform::DirectoryListing
       verdict.comesOfAge = due->toSecsSinceEpoch();
     }
   }
-  if (point.exclusive && !ExclusiveAfterClaim(rules)) {
+  // A shared point opens a file only once it has claimed it: on an SMB share
+  // an open file can be neither removed nor renamed, so a daemon that opened
+  // a file another had just claimed would make that one's command fail.
+  if (point.exclusive && !point.shared) {
     verdict.exclusive = listing.TestExclusive(name, verdict.status, foreign);
   }
   if (!oldEnough) return stop(FileRule::Age);

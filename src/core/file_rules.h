@@ -79,14 +79,6 @@ struct PointRules {
   const StabilityUse stability;
 };
 
-// True when the exclusive test is the claim's, not the rules': a shared
-// point's check opens a file only once it has claimed it. On an SMB share an
-// open file can be neither removed nor renamed, so a daemon that opened a
-// file another had just claimed would make that one's command fail.
-inline bool ExclusiveAfterClaim(const PointRules& rules) {
-  return rules.point.shared && rules.stability == StabilityUse::Record;
-}
-
 // The rules for the entry `name` of `listing`, the directory `dir` (ending
 // with "/") of the point's tree. A directory that the walk enters is no
 // entry for these rules. Opens the file only for the exclusive test;

@@ -152,7 +152,8 @@ struct CatalogueText {
   TEXT(WhySettled, 127, "Unchanged since the last check: another daemon may still win it.") \
   TEXT(WhySharedFolder, 128, "'%1' is the folder the daemons sharing this folder keep their claims in: never scanned.") \
   TEXT(StatShared, 129, "    Shared as '%1': daemons alive: %2   Files held: %3") \
-  TEXT(StatSharedUnopened, 130, "    Shared as '%1': not opened yet")
+  TEXT(StatSharedUnopened, 130, "    Shared as '%1': not opened yet") \
+  TEXT(WhyExclusiveOnClaim, 131, "A shared point tests exclusive access only once it has claimed the file, so that no daemon opens a file another may be claiming.")
 // clang-format on
 
 namespace txt {

@@ -281,6 +281,7 @@ TEST_F(PathVerdictTest, TheFirstRuleThatStopsAPathIsTheOneTheCheckApplies) {
   EXPECT_EQ(busy[0].holders[0].command, "sleep");
   point.shared = true;  // a file not seen at a check before has not yet stayed the same
   EXPECT_EQ(Why(in + "/a.txt")[0].file.stoppedBy, Unsettled);
+  EXPECT_FALSE(Why(in + "/busy.txt")[0].file.exclusive) << "opened before it was claimed";
   EXPECT_EQ(Why(in + "/.corvane/claims/x.txt")[0].place, SharedFolder);
   point.shared = false;
   point.noSubdirectories = true;
