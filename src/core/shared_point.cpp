@@ -34,10 +34,15 @@ bool OpenFolder(Log& log, const DaemonState& state, ObservationPoint& point) {
   platform::Result<SharedFolder> opened = SharedFolder::Open(
       point.directory, SharedDaemonId(state), [&state] { return StopRequested(state); });
   if (!opened) {
-    log.Message(txt::SharedOpenFailed, LogLevel::Error,
+    // Told as an Error once while the reason stays the same, not at every
+    // check of a point that may be checked every second.
+    const bool told = shared.openFailure == opened.error().text;
+    log.Message(txt::SharedOpenFailed, told ? LogLevel::Debug : LogLevel::Error,
                 {point.name, point.directory, opened.error().text});
+    shared.openFailure = opened.error().text;
     return false;
   }
+  shared.openFailure.clear();
   shared.folder.emplace(*std::move(opened));
   const platform::Result<std::size_t> returned = shared.folder->ReturnAllOwn();
   if (returned && *returned > 0) {

@@ -24,6 +24,7 @@ struct SharedPointState {
   std::optional<SharedFolder> folder;  // open from the first check that managed it
   StabilityRecord stability;
   std::chrono::steady_clock::time_point lastBeat;
+  std::string openFailure;  // why the folder could not be opened last time
 };
 
 // The id this daemon goes by in the folders it shares.

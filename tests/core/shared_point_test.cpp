@@ -97,6 +97,19 @@ TEST_F(SharedPointTest, TheCommandGetsTheClaimedFileWhichGoesBackOrToItsOutcomeF
   }
 }
 
+// A point checked every second would otherwise log the same Error every
+// second.
+TEST_F(SharedPointTest, AFolderThatCannotBeUsedIsToldAsAnErrorOnceWhileTheReasonStays) {
+  dir.Write("in/.corvane", "not a folder");
+  for (int check = 0; check < 3; ++check) EXPECT_EQ(Check(), 0);
+  EXPECT_EQ(std::ranges::count_if(Lines(),
+                                  [](const std::string& line) {
+                                    return line.starts_with("  Error ]") &&
+                                           line.find("cannot be used") != std::string::npos;
+                                  }),
+            1);
+}
+
 // A file is opened for the exclusive test only once claimed: on an SMB
 // share, a daemon holding open a file another has just claimed would make
 // that one's command fail to remove it. The hot folder never sees an open.
