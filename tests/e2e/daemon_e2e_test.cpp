@@ -173,9 +173,8 @@ std::vector<pid_t> ChildrenOf(pid_t parent) {
   for (const auto& entry : fs::directory_iterator("/proc")) {
     const std::string stat = ReadFile(entry.path().string() + "/stat");
     int ppid = 0;
-    if (const auto close = stat.rfind(')'); close != std::string::npos) {
+    if (const auto close = stat.rfind(')'); close != std::string::npos)
       std::sscanf(stat.c_str() + close + 1, " %*c %d", &ppid);
-    }
     if (ppid == parent) children.push_back(std::atoi(entry.path().filename().c_str()));
   }
   return children;
@@ -239,9 +238,8 @@ TEST_F(DaemonE2eTest, WatchedFilesGoSoonAfterTheyArriveAndOnlyTheCheckDecidesWhi
   dir.Write("in/ignored.tmp", "no pattern matches");
   fs::create_directories(in + "/sub/deep");
   dir.Write("in/sub/deep/b.txt", "b");
-  for (const char* name : {"a.txt", "b.txt"}) {
+  for (const char* name : {"a.txt", "b.txt"})
     EXPECT_TRUE(Eventually([&] { return fs::exists(out + "/" + name); })) << name;
-  }
   EXPECT_TRUE(fs::exists(in + "/ignored.tmp"));
   EXPECT_TRUE(daemon.Running());
 }

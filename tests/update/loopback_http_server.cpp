@@ -20,9 +20,8 @@ LoopbackHttpServer::LoopbackHttpServer() {
         const std::string& path =
             requests_.emplace_back(request->substr(start, request->find(' ', start) - start));
         std::string response = "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found";
-        if (const auto found = responses_.find(path); found != responses_.end()) {
+        if (const auto found = responses_.find(path); found != responses_.end())
           response = found->second;
-        }
         if (response.empty()) return;  // stalls
         socket->write(response.data(), static_cast<qint64>(response.size()));
         socket->disconnectFromHost();
