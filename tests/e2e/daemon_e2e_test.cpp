@@ -40,12 +40,10 @@ class CorvaneProcess {
                           rlim_t descriptorLimit = 0) {
     QStringList list;
     for (const std::string& arg : args) list << QString::fromStdString(arg);
-    if (descriptorLimit > 0) {
-      process_.setChildProcessModifier([descriptorLimit] {
-        const rlimit limit{descriptorLimit, descriptorLimit};
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-      });
-    }
+    process_.setChildProcessModifier([descriptorLimit] {
+      const rlimit limit{descriptorLimit, descriptorLimit};
+      if (descriptorLimit > 0) ::setrlimit(RLIMIT_NOFILE, &limit);
+    });
     process_.start(QStringLiteral(CORVANE_EXE), list);
     if (!process_.waitForStarted(kPatienceMs)) ADD_FAILURE() << "corvane did not start";
     if (input) {
