@@ -29,6 +29,11 @@ const std::string kNewest = Info("No update found. You have the newest version."
 const std::string kNext = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
                           "." + std::to_string(kVersionRevision + 1);
 
+// A version file naming `version`, with `more` keys before the download location.
+std::string File(const std::string& version, const std::string& more = "") {
+  return "Current Version=" + version + "\r\n" + more + "Download=http://127.0.0.1:9/s.zip\r\n";
+}
+
 class UpdateTest : public ::testing::Test {
  protected:
   // Never through a proxy that the machine's environment may name.
@@ -84,27 +89,24 @@ TEST_F(UpdateTest, FetchReturnsTheBodyByteForByteUpTo64KB) {
 // Each check meets a newer version file that an earlier check left behind:
 // only what the server answers now counts, and a fault is a failed check.
 TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseCheckLogs) {
-  const auto file = [](const std::string& version, const std::string& more = "") {
-    return "Current Version=" + version + "\r\n" + more + "Download=http://127.0.0.1:9/s.zip\r\n";
-  };
   const std::string own = kVersionText, path = kVersionFilePath, at = server.Url("/");
   // Keys count only at a line start, spelt exactly; a BOM only at the start.
   const std::string hidden = " Current Version=" + kNext + "\r\ncurrent version=" + kNext +
                              "\r\nDownload=d\r\n\uFEFFCurrent Version=" + kNext + "\r\n";
   server.ServeRaw("/gone" + path,
-                  "HTTP/1.1 404 Not Found\r\nConnection: close\r\n\r\n" + file(kNext));
+                  "HTTP/1.1 404 Not Found\r\nConnection: close\r\n\r\n" + File(kNext));
   server.ServeRaw("/loop" + path, "HTTP/1.1 302 Found\r\nLocation: " + server.Url("/loop" + path) +
                                       "\r\nContent-Length: 0\r\n\r\n");
   ::unsetenv("CORVANE_UPDATE_URL");
   using enum UpdateResult;
   const std::tuple<std::string, std::string, UpdateResult, Lines> cases[] = {
-      {at, file(own, "Message=Hi\r\n"), NoNewer, {kNewest}},
-      {at, file(kNext), Newer, {}},
-      {at, file(kNext, "Message=Fresh!\x1b[2J\r\n"), Newer, {Info("Fresh!\\x1b[2J")}},
-      {at, file(kNext, "Error=1\r\nMessage=m\r\n"), Newer, {Info("No update found.")}},
-      {at, file(kNext, "Error=2\r\nMessage=m\r\n"), Newer, {Info("A new beta version was found.")}},
-      {at, file(kNext, "Error=beta\r\nMessage=m\r\n"), Newer, {Info("m")}},  // not a number: 0
-      {at, file(own) + "Current Version=" + kNext + "\r\n", Newer, {}},      // the later line wins
+      {at, File(own, "Message=Hi\r\n"), NoNewer, {kNewest}},
+      {at, File(kNext), Newer, {}},
+      {at, File(kNext, "Message=Fresh!\x1b[2J\r\n"), Newer, {Info("Fresh!\\x1b[2J")}},
+      {at, File(kNext, "Error=1\r\nMessage=m\r\n"), Newer, {Info("No update found.")}},
+      {at, File(kNext, "Error=2\r\nMessage=m\r\n"), Newer, {Info("A new beta version was found.")}},
+      {at, File(kNext, "Error=beta\r\nMessage=m\r\n"), Newer, {Info("m")}},  // not a number: 0
+      {at, File(own) + "Current Version=" + kNext + "\r\n", Newer, {}},      // the later line wins
       {at, "\uFEFFCurrent Version=" + kNext + "\nMessage=m\nDownload=d\n", Newer, {Info("m")}},
       {at, hidden, Failed, {kFailed}},
       {at, "Download=d\r\n", Failed, {kFailed}},
@@ -118,7 +120,7 @@ TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseC
     server.Serve(path, versionFile);
     for (const bool verbose : {true, false}) {
       SCOPED_TRACE(address + " " + versionFile + (verbose ? " verbose" : ""));
-      std::ofstream(tempFile) << file(kNext);
+      std::ofstream(tempFile) << File(kNext);
       EXPECT_EQ(Check(verbose, address), result);
       EXPECT_EQ(core.Lines(), verbose ? verboseLog : Lines{});
       EXPECT_EQ(offers.size(), result == Newer ? 1u : 0u);
@@ -131,8 +133,7 @@ TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseC
 
 // The console asks while the start-up check still waits for the server.
 TEST_F(UpdateTest, ACheckAskedForDuringAnotherJoinsItAndGetsItsAnswer) {
-  server.Serve(kVersionFilePath,
-               "Current Version=" + std::string(kVersionText) + "\r\nDownload=d\r\n");
+  server.Serve(kVersionFilePath, File(kVersionText));
   UpdateChecker checker(core.log, Options(server.Url("/")));
   std::vector<UpdateResult> joined;
   QTimer::singleShot(0, [&] { joined.push_back(checker.CheckForUpdate(true)); });
