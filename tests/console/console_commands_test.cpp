@@ -87,7 +87,6 @@ TEST(ConsoleTokenizer, SplitsOnBlanksOutsideQuotes) {
       {"\"a\" b\"c\"", "a|bc"},
       {"set name \"Night Shift\"", "set|name|Night Shift"},
       {"a   b", "a| |b"},
-      {" pause", " pause"},
       {"set name x ", "set|name|x|"}};
   for (const auto& [line, tokens] : cases) EXPECT_EQ(Joined(TokenizeCommand(line)), tokens) << line;
 }
