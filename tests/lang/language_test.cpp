@@ -88,9 +88,8 @@ TEST_P(LanguageFileTest, EveryTextIsTranslatedKeepingItsPlaceholdersAndItsLines)
       EXPECT_EQ(translated.find("\r\n"), std::string::npos);
     }
   }
-  for (const CatalogueText& tag : {txt::TagDebug, txt::TagInfo, txt::TagWarning, txt::TagError}) {
+  for (const CatalogueText& tag : {txt::TagDebug, txt::TagInfo, txt::TagWarning, txt::TagError})
     EXPECT_EQ(QString::fromStdString(language.Translate(tag)).size(), 8) << tag.id;
-  }
   // The reports show every value, and the help every command.
   for (const auto& [report, values] : {std::pair{txt::ConfigurationReport, 5},
                                        {txt::StatisticsHeader, 3},

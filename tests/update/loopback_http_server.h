@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-class QTcpSocket;
-
 namespace corvane::test {
 
 // An HTTP/1.1 server on 127.0.0.1 on the test's own thread: it answers only
@@ -16,20 +14,23 @@ class LoopbackHttpServer {
  public:
   LoopbackHttpServer();
 
-  std::string Url(const std::string& path) const;  // "http://127.0.0.1:<port>" + path
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(server_.serverPort()) + path;
+  }
   // Answers with these exact bytes (status line, headers and body); with
   // none, reads the request and never answers.
   void ServeRaw(const std::string& path, const std::string& response) {
     responses_[path] = response;
   }
   // A 200 answer with a Content-Length header.
-  void Serve(const std::string& path, const std::string& body);
+  void Serve(const std::string& path, const std::string& body) {
+    ServeRaw(path, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                       "\r\nConnection: close\r\n\r\n" + body);
+  }
 
   const std::vector<std::string>& requests() const { return requests_; }
 
  private:
-  void Answer(QTcpSocket& socket, const std::string& path);
-
   QTcpServer server_;
   std::map<std::string, std::string> responses_;
   std::vector<std::string> requests_;

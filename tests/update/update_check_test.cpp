@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QNetworkProxy>
 #include <QSettings>
 #include <QTimer>
@@ -27,36 +26,35 @@ using Lines = std::vector<std::string>;
 std::string Info(const std::string& text) { return "   Info ] " + text; }
 const std::string kFailed = "  Error ] Error while checking for updates.";
 const std::string kNewest = Info("No update found. You have the newest version.");
-const std::string kNoUpdate = Info("No update found.");
 const std::string kNext = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
                           "." + std::to_string(kVersionRevision + 1);
+
+// A version file naming `version`, with `more` keys before the download location.
+std::string File(const std::string& version, const std::string& more = "") {
+  return "Current Version=" + version + "\r\n" + more + "Download=http://127.0.0.1:9/s.zip\r\n";
+}
 
 class UpdateTest : public ::testing::Test {
  protected:
   // Never through a proxy that the machine's environment may name.
   void SetUp() override { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
 
+  // An empty address: no server configured.
   UpdateCheckOptions Options(const std::string& serverUrl) {
-    UpdateCheckOptions options;
-    options.serverUrl = serverUrl;  // empty: no server configured
-    options.tempFile = tempFile;
-    options.openLocation = [this](const std::string& location) {
-      opened.push_back(location);
-      return false;
-    };
-    return options;
+    return {.serverUrl = serverUrl,
+            .tempFile = tempFile,
+            .openLocation = [this](const std::string& at) { return opened.push_back(at), false; }};
   }
-  UpdateResult Check(bool verbose, const UpdateCheckOptions& options) {
+  UpdateResult Check(bool verbose, const std::string& serverUrl) {
     core.view.items.clear();
     offers.clear();
-    UpdateChecker checker(core.log, options);
+    UpdateChecker checker(core.log, Options(serverUrl));
     QObject::connect(&checker, &UpdateChecker::Offered, [&](const UpdateOffer& offer) {
       offers.push_back(offer);
       if (answer) checker.Accept(offer);
     });
     return checker.CheckForUpdate(verbose);
   }
-  UpdateResult Check(bool verbose) { return Check(verbose, Options(server.Url("/"))); }
 
   test::TempDir dir;
   const std::string tempFile = dir.File("VTemp.txt");
@@ -78,10 +76,9 @@ TEST_F(UpdateTest, FetchReturnsTheBodyByteForByteUpTo64KB) {
   server.Serve("/declared-over", full + "v");
   server.ServeRaw("/until-close-over", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + full + "v");
   HttpFetcher fetcher(1s);
-  QElapsedTimer elapsed;
-  elapsed.start();
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(fetcher.Fetch(server.Url("/silent")).ok);
-  EXPECT_LT(elapsed.elapsed(), kFetchTimeLimit.count()) << "not the default limit";
+  EXPECT_LT(std::chrono::steady_clock::now() - start, kFetchTimeLimit) << "not the default limit";
   for (const char* path : {"/hop", "/declared-over", "/until-close-over"}) {
     const FetchResult result = fetcher.Fetch(server.Url(path));
     EXPECT_EQ(result.ok, path == std::string("/hop")) << path << ": " << result.errorText;
@@ -92,35 +89,28 @@ TEST_F(UpdateTest, FetchReturnsTheBodyByteForByteUpTo64KB) {
 // Each check meets a newer version file that an earlier check left behind:
 // only what the server answers now counts, and a fault is a failed check.
 TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseCheckLogs) {
-  const auto file = [](const std::string& version, const std::string& more = "") {
-    return "Current Version=" + version + "\r\n" + more + "Download=http://127.0.0.1:9/s.zip\r\n";
-  };
-  const std::string own = kVersionText, path = kVersionFilePath, here = server.Url("/");
+  const std::string own = kVersionText, path = kVersionFilePath, at = server.Url("/");
   // Keys count only at a line start, spelt exactly; a BOM only at the start.
   const std::string hidden = " Current Version=" + kNext + "\r\ncurrent version=" + kNext +
                              "\r\nDownload=d\r\n\uFEFFCurrent Version=" + kNext + "\r\n";
-  server.ServeRaw("/gone" + path, "HTTP/1.1 404 Not Found\r\nContent-Length: " +
-                                      std::to_string(file(kNext).size()) + "\r\n\r\n" +
-                                      file(kNext));
+  server.ServeRaw("/gone" + path,
+                  "HTTP/1.1 404 Not Found\r\nConnection: close\r\n\r\n" + File(kNext));
   server.ServeRaw("/loop" + path, "HTTP/1.1 302 Found\r\nLocation: " + server.Url("/loop" + path) +
                                       "\r\nContent-Length: 0\r\n\r\n");
   ::unsetenv("CORVANE_UPDATE_URL");
   using enum UpdateResult;
   const std::tuple<std::string, std::string, UpdateResult, Lines> cases[] = {
-      {here, file(own, "Message=Hi\r\n"), NoNewer, {kNewest}},
-      {here, file(kNext), Newer, {}},
-      {here, file(kNext, "Message=Fresh!\x1b[2J\r\n"), Newer, {Info("Fresh!\\x1b[2J")}},
-      {here, file(kNext, "Error=1\r\nMessage=m\r\n"), Newer, {kNoUpdate}},
-      {here,
-       file(kNext, "Error=2\r\nMessage=m\r\n"),
-       Newer,
-       {Info("A new beta version was found.")}},
-      {here, file(kNext, "Error=beta\r\nMessage=m\r\n"), Newer, {Info("m")}},  // not a number: 0
-      {here, file(own) + "Current Version=" + kNext + "\r\n", Newer, {}},  // the later line wins
-      {here, "\uFEFFCurrent Version=" + kNext + "\nMessage=m\nDownload=d\n", Newer, {Info("m")}},
-      {here, hidden, Failed, {kFailed}},
-      {here, "Download=d\r\n", Failed, {kFailed}},
-      {here, "Current Version=" + kNext + "\r\nMessage=m\r\n", Failed, {kFailed}},
+      {at, File(own, "Message=Hi\r\n"), NoNewer, {kNewest}},
+      {at, File(kNext), Newer, {}},
+      {at, File(kNext, "Message=Fresh!\x1b[2J\r\n"), Newer, {Info("Fresh!\\x1b[2J")}},
+      {at, File(kNext, "Error=1\r\nMessage=m\r\n"), Newer, {Info("No update found.")}},
+      {at, File(kNext, "Error=2\r\nMessage=m\r\n"), Newer, {Info("A new beta version was found.")}},
+      {at, File(kNext, "Error=beta\r\nMessage=m\r\n"), Newer, {Info("m")}},  // not a number: 0
+      {at, File(own) + "Current Version=" + kNext + "\r\n", Newer, {}},      // the later line wins
+      {at, "\uFEFFCurrent Version=" + kNext + "\nMessage=m\nDownload=d\n", Newer, {Info("m")}},
+      {at, hidden, Failed, {kFailed}},
+      {at, "Download=d\r\n", Failed, {kFailed}},
+      {at, "Current Version=" + kNext + "\r\nMessage=m\r\n", Failed, {kFailed}},
       {server.Url("/gone/"), "", Failed, {kFailed}},
       {server.Url("/loop/"), "", Failed, {kFailed}},
       {test::RefusingUrl("/"), "", Failed, {kFailed}},
@@ -130,8 +120,8 @@ TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseC
     server.Serve(path, versionFile);
     for (const bool verbose : {true, false}) {
       SCOPED_TRACE(address + " " + versionFile + (verbose ? " verbose" : ""));
-      std::ofstream(tempFile) << file(kNext);
-      EXPECT_EQ(Check(verbose, Options(address)), result);
+      std::ofstream(tempFile) << File(kNext);
+      EXPECT_EQ(Check(verbose, address), result);
       EXPECT_EQ(core.Lines(), verbose ? verboseLog : Lines{});
       EXPECT_EQ(offers.size(), result == Newer ? 1u : 0u);
       EXPECT_TRUE(result == Failed || !std::filesystem::exists(tempFile)) << "kept after use";
@@ -143,8 +133,7 @@ TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseC
 
 // The console asks while the start-up check still waits for the server.
 TEST_F(UpdateTest, ACheckAskedForDuringAnotherJoinsItAndGetsItsAnswer) {
-  server.Serve(kVersionFilePath,
-               "Current Version=" + std::string(kVersionText) + "\r\nDownload=d\r\n");
+  server.Serve(kVersionFilePath, File(kVersionText));
   UpdateChecker checker(core.log, Options(server.Url("/")));
   std::vector<UpdateResult> joined;
   QTimer::singleShot(0, [&] { joined.push_back(checker.CheckForUpdate(true)); });
@@ -161,7 +150,7 @@ TEST_F(UpdateTest, YesOpensTheDownloadLocationAndAsksToCloseEvenAtTheHighestLogL
                "Current Version=" + major + ".00.0\r\nDownload=http://h/\x1b[2J.zip\r\n");
   core.state.logLevel = LogLevel::Error;
   answer = true;
-  EXPECT_EQ(Check(false), UpdateResult::Newer);
+  EXPECT_EQ(Check(false, server.Url("/")), UpdateResult::Newer);
   ASSERT_EQ(offers.size(), 1u);
   EXPECT_EQ(
       QuestionNamingLocation(offers[0]),  // the version as written, the location escaped
