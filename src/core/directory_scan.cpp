@@ -141,18 +141,26 @@ bool DirectoryScanner::HandOver(ScanWalk& walk, const std::string& dir, const st
   // A long walk beats on its own: no other check runs meanwhile.
   BeatIfDue(state_, *point.sharedState);
   if (StopRequested(state_)) return false;
-  const std::optional<std::string> claimed = ClaimForCommand(log_, point, dir, name);
-  if (!claimed) return false;
+  using Outcome = SharedFolder::ClaimOutcome;
+  const std::optional<SharedFolder::ClaimResult> claim = ClaimForCommand(log_, point, dir, name);
+  // On an SMB share a file a client holds open cannot be renamed: it is
+  // busy, as if the exclusive test had found it so, whatever the point asks.
+  if (claim && claim->outcome == Outcome::InUse) {
+    TellExclusiveRefusal(walk, dir, name, platform::Exclusive::No);
+    return false;
+  }
+  if (!claim || claim->outcome != Outcome::Claimed) return false;
+  const std::string& claimed = claim->claimedPath;
   if (point.exclusive) {
-    const platform::Exclusive exclusive = TestClaimedExclusive(*claimed, walk.foreign);
+    const platform::Exclusive exclusive = TestClaimedExclusive(claimed, walk.foreign);
     if (exclusive != platform::Exclusive::Yes) {
       TellExclusiveRefusal(walk, dir, name, exclusive);
-      ReturnClaimed(log_, state_, point, *claimed, dir + name);
+      ReturnClaimed(log_, state_, point, claimed, dir + name);
       return false;
     }
   }
-  runner_.RunCommand(dir, name, point, *claimed);
-  ReturnClaimed(log_, state_, point, *claimed, dir + name);
+  runner_.RunCommand(dir, name, point, claimed);
+  ReturnClaimed(log_, state_, point, claimed, dir + name);
   return true;
 }
 

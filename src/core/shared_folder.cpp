@@ -223,6 +223,7 @@ Result<SharedFolder::ClaimResult> SharedFolder::Claim(const std::string& relativ
       platform::MoveIntoOwnFolder(parent->get(), parts->back(), ownClaims_.get(), name);
   if (!moved) {
     forgetSide();
+    if (moved.error().code == EBUSY) return ClaimResult{ClaimOutcome::InUse, {}};
     return Failure<platform::Error>{moved.error()};
   }
   switch (*moved) {

@@ -39,6 +39,7 @@ class SharedFolder {
     Claimed,       // this daemon holds the file now
     TakenByOther,  // the file was gone: another daemon won it
     AlreadyHeld,   // this daemon still holds a file of that name; try later
+    InUse,         // the file server refused: on an SMB share, a client has it open
   };
   struct ClaimResult {
     ClaimOutcome outcome = ClaimOutcome::TakenByOther;

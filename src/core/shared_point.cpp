@@ -110,8 +110,9 @@ void BeatSharedPoints(const DaemonState& state) {
   }
 }
 
-std::optional<std::string> ClaimForCommand(Log& log, ObservationPoint& point,
-                                           const std::string& dir, const std::string& name) {
+std::optional<SharedFolder::ClaimResult> ClaimForCommand(Log& log, ObservationPoint& point,
+                                                         const std::string& dir,
+                                                         const std::string& name) {
   const std::string path = dir + name;
   if (!point.sharedState || !point.sharedState->folder) return std::nullopt;
   using Outcome = SharedFolder::ClaimOutcome;
@@ -122,13 +123,14 @@ std::optional<std::string> ClaimForCommand(Log& log, ObservationPoint& point,
     return std::nullopt;
   }
   switch (claim->outcome) {
-    case Outcome::Claimed: return claim->claimedPath;
     case Outcome::TakenByOther:
       log.Message(txt::SharedTakenByOther, LogLevel::Debug, {path});
       break;
     case Outcome::AlreadyHeld: log.Message(txt::SharedAlreadyHeld, LogLevel::Debug, {path}); break;
+    case Outcome::Claimed:
+    case Outcome::InUse: break;
   }
-  return std::nullopt;
+  return *claim;
 }
 
 platform::Exclusive TestClaimedExclusive(const std::string& claimedPath,

@@ -47,10 +47,12 @@ void BeatSharedPoints(const DaemonState& state);
 void BeatIfDue(const DaemonState& state, SharedPointState& shared);
 
 // Claims the file `name` of `dir`, a folder of the point's tree, for its
-// command: the claimed path, or nothing when another daemon has it or it
-// cannot be claimed (logged).
-std::optional<std::string> ClaimForCommand(Log& log, ObservationPoint& point,
-                                           const std::string& dir, const std::string& name);
+// command. Tells at Debug when another daemon has it or this one still
+// holds a file of that name, not when it is in use: that is the caller's to
+// tell, as a busy file. Nothing when it cannot be claimed (logged).
+std::optional<SharedFolder::ClaimResult> ClaimForCommand(Log& log, ObservationPoint& point,
+                                                         const std::string& dir,
+                                                         const std::string& name);
 
 // For a point that asks for exclusive access: the test made on the file
 // once claimed, in the claim folder, where no other daemon opens anything.

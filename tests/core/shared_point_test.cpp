@@ -1,7 +1,10 @@
 #include "core/shared_point.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,6 +140,32 @@ TEST_F(SharedPointTest, TheExclusiveTestIsMadeOnTheClaimedFileWhichGoesBackWhenI
   ::close(watch);
   held.reset();
   EXPECT_EQ(Check(), 1);
+}
+
+// On an SMB share a file that a client holds open cannot be renamed
+// (EBUSY): it is busy, not a failed claim. A bind mount onto the file, in a
+// mount namespace of the test's own, is as busy to a rename.
+TEST_F(SharedPointTest, AFileTheServerHoldsBusyIsToldAsBusyNotAsAFailedClaim) {
+  const std::string file = Put("busy.txt");
+  const std::string cover = dir.Write("cover", "");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const bool own = ::unshare(CLONE_NEWNS) == 0 || ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0;
+    if (!own || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount(cover.c_str(), file.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+      ::_exit(77);
+    }
+    const bool handed = Check() + Check() > 0;
+    ::_exit(!handed && Logged("Exclusive access to 'busy.txt' not granded") &&
+                    !Logged("cannot be claimed") && fs::exists(file)
+                ? 0
+                : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace of its own here";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 // The scan never looks into the claim folders: a live daemon's file stays
