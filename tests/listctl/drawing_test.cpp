@@ -3,51 +3,30 @@
 
 #include <QFocusEvent>
 #include <cmath>
-#include <functional>
 
 #include "list_box_fixture.h"
 
 namespace corvane {
 namespace {
 
-const QRgb kWhite = qRgb(255, 255, 255);
-const QRgb kRed = qRgb(255, 0, 0);
-const QRgb kBlack = qRgb(0, 0, 0);
-const QRgb kDarkRed = qRgb(250, 0, 0);
+const QRgb kWhite = qRgb(255, 255, 255), kRed = qRgb(255, 0, 0), kBlack = qRgb(0, 0, 0);
 constexpr int kOleRed = 0x0000FF;
-
-struct DrawCase {
-  const char* name;
-  QVariantMap properties;
-  std::vector<std::tuple<int, int, QRgb>> probes;  // x, y, colour
-  std::function<void(McListBox&)> then = nullptr;
-};
 
 // Backgrounds run from BackGradientCol to BackColor.
 QVariantMap Ramp(int direction, int start, int end) {
   return {{"backgradient", direction}, {"backgradientcol", start}, {"backcolor", end}};
 }
 
-std::function<void(McListBox&)> Items(int count, int current) {
-  return [=](McListBox& box) {
-    test::AddItems(box, count, QString());
-    box.SetListIndex(current);
-  };
-}
-// Three items, item 1 selected besides the current item 0.
-std::function<void(McListBox&)> SecondSelected(bool focus) {
-  return [=](McListBox& box) {
-    Items(3, 0)(box);
-    box.SelectItem(1);
-    QFocusEvent event(focus ? QEvent::FocusIn : QEvent::FocusOut);
-    QApplication::sendEvent(&box, &event);
-  };
-}
-
-const QVariantMap kRowsOf20{{"rowheight", 20}, {"selcolor", kOleRed}};
-
 TEST(DrawingTest, WorkedCases) {
-  const DrawCase cases[] = {
+  const QVariantMap rowsOf20{{"rowheight", 20}, {"selcolor", kOleRed}};
+  const QRgb darkRed = qRgb(250, 0, 0);
+  const struct {
+    const char* name;
+    QVariantMap properties;
+    std::vector<std::tuple<int, int, QRgb>> probes;  // x, y, colour
+    int items = 0, current = 0, selected = -1;       // selected besides the current item
+    bool focus = false;
+  } cases[] = {
       // Ramps truncate: entry 2 of 199 from 0 to 255 is 2.56 -> 2.
       {"ramp left to right",
        Ramp(1, 0, kOleRed),
@@ -61,13 +40,18 @@ TEST(DrawingTest, WorkedCases) {
       // Weights 150 and 100 of the colour with white, a frame of 250 with
       // black; 75 for both fills without the focus.
       {"selection with focus",
-       kRowsOf20,
-       {{100, 10, qRgb(255, 105, 105)}, {100, 30, qRgb(255, 155, 155)}, {1, 10, kDarkRed}},
-       SecondSelected(true)},
+       rowsOf20,
+       {{100, 10, qRgb(255, 105, 105)}, {100, 30, qRgb(255, 155, 155)}, {1, 10, darkRed}},
+       3,
+       0,
+       1,
+       true},
       {"selection without focus",
-       kRowsOf20,
-       {{100, 10, qRgb(255, 180, 180)}, {100, 30, qRgb(255, 180, 180)}, {1, 30, kDarkRed}},
-       SecondSelected(false)},
+       rowsOf20,
+       {{100, 10, qRgb(255, 180, 180)}, {100, 30, qRgb(255, 180, 180)}, {1, 30, darkRed}},
+       3,
+       0,
+       1},
       {"grid line of an empty list",
        {{"rowheight", 15}, {"gridcolor", kOleRed}, {"gridlines", true}},
        {{50, 0, kWhite}, {50, 14, kWhite}, {50, 15, kRed}, {50, 16, kWhite}}},
@@ -75,12 +59,17 @@ TEST(DrawingTest, WorkedCases) {
       {"focus rectangle",
        {{"rowheight", 20}, {"focusrectangle", true}, {"selectionstyle", 0}},
        {{1, 20, kBlack}, {2, 20, kWhite}, {1, 19, kWhite}},
-       Items(2, 1)},
+       2,
+       1},
   };
-  for (const DrawCase& c : cases) {
+  for (const auto& c : cases) {
     McListBox box;
     test::ShowPlain(box, c.properties);
-    if (c.then) c.then(box);
+    test::AddItems(box, c.items, QString());
+    box.SetListIndex(c.current);
+    box.SelectItem(c.selected);
+    QFocusEvent event(c.focus ? QEvent::FocusIn : QEvent::FocusOut);
+    QApplication::sendEvent(&box, &event);
     const QImage shot = test::Shot(box);
     for (const auto& [x, y, colour] : c.probes)
       EXPECT_EQ(shot.pixel(x, y), colour) << c.name << " at " << x << "," << y;

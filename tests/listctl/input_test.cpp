@@ -50,14 +50,13 @@ TEST_F(InputTest, BarsFollowTheDrawnRows) {
   AddItems(5);
   box.SetAutoHideScrollBars(false);
   test::Settle();
-  EXPECT_TRUE(VBar().isVisible());
-  EXPECT_FALSE(VBar().isEnabled()) << "a short list disables the bar";
+  EXPECT_EQ(std::pair(VBar().isVisible(), VBar().isEnabled()), std::pair(true, false))
+      << "a short list disables the bar";
   AddItems(35);
-  const QString wide(2000, u'x');
-  box.AddItem(wide, {.index = 0});
+  box.AddItem(QString(2000, u'x'), {.index = 0});
   box.SetAutoHideScrollBars(true);
   test::Settle();
-  const int textWidth = QFontMetrics(box.Font()).horizontalAdvance(wide);
+  const int textWidth = QFontMetrics(box.Font()).horizontalAdvance(box.List(0));
   EXPECT_EQ(box.horizontalScrollBar()->maximum(), textWidth + 50 - box.viewport()->width() + 1);
   VBar().setValue(1);
   test::Settle();  // the wide row scrolled out of view
@@ -70,29 +69,25 @@ TEST_F(InputTest, BarsFollowTheDrawnRows) {
 TEST_F(InputTest, TheWheelScrollsALineStepPerNotch) {
   AddItems(40);
   box.AddItem(QString(2000, u'x'), {.index = 14});  // in view: the horizontal bar shows
-  const Qt::KeyboardModifiers none = Qt::NoModifier;
   const int touch = box.viewport()->height() * 6 / (10 * box.VisibleRows());  // 0.6 of a row
-  const struct {
-    Qt::KeyboardModifiers held;
-    bool pixels;
-    std::vector<QPoint> deltas;
-    int rows, columns;
-  } cases[] = {
-      {none, false, std::vector<QPoint>(8, {0, -15}), 1, 0},
-      {none, false, {{0, -360}}, 3, 0},
-      {none, false, {{0, -90}, {0, 120}}, -1, 0},
-      {none, true, {{0, -touch}, {0, -touch}}, 1, 0},
-      {none, false, std::vector<QPoint>(8, {-15, 0}), 0, 5},
+  // Modifiers, touchpad pixels or notches, the turns, and the rows and columns scrolled.
+  const std::tuple<Qt::KeyboardModifiers, bool, std::vector<QPoint>, int, int> cases[] = {
+      {{}, false, std::vector<QPoint>(8, {0, -15}), 1, 0},
+      {{}, false, {{0, -360}}, 3, 0},
+      {{}, false, {{0, -90}, {0, 120}}, -1, 0},
+      {{}, true, {{0, -touch}, {0, -touch}}, 1, 0},
+      {{}, false, std::vector<QPoint>(8, {-15, 0}), 0, 5},
       {Qt::ControlModifier, false, {{0, -240}}, 0, 10},
-      {none, true, {{-7, 0}}, 0, 7},
+      {{}, true, {{-7, 0}}, 0, 7},
   };
-  for (const auto& c : cases) {
+  for (const auto& [held, pixels, deltas, rows, columns] : cases) {
     VBar().setValue(10);
     box.horizontalScrollBar()->setValue(0);
     test::Settle();
-    for (const QPoint delta : c.deltas) Wheel(delta, c.pixels, c.held);
-    EXPECT_EQ(VBar().value(), 10 + c.rows) << c.deltas.size() << " x " << c.deltas[0].y();
-    EXPECT_EQ(box.horizontalScrollBar()->value(), c.columns) << c.deltas[0].x();
+    for (const QPoint delta : deltas) Wheel(delta, pixels, held);
+    EXPECT_EQ(std::pair(VBar().value(), box.horizontalScrollBar()->value()),
+              std::pair(10 + rows, columns))
+        << deltas.size() << " x " << deltas[0].x() << "," << deltas[0].y();
   }
 }
 
@@ -109,51 +104,43 @@ TEST_F(InputTest, ClicksSelectFromTheAnchor) {
   for (const auto& [multi, held, row, selected] : steps) {
     box.SetMultiSelect(multi);
     Click(row, held);
-    EXPECT_EQ(Selected(), selected) << multi << " row " << row;
-    EXPECT_EQ(box.ListIndex(), row);
+    EXPECT_EQ(std::pair(Selected(), box.ListIndex()), std::pair(selected, row))
+        << multi << " row " << row;
   }
 }
 
-// The host hears a key as a click of button 999; zeroing the code in
-// keyPressed cancels the key.
-TEST_F(InputTest, OnlyAChangeRaisesSelectionChangedAndKeysClickAsTheKeyboardButton) {
+// Zeroing the code in keyPressed cancels the key.
+TEST_F(InputTest, OnlyAChangeRaisesSelectionChangedAndTheHostCanCancelAKey) {
   QObject::connect(&box, &McListBox::keyPressed,
                    [](int& code, int&) { code = code == 35 ? 0 : code; });
   Click(0);  // an empty list
   QTest::keyClick(&box, Qt::Key_Down);
   AddItems(3);
   Click(5);  // below the last item
-  EXPECT_EQ(box.SelCount(), 0);
-  EXPECT_TRUE(events.isEmpty()) << events.join(", ").toStdString();
-  QTest::keyClick(&box, Qt::Key_Down);
   QTest::keyClick(&box, Qt::Key_End);
-  EXPECT_EQ(events, QStringList({"selectionChanged", "mousePressed 999"}));
-  EXPECT_EQ(box.ListIndex(), 1);
+  EXPECT_EQ(std::tuple(box.SelCount(), box.ListIndex(), events), std::tuple(0, 0, QStringList()));
   box.SetMultiSelect(true);
   Click(0);
   Click(2, Qt::ShiftModifier);
   events.clear();
   QTest::mousePress(box.viewport(), Qt::RightButton, Qt::NoModifier, RowPoint(1));
-  EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2})) << "a right click keeps the selection";
-  EXPECT_TRUE(events.isEmpty()) << events.join(", ").toStdString();
+  EXPECT_EQ(std::pair(Selected(), events), std::pair(std::vector<int>({0, 1, 2}), QStringList()))
+      << "a right click keeps the selection";
 }
 
 // Keys stop at both ends; a current item that the view has left behind (the
-// log follows its newest line) first comes to the nearest row in view.
+// log follows its newest line) first comes to the nearest row in view. The
+// host hears a key that moves as a click of button 999.
 TEST_F(InputTest, NavigationKeysMoveFromTheRowsInViewAndStopAtTheEnds) {
-  const Qt::KeyboardModifiers none = Qt::NoModifier;
   const std::tuple<int, bool, Qt::Key, Qt::KeyboardModifiers, int, int> cases[] = {
-      {3, false, Qt::Key_Up, none, 2, 0},
-      {39, false, Qt::Key_Down, none, 39, 30},
-      {3, false, Qt::Key_Down, none, 4, 0},
-      {5, false, Qt::Key_Home, none, 0, 0},
-      {35, false, Qt::Key_PageDown, none, 39, 30},
-      {6, false, Qt::Key_PageUp, none, 0, 0},
-      {0, true, Qt::Key_Up, none, 29, 29},
-      {0, true, Qt::Key_Down, none, 31, 30},
-      {0, true, Qt::Key_PageUp, none, 20, 20},
+      {39, false, Qt::Key_Down, {}, 39, 30},
+      {35, false, Qt::Key_PageDown, {}, 39, 30},
+      {6, false, Qt::Key_PageUp, {}, 0, 0},
+      {0, true, Qt::Key_Up, {}, 29, 29},
+      {0, true, Qt::Key_Down, {}, 31, 30},
+      {0, true, Qt::Key_PageUp, {}, 20, 20},
       {0, true, Qt::Key_Home, Qt::ControlModifier, 0, 0},
-      {0, true, Qt::Key_End, none, 39, 30},
+      {0, true, Qt::Key_End, {}, 39, 30},
   };
   AddItems(40);
   for (const auto& [from, scrolled, key, held, current, top] : cases) {
@@ -162,9 +149,11 @@ TEST_F(InputTest, NavigationKeysMoveFromTheRowsInViewAndStopAtTheEnds) {
     if (scrolled) box.ScrollToBottom();
     events.clear();
     QTest::keyClick(&box, key, held);
-    EXPECT_EQ(Selected(), std::vector<int>({current})) << from << " key " << key;
-    EXPECT_EQ(VBar().value(), top) << from << " key " << key;
-    EXPECT_EQ(events.contains("selectionChanged"), scrolled || from != current) << key;
+    const QStringList moved{"selectionChanged", "mousePressed 999"};
+    EXPECT_EQ(std::tuple(Selected(), VBar().value(), events),
+              std::tuple(std::vector<int>({current}), top,
+                         scrolled || from != current ? moved : QStringList()))
+        << from << " key " << key;
   }
 }
 
@@ -199,8 +188,7 @@ TEST_F(InputTest, ASingleSelectionDragSelectsUnderThePointerAndRunsOnBelowTheWin
   AddItems(36);
   Move(QPoint(30, 13 * rowH), Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return box.ListIndex() == 39; }, 20000));
-  EXPECT_EQ(Selected(), std::vector<int>({39}));
-  EXPECT_EQ(VBar().value(), VBar().maximum());
+  EXPECT_EQ(std::pair(Selected(), VBar().value()), std::pair(std::vector<int>({39}), 30));
   QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 13 * rowH));
   Move(QPoint(30, -2 * rowH), Qt::NoButton);
   QTest::qWait(100);
