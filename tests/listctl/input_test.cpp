@@ -132,23 +132,19 @@ TEST_F(InputTest, OnlyAChangeRaisesSelectionChangedAndTheHostCanCancelAKey) {
 // log follows its newest line) first comes to the nearest row in view. The
 // host hears a key that moves as a click of button 999.
 TEST_F(InputTest, NavigationKeysMoveFromTheRowsInViewAndStopAtTheEnds) {
-  const std::tuple<int, bool, Qt::Key, Qt::KeyboardModifiers, int, int> cases[] = {
-      {39, false, Qt::Key_Down, {}, 39, 30},
-      {35, false, Qt::Key_PageDown, {}, 39, 30},
-      {6, false, Qt::Key_PageUp, {}, 0, 0},
-      {0, true, Qt::Key_Up, {}, 29, 29},
-      {0, true, Qt::Key_Down, {}, 31, 30},
-      {0, true, Qt::Key_PageUp, {}, 20, 20},
-      {0, true, Qt::Key_Home, Qt::ControlModifier, 0, 0},
-      {0, true, Qt::Key_End, {}, 39, 30},
-  };
+  // From, scrolled to the end, the key, and the current item and top row after it.
+  const std::tuple<int, bool, Qt::Key, int, int> cases[] = {
+      {39, false, Qt::Key_Down, 39, 30}, {35, false, Qt::Key_PageDown, 39, 30},
+      {6, false, Qt::Key_PageUp, 0, 0},  {0, true, Qt::Key_Up, 29, 29},
+      {0, true, Qt::Key_Down, 31, 30},   {0, true, Qt::Key_PageUp, 20, 20},
+      {0, true, Qt::Key_Home, 0, 0},     {0, true, Qt::Key_End, 39, 30}};
   AddItems(40);
-  for (const auto& [from, scrolled, key, held, current, top] : cases) {
+  for (const auto& [from, scrolled, key, current, top] : cases) {
     VBar().setValue(0);
     box.SetListIndex(from);
     if (scrolled) box.ScrollToBottom();
     events.clear();
-    QTest::keyClick(&box, key, held);
+    QTest::keyClick(&box, key);
     const QStringList moved{"selectionChanged", "mousePressed 999"};
     EXPECT_EQ(std::tuple(Selected(), VBar().value(), events),
               std::tuple(std::vector<int>({current}), top,

@@ -126,8 +126,9 @@ TEST(PropertyBagTest, StoredValuesAreReadAndWrittenAgain) {
       // clang-format off
       {"RowHeight", 40, 40}, {"gridlines", "True", true}, {"Mode", 3, 3}, {"mode", 9, {}},
       {"SELCOLOR", -2147483630, 0x80000012u}, {"backgradient", "not a number", {}},
-      {"sortorder", 2, {}}, {"appearance", 2, {}}, {"selectionstyle", 2, {}}, {"selgradient", 7, {}},
-      {"borderstyle", 0x20001, {}}, {"font", italic, italic}, {"path", "/srv/in/", "/srv/in/"}};
+      {"sortorder", 2, {}}, {"appearance", 2, {}}, {"selectionstyle", 2, {}},
+      {"selgradient", 7, {}}, {"borderstyle", 0x20001, {}}, {"font", italic, italic},
+      {"path", "/srv/in/", "/srv/in/"}};
   // clang-format on
   for (const auto& [key, stored, written] : cases) {
     McListBox box;
