@@ -98,25 +98,22 @@ TEST_F(ItemsTest, HostileTextsDrawWithoutHarmAndStayOneField) {
 TEST_F(ItemsTest, DegenerateSizesAndRowHeightsNeverBelowTheFont) {
   AddItems(5);
   box.SetGridLines(true);
-  for (const auto& [size, rowHeight] : {std::pair{QSize(0, 0), 22},
-                                        {QSize(-5, -5), 22},
-                                        {QSize(300, 0), 22},
-                                        {QSize(200, 100), INT_MAX}}) {
-    box.resize(size);
+  for (const auto& [width, height, rowHeight] :
+       {std::tuple{0, 0, 22}, {-5, -5, 22}, {300, 0, 22}, {200, 100, INT_MAX}}) {
+    box.resize(width, height);
     box.SetRowHeight(rowHeight);
     Shot();
-    EXPECT_EQ(box.VisibleRows(), 1) << size.width() << "x" << size.height();
+    EXPECT_EQ(box.VisibleRows(), 1) << width << "x" << height;
   }
   box.ReadProperties({{"rowheight", INT_MIN}});
   EXPECT_EQ(box.RowHeight(), QFontMetrics(box.Font()).height());
-  box.SetRowHeight(200);
   QFont big = box.Font();
-  big.setPixelSize(60);
-  box.SetFont(big);
-  EXPECT_EQ(box.RowHeight(), 200) << "a font never lowers the row height";
-  big.setPixelSize(300);
-  box.SetFont(big);
-  EXPECT_EQ(box.RowHeight(), QFontMetrics(big).height());
+  for (const int pixels : {60, 300}) {
+    box.SetRowHeight(200);
+    big.setPixelSize(pixels);
+    box.SetFont(big);  // raises the row height to the font's, never lowers it
+    EXPECT_EQ(box.RowHeight(), pixels == 60 ? 200 : QFontMetrics(big).height());
+  }
 }
 
 // Only what differs from the defaults is stored, under the lower-case key; a
