@@ -136,9 +136,8 @@ TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClick) {
     if (mode == ListMode::FileTree) DoubleClick(root + "a/up");  // a link: it stays closed
     EXPECT_EQ(std::tuple(box.ListBold(top), box.ItemPath(top + 1), box.ListCount() - before),
               std::tuple(true, root + "a/deeper", mode == ListMode::FileTree ? 3 : 1));
-    DoubleClick(root + "a");
-    EXPECT_EQ(std::pair(box.ListBold(top), box.ListCount()), std::pair(false, before))
-        << "closing removes what opening inserted";
+    DoubleClick(root + "a");  // closes it: what opening inserted goes
+    EXPECT_EQ(std::pair(box.ListBold(top), box.ListCount()), std::pair(false, before));
   }
   EXPECT_FALSE(IsInsideItself(root + "a") || IsInsideItself("/"));
   EXPECT_TRUE(IsInsideItself(root + "a/up/a/up/"));

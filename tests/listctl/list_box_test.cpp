@@ -29,9 +29,8 @@ TEST_F(ItemsTest, AddRemoveAndSelect) {
   box.Remove(-1);  // the current item
   EXPECT_EQ(Texts(), QStringList({"new first", "item 1", "item 2", "new last"}));
   box.SelectAll();
-  box.ClearSelection();
-  EXPECT_EQ(std::pair(Selected(), box.Text()), std::pair(std::vector<int>({1}), QString("item 1")))
-      << "the current item stays selected";
+  box.ClearSelection();  // the current item stays selected
+  EXPECT_EQ(std::pair(Selected(), box.Text()), std::pair(std::vector<int>({1}), QString("item 1")));
   box.Clear();
   EXPECT_EQ(std::tuple(box.ListIndex(), box.SelCount(), box.Text()), std::tuple(-1, 0, ""));
   EXPECT_THROW(box.Remove(-1), std::out_of_range) << "no current item";
@@ -69,11 +68,9 @@ TEST_F(ItemsTest, BurstsAreRefreshedAndPaintedOnce) {
 }
 
 TEST_F(ItemsTest, RemovingOldestKeepsTheViewAndSelectionOnTheSameRows) {
-  box.SetRowHeight(10);  // 10 rows
   AddItems(50);
   box.SetListIndex(25);
-  box.SelectItem(3);
-  box.SelectItem(12);
+  for (const int item : {3, 12}) box.SelectItem(item);
   VBar().setValue(20);
   box.RemoveOldest(10);
   EXPECT_EQ(std::tuple(box.List(0), VBar().value(), box.Text(), Selected()),
