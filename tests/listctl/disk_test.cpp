@@ -48,13 +48,6 @@ class DiskTest : public test::BoxTest<DiskListBox> {
     QTest::mouseDClick(box.viewport(), Qt::LeftButton);  // opens or closes the current item
   }
 
-  // Opens the tree from "/", always the first drive, down to the temporary folder.
-  void OpenDownToRoot() {
-    DoubleClick("/");
-    for (qsizetype end = root.indexOf('/', 1); end > 0; end = root.indexOf('/', end + 1))
-      DoubleClick(root.left(end));
-  }
-
   QTemporaryDir dir;
   QByteArray root = QFile::encodeName(dir.path()) + '/';
 };
@@ -130,7 +123,9 @@ TEST_F(DiskTest, TreeModesOpenAndCloseFoldersByDoubleClick) {
   box.SetShowSystemFiles(true);
   for (const ListMode mode : {ListMode::DriveTree, ListMode::FileTree}) {
     box.SetMode(mode);
-    OpenDownToRoot();
+    DoubleClick("/");  // always the first drive, and from it down to the temporary folder
+    for (qsizetype end = root.indexOf('/', 1); end > 0; end = root.indexOf('/', end + 1))
+      DoubleClick(root.left(end));
     const int top = IndexOf(root + "a"), before = box.ListCount();
     DoubleClick(root + "a");
     if (mode == ListMode::FileTree) DoubleClick(root + "a/up");  // a link: it stays closed
