@@ -1,5 +1,14 @@
+// A shown list control: its items, selection and properties; its picture,
+// checked pixel by pixel on worked cases of a 200 x 100 viewport with a white
+// background; and its bars, mouse and keyboard.
+
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <climits>
+#include <cmath>
 #include <stdexcept>
 
 #include "list_box_fixture.h"
@@ -22,10 +31,9 @@ TEST_F(ItemsTest, AddRemoveAndSelect) {
   EXPECT_THROW(box.Remove(5), std::out_of_range);
   box.Remove(-1);  // the current item
   EXPECT_EQ(Texts(), QStringList({"new first", "item 1", "item 2", "new last"}));
-  EXPECT_EQ(box.Text(), "item 1");
   box.SelectAll();
-  box.ClearSelection();
-  EXPECT_EQ(Selected(), std::vector<int>({1})) << "the current item stays selected";
+  box.ClearSelection();  // the current item stays selected
+  EXPECT_EQ(std::pair(Selected(), box.Text()), std::pair(std::vector<int>({1}), QString("item 1")));
   box.Clear();
   EXPECT_EQ(std::tuple(box.ListIndex(), box.SelCount(), box.Text()), std::tuple(-1, 0, ""));
   EXPECT_THROW(box.Remove(-1), std::out_of_range) << "no current item";
@@ -38,18 +46,9 @@ TEST_F(ItemsTest, SortOrderSortsStablyByTheWholeRecordIgnoringCase) {
   EXPECT_EQ(Texts(), QStringList({"x", "X", "B", "b", "a", "a!"}));
 }
 
-TEST_F(ItemsTest, BurstOfAdditionsGivesOneDeferredRefresh) {
-  int refreshes = 0;
-  QObject::connect(&box, &McListBox::refreshed, [&] { ++refreshes; });
-  for (int i = 0; i < 100; ++i) box.AddItem(QString::number(i), {.refresh = false});
-  EXPECT_EQ(refreshes, 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return refreshes > 0; }, 20000));
-  QTest::qWait(200);  // room for a second, wrong refresh
-  EXPECT_EQ(refreshes, 1);
-  EXPECT_EQ(VBar().maximum(), 100 - box.VisibleRows());
-}
-
-TEST_F(ItemsTest, BurstOfCappedLogLinesIsPaintedOnceAndKeepsTheNewest) {
+// Additions without a refresh get one refresh, later; capped log lines one
+// paint, which shows the newest.
+TEST_F(ItemsTest, BurstsAreRefreshedAndPaintedOnce) {
   struct : QObject {
     int paints = 0;
     bool eventFilter(QObject*, QEvent* event) override {
@@ -57,24 +56,29 @@ TEST_F(ItemsTest, BurstOfCappedLogLinesIsPaintedOnceAndKeepsTheNewest) {
       return false;
     }
   } counter;
+  int refreshes = 0;
+  QObject::connect(&box, &McListBox::refreshed, [&] { ++refreshes; });
+  for (int i = 0; i < 100; ++i) box.AddItem(QString::number(i), {.refresh = false});
+  EXPECT_EQ(refreshes, 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return refreshes > 0; }, 20000));
+  QTest::qWait(200);  // room for a second, wrong refresh
+  EXPECT_EQ(std::pair(refreshes, VBar().maximum()), std::pair(1, 100 - box.VisibleRows()));
+  box.Clear();  // the log grows to its cap first
   box.viewport()->installEventFilter(&counter);
   for (int i = 0; i < 10000; ++i) AppendLogLine(box, QString::number(i), false, 100);
   Shot();
-  EXPECT_TRUE(counter.paints >= 1 && counter.paints <= 3) << counter.paints;
+  EXPECT_LE(counter.paints, 3);  // the shot's own paint among them
   EXPECT_EQ(std::pair(box.ListCount(), box.List(0)), std::pair(100, QString("9900")));
 }
 
 TEST_F(ItemsTest, RemovingOldestKeepsTheViewAndSelectionOnTheSameRows) {
-  box.SetRowHeight(10);  // 10 rows
   AddItems(50);
   box.SetListIndex(25);
-  box.SelectItem(3);
-  box.SelectItem(12);
+  for (const int item : {3, 12}) box.SelectItem(item);
   VBar().setValue(20);
   box.RemoveOldest(10);
-  EXPECT_EQ(std::tuple(box.List(0), VBar().value(), box.Text()),
-            std::tuple("item 10", 10, "item 25"));
-  EXPECT_EQ(Selected(), std::vector<int>({15, 2}));
+  EXPECT_EQ(std::tuple(box.List(0), VBar().value(), box.Text(), Selected()),
+            std::tuple("item 10", 10, "item 25", std::vector<int>({15, 2})));
 }
 
 // A text holding the old record separator "<%S%>" stays one text: no icon, not bold.
@@ -88,64 +92,367 @@ TEST_F(ItemsTest, HostileTextsDrawWithoutHarmAndStayOneField) {
   for (const QString& t : texts) box.AddItem(t);
   box.SelectAll();
   Shot();
-  EXPECT_EQ(Texts(), texts);
-  EXPECT_EQ(std::pair(box.ListIcon(0), box.ListBold(0)), std::pair(-1, false));
+  EXPECT_EQ(std::tuple(Texts(), box.ListIcon(0), box.ListBold(0)), std::tuple(texts, -1, false));
 }
 
 // At least one row whatever the size; the row height at least the font's.
 TEST_F(ItemsTest, DegenerateSizesAndRowHeightsNeverBelowTheFont) {
   AddItems(5);
   box.SetGridLines(true);
-  for (QSize size : {QSize(0, 0), QSize(-5, -5), QSize(300, 0), QSize(200, 100)}) {
-    box.resize(size);
+  for (const auto& [width, height, rowHeight] :
+       {std::tuple{0, 0, 22}, {-5, -5, 22}, {300, 0, 22}, {200, 100, INT_MAX}}) {
+    box.resize(width, height);
+    box.SetRowHeight(rowHeight);
     Shot();
-    EXPECT_GE(box.VisibleRows(), 1);
+    EXPECT_EQ(box.VisibleRows(), 1) << width << "x" << height;
   }
-  box.SetRowHeight(INT_MAX);
-  Shot();
-  EXPECT_EQ(box.VisibleRows(), 1);
   box.ReadProperties({{"rowheight", INT_MIN}});
   EXPECT_EQ(box.RowHeight(), QFontMetrics(box.Font()).height());
-  box.SetRowHeight(200);
   QFont big = box.Font();
-  big.setPixelSize(60);
-  box.SetFont(big);
-  EXPECT_EQ(box.RowHeight(), 200) << "a font never lowers the row height";
-  big.setPixelSize(300);
-  box.SetFont(big);
-  EXPECT_EQ(box.RowHeight(), QFontMetrics(big).height());
+  for (const int pixels : {60, 300}) {
+    box.SetRowHeight(200);
+    big.setPixelSize(pixels);
+    box.SetFont(big);  // raises the row height to the font's, never lowers it
+    EXPECT_EQ(box.RowHeight(), pixels == 60 ? 200 : QFontMetrics(big).height());
+  }
 }
 
 // Only what differs from the defaults is stored, under the lower-case key; a
 // value that cannot be read falls back to the default and so is not stored.
 TEST(PropertyBagTest, StoredValuesAreReadAndWrittenAgain) {
-  QVariantMap defaults = McListBox().WriteProperties();
-  defaults.remove("path");  // the application directory is not the stored default
-  EXPECT_TRUE(defaults.isEmpty()) << defaults.keys().join(',').toStdString();
+  // The application directory is not the stored default path.
+  EXPECT_EQ(McListBox().WriteProperties().keys(), QStringList({"path"}));
   QFont italic = QApplication::font();
   italic.setItalic(true);
+  // A colour was a signed 32-bit Long; a number that names no value of its
+  // enum is refused; a bag without a path reads it as empty, which is not stored.
   const std::tuple<const char*, QVariant, QVariant> cases[] = {
-      {"RowHeight", 40, 40},
-      {"SELCOLOR", -2147483630, 0x80000012u},  // a colour was a signed 32-bit Long
-      {"gridlines", "True", true},
-      {"backgradient", "not a number", {}},  // and the path read back empty
-      {"Mode", 3, 3},
-      {"mode", 9, {}},  // a number that names no value of the property's enum
-      {"borderstyle", 0x20001, {}},
-      {"sortorder", 2, {}},
-      {"appearance", 2, {}},
-      {"selectionstyle", 2, {}},
-      {"selgradient", 7, {}},
-      {"font", italic, italic},
-      {"path", "/srv/in/", "/srv/in/"},
-  };
+      // clang-format off
+      {"RowHeight", 40, 40}, {"gridlines", "True", true}, {"Mode", 3, 3}, {"mode", 9, {}},
+      {"SELCOLOR", -2147483630, 0x80000012u}, {"backgradient", "not a number", {}},
+      {"sortorder", 2, {}}, {"appearance", 2, {}}, {"selectionstyle", 2, {}},
+      {"selgradient", 7, {}}, {"borderstyle", 0x20001, {}}, {"font", italic, italic},
+      {"path", "/srv/in/", "/srv/in/"}};
+  // clang-format on
   for (const auto& [key, stored, written] : cases) {
     McListBox box;
     box.ReadProperties({{key, stored}});
-    const QVariantMap expected =
-        written.isValid() ? QVariantMap{{QString(key).toLower(), written}} : QVariantMap{};
-    EXPECT_EQ(box.WriteProperties(), expected) << key << " " << stored.toString().toStdString();
+    const QVariantMap expected{{QString(key).toLower(), written}};
+    EXPECT_EQ(box.WriteProperties(), written.isValid() ? expected : QVariantMap{})
+        << key << " " << stored.toString().toStdString();
   }
+}
+
+const QRgb kWhite = qRgb(255, 255, 255), kRed = qRgb(255, 0, 0), kBlack = qRgb(0, 0, 0);
+constexpr int kOleRed = 0x0000FF;
+
+// Backgrounds run from BackGradientCol to BackColor.
+QVariantMap Ramp(int direction, int start, int end) {
+  return {{"backgradient", direction}, {"backgradientcol", start}, {"backcolor", end}};
+}
+
+TEST(DrawingTest, WorkedCases) {
+  const QVariantMap rowsOf20{{"rowheight", 20}, {"selcolor", kOleRed}};
+  const QRgb darkRed = qRgb(250, 0, 0);
+  const struct {
+    const char* name;
+    QVariantMap properties;
+    std::vector<std::tuple<int, int, QRgb>> probes;  // x, y, colour
+    int items = 0, current = 0, selected = -1;       // selected besides the current item
+    bool focus = false;
+  } cases[] = {
+      // clang-format off
+      // Ramps truncate: entry 2 of 199 from 0 to 255 is 2.56 -> 2.
+      {"ramp left to right", Ramp(1, 0, kOleRed),
+       {{0, 5, kBlack}, {2, 5, qRgb(2, 0, 0)}, {199, 0, kRed}}},
+      {"ramp from top-left", Ramp(5, 0, 0x00FF00), {{0, 0, kBlack}, {199, 99, qRgb(0, 255, 0)}}},
+      // Two halves of 100 from the edges, the second from x 99: the last
+      // column keeps the background.
+      {"mirrored ramp", Ramp(2, 0xFFFFFF, kOleRed),
+       {{0, 5, kWhite}, {99, 5, kRed}, {198, 5, kWhite}, {199, 5, kRed}}},
+      // Weights 150 and 100 of the colour with white, a frame of 250 with
+      // black; 75 for both fills without the focus.
+      {"selection with focus", rowsOf20,
+       {{100, 10, qRgb(255, 105, 105)}, {100, 30, qRgb(255, 155, 155)}, {1, 10, darkRed}},
+       3, 0, 1, true},
+      {"selection without focus", rowsOf20,
+       {{100, 10, qRgb(255, 180, 180)}, {100, 30, qRgb(255, 180, 180)}, {1, 30, darkRed}},
+       3, 0, 1},
+      {"grid of no items", {{"rowheight", 15}, {"gridcolor", kOleRed}, {"gridlines", true}},
+       {{50, 0, kWhite}, {50, 14, kWhite}, {50, 15, kRed}, {50, 16, kWhite}}},
+      // From (-1, 20) to the right edge, every other pixel inverted.
+      {"focus rectangle", {{"rowheight", 20}, {"focusrectangle", true}, {"selectionstyle", 0}},
+       {{1, 20, kBlack}, {2, 20, kWhite}, {1, 19, kWhite}}, 2, 1},
+  };  // clang-format on
+  for (const auto& c : cases) {
+    McListBox box;
+    test::ShowPlain(box, c.properties);
+    test::AddItems(box, c.items, QString());
+    box.SetListIndex(c.current);
+    box.SelectItem(c.selected);
+    QFocusEvent event(c.focus ? QEvent::FocusIn : QEvent::FocusOut);
+    QApplication::sendEvent(&box, &event);
+    const QImage shot = test::Shot(box);
+    for (const auto& [x, y, colour] : c.probes)
+      EXPECT_EQ(shot.pixel(x, y), colour) << c.name << " at " << x << "," << y;
+  }
+}
+
+TEST_F(ItemsTest, AmpersandIsDrawnLiterally) {
+  // A literal "&" moves the last inked column right; a mnemonic would only underline the "b".
+  auto inkRight = [&](const QString& text) {
+    box.Clear();
+    box.AddItem(text);
+    const QImage shot = Shot();
+    int right = -1;
+    for (int x = 0; x < shot.width(); ++x)
+      for (int y = 0; y < 22; ++y) right = shot.pixel(x, y) != kWhite ? x : right;
+    return right;
+  };
+  EXPECT_GE(inkRight("a&b"), inkRight("ab") + QFontMetrics(box.Font()).horizontalAdvance(u'&') / 2);
+}
+
+// Also run at QT_SCALE_FACTOR 1.5 and 2 (CMakeLists.txt): shots in device pixels.
+using DeviceScaleTest = test::ListBoxTest;
+
+qreal Ratio(const McListBox& box) { return box.viewport()->devicePixelRatioF(); }
+
+// A picture of the logical size scaled up changes from one device column to
+// the next at most once per logical column; text drawn at the device's
+// resolution changes at nearly every one.
+TEST_F(DeviceScaleTest, TextIsDrawnInDevicePixels) {
+  if (Ratio(box) == 1) GTEST_SKIP() << "a device pixel is a logical one";
+  box.AddItem(QStringLiteral("MWMWMWMWMW"));
+  const QImage shot = Shot();
+  std::vector<int> changes;  // the columns that differ from the next one
+  for (int x = 0; x + 1 < shot.width(); ++x)
+    if (shot.copy(x, 0, 1, shot.height()) != shot.copy(x + 1, 0, 1, shot.height()))
+      changes.push_back(x);
+  ASSERT_FALSE(changes.empty());
+  EXPECT_GT(changes.size(), (changes.back() - changes.front() + 2) / Ratio(box) + 1);
+}
+
+// The tops of rows stretched to 16.67 pixels, at 0, 17, 33 and 50, and the
+// closing line 15 below the last: each line where its logical row starts,
+// Round(ratio) device pixels high.
+TEST_F(DeviceScaleTest, GridLinesAreEquallyThickAtTheirRows) {
+  test::ShowPlain(box, {{"rowheight", 15}, {"gridlines", true}, {"gridcolor", kOleRed}});
+  test::AddItems(box, 4, QString());
+  const QImage shot = Shot();
+  std::vector<std::pair<int, int>> runs;  // first device row, height
+  for (int y = 0; y < shot.height(); ++y) {
+    if (shot.pixel(2, y) != kRed) continue;
+    if (runs.empty() || runs.back().first + runs.back().second != y) runs.emplace_back(y, 0);
+    ++runs.back().second;
+  }
+  const int tops[] = {0, 17, 33, 50, 65};
+  ASSERT_EQ(runs.size(), std::size(tops));
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    EXPECT_NEAR(runs[k].first, tops[k] * Ratio(box), 0.5) << k;
+    EXPECT_EQ(runs[k].second, std::lround(Ratio(box))) << k;
+  }
+}
+
+// The ramp has one entry per device row: from black to red over at most 200
+// device rows, every row redder than the one above.
+TEST_F(DeviceScaleTest, GradientStepsEveryDeviceRow) {
+  test::ShowPlain(box, Ramp(3, 0, kOleRed));
+  const QImage shot = Shot();
+  int flat = 0;
+  for (int y = 1; y < shot.height(); ++y)
+    flat += qRed(shot.pixel(0, y)) <= qRed(shot.pixel(0, y - 1));
+  EXPECT_EQ(flat, 0);
+  EXPECT_EQ(shot.pixel(0, shot.height() - 1), kRed);
+}
+
+// Scroll bars, mouse and keyboard, driven with Qt's own events on ten whole rows.
+class InputTest : public test::ListBoxTest {
+ protected:
+  void SetUp() override {
+    test::ListBoxTest::SetUp();
+    rowH = box.RowHeight();
+    box.resize(200, 10 * rowH);
+    QObject::connect(&box, &McListBox::selectionChanged, [this] { events << "selectionChanged"; });
+    QObject::connect(&box, &McListBox::mousePressed, [this](int button, int, float, float) {
+      events << QStringLiteral("mousePressed %1").arg(button);
+    });
+  }
+
+  // The middle of the view row, in viewport pixels.
+  QPoint RowPoint(int row) const { return {30, row * rowH + rowH / 2}; }
+
+  void Click(int row, Qt::KeyboardModifiers held = Qt::NoModifier) {
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, held, RowPoint(row));
+  }
+
+  void Move(QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(QEvent::MouseMove, at, box.viewport()->mapToGlobal(at), Qt::NoButton, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(box.viewport(), &event);
+  }
+
+  // A touchpad reports pixels and the angle together.
+  void Wheel(QPoint delta, bool pixels, Qt::KeyboardModifiers held) {
+    QWheelEvent event(QPointF(10, 10), QPointF(10, 10), pixels ? delta : QPoint(), delta,
+                      Qt::NoButton, held, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box.viewport(), &event);
+  }
+
+  int rowH = 0;
+  QStringList events;  // selectionChanged and mousePressed, in order
+};
+
+// A short list disables the bar; the horizontal bar follows the widest row
+// in view. A wheel notch moves a bar by a line step: pieces of a notch add
+// up, a turn the other way drops them, a touchpad scrolls a row per row
+// height of pixels, and Ctrl or the second wheel scroll sideways by 5 pixels
+// a notch.
+TEST_F(InputTest, BarsFollowTheDrawnRowsAndTheWheelMovesThemALineStepPerNotch) {
+  AddItems(5);
+  box.SetAutoHideScrollBars(false);
+  test::Settle();
+  EXPECT_EQ(std::pair(VBar().isVisible(), VBar().isEnabled()), std::pair(true, false));
+  AddItems(35);
+  box.AddItem(QString(2000, u'x'), {.index = 14});
+  box.SetAutoHideScrollBars(true);
+  VBar().setValue(15);
+  test::Settle();
+  EXPECT_FALSE(box.horizontalScrollBar()->isVisible()) << "the wide row is out of view";
+  const int touch = box.viewport()->height() * 6 / (10 * box.VisibleRows());  // 0.6 of a row
+  // Modifiers, touchpad pixels or notches, the turns, and the rows and columns scrolled.
+  const std::tuple<Qt::KeyboardModifiers, bool, std::vector<QPoint>, int, int> cases[] = {
+      {{}, false, std::vector<QPoint>(8, {0, -15}), 1, 0},
+      {{}, false, {{0, -360}}, 3, 0},
+      {{}, false, {{0, -90}, {0, 120}}, -1, 0},
+      {{}, true, {{0, -touch}, {0, -touch}}, 1, 0},
+      {{}, false, std::vector<QPoint>(8, {-15, 0}), 0, 5},
+      {Qt::ControlModifier, false, {{0, -240}}, 0, 10},
+      {{}, true, {{-7, 0}}, 0, 7},
+  };
+  for (const auto& [held, pixels, deltas, rows, columns] : cases) {
+    VBar().setValue(10);
+    box.horizontalScrollBar()->setValue(0);
+    test::Settle();
+    for (const QPoint delta : deltas) Wheel(delta, pixels, held);
+    EXPECT_EQ(std::pair(VBar().value(), box.horizontalScrollBar()->value()),
+              std::pair(10 + rows, columns))
+        << deltas.size() << " x " << deltas[0].x() << "," << deltas[0].y();
+  }
+  const int textWidth = QFontMetrics(box.Font()).horizontalAdvance(box.List(14));
+  EXPECT_EQ(box.horizontalScrollBar()->maximum(), textWidth + 50 - box.viewport()->width() + 1);
+}
+
+TEST_F(InputTest, ClicksSelectFromTheAnchor) {
+  const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier,
+                              ctrl = Qt::ControlModifier;
+  const std::tuple<bool, Qt::KeyboardModifiers, int, std::vector<int>> steps[] = {
+      {true, shift, 4, {4}},  // a Shift+click before any click sets the anchor
+      {true, shift, 6, {4, 5, 6}}, {true, none, 2, {2}},           {true, shift, 5, {2, 3, 4, 5}},
+      {true, ctrl, 3, {2, 4, 5}},  {true, shift, 0, {0, 1, 2, 3}}, {true, ctrl, 7, {0, 1, 2, 3, 7}},
+      {false, shift, 5, {5}},      {false, ctrl, 3, {3}},
+  };
+  AddItems(8);
+  for (const auto& [multi, held, row, selected] : steps) {
+    box.SetMultiSelect(multi);
+    Click(row, held);
+    EXPECT_EQ(std::pair(Selected(), box.ListIndex()), std::pair(selected, row))
+        << multi << " row " << row;
+  }
+}
+
+// Zeroing the code in keyPressed cancels the key.
+TEST_F(InputTest, OnlyAChangeRaisesSelectionChangedAndTheHostCanCancelAKey) {
+  QObject::connect(&box, &McListBox::keyPressed,
+                   [](int& code, int&) { code = code == 35 ? 0 : code; });
+  Click(0);  // an empty list
+  QTest::keyClick(&box, Qt::Key_Down);
+  AddItems(3);
+  Click(5);  // below the last item
+  QTest::keyClick(&box, Qt::Key_End);
+  EXPECT_EQ(std::tuple(box.SelCount(), box.ListIndex(), events), std::tuple(0, 0, QStringList()));
+  box.SetMultiSelect(true);
+  Click(0);
+  Click(2, Qt::ShiftModifier);
+  events.clear();
+  // A right click keeps a multiple selection.
+  QTest::mousePress(box.viewport(), Qt::RightButton, Qt::NoModifier, RowPoint(1));
+  EXPECT_EQ(std::pair(Selected(), events), std::pair(std::vector<int>({0, 1, 2}), QStringList()));
+}
+
+// Keys stop at both ends; a current item that the view has left behind (the
+// log follows its newest line) first comes to the nearest row in view. The
+// host hears a key that moves as a click of button 999.
+TEST_F(InputTest, NavigationKeysMoveFromTheRowsInViewAndStopAtTheEnds) {
+  // From, scrolled to the end, the key, and the current item and top row after it.
+  const std::tuple<int, bool, Qt::Key, int, int> cases[] = {
+      {39, false, Qt::Key_Down, 39, 30}, {35, false, Qt::Key_PageDown, 39, 30},
+      {6, false, Qt::Key_PageUp, 0, 0},  {0, true, Qt::Key_Up, 29, 29},
+      {0, true, Qt::Key_Down, 31, 30},   {0, true, Qt::Key_PageUp, 20, 20},
+      {0, true, Qt::Key_Home, 0, 0},     {0, true, Qt::Key_End, 39, 30}};
+  AddItems(40);
+  for (const auto& [from, scrolled, key, current, top] : cases) {
+    VBar().setValue(0);
+    box.SetListIndex(from);
+    if (scrolled) box.ScrollToBottom();
+    events.clear();
+    QTest::keyClick(&box, key);
+    const QStringList moved{"selectionChanged", "mousePressed 999"};
+    EXPECT_EQ(std::tuple(Selected(), VBar().value(), events),
+              std::tuple(std::vector<int>({current}), top,
+                         scrolled || from != current ? moved : QStringList()))
+        << from << " key " << key;
+  }
+}
+
+// Ctrl changes no key but C, which copies the selected rows in list order.
+TEST_F(InputTest, ShiftKeysExtendFromTheAnchorAndCtrlCopies) {
+  AddItems(30);
+  box.SetMultiSelect(true);
+  Click(3);
+  QTest::keyClick(&box, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(&box, Qt::Key_Down, Qt::ShiftModifier);
+  box.SelectItem(1);  // after 3, 4 and 5
+  QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("item 1\nitem 3\nitem 4\nitem 5"));
+  QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(std::pair(Selected(), VBar().value()), std::pair(std::vector<int>({29}), 20));
+  QTest::keyClick(&box, Qt::Key_PageUp, Qt::ShiftModifier);  // the view follows upwards too
+  EXPECT_EQ(std::tuple(box.ListIndex(), VBar().value(), Selected().size()),
+            std::tuple(19, 19, 11u));
+}
+
+// The row under the pointer; below the items the last becomes current, the
+// selection stays; below the window one item a tick until the button goes up.
+TEST_F(InputTest, ASingleSelectionDragSelectsUnderThePointerAndRunsOnBelowTheWindow) {
+  AddItems(4);
+  QTest::mousePress(box.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
+  for (const auto& [row, current] : {std::pair{2, 2}, {7, 3}}) {
+    Move(RowPoint(row), Qt::LeftButton);
+    EXPECT_EQ(std::pair(box.ListIndex(), Selected()), std::pair(current, std::vector<int>({2})));
+  }
+  AddItems(36);
+  Move(QPoint(30, 13 * rowH), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box.ListIndex() == 39; }, 20000));
+  EXPECT_EQ(std::pair(Selected(), VBar().value()), std::pair(std::vector<int>({39}), 30));
+  QTest::mouseRelease(box.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 13 * rowH));
+  Move(QPoint(30, -2 * rowH), Qt::NoButton);
+  QTest::qWait(100);
+  EXPECT_EQ(box.ListIndex(), 39);
+}
+
+TEST_F(InputTest, TheTipShowsOnlyForACutOffRow) {
+  box.AddItem("short", {.refresh = false});
+  box.AddItem(QString(80, u'w'));
+  for (const auto& [row, shown] :
+       {std::pair{0, false}, {1, true}, {0, false}, {1, true}, {5, false}, {1, true}}) {
+    Move(RowPoint(row), Qt::NoButton);
+    EXPECT_EQ(box.Tip().isVisible(), shown) << "row " << row;
+  }
+  EXPECT_GT(box.Tip().width(), box.viewport()->width());
+  EXPECT_EQ(box.Tip().geometry().top(), box.viewport()->mapToGlobal(QPoint(0, rowH)).y() + 3);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&box, &leave);
+  EXPECT_FALSE(box.Tip().isVisible());
 }
 
 }  // namespace
