@@ -129,7 +129,9 @@ void ShowPoint(Log& log, const ObservationPoint& point, const PathVerdict& verdi
     lines[ExclusiveLine] = language.Translate(
         file.exclusive == platform::Exclusive::Yes ? txt::WhyPasses : txt::WhyStops);
   }
-  if (point.shared) lines[ExclusiveLine] = language.Translate(txt::WhyNotChecked);
+  if (point.shared && point.exclusive) {
+    lines[ExclusiveLine] = language.Translate(txt::WhyNotChecked);
+  }
   const std::string verdictWord =
       language.Translate(verdict.HandedOver() ? txt::WhyHandedOver : txt::WhyNotHandedOver);
   Write(

@@ -69,12 +69,15 @@ class ConsoleCommandsTest : public ConsoleTest {
           CaptionText(controller.state(), controller.language(), controller.IsRunning()));
     });
   }
-  // One point on `in/` per command.
+  // One point on `in/` per command, not exclusive unless it sets its
+  // attributes.
   std::string ObservationFile(const std::string& file, const std::string& name,
                               const Strings& commands) {
     Strings points;
     for (const std::string& command : commands)
-      points.push_back(PointXml(dir.File("in"), 3600, command + kNotExclusive));
+      points.push_back(PointXml(
+          dir.File("in"), 3600,
+          command.find("<Attributes") != std::string::npos ? command : command + kNotExclusive));
     return dir.Write(file, ObservationXml(name, points));
   }
 
@@ -152,7 +155,8 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePathAndSaysWhenNo
   const std::string pdf = "<Name>Pdf</Name><Command>b</Command><FilePattern>*.pdf</FilePattern>";
   controller.ChangeObservationFile(ObservationFile(
       "two.xml", "Two",
-      {"<Name>Any</Name><Command>a</Command>", pdf + "<NoSubdirs>Yes</NoSubdirs>"}));
+      {"<Name>Any</Name><Command>a</Command>", pdf + "<NoSubdirs>Yes</NoSubdirs>",
+       "<Name>Shr</Name><Command>c</Command><Shared>Yes</Shared><Attributes Exclusive=\"1\"/>"}));
   std::filesystem::create_directory(dir.File("in/sub"));
   const std::string path = dir.Write("in/sub/a.txt", "x");
   const std::string outside = dir.Write("a.txt", "x");
@@ -172,6 +176,15 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePathAndSaysWhenNo
   block("0 'Any'", "*.*", "passes", "passes", "would be handed over at the next check");
   block("1 'Pdf'", "*.pdf", "stops", "not checked", "not handed over");
   expected.push_back("    The point searches no sub-folders such as '" + dir.File("in/sub") + "'.");
+  // A shared point opens no file before its claim, nor does why for it.
+  block("2 'Shr'", "*.*", "passes", "passes", "not handed over");
+  expected.end()[-2] = "    exclusive access: not checked";
+  expected.push_back(
+      "    Changed or not seen before: a shared point waits until size and time stay the same "
+      "between two checks, since writers on other machines cannot be seen.");
+  expected.push_back(
+      "    A shared point tests exclusive access only once it has claimed the file, so that no "
+      "daemon opens a file another may be claiming.");
   EXPECT_EQ(Run("why " + path), expected);
   EXPECT_EQ(Run("WHY " + outside),
             (Strings{"> WHY:", "'" + outside + "' is in no point's folder."}));
