@@ -74,39 +74,42 @@ std::optional<FileIdentity> IdentityBeforeCommand(
 
 std::string MoveAfterCommand(Log& log, const ObservationPoint& point, const std::string& path,
                              const std::optional<FileIdentity>& handedOver, CommandVerdict verdict,
-                             const std::function<bool()>& stopRequested, const std::string& name) {
+                             const std::function<bool()>& stopRequested,
+                             const std::string& arrivedAs) {
+  const std::string& shown = arrivedAs.empty() ? path : arrivedAs;
   const std::string& folder =
       verdict == CommandVerdict::Succeeded ? point.successFolder : point.failureFolder;
   if (folder.empty() || point.wait < 0) return {};
   if (verdict == CommandVerdict::MayStillUseFile || stopRequested()) {
-    log.Message(txt::FileStays, LogLevel::Debug, {path});
+    log.Message(txt::FileStays, LogLevel::Debug, {shown});
     return {};
   }
   if (!handedOver) {
-    log.Message(txt::FileGoneBeforeMove, LogLevel::Info, {path});
+    log.Message(txt::FileGoneBeforeMove, LogLevel::Info, {shown});
     return {};
   }
   return MoveIntoFolder(log, path, *handedOver, folder, stopRequested,
-                        platform::RenameWithoutReplacing, name);
+                        platform::RenameWithoutReplacing, arrivedAs);
 }
 
 std::string MoveIntoFolder(Log& log, const std::string& path, const FileIdentity& handedOver,
                            const std::string& folder, const std::function<bool()>& stopRequested,
-                           const RenameFunction& rename, const std::string& name) {
-  const std::string target = name.empty() ? BaseName(path) : name;
+                           const RenameFunction& rename, const std::string& arrivedAs) {
+  const std::string& shown = arrivedAs.empty() ? path : arrivedAs;
+  const std::string target = BaseName(shown);
   const Result<platform::EntryIdentity> now = platform::IdentityOfEntry(path);
   if (!now && now.error().code == ENOENT) {
-    log.Message(txt::FileGoneBeforeMove, LogLevel::Info, {path});
+    log.Message(txt::FileGoneBeforeMove, LogLevel::Info, {shown});
     return {};
   }
   if (!now) {
-    log.Message(txt::FileNotMoved, LogLevel::Error, {path, folder, now.error().text});
+    log.Message(txt::FileNotMoved, LogLevel::Error, {shown, folder, now.error().text});
     return {};
   }
   // Whoever writes into the hot folder may have put something else there
   // meanwhile, a link to a file elsewhere, say: that is not the daemon's to move.
   if (now->id != handedOver || !now->isRegular) {
-    log.Message(txt::FileReplacedBeforeMove, LogLevel::Warning, {path});
+    log.Message(txt::FileReplacedBeforeMove, LogLevel::Warning, {shown});
     return {};
   }
   Result<std::string> moved = [&]() -> Result<std::string> {
@@ -120,10 +123,10 @@ std::string MoveIntoFolder(Log& log, const std::string& path, const FileIdentity
     return renamed;
   }();
   if (!moved) {
-    log.Message(txt::FileNotMoved, LogLevel::Error, {path, folder, moved.error().text});
+    log.Message(txt::FileNotMoved, LogLevel::Error, {shown, folder, moved.error().text});
     return {};
   }
-  log.Message(txt::FileMoved, LogLevel::Info, {path, *moved});
+  log.Message(txt::FileMoved, LogLevel::Info, {shown, *moved});
   return *moved;
 }
 

@@ -26,12 +26,14 @@ std::optional<platform::FileIdentity> IdentityBeforeCommand(
 // Moves the file at `path`, handed over as `handedOver`, into the point's
 // folder for the verdict, and gives where it went; empty when it stays. It
 // stays when the point names no folder for the verdict, when the command may
-// still use it, and when it is no longer the file handed over. `name` is its
-// name in the folder; empty: the name it has at `path`.
+// still use it, and when it is no longer the file handed over. `arrivedAs`
+// is the path the file arrived at when it has been moved since (a shared
+// point's claim): the log lines tell that path, and the folder gets its
+// name. Empty: `path`.
 std::string MoveAfterCommand(Log& log, const ObservationPoint& point, const std::string& path,
                              const std::optional<platform::FileIdentity>& handedOver,
                              CommandVerdict verdict, const std::function<bool()>& stopRequested,
-                             const std::string& name = {});
+                             const std::string& arrivedAs = {});
 
 using RenameFunction =
     std::function<platform::Result<void>(const std::string& from, const std::string& to)>;
@@ -41,12 +43,12 @@ using RenameFunction =
 // "a (2).pdf", then "a (3).pdf" ...); nothing is ever replaced. Across file
 // systems the file is copied, flushed and checked before the original goes.
 // Gives the new path, or empty when the file stays; every outcome is logged.
-// `rename` renames the file itself (tests force the copy with it). `name`,
-// when given, is the name in the folder instead of the file's own.
+// `rename` renames the file itself (tests force the copy with it).
+// `arrivedAs` as for MoveAfterCommand.
 std::string MoveIntoFolder(Log& log, const std::string& path,
                            const platform::FileIdentity& handedOver, const std::string& folder,
                            const std::function<bool()>& stopRequested,
                            const RenameFunction& rename = platform::RenameWithoutReplacing,
-                           const std::string& name = {});
+                           const std::string& arrivedAs = {});
 
 }  // namespace corvane

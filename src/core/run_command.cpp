@@ -101,7 +101,7 @@ void CommandRunner::RunCommand(const std::string& dir, const std::string& fileNa
   const auto settle = [&](const journal::HandOverEnd& end) {
     return MoveAfterCommand(
         log_, point, values.file, handedOver, VerdictOf(end, StopRequested(state_)),
-        [this] { return StopRequested(state_); }, fileName);
+        [this] { return StopRequested(state_); }, arrived);
   };
   journal::HandOver row = journal ? BeginRow(arrived, point, cmd, file) : journal::HandOver{};
   {

@@ -95,6 +95,8 @@ TEST_F(SharedPointTest, TheCommandGetsTheClaimedFileWhichGoesBackOrToItsOutcomeF
     EXPECT_TRUE(seen.starts_with(in + "/.corvane/claims/me/")) << seen;
     EXPECT_TRUE(seen.ends_with(std::string("|") + c.name)) << seen;
     EXPECT_TRUE(fs::is_regular_file(dir.File(c.lands))) << c.lands;
+    // The log tells the file by the path it arrived at.
+    EXPECT_EQ(c.folders, Logged("'" + in + "/sub/" + c.name + "' moved to")) << c.name;
     EXPECT_TRUE(fs::is_empty(in + "/.corvane/claims/me")) << c.lands;
     fs::remove(dir.File(c.lands));
   }
