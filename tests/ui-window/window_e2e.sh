@@ -49,21 +49,25 @@ windows_but_tips() {
   done
 }
 
-# Opens the menu of the icon at icon_x, icon_y with a right click and goes
-# $1 items down (the title first; separators are skipped) to choose one,
-# until $2 holds. A busy machine may map the menu before it takes the keys:
-# one more try then, with the menu opened afresh.
+# Opens the menu of the tray's last icon with a right click and goes $1
+# items down (the title first; separators are skipped) to choose one, until
+# $2 holds; leaves the icon's place in icon_x, icon_y. A busy machine may map
+# the menu before it takes the keys, or the tray may still be moving the
+# icon when it is clicked: one more try then, at the icon's place read anew.
 choose_from_menu() {
-  local attempt before
+  local attempt before opened=0
   for attempt in 1 2; do
+    read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
     before=$(windows_but_tips | wc -l)
     xdotool mousemove "$icon_x" "$icon_y" click 3
-    eventually "[ \$(windows_but_tips | wc -l) -gt $before ]" 10 || fail "no menu opened on a right click"
+    eventually "[ \$(windows_but_tips | wc -l) -gt $before ]" 10 || continue
+    opened=1
     sleep 0.5
     xdotool key $(printf 'Down %.0s' $(seq "$1")) Return
     eventually "$2" 5 && return 0
     xdotool key Escape
   done
+  [ "$opened" -eq 1 ] || fail "no menu opened on a right click"
   return 1
 }
 
@@ -78,7 +82,6 @@ if eventually '[ "$(tray_icons | wc -l)" -gt "$icons_empty" ]' 30; then
   running_balloon=$(balloon_area)
   [ -z "$(window_named "Inbox (running)")" ] || fail "a hidden start mapped the window"
   eventually '[ -z "$(balloon_area)" ]' 10 || fail "the balloon stayed"
-  read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
   choose_from_menu 5 '! kill -0 "$corvane_pid" 2>/dev/null'
 else
   fail "a hidden start docked no icon"
@@ -144,7 +147,6 @@ if [ -n "$win" ]; then
     # 8. Hidden again, the right-click menu opens; its third item pauses.
     wmctrl -i -c "$win"
     eventually '[ "$(tray_icons | wc -l)" -gt "$icons_before" ]' 10
-    read -r _ icon_x icon_y < <(tray_icons | tail -n 1)
     choose_from_menu 3 '[ "$(xdotool getwindowname "$win")" = "Inbox (stopped)" ]' ||
       fail "choosing pause left the caption '$(xdotool getwindowname "$win")'"
     xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 60 1
