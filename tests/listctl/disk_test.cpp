@@ -97,7 +97,7 @@ TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
   ASSERT_EQ(box.ListCount(), 4);
   for (const QByteArray& name : names)
     EXPECT_EQ(box.List(IndexOf(root + name)), QString::fromUtf8(name)) << name.toHex().constData();
-  Shot();  // icons of such names are looked up without a crash
+  test::Shot(box);  // icons of such names are looked up without a crash
   box.SetPathBytes(root + "odd\xff");
   EXPECT_EQ(std::pair(box.PathBytes(), Texts()),
             std::pair(root + "odd\xff/", QStringList{"inside"}));

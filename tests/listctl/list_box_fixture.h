@@ -43,9 +43,6 @@ class BoxTest : public ::testing::Test {
  protected:
   void SetUp() override { ShowPlain(box); }
 
-  QImage Shot() { return test::Shot(box); }
-  void AddItems(int count) { test::AddItems(box, count); }
-
   QStringList Texts() const {
     QStringList texts;
     for (int i = 0; i < box.ListCount(); ++i) texts << box.List(i);

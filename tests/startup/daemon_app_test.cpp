@@ -89,8 +89,8 @@ TEST_F(DaemonAppTest, SettingsThatCannotBeReadStopStartupAndStayAsTheyWere) {
     Start({"/XML", ObservationFile("<Command>true</Command>")});
     EXPECT_EQ(QCoreApplication::exec(), exit_code::kFatalStartupError);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find(wholeFile ? file + " cannot be read" : "Log.Level"), std::string::npos);
-    EXPECT_NE(boxes[0].find(file), std::string::npos);
+    EXPECT_NE(boxes[0].find(wholeFile ? file + " cannot be read" : "'Log.Level' in " + file),
+              std::string::npos);
     EXPECT_TRUE(wholeFile || Store().value("Log.Level").toString() == "loud");
   }
   std::filesystem::remove(file);
@@ -104,7 +104,6 @@ TEST_F(DaemonAppTest, APauseDuringATickHoldsAfterIt) {
   QTimer::singleShot(0, [this] { app->ProcessCommand("pause"); });
   app->controller().OnTick();  // not due yet: counts a tick
   app->controller().OnTick();  // due: runs the command and waits for it
-  EXPECT_TRUE(view.Logged("Pausing on user request..."));
   EXPECT_TRUE(view.Logged("found 1 files"));
   EXPECT_FALSE(app->controller().IsRunning());
 }
