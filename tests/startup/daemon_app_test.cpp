@@ -182,9 +182,8 @@ TEST_F(JournalExportTest, PrintsEveryHandOverAsOneJsonLineOfAscii) {
   journal.Add(1000, "Inbox", "/in/a", Outcome::Exited, 3);
   journal.Add(2000, "Inbox", kHostilePath, Outcome::Exited, 0);
   ASSERT_EQ(Export({}), 0) << err.str();
-  const std::string printed = out.str();
-  EXPECT_TRUE(std::all_of(printed.begin(), printed.end(),
-                          [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7f); }));
+  EXPECT_TRUE(
+      std::ranges::all_of(out.str(), [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7f); }));
   const std::vector<QJsonObject> objects = Objects();
   Strings seen;  // outcome|code|with path_base64
   for (const QJsonObject& o : objects) {
