@@ -20,9 +20,6 @@
 namespace corvane::test {
 namespace {
 
-// GCC 12 takes a field left out of a designated initializer for a mistake.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 using Strings = std::vector<std::string>;
 using journal::Outcome;
 
@@ -61,9 +58,10 @@ class ConsoleCommandsTest : public ConsoleTest {
  protected:
   ConsoleCommandsTest() {
     std::filesystem::create_directory(dir.File("in"));
-    controller.Start(
-        {.observationFile = ObservationFile("points.xml", "Inbox", {"<Command>true</Command>"}),
-         .allowSecondInstance = true});
+    StartOptions options;
+    options.observationFile = ObservationFile("points.xml", "Inbox", {"<Command>true</Command>"});
+    options.allowSecondInstance = true;
+    controller.Start(options);
     QObject::connect(&controller, &DaemonController::StatusChanged, [this] {
       captions.push_back(
           CaptionText(controller.state(), controller.language(), controller.IsRunning()));
@@ -223,7 +221,8 @@ TEST(ReportsTest, StatisticsWithALanguageFileShowEveryValueOfAPoint) {
       .name = "Scans", .command = "mv %File% /srv/done", .ageUnit = "min", .windowStyle = "min",
       .interval = 60, .ticks = 15, .minimumAge = 3, .wait = 5000, .hidden = true, .system = true,
       .archive = true, .readOnly = true, .compressed = true, .terminate = true, .exclusive = false,
-      .noSubdirectories = true, .executed = 12, .failed = 2});
+      .noSubdirectories = true, .successFolder = {}, .failureFolder = {}, .executed = 12,
+      .failed = 2, .running = {}, .sharedState = {}, .busyFiles = {}, .comesOfAge = {}});
   // clang-format on
   ShowStatistics(core.log, core.state, false);
   EXPECT_EQ(Joined(core.Lines()),
