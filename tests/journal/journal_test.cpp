@@ -59,7 +59,6 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
   using Case = std::tuple<const char*, const char*, std::int32_t, bool, const char*, const char*>;
   const Case cases[] = {
       {"true", "true", 0, false, "1|1|exit|0", "ok"},
-      {"false", "false", 0, false, "1|1|exit|1", "failed"},
       {"sh -c 'kill -9 $$'", "sh -c kill -9 $$", 0, false, "1|1|signal|9", "failed"},
       {"sleep 300", "sleep 300", 100, true, "1|1|terminated|-", "failed"},
       {"sleep 300", "sleep 300", 100, false, "1|1|left running|-", ""},
@@ -226,19 +225,12 @@ class JournalReaderTest : public ::testing::Test {
   TestJournal journal{dir.File("journal.sqlite")};
 };
 
-bool IsPdf(std::string_view name) { return name.ends_with(".pdf"); }
-
-TEST_F(JournalReaderTest, ReadsTheRowsThatPassEveryConditionOldestFirst) {
-  const std::pair<Filter, Ids> cases[] = {
-      {{}, {5, 1, 2, 3, 4}},
-      {{.path = "/in/b.txt"}, {2}},
-      // Each condition also narrows what the others let through.
-      {{.sinceMs = 2000, .untilMs = 4000}, {1, 2}},
-      {{.point = "Inbox", .outcome = Outcome::Exited}, {1}},
-      // The latest that match, not the matching among the latest.
-      {{.nameMatches = IsPdf, .latest = 2}, {1, 3}},
-      {{.point = "Inbox", .latest = 1}, {4}},
-  };
+// Each condition narrows what the others let through. Each one alone, the
+// latest that match and the order are seen through the console's history and
+// why and through the export.
+TEST_F(JournalReaderTest, ReadsTheRowsThatPassEveryCondition) {
+  const std::pair<Filter, Ids> cases[] = {{{.sinceMs = 2000, .untilMs = 4000}, {1, 2}},
+                                          {{.point = "Inbox", .outcome = Outcome::Exited}, {1}}};
   for (const auto& [filter, ids] : cases) EXPECT_EQ(Read(filter), ids);
 }
 
