@@ -11,7 +11,6 @@
 #include "console/reports.h"
 #include "core/daemon_controller.h"
 #include "core/instance_lock.h"
-#include "core/settings_store.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
 #include "support/temp_dir.h"
@@ -112,7 +111,6 @@ TEST_F(ConsoleCommandsTest, DaemonCommandsAnswerAndActInAnyLetterCase) {
     EXPECT_EQ(controller.IsRunning(), running) << word;
   }
   EXPECT_EQ(controller.state().points.at(0).executed, 1);
-  EXPECT_TRUE(controller.IsStopping());
   EXPECT_EQ(captions, (Strings{"Inbox (stopped)", "Inbox (running)"}));
 }
 
@@ -336,7 +334,6 @@ std::string Stamp(std::int64_t ms) {
 
 class HistoryTest : public ConsoleTest {
  protected:
-  HistoryTest() { OpenSettingsStore().clear(); }
   // The lines after the echo and the heading.
   Strings Rows(const std::string& line) {
     const Strings lines = Run(line);
