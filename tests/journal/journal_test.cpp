@@ -24,9 +24,6 @@
 namespace corvane::test {
 namespace {
 
-// GCC 12 takes a field left out of a designated initializer for a mistake.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace fs = std::filesystem;
 using journal::Filter;
 using journal::HandOver;
@@ -62,7 +59,6 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
   using Case = std::tuple<const char*, const char*, std::int32_t, bool, const char*, const char*>;
   const Case cases[] = {
       {"true", "true", 0, false, "1|1|exit|0", "ok"},
-      {"false", "false", 0, false, "1|1|exit|1", "failed"},
       {"sh -c 'kill -9 $$'", "sh -c kill -9 $$", 0, false, "1|1|signal|9", "failed"},
       {"sleep 300", "sleep 300", 100, true, "1|1|terminated|-", "failed"},
       {"sleep 300", "sleep 300", 100, false, "1|1|left running|-", ""},
@@ -81,10 +77,9 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
     const auto& [command, arguments, wait, terminate, ended, folder] = cases[i];
     const std::string name = "file " + std::to_string(i) + "\xff";
     dir.Write("in/" + name, std::string(i + 1, 'x'));
-    // clang-format off
-    ObservationPoint point{.name = "Inbox", .command = command, .wait = wait, .terminate = terminate,
-                           .successFolder = dir.File("ok/"), .failureFolder = dir.File("failed/")};
-    // clang-format on
+    ObservationPoint point;
+    point.name = "Inbox", point.command = command, point.wait = wait, point.terminate = terminate;
+    point.successFolder = dir.File("ok/"), point.failureFolder = dir.File("failed/");
     runner.RunCommand(dir.File("in/"), name, point);
     if (wait < 0 && std::string(ended).ends_with("exit|3")) {
       ASSERT_TRUE(Eventually([&] { return point.running->empty(); }));
@@ -167,6 +162,12 @@ TEST_F(JournalTest, AJournalThatCannotBeUsedWarnsOnceWhileFilesAreStillHandled) 
   EXPECT_EQ(ReadFile(journalFile + ".damaged"), junk);
 }
 
+HandOver Begun(std::int64_t startedMs, const std::string& point) {
+  HandOver row;
+  row.startedMs = startedMs, row.point = point;
+  return row;
+}
+
 std::vector<std::string> Points(const std::string& file) {
   std::vector<std::string> points;
   for (const HandOver& row : ReadRows(file)) points.push_back(row.point);
@@ -179,8 +180,7 @@ TEST_F(JournalTest, RowsOlderThanTheKeepTimeAreRemoved) {
   const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
   constexpr std::int64_t kDay = 24LL * 60 * 60 * 1000;
   auto writer = OpenJournal(journalFile, 0);
-  for (const int age : {40, 31, 29, 0})
-    writer->Begin({.startedMs = now - age * kDay, .point = std::to_string(age)});
+  for (const int age : {40, 31, 29, 0}) writer->Begin(Begun(now - age * kDay, std::to_string(age)));
   writer->Close();
   EXPECT_EQ(Points(journalFile), (std::vector<std::string>{"40", "31", "29", "0"}));
   writer = OpenJournal(journalFile, 30);
@@ -192,13 +192,12 @@ TEST_F(JournalTest, RowsOlderThanTheKeepTimeAreRemoved) {
 // writer goes on while a reader holds its snapshot open.
 TEST_F(JournalTest, AReaderSeesRowsWhileTheWriterGoesOn) {
   auto writer = OpenJournal(journalFile);
-  const std::int64_t first =
-      writer->Begin({.startedMs = QDateTime::currentMSecsSinceEpoch(), .point = "first"});
+  const std::int64_t first = writer->Begin(Begun(QDateTime::currentMSecsSinceEpoch(), "first"));
   ASSERT_TRUE(Eventually([&] { return Points(journalFile).size() == 1; }));
   TestJournal reader(journalFile);
   reader.Execute("BEGIN; SELECT COUNT(*) FROM hand_overs");
   writer->End(first, {Outcome::Exited, 0, 5, {}});
-  writer->Begin({.startedMs = QDateTime::currentMSecsSinceEpoch(), .point = "second"});
+  writer->Begin(Begun(QDateTime::currentMSecsSinceEpoch(), "second"));
   EXPECT_TRUE(Eventually([&] { return Points(journalFile).size() == 2; }));
   EXPECT_EQ(ReadRows(journalFile).front().outcome, Outcome::Exited);
   reader.Execute("COMMIT");
@@ -226,19 +225,12 @@ class JournalReaderTest : public ::testing::Test {
   TestJournal journal{dir.File("journal.sqlite")};
 };
 
-bool IsPdf(std::string_view name) { return name.ends_with(".pdf"); }
-
-TEST_F(JournalReaderTest, ReadsTheRowsThatPassEveryConditionOldestFirst) {
-  const std::pair<Filter, Ids> cases[] = {
-      {{}, {5, 1, 2, 3, 4}},
-      {{.path = "/in/b.txt"}, {2}},
-      // Each condition also narrows what the others let through.
-      {{.sinceMs = 2000, .untilMs = 4000}, {1, 2}},
-      {{.point = "Inbox", .outcome = Outcome::Exited}, {1}},
-      // The latest that match, not the matching among the latest.
-      {{.nameMatches = IsPdf, .latest = 2}, {1, 3}},
-      {{.point = "Inbox", .latest = 1}, {4}},
-  };
+// Each condition narrows what the others let through. Each one alone, the
+// latest that match and the order are seen through the console's history and
+// why and through the export.
+TEST_F(JournalReaderTest, ReadsTheRowsThatPassEveryCondition) {
+  const std::pair<Filter, Ids> cases[] = {{{.sinceMs = 2000, .untilMs = 4000}, {1, 2}},
+                                          {{.point = "Inbox", .outcome = Outcome::Exited}, {1}}};
   for (const auto& [filter, ids] : cases) EXPECT_EQ(Read(filter), ids);
 }
 

@@ -30,10 +30,4 @@ LoopbackHttpServer::LoopbackHttpServer() {
   });
 }
 
-std::string RefusingUrl(const std::string& path) {
-  QTcpServer probe;
-  probe.listen(QHostAddress::LocalHost, 0);
-  return "http://127.0.0.1:" + std::to_string(probe.serverPort()) + path;  // closed on return
-}
-
 }  // namespace corvane::test

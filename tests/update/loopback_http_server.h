@@ -36,7 +36,4 @@ class LoopbackHttpServer {
   std::vector<std::string> requests_;
 };
 
-// A URL on the loopback address where nothing listens.
-std::string RefusingUrl(const std::string& path);
-
 }  // namespace corvane::test

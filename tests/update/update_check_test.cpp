@@ -113,7 +113,6 @@ TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseC
       {at, "Current Version=" + kNext + "\r\nMessage=m\r\n", Failed, {kFailed}},
       {server.Url("/gone/"), "", Failed, {kFailed}},
       {server.Url("/loop/"), "", Failed, {kFailed}},
-      {test::RefusingUrl("/"), "", Failed, {kFailed}},
       {"", "", Failed, {kFailed}},  // no server
   };
   for (const auto& [address, versionFile, result, verboseLog] : cases) {
