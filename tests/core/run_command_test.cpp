@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -26,18 +27,16 @@ std::string Quoted(const std::string& s) {
 
 // Whether a process of the group runs (is neither gone nor a zombie).
 bool GroupRunning(int pgrp) {
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string stat = test::ReadFile(entry.path().string() + "/stat");
-    char state = 0;
-    int group = 0;
-    const auto close = stat.rfind(')');
-    if (close != std::string::npos &&
-        std::sscanf(stat.c_str() + close + 1, " %c %*d %d", &state, &group) == 2 && group == pgrp &&
-        state != 'Z') {
-      return true;
-    }
-  }
-  return false;
+  return std::ranges::any_of(
+      fs::directory_iterator("/proc"), [&](const fs::directory_entry& entry) {
+        const std::string stat = test::ReadFile(entry.path().string() + "/stat");
+        char state = 0;
+        int group = 0;
+        const auto close = stat.rfind(')');
+        return close != std::string::npos &&
+               std::sscanf(stat.c_str() + close + 1, " %c %*d %d", &state, &group) == 2 &&
+               group == pgrp && state != 'Z';
+      });
 }
 
 class RunCommandTest : public ::testing::Test, protected test::HotFolder {
