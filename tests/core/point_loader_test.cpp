@@ -141,10 +141,7 @@ TEST_F(PointLoaderTest, FailedLoadsSayWhyAndKeepWhatCameBefore) {
 TEST_F(PointLoaderTest, AReloadKeepsTheRunningCommandsOfAPointAndAFailedOneLeavesOneBlank) {
   state.xmlFile = dir.Write("points.xml", File({ValidPoint("/a"), ValidPoint("/b")}));
   ASSERT_TRUE(loader.LoadFile(state.xmlFile));
-  for (ObservationPoint& point : state.points) {
-    point.running = std::make_shared<RunningCommands>(RunningCommands{{point.directory + "f", 7}});
-  }
-  const std::shared_ptr<RunningCommands> kept = state.points[1].running;
+  const auto kept = state.points[1].running = std::make_shared<RunningCommands>();
   dir.Write("points.xml", File({ValidPoint("/b"), ValidPoint("/c")}));
   loader.ReloadPoints();
   EXPECT_EQ(state.points[0].running, kept);
