@@ -46,6 +46,7 @@ TEST_F(DaemonControllerTest, QuitStopsOnceAndEndsTheLoopWithTheFirstFailureCodeA
   controller.Resume();
   controller.Quit({StopReason::Kind::Signal, "SIGHUP"}, 3);
   controller.Quit({StopReason::Kind::Command, "exit"});
+  EXPECT_TRUE(controller.IsStopping());
   EXPECT_EQ(stoppings, 1);
   EXPECT_EQ(QCoreApplication::exec(), 3);
   controller.EndAbruptly({StopReason::Kind::DisplayLoss, {}});
