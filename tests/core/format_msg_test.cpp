@@ -59,7 +59,6 @@ TEST(FormatMsg, FillsPlaceholders) {
       "\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80";
   const std::pair<std::string, std::string> escaped[] = {
       {"a\r\nb\tc\\d", "a\\r\\nb\tc\\\\d"},
-      {std::string("\x1b[31m\a\x7f\0", 8), "\\x1b[31m\\x07\\x7f\\x00"},
       {"\302\2332J \302\200", "\\u009b2J \\u0080"},  // C1 controls as UTF-8
       // Characters that reorder or hide text, the ends of each range.
       {"\u061c\u200b\u200d\u200e\u200f\u2028\u2029\u202a\u202e",

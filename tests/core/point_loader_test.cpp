@@ -44,25 +44,23 @@ class PointLoaderTest : public ::testing::Test, protected test::LoggingCore {
   PointLoader loader{state, log};
 };
 
-// Flags are on only for a number that rounds to 1, values are case
-// sensitive ("yes" is not "Yes"), numbers round half to even, and the
-// directory, pattern and name are completed.
+// Flags are on only for a number that rounds to 1 (Watch only for "1"
+// itself), values are case sensitive ("yes" is not "Yes"), numbers round
+// half to even, and the directory, pattern and name are completed.
 TEST_F(PointLoaderTest, EveryValueAndItsDefault) {
   const std::string at = "<Directory>/in</Directory><Command>x</Command>";
   const std::pair<std::string, std::string> cases[] = {
       {at + "<Intervall>5</Intervall>", "/in/*.*|/in/|*.*|x|5|0 sec|normal -1|ACE"},
-      {"<Directory>/in</Directory><Intervall>5</Intervall><Name>Scans</Name>"
+      {"<Directory>/in</Directory><Intervall Watch=\"01\">5</Intervall><Name>Scans</Name>"
        "<FilePattern>*.pdf|*.PDF</FilePattern><NoSubdirs>Yes</NoSubdirs>"
        "<LastChange Period=\"min\">10</LastChange><Command Wait=\"2000\" Terminate=\"1\" "
        "Window=\"Min\">gzip %File%</Command><Attributes Hidden=\"1\" System=\"1\" Archive=\"0\" "
        "Compressed=\"0\" Readonly=\"1\" Exclusive=\"0\"/>",
        "Scans|/in/|*.pdf|*.PDF|gzip %File%|5|10 min|Min 2000|HSRTN"},
-      {at + "<Intervall Watch=\"1\">2.5</Intervall><NoSubdirs>yes</NoSubdirs>"
+      {at + "<Intervall Watch=\"1\">3.5</Intervall><NoSubdirs>yes</NoSubdirs>"
             "<FilePattern>*.txt|*.TXT</FilePattern>"
-            "<Attributes Hidden=\"1.4\" System=\"2\" Readonly=\"-1\"/>",
-       "/in/*.txt|*.TXT|/in/|*.txt|*.TXT|x|2|0 sec|normal -1|HACEW"},
-      {at + "<Intervall Watch=\"01\">3.5</Intervall><Attributes Hidden=\"1.5\" System=\"0.5\"/>",
-       "/in/*.*|/in/|*.*|x|4|0 sec|normal -1|ACE"},
+            "<Attributes Hidden=\"1.4\" System=\"2\" Readonly=\"-1\" Compressed=\"1.5\"/>",
+       "/in/*.txt|*.TXT|/in/|*.txt|*.TXT|x|4|0 sec|normal -1|HAEW"},
   };
   for (const auto& [inner, described] : cases) {
     state.points.clear();
@@ -143,10 +141,7 @@ TEST_F(PointLoaderTest, FailedLoadsSayWhyAndKeepWhatCameBefore) {
 TEST_F(PointLoaderTest, AReloadKeepsTheRunningCommandsOfAPointAndAFailedOneLeavesOneBlank) {
   state.xmlFile = dir.Write("points.xml", File({ValidPoint("/a"), ValidPoint("/b")}));
   ASSERT_TRUE(loader.LoadFile(state.xmlFile));
-  for (ObservationPoint& point : state.points) {
-    point.running = std::make_shared<RunningCommands>(RunningCommands{{point.directory + "f", 7}});
-  }
-  const std::shared_ptr<RunningCommands> kept = state.points[1].running;
+  const auto kept = state.points[1].running = std::make_shared<RunningCommands>();
   dir.Write("points.xml", File({ValidPoint("/b"), ValidPoint("/c")}));
   loader.ReloadPoints();
   EXPECT_EQ(state.points[0].running, kept);

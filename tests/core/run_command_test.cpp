@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -26,41 +27,40 @@ std::string Quoted(const std::string& s) {
 
 // Whether a process of the group runs (is neither gone nor a zombie).
 bool GroupRunning(int pgrp) {
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string stat = test::ReadFile(entry.path().string() + "/stat");
-    char state = 0;
-    int group = 0;
-    const auto close = stat.rfind(')');
-    if (close != std::string::npos &&
-        std::sscanf(stat.c_str() + close + 1, " %c %*d %d", &state, &group) == 2 && group == pgrp &&
-        state != 'Z') {
-      return true;
-    }
-  }
-  return false;
+  return std::ranges::any_of(
+      fs::directory_iterator("/proc"), [&](const fs::directory_entry& entry) {
+        const std::string stat = test::ReadFile(entry.path().string() + "/stat");
+        char state = 0;
+        int group = 0;
+        const auto close = stat.rfind(')');
+        return close != std::string::npos &&
+               std::sscanf(stat.c_str() + close + 1, " %c %*d %d", &state, &group) == 2 &&
+               group == pgrp && state != 'Z';
+      });
 }
 
-class RunCommandTest : public ::testing::Test, protected test::LoggingCore {
+class RunCommandTest : public ::testing::Test, protected test::HotFolder {
  protected:
-  RunCommandTest() { state.daemonName = "My Daemon"; }
+  RunCommandTest() {
+    state.daemonName = "My Daemon";
+    point.name = "Inbox";
+  }
 
-  // Runs `command` for /in/<name> as the point "Inbox" of /watch/top/.
+  // Runs `command` for /in/<name> as a fresh copy of the point "Inbox".
   ObservationPoint Run(const std::string& command, std::int32_t wait = 0, bool terminate = false,
                        const std::string& name = "f") {
-    ObservationPoint point;
-    point.directory = "/watch/top/";
-    point.name = "Inbox";
-    point.command = command;
-    point.wait = wait;
-    point.terminate = terminate;
-    runner.RunCommand("/in/", name, point);
-    return point;
+    ObservationPoint run = point;
+    run.command = command;
+    run.wait = wait;
+    run.terminate = terminate;
+    runner.RunCommand("/in/", name, run);
+    return run;
   }
-  // The start of a command that writes its remaining arguments to dumpFile.
-  std::string Dump() const { return Quoted(CORVANE_ARGV_DUMP) + " " + Quoted(dumpFile) + " "; }
+  // The start of a command that writes its remaining arguments to `record`.
+  std::string Dump() const { return Quoted(CORVANE_ARGV_DUMP) + " " + Quoted(record) + " "; }
   Words Dumped() const {
-    const Words words = test::NulTerminated(test::ReadFile(dumpFile));
-    fs::remove(dumpFile);
+    const Words words = test::NulTerminated(test::ReadFile(record));
+    fs::remove(record);
     return words;
   }
   // The pid shown by the "Executing" message.
@@ -77,11 +77,6 @@ class RunCommandTest : public ::testing::Test, protected test::LoggingCore {
     }
     return outcome;
   }
-
-  test::TempDir dir;
-  std::string dumpFile = dir.File("argv");
-  ChildReaper reaper;
-  CommandRunner runner{log, state, reaper};
 };
 
 // A value is filled in once, after the command is split: a file name stays
@@ -94,8 +89,9 @@ TEST_F(RunCommandTest, EachPlaceholderBecomesItsValueAndEveryNameOneArgument) {
        {"f", "with blank", "quote\"d", "it's", "$(touch pwned)", "a;b|c*", "line\nbreak",
         "\xff\xfe\x80", "%Dir%x%File%", "back\\", "rtl\u202egnp.exe.t"}) {
     EXPECT_EQ(Run(command, 0, false, name).executed, 1);
-    EXPECT_EQ(Dumped(), (Words{name, name, "[" + name + "]", "/in/" + name, "/watch/top/", "Inbox",
-                               "My Daemon", "%file%", "%Unknown%", "%/watch/top/%"}))
+    EXPECT_EQ(Dumped(),
+              (Words{name, name, "[" + name + "]", "/in/" + name, point.directory, "Inbox",
+                     "My Daemon", "%file%", "%Unknown%", "%" + point.directory + "%"}))
         << name;
   }
 }
@@ -138,7 +134,7 @@ TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndReportsHowItEnded) {
 }
 
 TEST_F(RunCommandTest, CommandsThatCannotStartAreCountedAndRunNothing) {
-  const std::string plainFile = dir.Write("plain", "#!/bin/sh\ntouch \"$0.ran\"\n");
+  const std::string plainFile = dir.Write("plain", "#!/bin/sh\n");
   ::chmod(plainFile.c_str(), 0644);
   // The Debug line says why.
   for (const auto& [command, reason] : std::vector<std::pair<std::string, std::string>>{
@@ -148,14 +144,13 @@ TEST_F(RunCommandTest, CommandsThatCannotStartAreCountedAndRunNothing) {
            {"  ", "no program named"}}) {
     view.Clear();
     const ObservationPoint point = Run(command);
-    const std::string shown = FillPlaceholders(command, {"/in/f", "f", "/watch/top/", "", ""});
+    const std::string shown = FillPlaceholders(command, {"/in/f", "f", point.directory, "", ""});
     EXPECT_EQ(Lines(), (Words{"  Error ] Could not execute '" + shown + "'!",
                               "  Debug ] Could not start '" + shown + "': " + reason + "."}))
         << command;
     EXPECT_EQ(std::pair(point.failed, point.executed), std::pair(1, 0)) << command;
   }
-  EXPECT_FALSE(fs::exists(dumpFile));
-  EXPECT_FALSE(fs::exists(plainFile + ".ran"));
+  EXPECT_FALSE(fs::exists(record));
   EXPECT_EQ(reaper.Count(), 0u);
 }
 
