@@ -82,9 +82,9 @@ void MainWindow::SetGeometry(const PixelRect& geometry) {
   resize(geometry.width, geometry.height);
 }
 
-int MainWindow::ScreenWidth() const { return screen()->geometry().width(); }
-
-int MainWindow::ScreenHeight() const { return screen()->geometry().height(); }
+PixelRect MainWindow::WorkArea() const {
+  return ToPixelRect(QGuiApplication::primaryScreen()->availableGeometry());
+}
 
 double MainWindow::LogicalDpi() const { return screen()->logicalDotsPerInch(); }
 
@@ -117,10 +117,7 @@ PixelRect MainWindow::DesignSize() const {
 void MainWindow::EnsureReachable() {
   std::vector<PixelRect> screens;
   for (const QScreen* s : QGuiApplication::screens()) screens.push_back(ToPixelRect(s->geometry()));
-  const QScreen* primary = QGuiApplication::primaryScreen();
-  const PixelRect safe =
-      SafeGeometry(Geometry(), screens, ToPixelRect(primary->availableGeometry()), DesignSize());
-  SetGeometry(safe);
+  SetGeometry(SafeGeometry(Geometry(), screens, WorkArea(), DesignSize()));
 }
 
 // A running command keeps the line disabled and grey, so that no second

@@ -32,8 +32,9 @@ class MainWindow final : public QWidget {
   // state, in pixels.
   PixelRect Geometry() const;
   void SetGeometry(const PixelRect& geometry);
-  int ScreenWidth() const;
-  int ScreenHeight() const;
+  // The part of the primary screen that panels leave free, in desktop
+  // pixels: a window without a place of its own is centred there.
+  PixelRect WorkArea() const;
   double LogicalDpi() const;
   // 0 normal, 1 minimised, 2 maximised.
   std::int16_t State() const;

@@ -60,8 +60,11 @@ bool LoadWindowSettings(const SettingsReader& reader, MainWindow& window) {
 
   const double dpi = window.LogicalDpi();
   PixelRect geometry = window.Geometry();
-  geometry.left = x ? PixelsFromTwips(*x, dpi) : window.ScreenWidth() / 2 - geometry.width / 2;
-  geometry.top = y ? PixelsFromTwips(*y, dpi) : window.ScreenHeight() / 2 - geometry.height / 2;
+  // Centred on the screen where it is, which need not begin at the desktop's
+  // origin: a second monitor may lie to its left or above it.
+  const PixelRect area = window.WorkArea();
+  geometry.left = x ? PixelsFromTwips(*x, dpi) : area.left + (area.width - geometry.width) / 2;
+  geometry.top = y ? PixelsFromTwips(*y, dpi) : area.top + (area.height - geometry.height) / 2;
   if (width) geometry.width = PixelsFromTwips(*width, dpi);
   if (height) geometry.height = PixelsFromTwips(*height, dpi);
   window.SetGeometry(geometry);
