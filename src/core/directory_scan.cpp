@@ -152,7 +152,8 @@ bool DirectoryScanner::HandOver(ScanWalk& walk, const std::string& dir, const st
   if (!claim || claim->outcome != Outcome::Claimed) return false;
   const std::string& claimed = claim->claimedPath;
   if (point.exclusive) {
-    const platform::Exclusive exclusive = TestClaimedExclusive(claimed, walk.foreign);
+    const platform::Exclusive exclusive =
+        TestClaimedExclusive(*point.sharedState, claimed, walk.foreign);
     if (exclusive != platform::Exclusive::Yes) {
       TellExclusiveRefusal(walk, dir, name, exclusive);
       ReturnClaimed(log_, state_, point, claimed, dir + name);

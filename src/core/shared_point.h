@@ -22,6 +22,9 @@ struct DaemonState;
 
 struct SharedPointState {
   std::optional<SharedFolder> folder;  // open from the first check that managed it
+  // The claim folder, kept open for the exclusive test of each claimed file:
+  // on a file server every opening of a folder is a round trip.
+  std::optional<platform::DirectoryListing> claims;
   StabilityRecord stability;
   std::chrono::steady_clock::time_point lastBeat;
   std::string openFailure;  // why the folder could not be opened last time
@@ -56,7 +59,7 @@ std::optional<SharedFolder::ClaimResult> ClaimForCommand(Log& log, ObservationPo
 
 // For a point that asks for exclusive access: the test made on the file
 // once claimed, in the claim folder, where no other daemon opens anything.
-platform::Exclusive TestClaimedExclusive(const std::string& claimedPath,
+platform::Exclusive TestClaimedExclusive(SharedPointState& shared, const std::string& claimedPath,
                                          platform::ForeignOpenFiles& foreign);
 
 // After the command, or when the claimed file turned out to be in use: a
