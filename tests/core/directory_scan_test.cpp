@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -94,12 +93,13 @@ TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndAWatchedPointKeepsWhatItPass
   point.minimumAge = 10;
   point.ageUnit = "MIN";
   point.readOnly = point.watch = true;
-  for (const auto& [name, minutesAgo, mode] : {std::tuple{"old.txt", 11, 0644},
-                                               {"young.txt", 9, 0644},
-                                               {"future.txt", -24 * 60, 0644},
-                                               {"young-readonly.txt", 1, 0444}}) {
-    const timespec times[2] = {{0, UTIME_OMIT},
-                               {clock.now.toSecsSinceEpoch() - minutesAgo * 60, 0}};
+  const std::int64_t now = clock.now.toSecsSinceEpoch();
+  // clang-format off
+  const std::tuple<const char*, int, mode_t> files[] = {{"old.txt", 11, 0644},
+      {"young.txt", 9, 0644}, {"future.txt", -24 * 60, 0644}, {"young-readonly.txt", 1, 0444}};
+  // clang-format on
+  for (const auto& [name, minutesAgo, mode] : files) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {now - minutesAgo * 60, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, Put(name, mode).c_str(), times, 0), 0);
   }
   {
@@ -108,7 +108,7 @@ TEST_F(DirectoryScanTest, AgeComesFromTheFileTimeAndAWatchedPointKeepsWhatItPass
     EXPECT_EQ(Refused(), (Names{"old.txt", "young-readonly.txt"}));
     EXPECT_EQ(point.busyFiles.size(), 2u);
     // young.txt: the tenth minute boundary after its change, 03:05:00.
-    EXPECT_EQ(point.comesOfAge, clock.now.toSecsSinceEpoch() - 5 + 60);
+    EXPECT_EQ(point.comesOfAge, now - 5 + 60);
   }
   EXPECT_EQ(Check(), 1);
   EXPECT_EQ(Handed(), Names{"old.txt"});
@@ -138,38 +138,7 @@ TEST_F(DirectoryScanTest, AnEntrySwappedAfterTheListingIsNeverHadExclusively) {
   }
 }
 
-// With the descriptor table full, neither a directory nor a file is passed
-// over in silence, nor is a file called busy.
-TEST_F(DirectoryScanTest, AFullDescriptorTableIsReportedAsSuch) {
-  // UBSan's first look at a dynamic type may open files of its own.
-  Check();
-  log.WriteLog("first", LogLevel::Error);
-  view.items.clear();
-  Put("top.txt");
-  Put("sub/below.txt");
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-  const rlimit low{std::min<rlim_t>(256, saved.rlim_max), saved.rlim_max};
-  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
-  std::vector<int> filler;
-  for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) filler.push_back(fd);
-  ASSERT_FALSE(filler.empty());
-  ::close(filler.back());  // room for the point's own directory only
-  filler.pop_back();
-  const std::int32_t count = Check();
-  for (int fd : filler) ::close(fd);
-  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
-
-  EXPECT_EQ(count, 0);
-  Names lines = Lines();
-  std::sort(lines.begin(), lines.end());
-  const std::string full = "no file descriptor left (the descriptor table is full).";
-  EXPECT_EQ(lines, (Names{"  Error ] Directory " + in + "/sub/ was not checked: " + full,
-                          "  Error ] Exclusive access to 'top.txt' could not be tested: " + full +
-                              " Will retry in 7 sec."}));
-}
-
-TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {
+TEST_F(DirectoryScanTest, AnUnreadableDirectoryEndsOnlyItsOwnPart) {
   Put("ok.txt");
   Put("closed/inside.txt");
   ::chmod((in + "/closed").c_str(), 0);
@@ -179,16 +148,6 @@ TEST_F(DirectoryScanTest, UnreadableOrVanishingDirectoriesEndOnlyTheirOwnPart) {
   }
   ::chmod((in + "/closed").c_str(), 0755);
   EXPECT_EQ(Handed(), Names{"ok.txt"});
-
-  // The first command removes the whole tree while the walk is in it.
-  for (int i = 0; i < 20; ++i)
-    Put("sub" + std::to_string(i % 4) + "/f" + std::to_string(i) + ".txt");
-  point.command =
-      "sh -c 'printf \"%s\\0\" \"$1\" >> \"$0\"; rm -rf \"$2\"' " + record + " %File% %Dir%";
-  EXPECT_EQ(Check(), 1);
-  EXPECT_EQ(Handed().size(), 1u);
-  EXPECT_FALSE(fs::exists(in));
-  EXPECT_EQ(Refused(), Names{});
 }
 
 // One entry for each rule and each place a walk stops, links to within the
@@ -244,12 +203,6 @@ TEST_F(PathVerdictTest, TheFirstRuleThatStopsAPathIsTheOneTheCheckApplies) {
     EXPECT_EQ(std::pair(verdicts[0].place, verdicts[0].file.stoppedBy), std::pair(place, rule))
         << path;
   }
-  const std::vector<PathVerdict> busy = Why(in + "/busy.txt");
-  ASSERT_EQ(busy[0].holders.size(), 1u);
-  EXPECT_EQ(busy[0].holders[0].pid, holder.processId());
-  EXPECT_EQ(busy[0].holders[0].command, "sleep");
-  point.shared = true;
-  EXPECT_EQ(Why(in + "/.corvane/claims/x.txt")[0].place, SharedFolder);
 }
 
 // The check and the verdicts never disagree: what one check hands over is
@@ -278,7 +231,6 @@ TEST_F(PathVerdictTest, TheCheckHandsOverExactlyWhatTheVerdictsSay) {
        {".a.txt", "a.txt"}}};
   // clang-format on
   for (const auto& [flags, handed] : cases) {
-    SCOPED_TRACE(handed.size());
     const ObservationPoint before = point;
     for (bool P::*flag : flags) point.*flag = true;
     Names expected;
