@@ -155,6 +155,8 @@ TEST_F(ChangeWatchTest, UntrustedSourcesFallBackWithTheirReasonUntilARearmFindsT
     breakSource(true);
     Arm({Watched(directory), ObservationPoint{}});
     EXPECT_TRUE(source.active.empty());
+    watch.Publish(points);
+    EXPECT_EQ(points[0].watchFallback, reason);
     watch.Rearm(t0);  // still broken: told again
     breakSource(false);
     watch.Rearm(t0);
