@@ -27,11 +27,10 @@ class DiskTest : public test::BoxTest<DiskListBox> {
     for (const QByteArray& name : names) {
       const qsizetype arrow = name.indexOf(" -> ");
       const QByteArray path = root + (arrow < 0 ? name : name.left(arrow));
-      ASSERT_EQ(arrow >= 0           ? symlink(name.mid(arrow + 4), path)
-                : name.endsWith('/') ? mkdir(path, 0755)
-                                     : close(creat(path, 0644)),
-                0)
-          << name.constData();
+      const int made = arrow >= 0           ? symlink(name.mid(arrow + 4), path)
+                       : name.endsWith('/') ? mkdir(path, 0755)
+                                            : close(creat(path, 0644));
+      ASSERT_EQ(made, 0) << name.constData();
     }
   }
 
@@ -90,10 +89,8 @@ TEST_F(DiskTest, HostileNamesShowDecodedAndKeepTheirBytes) {
   const QByteArray names[] = {"bad\xff\xfe.txt", "new\nline", "x<%S%>True", "\xc3\xa9t\xc3\xa9"};
   for (const QByteArray& name : names) Make({name});
   Make({"odd\xff/", "odd\xff/inside"});
-  box.SetMode(ListMode::Files);
-  box.SetFilter("*");
-  box.SetShowIcon(true);
-  box.SetPath(dir.path());
+  box.ReadProperties(
+      {{"mode", int(ListMode::Files)}, {"filter", "*"}, {"showicon", true}, {"path", dir.path()}});
   ASSERT_EQ(box.ListCount(), 4);
   for (const QByteArray& name : names)
     EXPECT_EQ(box.List(IndexOf(root + name)), QString::fromUtf8(name)) << name.toHex().constData();

@@ -15,8 +15,6 @@ namespace corvane {
 namespace {
 
 using std::string_literals::operator""s;
-using test::ReadFile;
-using test::TempDir;
 
 const char* const kDoc =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Corvane>\n  <Name>Inbox</Name>\n"
@@ -34,12 +32,12 @@ class XmlDocumentTest : public ::testing::Test {
     ASSERT_TRUE(xml.OpenFromString(kDoc));
   }
   XmlDocument xml;
-  TempDir dir;
+  test::TempDir dir;
 };
 
 // A load that fails, even by a throw, leaves no document behind.
 TEST(XmlDocumentLoading, WithoutAParserOrAfterAFailedLoadThereIsNoDocument) {
-  TempDir dir;
+  test::TempDir dir;
   XmlDocument xml;
   EXPECT_THROW(xml.OpenFromFile(dir.Write("config.xml", kDoc)), XmlParserUnavailable);
   xml.Initialize(4);
@@ -74,7 +72,7 @@ TEST_F(XmlDocumentTest, HostileDocumentsDeepNestingAndDeepQueries) {
   const std::string deep = open + "x" + close;
   ASSERT_TRUE(xml.OpenFromFile(dir.Write("deep.xml", deep)));
   EXPECT_EQ((std::pair{xml.NodeCount("//a"), xml.Reparse()}), std::pair(100000, true));
-  EXPECT_TRUE(xml.Save(dir.File("saved.xml")) && ReadFile(dir.File("saved.xml")) == deep);
+  EXPECT_TRUE(xml.Save(dir.File("saved.xml")) && test::ReadFile(dir.File("saved.xml")) == deep);
   EXPECT_EQ(xml.NodeCount(std::string(100000, '(') + "/a" + std::string(100000, ')')), -1);
   EXPECT_EQ(xml.NodeCount("/a" + steps + std::string(100000, ']')), -1);
 }
@@ -149,7 +147,7 @@ TEST_F(XmlDocumentTest, EditedTextParsesAgainAndSavesInItsEncoding) {
   EXPECT_TRUE(xml.WriteNode("/a/processing-instruction()", "x?>y"));
   EXPECT_TRUE(xml.WriteCDataSection("/a/b", "x]]>y"));
   const std::string saved = dir.File("utf16.xml");
-  EXPECT_TRUE(xml.Save(saved) && ReadFile(saved).substr(0, 4) == "\xff\xfe<\0"s);
+  EXPECT_TRUE(xml.Save(saved) && test::ReadFile(saved).substr(0, 4) == "\xff\xfe<\0"s);
   EXPECT_EQ(xml.OpenFromFile(saved) ? xml.ReadNode("/a") : "", "x]]>y\xc3\xa9");
   EXPECT_FALSE(xml.Save(dir.File("no-such-folder/out.xml")));
   EXPECT_EQ(xml.LastSaveError(), "Error 2 - No such file or directory");
@@ -201,7 +199,7 @@ TEST(GoXmlFuzzRegressions, EveryKeptInputRunsClean) {
   for (const char* folder : {CORVANE_FUZZ_REGRESSIONS, CORVANE_FUZZ_SEEDS}) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      const std::string bytes = ReadFile(entry.path().string());
+      const std::string bytes = test::ReadFile(entry.path().string());
       LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
       ++files;
     }
