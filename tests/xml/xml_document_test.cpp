@@ -197,13 +197,11 @@ TEST(ChildPath, AnswersWhatXPathAnswersForPlainChildPathsOnly) {
 // entry aborts on a fault.
 TEST(GoXmlFuzzRegressions, EveryKeptInputRunsClean) {
   for (const char* folder : {CORVANE_FUZZ_REGRESSIONS, CORVANE_FUZZ_SEEDS}) {
-    int files = 0;
+    EXPECT_FALSE(std::filesystem::is_empty(folder)) << folder;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
       const std::string bytes = test::ReadFile(entry.path().string());
       LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-      ++files;
     }
-    EXPECT_GT(files, 0) << folder;
   }
 }
 
