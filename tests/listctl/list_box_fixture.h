@@ -28,6 +28,9 @@ inline void ShowPlain(McListBox& box, QVariantMap bag = {}) {
   Settle();
 }
 
+// Delivers `event` to `to` at once.
+inline void Send(QObject* to, QEvent&& event) { QApplication::sendEvent(to, &event); }
+
 inline QImage Shot(McListBox& box) {
   Settle();
   return box.viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
