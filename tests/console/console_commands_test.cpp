@@ -151,8 +151,9 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePath) {
   EXPECT_EQ(Run("why " + path), expected);
 }
 
-// Setting names are matched exactly; a log level outside the levels is
-// ignored, a half rounds to even. A file that cannot be used (a FIFO would
+// Setting names are matched exactly, and in a run of blanks every other
+// blank separates; a log level outside the levels is ignored, a half rounds
+// to even. A file that cannot be used (a FIFO would
 // block the daemon) is refused with the reason, and the setting before stays
 // in force; a device is the end-to-end test's. The journal and the language
 // follow their settings at once, and the settings are kept.
@@ -177,6 +178,7 @@ TEST_F(ConsoleCommandsTest, SetAnswersAndTakesEffectAtOnce) {
       {"set loglevel 1", changed("loglevel", "1"), 1, true},
       {"set loglevel 40000", NotUnderstood("set loglevel 40000"), 1, true},
       {"set LogLevel 2", "Unknown parameter: 'LogLevel'", 1, true},
+      {"set  loglevel 0", "Unknown parameter: ' loglevel'", 1, true},  // the second blank stays
       {"set journalfile " + journal, changed("journalfile", journal), 1, true},
       {"set journal off", changed("journal", "off"), 1, false},
       {"set journaldays 7", changed("journaldays", "7"), 1, false},

@@ -165,8 +165,7 @@ std::vector<std::string> Points(const std::string& file) {
 // Rows older than the keep time go in the background once the journal is
 // open; with no keep time they stay.
 TEST_F(JournalTest, RowsOlderThanTheKeepTimeAreRemoved) {
-  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
-  constexpr std::int64_t kDay = 24LL * 60 * 60 * 1000;
+  const std::int64_t now = QDateTime::currentMSecsSinceEpoch(), kDay = 24LL * 60 * 60 * 1000;
   auto writer = OpenJournal(journalFile, 0);
   for (const int age : {40, 31, 29, 0}) writer->Begin(Begun(now - age * kDay, std::to_string(age)));
   writer->Close();
