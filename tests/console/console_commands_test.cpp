@@ -153,10 +153,10 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePath) {
 
 // Setting names are matched exactly, and in a run of blanks every other
 // blank separates; a log level outside the levels is ignored, a half rounds
-// to even. A file that cannot be used (a FIFO would
-// block the daemon) is refused with the reason, and the setting before stays
-// in force; a device is the end-to-end test's. The journal and the language
-// follow their settings at once, and the settings are kept.
+// to even. A file that cannot be used (a FIFO would block the daemon) is
+// refused with the reason, and the setting before stays in force; a device
+// is the end-to-end test's. The journal and the language follow their
+// settings at once, and the settings are kept.
 TEST_F(ConsoleCommandsTest, SetAnswersAndTakesEffectAtOnce) {
   int trayTranslations = 0;
   commands.context().translateTrayMenu = [&] { ++trayTranslations; };
@@ -273,7 +273,7 @@ TEST_F(HistoryTest, ShowsOneAlignedLinePerHandOverNewestLastNarrowedByCountPoint
       {"history 2", {"d\\u202e", "e"}},
       {"history 9 Inbox", {"a.pdf", "c\\xff", "e"}},
       {"history * b#*|c*", {"b1\\x1b[31m.txt", "c\\xff"}},
-      {"history   1  Inbox  \"?.pdf\"", {"a.pdf"}}};
+      {"history   1  Inbox  \"?.pdf|c*\"", {"c\\xff"}}};
   for (const auto& [line, names] : cases) {
     Strings shown;
     for (const std::string& row : Rows(line)) shown.push_back(row.substr(row.rfind(' ') + 1));
