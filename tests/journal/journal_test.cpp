@@ -3,18 +3,12 @@
 #include <sys/resource.h>
 
 #include <QDateTime>
-#include <algorithm>
 #include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "core/child_reaper.h"
 #include "core/daemon_controller.h"
-#include "core/observation_point.h"
 #include "core/run_command.h"
 #include "journal/journal_reader.h"
-#include "journal/journal_writer.h"
 #include "support/event_loop.h"
 #include "support/logging_core.h"
 #include "support/observation_xml.h"
@@ -25,11 +19,7 @@ namespace corvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-using journal::Filter;
-using journal::HandOver;
-using journal::JournalWriter;
-using journal::Outcome;
-using journal::ReadHandOvers;
+using namespace journal;
 
 // The journal's rows as another process reads them.
 std::vector<HandOver> ReadRows(const std::string& file, const Filter& filter = {}) {
@@ -64,8 +54,7 @@ TEST_F(JournalTest, EachHandOverIsRecordedWithHowItEnded) {
       {"sleep 300", "sleep 300", 100, false, "1|1|left running|-", ""},
       {"sh -c 'exit 3'", "sh -c exit 3", -1, false, "1|0|exit|3", ""},
       {"sleep 300", "sleep 300", -1, false, "1|0|left running|-", ""},
-      {"/nonexistent/program", "/nonexistent/program", 0, false, "0|1|not started|-", "failed"},
-  };
+      {"/nonexistent/program", "/nonexistent/program", 0, false, "0|1|not started|-", "failed"}};
   ChildReaper reaper;
   CommandRunner runner{log, state, reaper};
   std::shared_ptr<JournalWriter> writer = OpenJournal(journalFile);
@@ -162,10 +151,9 @@ TEST_F(JournalTest, AJournalThatCannotBeUsedWarnsOnceWhileFilesAreStillHandled) 
   EXPECT_EQ(ReadFile(journalFile + ".damaged"), junk);
 }
 
-HandOver Begun(std::int64_t startedMs, const std::string& point) {
-  HandOver row;
-  row.startedMs = startedMs, row.point = point;
-  return row;
+HandOver Begun(std::int64_t startedMs, std::string point) {
+  return {0, startedMs, std::move(point), {}, {}, {}, {}, {},
+          0, false,     Outcome::Running, {}, {}, {}};
 }
 
 std::vector<std::string> Points(const std::string& file) {
@@ -177,8 +165,7 @@ std::vector<std::string> Points(const std::string& file) {
 // Rows older than the keep time go in the background once the journal is
 // open; with no keep time they stay.
 TEST_F(JournalTest, RowsOlderThanTheKeepTimeAreRemoved) {
-  const std::int64_t now = QDateTime::currentMSecsSinceEpoch();
-  constexpr std::int64_t kDay = 24LL * 60 * 60 * 1000;
+  const std::int64_t now = QDateTime::currentMSecsSinceEpoch(), kDay = 24LL * 60 * 60 * 1000;
   auto writer = OpenJournal(journalFile, 0);
   for (const int age : {40, 31, 29, 0}) writer->Begin(Begun(now - age * kDay, std::to_string(age)));
   writer->Close();
@@ -188,85 +175,40 @@ TEST_F(JournalTest, RowsOlderThanTheKeepTimeAreRemoved) {
   EXPECT_EQ(Points(journalFile), (std::vector<std::string>{"29", "0"}));
 }
 
-// Another process reads the journal while the daemon writes it, and the
-// writer goes on while a reader holds its snapshot open.
-TEST_F(JournalTest, AReaderSeesRowsWhileTheWriterGoesOn) {
+// Another process reads the journal while the daemon writes it: every field
+// as written, also while a write is under way, and the writer goes on while
+// a reader holds its snapshot open.
+TEST_F(JournalTest, AReaderSeesEveryFieldWhileTheWriterGoesOn) {
+  // clang-format off
+  HandOver full{.id = 1, .startedMs = QDateTime::currentMSecsSinceEpoch(), .point = "Inbox",
+                .path = "/in/\xff name", .size = 12, .modifiedNs = 1'700'000'000'123'456'789,
+                .inode = 77, .arguments = {"mv", "", "/in/\xff name"}, .pid = 4321, .waited = true,
+                .outcome = Outcome::Running, .code = {}, .durationMs = {}, .movedTo = {}};
+  // clang-format on
   auto writer = OpenJournal(journalFile);
-  const std::int64_t first = writer->Begin(Begun(QDateTime::currentMSecsSinceEpoch(), "first"));
-  ASSERT_TRUE(Eventually([&] { return Points(journalFile).size() == 1; }));
+  const std::int64_t first = writer->Begin(full);
   TestJournal reader(journalFile);
   reader.Execute("BEGIN; SELECT COUNT(*) FROM hand_overs");
-  writer->End(first, {Outcome::Exited, 0, 5, {}});
+  writer->End(first, {Outcome::Exited, 3, 250, "/done/x"});
+  full.outcome = Outcome::Exited, full.code = 3, full.durationMs = 250, full.movedTo = "/done/x";
   writer->Begin(Begun(QDateTime::currentMSecsSinceEpoch(), "second"));
   EXPECT_TRUE(Eventually([&] { return Points(journalFile).size() == 2; }));
-  EXPECT_EQ(ReadRows(journalFile).front().outcome, Outcome::Exited);
-  reader.Execute("COMMIT");
-}
-
-using Ids = std::vector<std::int64_t>;
-
-// Rows 1 to 5, stored out of time order: row 5 started first.
-class JournalReaderTest : public ::testing::Test {
- protected:
-  JournalReaderTest() {
-    journal.Add(2000, "Inbox", "/in/a.pdf", Outcome::Exited);
-    journal.Add(3000, "Inbox", "/in/b.txt", Outcome::Signalled);
-    journal.Add(4000, "Print", "/print/c.pdf", Outcome::Exited);
-    journal.Add(5000, "Inbox", "/in/d.txt", Outcome::NotStarted);
-    journal.Add(1000, "Inbox", "/in/e.pdf", Outcome::Running);
-  }
-  Ids Read(const Filter& filter) const {
-    Ids ids;
-    for (const HandOver& row : ReadRows(journal.file(), filter)) ids.push_back(row.id);
-    return ids;
-  }
-
-  TempDir dir;
-  TestJournal journal{dir.File("journal.sqlite")};
-};
-
-// Each condition narrows what the others let through. Each one alone, the
-// latest that match and the order are seen through the console's history and
-// why and through the export.
-TEST_F(JournalReaderTest, ReadsTheRowsThatPassEveryCondition) {
-  const std::pair<Filter, Ids> cases[] = {{{.sinceMs = 2000, .untilMs = 4000}, {1, 2}},
-                                          {{.point = "Inbox", .outcome = Outcome::Exited}, {1}}};
-  for (const auto& [filter, ids] : cases) EXPECT_EQ(Read(filter), ids);
-}
-
-// A daemon writes in WAL mode; a reader sees what it committed, every field
-// as written, and is not held up by a transaction under way.
-TEST_F(JournalReaderTest, ReadsEveryFieldOfWhatIsCommittedWhileAWriteIsUnderWay) {
-  // clang-format off
-  const HandOver full{.id = 6, .startedMs = 6000, .point = "Inbox", .path = "/in/\xff name",
-                      .size = 12, .modifiedNs = 1'700'000'000'123'456'789, .inode = 77,
-                      .arguments = {"mv", "", "/in/\xff name"}, .pid = 4321, .waited = true,
-                      .outcome = Outcome::Exited, .code = 3, .durationMs = 250, .movedTo = "/done/x"};
-  // clang-format on
-  journal.Execute("BEGIN IMMEDIATE");
-  journal.Add(full);
-  EXPECT_EQ(Read({}), (Ids{5, 1, 2, 3, 4}));
-  journal.Execute("COMMIT");
-  const auto rows = ReadRows(journal.file(), {.latest = 1});
-  ASSERT_EQ(rows.size(), 1u);
+  reader.Execute("COMMIT; BEGIN IMMEDIATE");
   const auto fields = [](const HandOver& row) {
     return std::tie(row.id, row.startedMs, row.point, row.path, row.size, row.modifiedNs, row.inode,
                     row.arguments, row.pid, row.waited, row.outcome, row.code, row.durationMs,
                     row.movedTo);
   };
-  EXPECT_EQ(fields(rows.front()), fields(full));
+  EXPECT_EQ(fields(ReadRows(journalFile).at(0)), fields(full));
+  reader.Execute("COMMIT");
 }
 
 TEST(JournalReader, RefusesAFileThatIsNoJournal) {
   TempDir dir;
   TestJournal other(dir.File("other.sqlite"));
   other.Execute("DROP TABLE hand_overs; CREATE TABLE t (x)");
-  const std::pair<std::string, const char*> cases[] = {
-      {dir.File("missing.sqlite"), "No such file or directory"},
-      {dir.Write("text", "not SQLite, not at all"), "file is not a database"},
-      {other.file(), "not a journal of Corvane"},
-      {dir.path(), "not a regular file"},
-  };
+  const std::pair<std::string, const char*> cases[] = {{other.file(), "not a journal of Corvane"},
+                                                       {dir.path(), "not a regular file"}};
   for (const auto& [file, text] : cases) {
     const auto rows = ReadHandOvers(file, {});
     ASSERT_FALSE(rows) << file;
