@@ -27,32 +27,22 @@ std::string Quoted(const std::string& s) {
 
 // Whether a process of the group runs (is neither gone nor a zombie).
 bool GroupRunning(int pgrp) {
-  return std::ranges::any_of(
-      fs::directory_iterator("/proc"), [&](const fs::directory_entry& entry) {
-        const std::string stat = test::ReadFile(entry.path().string() + "/stat");
-        char state = 0;
-        int group = 0;
-        const auto close = stat.rfind(')');
-        return close != std::string::npos &&
-               std::sscanf(stat.c_str() + close + 1, " %c %*d %d", &state, &group) == 2 &&
-               group == pgrp && state != 'Z';
-      });
+  return std::ranges::any_of(fs::directory_iterator("/proc"), [&](const fs::directory_entry& e) {
+    const std::string stat = test::ReadFile(e.path().string() + "/stat");
+    char state = 'Z';
+    int group = 0;  // none when the process is gone: "" is read then
+    std::sscanf(stat.c_str() + stat.rfind(')') + 1, " %c %*d %d", &state, &group);
+    return group == pgrp && state != 'Z';
+  });
 }
 
 class RunCommandTest : public ::testing::Test, protected test::HotFolder {
  protected:
-  RunCommandTest() {
-    state.daemonName = "My Daemon";
-    point.name = "Inbox";
-  }
-
-  // Runs `command` for /in/<name> as a fresh copy of the point "Inbox".
+  // Runs `command` for /in/<name> as a fresh copy of the point.
   ObservationPoint Run(const std::string& command, std::int32_t wait = 0, bool terminate = false,
                        const std::string& name = "f") {
     ObservationPoint run = point;
-    run.command = command;
-    run.wait = wait;
-    run.terminate = terminate;
+    run.command = command, run.wait = wait, run.terminate = terminate;
     runner.RunCommand("/in/", name, run);
     return run;
   }
@@ -82,6 +72,7 @@ class RunCommandTest : public ::testing::Test, protected test::HotFolder {
 // A value is filled in once, after the command is split: a file name stays
 // one word, byte for byte, and is never searched for placeholders again.
 TEST_F(RunCommandTest, EachPlaceholderBecomesItsValueAndEveryNameOneArgument) {
+  state.daemonName = "My Daemon", point.name = "Inbox";
   const std::string command = Dump() +
                               "%FileName% \"%FileName%\" '[%FileName%]' %File% %Dir% "
                               "%PointName% %DaemonName% %file% %Unknown% %%Dir%%";
@@ -122,8 +113,7 @@ TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndReportsHowItEnded) {
     bool turned = false;
     QTimer::singleShot(0, [&] { turned = true; });
     Run(c.command, c.wait, c.terminate);
-    EXPECT_TRUE(turned) << c.command;
-    EXPECT_EQ(Outcome(), c.outcome);
+    EXPECT_EQ(std::tuple(turned, Outcome()), std::tuple(true, c.outcome)) << c.command;
     const bool left = !c.terminate && c.outcome.size() == 2;
     // What ended, the wait collected.
     EXPECT_TRUE(c.terminate || reaper.Count() == (left ? 1u : 0u)) << c.command;
@@ -150,8 +140,7 @@ TEST_F(RunCommandTest, CommandsThatCannotStartAreCountedAndRunNothing) {
         << command;
     EXPECT_EQ(std::pair(point.failed, point.executed), std::pair(1, 0)) << command;
   }
-  EXPECT_FALSE(fs::exists(record));
-  EXPECT_EQ(reaper.Count(), 0u);
+  EXPECT_EQ(std::tuple(fs::exists(record), reaper.Count()), std::tuple(false, 0u));
 }
 
 TEST(SplitCommand, FollowsShellQuotingWithoutExpansion) {
