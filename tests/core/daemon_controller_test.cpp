@@ -42,8 +42,7 @@ TEST_F(DaemonControllerTest, QuitStopsOnceAndEndsTheLoopWithTheFirstFailureCodeA
   controller.Resume();
   controller.Quit({StopReason::Kind::Signal, "SIGHUP"}, 3);
   controller.Quit({StopReason::Kind::Command, "exit"});
-  EXPECT_TRUE(controller.IsStopping());
-  EXPECT_EQ(stoppings, 1);
+  EXPECT_EQ(std::tuple(controller.IsStopping(), stoppings), std::tuple(true, 1));
   EXPECT_EQ(QCoreApplication::exec(), 3);
   controller.EndAbruptly({StopReason::Kind::DisplayLoss, {}});
   EXPECT_EQ(view.Lines(), std::vector<std::string>{"   Info ] Corvane stopped: signal SIGHUP."});
@@ -106,9 +105,8 @@ TEST_F(CheckCycleTest, APointWithIntervalNIsCheckedEveryNPlusOneTicksOrWhenForce
     EXPECT_TRUE(cycle.CheckDuePoints());
     for (const std::string& name : checked) ticks[name].push_back(tick);
   }
-  EXPECT_EQ(ticks["one"], (std::vector<int>{2, 4, 6, 8, 10, 12}));
-  EXPECT_EQ(ticks["five"], (std::vector<int>{4, 10}));
-  EXPECT_EQ(ticks["zero"].size(), 12u);
+  EXPECT_EQ(std::tuple(ticks["one"], ticks["five"], ticks["zero"].size()),
+            std::tuple(std::vector<int>{2, 4, 6, 8, 10, 12}, std::vector<int>{4, 10}, 12u));
 
   // Forced, or woken by change events: at once, and the count starts anew.
   checked.clear();
