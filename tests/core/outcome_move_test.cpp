@@ -27,9 +27,8 @@ const auto kNeverStop = [] { return false; };
 Files FilesIn(const std::string& folder) {
   Files files;
   std::error_code missing;
-  for (const auto& entry : fs::directory_iterator(folder, missing)) {
+  for (const auto& entry : fs::directory_iterator(folder, missing))
     files[entry.path().filename().string()] = test::ReadFile(entry.path().string());
-  }
   return files;
 }
 

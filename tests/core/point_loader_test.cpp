@@ -28,9 +28,8 @@ std::string Describe(const ObservationPoint& p) {
   const bool set[] = {p.hidden,    p.system,    p.archive,          p.readOnly, p.compressed,
                       p.terminate, p.exclusive, p.noSubdirectories, p.watch};
   std::string flags;
-  for (std::size_t i = 0; i < std::size(set); ++i) {
+  for (std::size_t i = 0; i < std::size(set); ++i)
     if (set[i]) flags += "HSARCTENW"[i];
-  }
   return p.name + "|" + p.directory + "|" + p.filePattern + "|" + p.command + "|" +
          std::to_string(p.interval) + "|" + std::to_string(p.minimumAge) + " " + p.ageUnit + "|" +
          p.windowStyle + " " + std::to_string(p.wait) + "|" + flags;
@@ -147,6 +146,21 @@ TEST_F(PointLoaderTest, AReloadKeepsTheRunningCommandsOfAPointAndAFailedOneLeave
   ASSERT_EQ(state.points.size(), 1u);
   EXPECT_EQ(std::tuple(state.points[0].IsBlank(), state.points[0].archive),
             std::tuple(true, false));
+}
+
+// The examples name their daemon, and each of their points loads.
+TEST(Examples, EveryBundledFileLoadsEveryPoint) {
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(CORVANE_EXAMPLES_DIR)) {
+    if (entry.path().extension() != ".xml") continue;
+    test::LoggingCore core;
+    ++files;
+    ASSERT_TRUE(PointLoader(core.state, core.log).LoadFile(entry.path().string())) << entry.path();
+    EXPECT_EQ(std::tuple(core.state.daemonName != "Corvane", core.Logged("failed")),
+              std::tuple(true, false))
+        << entry.path();
+  }
+  EXPECT_GE(files, 7);
 }
 
 }  // namespace

@@ -71,15 +71,6 @@ const std::string kRemoveAndFlood =
     "<Command Wait=\"0\">sh -c 'rm \"$0\"; yes flood | head -c 1000000' %File%</Command>" +
     std::string(kNotExclusive);
 
-void ExpectInOrder(const std::string& out, const std::vector<std::string>& parts) {
-  std::string::size_type at = 0;
-  for (const std::string& part : parts) {
-    at = out.find(part, at);
-    ASSERT_NE(at, npos) << "missing or out of order: " << part << "\n" << out;
-    at += part.size();
-  }
-}
-
 class DaemonE2eTest : public ::testing::Test {
  protected:
   DaemonE2eTest() { fs::create_directory(in), fs::create_directory(out); }
@@ -124,10 +115,9 @@ TEST_F(DaemonE2eTest, AStopFromEveryStageEndsInOrderAndTheLockHoldsUntilThen) {
     const std::string sameFile = dir.File("./points.xml");
     CorvaneProcess refused({"/XML", sameFile}), along({"/XML", xml, "/NIC"}, "exit\n");
     EXPECT_EQ(std::tuple(refused.Finished(), along.Finished()), std::tuple(1, 0));
-    ExpectInOrder(refused.Err(),
-                  {"Corvane: The daemon for '" + sameFile + "' seems already to be running.\n"});
-    ExpectInOrder(along.Out(),
-                  {"Warning ] The daemon for '" + xml + "' seems already to be running."});
+    const std::string running = "' seems already to be running.";
+    EXPECT_NE(refused.Err().find("Corvane: The daemon for '" + sameFile + running), npos);
+    EXPECT_NE(along.Out().find("Warning ] The daemon for '" + xml + running), npos);
     fs::remove(SettingsFile());  // the second daemon's
     signalNumber == 0 ? daemon.Type("exit\n") : daemon.Signal(signalNumber);
     EXPECT_EQ(daemon.Finished(), 0);
@@ -185,14 +175,15 @@ TEST_F(DaemonE2eTest, ConsoleCommandsOnStdinSteerTheDaemon) {
                        daemon.Out().find("flood"), FileCount(in)),
             std::tuple(2 * (1000000 / 6), 1, npos, 0));
   EXPECT_TRUE(daemon.Out().ends_with("Info ] e2e stopped: command 'exit'.\n"));
-  ExpectInOrder(ReadFile(SettingsFile()), {"Log.Level=0\n"});
+  EXPECT_NE(ReadFile(SettingsFile()).find("Log.Level=0\n"), npos);
   // The new log file is in force before the message of its change.
   for (const std::string& text : {daemon.Out(), ReadFile(log)}) {
-    ExpectInOrder(text, {"Changed 'logfile' to '" + log + "'."});
+    EXPECT_NE(text.find("Changed 'logfile' to '" + log + "'."), npos) << text;
     EXPECT_EQ(text.find_first_of("\x1b\a"), npos) << text;
   }
   // The file has every level: the command line shows the name escaped.
-  ExpectInOrder(ReadFile(log), {in + "/a\\r\\n[2026-01-01 00:00:00    Info ] \\x1b[2J\\x07.txt"});
+  EXPECT_NE(ReadFile(log).find(in + "/a\\r\\n[2026-01-01 00:00:00    Info ] \\x1b[2J\\x07.txt"),
+            npos);
 }
 
 }  // namespace
