@@ -27,9 +27,8 @@ const auto kNeverStop = [] { return false; };
 Files FilesIn(const std::string& folder) {
   Files files;
   std::error_code missing;
-  for (const auto& entry : fs::directory_iterator(folder, missing)) {
+  for (const auto& entry : fs::directory_iterator(folder, missing))
     files[entry.path().filename().string()] = test::ReadFile(entry.path().string());
-  }
   return files;
 }
 
@@ -39,83 +38,53 @@ platform::FileIdentity IdentityOf(const std::string& path) {
 
 class OutcomeMoveTest : public ::testing::Test, protected test::HotFolder {};
 
-// Exit code 0 sends the file to the success folder (made with its parents);
-// any other end of a waited command to the failure folder; a command left
-// running may still use it, so it stays.
-TEST_F(OutcomeMoveTest, TheCommandsEndDecidesWhereTheFileGoes) {
-  point.successFolder = dir.File("done/ok/");
-  point.failureFolder = dir.File("failed/");
-  // The command, its wait, whether it is ended after the wait, and the
-  // folder below dir the file lands in.
-  // clang-format off
-  const std::tuple<const char*, std::int32_t, bool, const char*> cases[] = {
-      {"true", 0, false, "done/ok"}, {"false", 0, false, "failed"},
-      {"sh -c 'kill -9 $$'", 0, false, "failed"}, {"sleep 5", 100, true, "failed"},
-      {"no-such-program-of-corvane", 0, false, "failed"}, {"sleep 1", 100, false, "in"}};
-  // clang-format on
-  for (const auto& [command, wait, terminate, folder] : cases) {
-    dir.Write("in/a.txt", command);
-    point.command = command;
-    point.wait = wait;
-    point.terminate = terminate;
-    runner.RunCommand(in + "/", "a.txt", point);
-    const std::string landed = dir.File(folder) + "/a.txt";
-    EXPECT_EQ(test::ReadFile(landed), command);
-    fs::remove(landed);
-  }
-  EXPECT_TRUE(Logged("Debug ] '" + in + "/a.txt' stays where it is"));
-  EXPECT_TRUE(Logged("Info ] '" + in + "/a.txt' moved to '" + dir.File("failed/a.txt") + "'."));
-}
-
 // A taken name is never replaced: the number goes before the extension, or
-// at the end of a name without one.
-TEST_F(OutcomeMoveTest, ATakenNameGetsTheNextFreeNumber) {
-  const std::string folder = dir.File("ok/");
+// at the end of a name without one. The folder is made with its parents.
+// Across file systems the file is copied, its mode too, and the original
+// removed only then; a copy broken off by a stop leaves nothing behind.
+TEST_F(OutcomeMoveTest, ATakenNameGetsTheNextFreeNumberAlsoAcrossFileSystems) {
+  std::string shm = "/dev/shm/corvane-test-XXXXXX";
+  const bool otherDevice = ::mkdtemp(shm.data()) && IdentityOf(shm).device != IdentityOf(in).device;
+  const RenameFunction acrossDevices = [&](const std::string& from, const std::string& to) {
+    return otherDevice ? platform::RenameWithoutReplacing(from, to)
+                       : platform::Result<void>(platform::SystemFailure(EXDEV));
+  };
   const std::vector<std::string> cases[] = {
       {"a.pdf", "a (2).pdf", "a (3).pdf"},
       {"archive.tar.gz", "archive.tar (2).gz", "archive.tar (3).gz"},
       {".profile", ".profile (2)", ".profile (3)"},
       {"README", "README (2)", "README (3)"},
   };
-  for (const std::vector<std::string>& names : cases) {
-    fs::remove_all(folder);
-    Files expected;
-    for (const std::string& name : names) {  // each file holds the name it should get
-      const std::string file = dir.Write("in/" + names[0], name);
-      EXPECT_EQ(MoveIntoFolder(log, file, IdentityOf(file), folder, kNeverStop), folder + name);
-      expected[name] = name;
+  const std::string acrossFolder = otherDevice ? shm + "/ok/" : dir.File("done/ok/");
+  const std::string stopped = dir.Write("in/a.txt", "content");
+  EXPECT_EQ(
+      MoveIntoFolder(
+          log, stopped, IdentityOf(stopped), acrossFolder, [] { return true; }, acrossDevices),
+      "");
+  EXPECT_TRUE(Logged("Error ] Could not move '" + stopped + "' to " + acrossFolder +
+                     ": the daemon stops."));
+  EXPECT_EQ(std::tuple(FilesIn(acrossFolder), FilesIn(in)),
+            std::tuple(Files{}, Files{{"a.txt", "content"}}));
+  fs::remove(stopped);
+  for (const bool across : {false, true}) {
+    const std::string folder = across ? acrossFolder : dir.File("done/ok/");
+    for (const std::vector<std::string>& names : cases) {
+      fs::remove_all(folder);
+      Files expected;
+      for (const std::string& name : names) {  // each file holds the name it should get
+        const std::string file = dir.Write("in/" + names[0], name);
+        ::chmod(file.c_str(), 0640);
+        EXPECT_EQ(MoveIntoFolder(log, file, IdentityOf(file), folder, kNeverStop,
+                                 across ? acrossDevices : platform::RenameWithoutReplacing),
+                  folder + name);
+        expected[name] = name;
+      }
+      EXPECT_EQ(
+          std::tuple(FilesIn(folder), FilesIn(in), fs::status(folder + names[1]).permissions()),
+          std::tuple(expected, Files{},
+                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read));
     }
-    EXPECT_EQ(FilesIn(folder), expected);
   }
-}
-
-// Across file systems the file is copied and the original removed only then;
-// the copy takes a free name too. A copy broken off leaves nothing behind.
-TEST_F(OutcomeMoveTest, AcrossFileSystemsTheFileIsCopiedThenRemoved) {
-  std::string shm = "/dev/shm/corvane-test-XXXXXX";
-  const bool otherDevice = ::mkdtemp(shm.data()) && IdentityOf(shm).device != IdentityOf(in).device;
-  const std::string folder = otherDevice ? shm + "/" : dir.File("ok/");
-  const RenameFunction acrossDevices = [&](const std::string& from, const std::string& to) {
-    return otherDevice ? platform::RenameWithoutReplacing(from, to)
-                       : platform::Result<void>(platform::SystemFailure(EXDEV));
-  };
-  fs::create_directories(folder);
-  std::ofstream(folder + "a.txt") << "taken";
-  const std::string file = dir.Write("in/a.txt", "content");
-  ::chmod(file.c_str(), 0640);
-
-  EXPECT_EQ(MoveIntoFolder(
-                log, file, IdentityOf(file), folder, [] { return true; }, acrossDevices),
-            "");
-  EXPECT_TRUE(Logged("Error ] Could not move '" + file + "' to " + folder + ": the daemon stops."));
-  EXPECT_EQ(FilesIn(folder), (Files{{"a.txt", "taken"}}));
-
-  EXPECT_EQ(MoveIntoFolder(log, file, IdentityOf(file), folder, kNeverStop, acrossDevices),
-            folder + "a (2).txt");
-  EXPECT_FALSE(fs::exists(file));
-  EXPECT_EQ(FilesIn(folder), (Files{{"a (2).txt", "content"}, {"a.txt", "taken"}}));
-  EXPECT_EQ(fs::status(folder + "a (2).txt").permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   fs::remove_all(shm);
 }
 
@@ -163,9 +132,8 @@ TEST_F(OutcomeMoveTest, EveryWayOfRenamingMovesOnlyToAFreeName) {
       const platform::Result<MoveOutcome> moved =
           platform::MoveWithoutReplacing(from->get(), "a", to->get(), "a", way);
       ASSERT_TRUE(moved) << moved.error().text;
-      EXPECT_EQ(*moved, outcome);
-      EXPECT_EQ(FilesIn(in), sourceAfter);
-      EXPECT_EQ(FilesIn(dir.File("ok")), targetAfter);
+      EXPECT_EQ(std::tuple(*moved, FilesIn(in), FilesIn(dir.File("ok"))),
+                std::tuple(outcome, sourceAfter, targetAfter));
       fs::remove(in + "/a"), fs::remove(dir.File("ok/a"));
     }
   }
