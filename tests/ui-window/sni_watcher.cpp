@@ -46,11 +46,9 @@ QVariantList Call(const QString& service, const QString& path, const QString& in
   QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
   call.setArguments(arguments);
   const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-  if (reply.type() != QDBusMessage::ReplyMessage) {
-    Print("error " + reply.errorName() + ": " + reply.errorMessage());
-    std::exit(1);
-  }
-  return reply.arguments();
+  if (reply.type() == QDBusMessage::ReplyMessage) return reply.arguments();
+  Print("error " + reply.errorName() + ": " + reply.errorMessage());
+  std::exit(1);
 }
 
 // Reads one (ia{sv}av) layout node: its id, its properties, and its children,
@@ -98,14 +96,13 @@ int main(int argc, char** argv) {
     Watcher watcher;
     Notifications notifications;
     const auto all = QDBusConnection::ExportAllContents;
-    if (!bus.registerObject("/StatusNotifierWatcher", &watcher, all) ||
-        !bus.registerObject("/org/freedesktop/Notifications", &notifications, all) ||
-        !bus.registerService("org.kde.StatusNotifierWatcher") ||
-        !bus.registerService("org.freedesktop.Notifications")) {
-      Print("error " + bus.lastError().message());
-      return 1;
-    }
-    return app.exec();
+    if (bus.registerObject("/StatusNotifierWatcher", &watcher, all) &&
+        bus.registerObject("/org/freedesktop/Notifications", &notifications, all) &&
+        bus.registerService("org.kde.StatusNotifierWatcher") &&
+        bus.registerService("org.freedesktop.Notifications"))
+      return app.exec();
+    Print("error " + bus.lastError().message());
+    return 1;
   }
   if (args.value(0) == "activate" && args.size() == 2) {
     Call(args[1], "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});
