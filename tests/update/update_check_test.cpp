@@ -104,10 +104,7 @@ TEST_F(UpdateTest, EachVersionFileOrServerFaultGivesItsOutcomeAndOnlyTheVerboseC
   const std::tuple<std::string, std::string, UpdateResult, Lines> cases[] = {
       {at, File(own, "Message=Hi\r\n"), NoNewer, {kNewest}},
       {at, File(kNext, "Message=Fresh!\x1b[2J\r\n"), Newer, {Info("Fresh!\\x1b[2J")}},
-      {at, File(kNext, "Error=1\r\nMessage=m\r\n"), Newer, {Info("No update found.")}},
-      {at, File(kNext, "Error=2\r\nMessage=m\r\n"), Newer, {Info("A new beta version was found.")}},
-      {at, File(kNext, "Error=beta\r\nMessage=m\r\n"), Newer, {Info("m")}},  // not a number: 0
-      {at, File(own) + "Current Version=" + kNext + "\r\n", Newer, {}},      // the later line wins
+      {at, File(own) + "Current Version=" + kNext + "\r\n", Newer, {}},  // the later line wins
       {at, "\uFEFFCurrent Version=" + kNext + "\nMessage=m\nDownload=d\n", Newer, {Info("m")}},
       {at, hidden, Failed, {kFailed}},
       {at, "Download=d\r\n", Failed, {kFailed}},
