@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QString>
 #include <regex>
 #include <set>
 
@@ -79,6 +80,8 @@ TEST_P(LanguageFileTest, EveryTextIsTranslatedKeepingItsPlaceholdersAndItsLines)
     EXPECT_TRUE(original.find("\r\n") != std::string::npos ||
                 translated.find("\r\n") == std::string::npos);
   }
+  for (const CatalogueText& tag : {txt::TagDebug, txt::TagInfo, txt::TagWarning, txt::TagError})
+    EXPECT_EQ(QString::fromStdString(language.Translate(tag)).size(), 8) << tag.id;
   // The reports show every value.
   for (const auto& [report, values] :
        {std::pair{txt::ConfigurationReport, "%1%2%3%4%5"},

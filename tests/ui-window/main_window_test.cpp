@@ -150,12 +150,10 @@ TEST(WindowSettingsTest, AStoredFileIsSavedBackAsItWas) {
   std::filesystem::create_directories(std::filesystem::path(SettingsFile()).parent_path());
   std::ofstream(SettingsFile()) << stored;
   MainWindow window(0);
-  const SettingsReader reader;
-  LoadWindowSettings(reader, window);
+  LoadWindowSettings(SettingsReader(), window);
   test::LoggingCore core;
-  SettingsSaver(core.log).Save(ReadDaemonSettings(reader), [&window](SettingsWriter& writer) {
-    SaveWindowSettings(writer, window);
-  });
+  SettingsSaver(core.log).Save(ReadDaemonSettings(SettingsReader()),
+                               [&](SettingsWriter& writer) { SaveWindowSettings(writer, window); });
   EXPECT_EQ(test::ReadFile(SettingsFile()), stored);
 }
 
@@ -186,8 +184,7 @@ TEST(WindowLayoutTest, LogViewFillsTheClientAboveTheInputLine) {
     EXPECT_EQ(RectText(layout.log), log) << width << "x" << height;
     EXPECT_EQ(RectText(layout.input), input) << width << "x" << height;
   }
-  EXPECT_EQ(TwipsToPixels(285, 96), 19);
-  EXPECT_EQ(PixelsToTwips(521, 96), 7815);
+  EXPECT_EQ(std::pair(TwipsToPixels(285, 96), PixelsToTwips(521, 96)), std::pair(19, 7815));
 }
 
 TEST(SafeGeometryTest, AnUnreachableOrAbsurdWindowIsCentredAtItsDesignSize) {
