@@ -26,7 +26,7 @@ class LanguageTest : public ::testing::Test {
   Language language;
 };
 
-// The blanks around catalogue texts are checked with the shipped files.
+// A text keeps the blanks before it: the console tests load a tag padded with them.
 TEST_F(LanguageTest, LineRules) {
   EXPECT_EQ(language.Translate(3, {}, ""), "Translation Error!");
   Load({"# 3=commented out", "3=a=b==c", "5=two|lines", "7=", "8=first", "8=second", "500=über",
@@ -72,41 +72,22 @@ TEST_P(LanguageFileTest, EveryTextIsTranslatedKeepingItsPlaceholdersAndItsLines)
   language.LoadLanguageFile(std::string(CORVANE_LANG_DIR) + "/" + GetParam());
   for (const CatalogueText& text : AllCatalogueTexts()) {
     SCOPED_TRACE(text.id);
-    const std::string translated = language.Translate(text);
+    const std::string translated = language.Translate(text), original(text.text);
     ASSERT_NE(language.Translate(text.id, {}, ""), "Translation Error!");
     // The reports' placeholders are checked below.
     if (text.id >= txt::ConfigurationReport.id && text.id <= txt::StatisticsPoint.id) continue;
-    EXPECT_EQ(PlaceholdersOf(translated), PlaceholdersOf(std::string(text.text)));
-    // The English file holds the built-in texts; it cannot write "|" (a line
-    // break there), so it shows the point's values between broken bars.
-    if (std::string(GetParam()) == "english.lng") {
-      EXPECT_EQ(translated, text.id == txt::PointAdded.id
-                                ? "Added observation point: '%1' [%2 ¦ %3 ¦ %4 sec ]"
-                                : std::string(text.text));
-    }
-    if (std::string(text.text).find("\r\n") == std::string::npos) {
-      EXPECT_EQ(translated.find("\r\n"), std::string::npos);
-    }
+    EXPECT_EQ(PlaceholdersOf(translated), PlaceholdersOf(original));
+    EXPECT_TRUE(original.find("\r\n") != std::string::npos ||
+                translated.find("\r\n") == std::string::npos);
   }
   for (const CatalogueText& tag : {txt::TagDebug, txt::TagInfo, txt::TagWarning, txt::TagError})
     EXPECT_EQ(QString::fromStdString(language.Translate(tag)).size(), 8) << tag.id;
-  // The reports show every value, and the help every command.
-  for (const auto& [report, values] : {std::pair{txt::ConfigurationReport, 5},
-                                       {txt::StatisticsHeader, 3},
-                                       {txt::StatisticsPoint, 18}}) {
-    std::set<std::string> numbered;
-    for (int i = 1; i <= values; ++i) numbered.insert(QString("%%1").arg(i).toStdString());
-    EXPECT_EQ(PlaceholdersOf(language.Translate(report)), numbered) << report.id;
-  }
-  const std::string help = language.Translate(txt::HelpReport);
-  for (const char* word : {"end",        "exit",        "quit",         "clear",    "cls",
-                           "pause",      "halt",        "go",           "continue", "run",
-                           "?",          "help",        "ver",          "reload",   "stat",
-                           "cfg",        "chk_update",  "set",          "loglevel", "logfile",
-                           "xmlfile",    "name",        "languagefile", "history",  "why",
-                           "journal on", "journalfile", "journaldays"}) {
-    EXPECT_NE(help.find(word), std::string::npos) << word;
-  }
+  // The reports show every value.
+  for (const auto& [report, values] :
+       {std::pair{txt::ConfigurationReport, "%1%2%3%4%5"},
+        {txt::StatisticsHeader, "%1%2%3"},
+        {txt::StatisticsPoint, "%1%2%3%4%5%6%7%8%9%10%11%12%13%14%15%16%17%18"}})
+    EXPECT_EQ(PlaceholdersOf(language.Translate(report)), PlaceholdersOf(values)) << report.id;
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, LanguageFileTest, ::testing::Values("english.lng", "german.lng"));

@@ -1,6 +1,8 @@
 // The window: its input line and log view, and where it comes back (its
 // stored place and state, the layout of its client area, and a place that
-// can be reached on the screens there are).
+// can be reached on the screens there are); the tray and its menu, the
+// platform the window starts on and the last words when its display goes
+// away under it.
 
 #include "ui/main_window.h"
 
@@ -12,8 +14,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStringList>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <tuple>
 
 #include "core/settings.h"
@@ -22,18 +26,17 @@
 #include "support/logging_core.h"
 #include "support/rect_text.h"
 #include "support/temp_dir.h"
+#include "ui/daemon_steering.h"
+#include "ui/desktop_integration.h"
+#include "ui/exit_guard.h"
 #include "ui/safe_geometry.h"
+#include "ui/tray_icon_host.h"
 #include "ui/window_layout.h"
+#include "ui/window_platform.h"
 #include "ui/window_settings.h"
 
 namespace corvane {
 namespace {
-
-// The colour in the middle of the input line as painted now.
-QRgb InputBackground(QLineEdit& input) {
-  const QImage image = input.grab().toImage();
-  return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
-}
 
 // A shown, active window.
 class MainWindowTest : public ::testing::Test {
@@ -45,13 +48,11 @@ class MainWindowTest : public ::testing::Test {
   MainWindow window{0};
 };
 
-TEST_F(MainWindowTest, TheInputLineIsGreyAndDisabledWhileACommandRunsAndEmptyAfterEveryOne) {
+TEST_F(MainWindowTest, TheInputLineIsDisabledWhileACommandRunsAndEmptyAfterEveryOne) {
   QLineEdit& input = window.inputLine();
   std::vector<std::string> commands;
-  std::pair<bool, QRgb> during{true, 0};  // enabled, background
   window.onCommand = [&](const std::string& line) {
-    commands.push_back(line);
-    during = {input.isEnabled(), InputBackground(input)};
+    commands.push_back(line + (input.isEnabled() ? " on an enabled line" : ""));
     // What is typed now cannot reach the disabled line as a second command.
     input.setText("go");
     window.RunInput();
@@ -61,43 +62,9 @@ TEST_F(MainWindowTest, TheInputLineIsGreyAndDisabledWhileACommandRunsAndEmptyAft
     input.setText("stat");
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, modifiers, QStringLiteral("\r"));
     QApplication::sendEvent(&input, &enter);
-    EXPECT_EQ(during, std::pair(false, 0xE0E0E0u));
-    EXPECT_EQ(std::tuple(input.isEnabled(), InputBackground(input), input.text()),
-              std::tuple(true, 0xFFFFFFu, QString()));
+    EXPECT_EQ(std::pair(input.isEnabled(), input.text()), std::pair(true, QString()));
   }
   EXPECT_EQ(commands, (std::vector<std::string>{"stat", "stat"}));
-}
-
-TEST_F(MainWindowTest, KeysTypedIntoTheLogViewGoToTheEndOfTheInputLine) {
-  window.inputLine().setText("st");
-  window.inputLine().setCursorPosition(0);
-  window.logView().setFocus();
-  const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*> keys[] = {
-      {Qt::Key_C, Qt::ControlModifier, "\x03"},
-      {Qt::Key_Escape, Qt::NoModifier, "\x1b"},
-      {Qt::Key_A, Qt::NoModifier, "a"},
-      {Qt::Key_T, Qt::NoModifier, "t"}};
-  for (const auto& [code, held, typed] : keys) {
-    QKeyEvent key(QEvent::KeyPress, code, held, QString::fromLatin1(typed));
-    QApplication::sendEvent(&window.logView(), &key);
-  }
-  EXPECT_EQ(window.inputLine().text(), QStringLiteral("stat")) << "only printable keys go there";
-  EXPECT_EQ(window.inputLine().cursorPosition(), 4);
-  EXPECT_EQ(QApplication::focusWidget(), &window.inputLine());
-}
-
-// Tab and Shift+Tab between the two; the log view's focus is seen at its current line.
-TEST_F(MainWindowTest, TabMovesAVisibleFocusBetweenTheInputLineAndTheLogView) {
-  for (int i = 0; i < 200; ++i) window.AddItem("line " + std::to_string(i), false);
-  window.inputLine().setFocus();
-  const QImage unfocused = window.logView().grab().toImage();
-  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-  QApplication::sendEvent(&window.inputLine(), &tab);  // the view looks focused only with the focus
-  EXPECT_NE(window.logView().grab().toImage(), unfocused);
-  QKeyEvent backTab(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
-  QApplication::sendEvent(&window.logView(), &backTab);
-  EXPECT_EQ(QApplication::focusWidget(), &window.inputLine());
-  EXPECT_EQ(window.logView().grab().toImage(), unfocused);
 }
 
 // Even a line below the log level, which the view does not show, brings the
@@ -183,12 +150,10 @@ TEST(WindowSettingsTest, AStoredFileIsSavedBackAsItWas) {
   std::filesystem::create_directories(std::filesystem::path(SettingsFile()).parent_path());
   std::ofstream(SettingsFile()) << stored;
   MainWindow window(0);
-  const SettingsReader reader;
-  LoadWindowSettings(reader, window);
+  LoadWindowSettings(SettingsReader(), window);
   test::LoggingCore core;
-  SettingsSaver(core.log).Save(ReadDaemonSettings(reader), [&window](SettingsWriter& writer) {
-    SaveWindowSettings(writer, window);
-  });
+  SettingsSaver(core.log).Save(ReadDaemonSettings(SettingsReader()),
+                               [&](SettingsWriter& writer) { SaveWindowSettings(writer, window); });
   EXPECT_EQ(test::ReadFile(SettingsFile()), stored);
 }
 
@@ -219,8 +184,7 @@ TEST(WindowLayoutTest, LogViewFillsTheClientAboveTheInputLine) {
     EXPECT_EQ(RectText(layout.log), log) << width << "x" << height;
     EXPECT_EQ(RectText(layout.input), input) << width << "x" << height;
   }
-  EXPECT_EQ(TwipsToPixels(285, 96), 19);
-  EXPECT_EQ(PixelsToTwips(521, 96), 7815);
+  EXPECT_EQ(std::pair(TwipsToPixels(285, 96), PixelsToTwips(521, 96)), std::pair(19, 7815));
 }
 
 TEST(SafeGeometryTest, AnUnreachableOrAbsurdWindowIsCentredAtItsDesignSize) {
@@ -239,6 +203,113 @@ TEST(SafeGeometryTest, AnUnreachableOrAbsurdWindowIsCentredAtItsDesignSize) {
     EXPECT_EQ(RectText(SafeGeometry(stored, screens, left, {0, 0, 521, 376})),
               kept ? RectText(stored) : centred)
         << what;
+  }
+}
+
+struct FakeSteering final : DaemonSteering {
+  bool IsRunning() const override { return true; }
+  void SetRunning(bool) override {}
+  void CheckNow() override {}
+  void Quit() override {}
+  void ProcessCommand(const std::string&) override {}
+  std::string DaemonName() const override { return name; }
+  std::string Translate(const CatalogueText& text) const override { return std::string(text.text); }
+
+  std::string name = "Inbox";
+};
+
+struct FakeTray final : TrayIconHost {
+  bool IsAvailable() const override { return true; }
+  void AddIcon(const QString&) override {}
+  void RemoveIcon() override {}
+  void SetToolTip(const QString&) override {}
+  void SetMenu(QMenu&) override {}
+  // Each balloon as "<type number>|title|text|duration".
+  void ShowBalloon(BalloonType kind, const QString& text, const QString& title, int ms) override {
+    balloons << QString("%1|%2|%3|%4").arg(static_cast<int>(kind)).arg(title, text).arg(ms);
+  }
+
+  QStringList balloons;
+};
+
+// Without a name the window item still names the program; "&" is doubled
+// where Qt would take it as a shortcut. Named captions and their following
+// the pause are the end-to-end tests'.
+TEST(TrayMenuTest, CaptionsTellTheNameOfTheMomentTheMenuOpensAndShowItLiterally) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", " (running)||Show Corvane|Pause |Search new files||Exit"},
+      {"R&D", "R&&D (running)||Show R&&D|Pause R&&D|Search new files||Exit"}};
+  FakeSteering daemon;
+  TrayMenu menu(daemon);
+  for (const auto& [name, expected] : cases) {
+    daemon.name = name;
+    menu.Refresh(name + " (running)");
+    QStringList captions;
+    for (QAction* item : menu.menu().actions()) captions << item->text();
+    EXPECT_EQ(captions.join('|').toStdString(), expected);
+  }
+}
+
+TEST(DesktopIntegrationTest, BalloonsAppearOnlyWhileTheWindowIsHidden) {
+  MainWindow window(0);
+  FakeSteering daemon;
+  auto tray = std::make_unique<FakeTray>();
+  const QStringList& balloons = tray->balloons;
+  DesktopIntegration desktop(window, std::move(tray), daemon);
+  desktop.FinishStartup(true);  // a hidden start: the icon and the loaded balloon
+  window.show();
+  desktop.ShowLogBalloon("disk full", LogLevel::Warning);
+  window.close();
+  desktop.ShowLogBalloon("disk full", LogLevel::Error);
+  EXPECT_EQ(
+      balloons.join('\n').toStdString(),
+      "1|Inbox|Inbox is loaded. Double click this Icon to show it.|5000\n3|Inbox|disk full|5000");
+}
+
+// Qt ends the process when no platform it is asked for starts, so every
+// display that cannot be served must choose console mode here.
+TEST(WindowPlatformTest, AWindowOnlyWhereAnInstalledPlatformServesADisplay) {
+  // Plain values: GCC 12 at -O3 takes strings inside a table of aggregates for uninitialised.
+  // What, QT_QPA_PLATFORM, X11 and Wayland displays there, one named, X11 and Wayland plugins,
+  // the platforms, how the console-mode line begins (empty: none).
+  using Case =
+      std::tuple<const char*, const char*, bool, bool, bool, bool, bool, const char*, const char*>;
+  const Case cases[] = {
+      {"both: Wayland first", "", true, true, true, true, true, "wayland;xcb", ""},
+      {"Wayland unserved", "", false, true, true, true, false, "", "no Qt platform for Wayland"},
+      {"X11 unserved", "", true, false, true, false, true, "", "no Qt platform for X11"},
+      {"no display", "", false, false, false, false, false, "", ""},
+      {"forced, no display", "vnc", false, false, false, false, false, "vnc", ""},
+      {"forced minimal", "minimal", true, true, true, true, true, "", ""},
+  };
+  for (const auto& [what, forced, x11, wayland, named, x11Plugin, waylandPlugin, platforms,
+                    reasonStart] : cases) {
+    const DisplayEnvironment environment{forced, x11, wayland, named, x11Plugin, waylandPlugin};
+    EXPECT_EQ(WindowPlatforms(environment), platforms) << what;
+    const std::string reason = ConsoleModeReason(environment);
+    EXPECT_TRUE(*reasonStart ? reason.starts_with(reasonStart) : reason.empty())
+        << what << ": " << reason;
+  }
+}
+
+// Qt's Wayland plugin logs one of two fixed warnings, from any of its
+// threads and often from two at once, and then ends the process with
+// _exit(): the last words run then, once, on the thread that made the guard.
+TEST(ExitGuardTest, QtsFatalWaylandWarningsRunTheLastWordsOnceOnTheGuardingThread) {
+  const std::pair<const char*, std::size_t> cases[] = {
+      {"The Wayland connection broke. Did the Wayland compositor die?", 1},
+      {"The Wayland connection experienced a fatal error: Protocol error", 1},
+      {"The Wayland connection broke.", 0},
+  };
+  for (const auto& [warning, runs] : cases) {
+    std::vector<std::thread::id> ranOn;
+    const ExitGuard guard([&ranOn] { ranOn.push_back(std::this_thread::get_id()); });
+    // Each thread gives up waiting for the guarding thread, which runs the
+    // last words it was handed only once it turns to its events.
+    const auto warn = [warning] { qWarning("%s", warning); };
+    { const std::jthread first(warn), second(warn); }
+    QApplication::processEvents();
+    EXPECT_EQ(ranOn, std::vector(runs, std::this_thread::get_id())) << warning;
   }
 }
 

@@ -10,29 +10,19 @@
 //                                  chooses the item LABEL
 // A call that fails prints the error and exits with 1.
 
-#include <QCoreApplication>
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
-#include <QStringList>
+#include <QtDBus>
 #include <cstdio>
 
 namespace {
 
-void Print(const QString& line) {
-  std::printf("%s\n", qUtf8Printable(line));
-  std::fflush(stdout);
-}
+// stdout is line-buffered (see main), so that each line reaches the test at once.
+void Print(const QString& line) { std::puts(qUtf8Printable(line)); }
 
 class Watcher : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-  Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-
- public:
-  bool hostRegistered() const { return true; }
+  Q_PROPERTY(bool IsStatusNotifierHostRegistered MEMBER hostRegistered_ CONSTANT)
+  bool hostRegistered_ = true;
 
  public slots:
   void RegisterStatusNotifierItem(const QString& service) { Print("item " + service); }
@@ -50,78 +40,69 @@ class Notifications : public QObject {
   }
 };
 
-QDBusMessage Call(const QString& service, const QString& path, const QString& interface,
+// The reply's arguments.
+QVariantList Call(const QString& service, const QString& path, const QString& interface,
                   const QString& method, const QVariantList& arguments) {
   QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
   call.setArguments(arguments);
   const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-  if (reply.type() != QDBusMessage::ReplyMessage) {
-    Print("error " + reply.errorName() + ": " + reply.errorMessage());
-    std::exit(1);
-  }
-  return reply;
+  if (reply.type() == QDBusMessage::ReplyMessage) return reply.arguments();
+  Print("error " + reply.errorName() + ": " + reply.errorMessage());
+  std::exit(1);
 }
 
-// Prints the children of one (ia{sv}av) layout node; returns the id of the
-// item labelled `choose`, or 0.
-int PrintItems(const QDBusArgument& node, const QString& choose) {
-  int id = 0, chosen = 0;
-  QVariantMap properties;
-  QVariantList children;  // each a QDBusArgument of the child's own node
+// Reads one (ia{sv}av) layout node: its id, its properties, and its children,
+// each a QDBusArgument of the child's own node.
+int ReadNode(const QDBusArgument& node, QVariantMap& properties, QVariantList& children) {
+  int id = 0;
   node.beginStructure();
   node >> id >> properties >> children;
   node.endStructure();
-  for (const QVariant& child : children) {
-    const QDBusArgument item = child.value<QDBusArgument>();
-    item.beginStructure();
-    item >> id >> properties;
-    item.endStructure();
-    const QString label = properties.value("label").toString();
-    if (properties.value("type").toString() == "separator") {
-      Print("-");
-    } else {
-      Print(label + "|" + (properties.value("enabled", true).toBool() ? "1" : "0"));
-      if (label == choose) chosen = id;
-    }
-  }
-  return chosen;
+  return id;
 }
 
 int Menu(const QString& service, const QString& choose) {
-  const QDBusMessage menuPath =
-      Call(service, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
-           {"org.kde.StatusNotifierItem", "Menu"});
-  const QString path =
-      menuPath.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
+  const QVariant menu = Call(service, "/StatusNotifierItem", "org.freedesktop.DBus.Properties",
+                             "Get", {"org.kde.StatusNotifierItem", "Menu"})[0];
+  const QString path = menu.value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
   const QString dbusMenu = QStringLiteral("com.canonical.dbusmenu");
-  const QDBusMessage layout = Call(service, path, dbusMenu, "GetLayout", {0, -1, QStringList()});
-  const int id = PrintItems(layout.arguments().value(1).value<QDBusArgument>(), choose);
-  if (choose.isEmpty()) return 0;
-  if (id == 0) return 1;
-  Call(service, path, dbusMenu, "Event",
-       {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
-  return 0;
+  const QVariantList layout = Call(service, path, dbusMenu, "GetLayout", {0, -1, QStringList()});
+  QVariantMap properties;
+  QVariantList items, grandchildren;
+  ReadNode(layout.value(1).value<QDBusArgument>(), properties, items);
+  int chosen = 0;
+  for (const QVariant& item : items) {
+    const int id = ReadNode(item.value<QDBusArgument>(), properties, grandchildren);
+    const QString label = properties.value("label").toString();
+    const bool separator = properties.value("type").toString() == "separator";
+    Print(separator ? "-" : label + (properties.value("enabled", true).toBool() ? "|1" : "|0"));
+    if (label == choose) chosen = id;  // a separator has no label, and LABEL is never empty
+  }
+  if (chosen != 0) {
+    Call(service, path, dbusMenu, "Event",
+         {chosen, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+  }
+  return choose.isEmpty() || chosen != 0 ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const QStringList args = app.arguments().mid(1);
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (args.value(0) == "serve") {
     Watcher watcher;
     Notifications notifications;
     const auto all = QDBusConnection::ExportAllContents;
-    if (!bus.registerObject("/StatusNotifierWatcher", &watcher, all) ||
-        !bus.registerObject("/org/freedesktop/Notifications", &notifications, all) ||
-        !bus.registerService("org.kde.StatusNotifierWatcher") ||
-        !bus.registerService("org.freedesktop.Notifications")) {
-      Print("error " + bus.lastError().message());
-      return 1;
-    }
-    Print("ready");
-    return app.exec();
+    if (bus.registerObject("/StatusNotifierWatcher", &watcher, all) &&
+        bus.registerObject("/org/freedesktop/Notifications", &notifications, all) &&
+        bus.registerService("org.kde.StatusNotifierWatcher") &&
+        bus.registerService("org.freedesktop.Notifications"))
+      return app.exec();
+    Print("error " + bus.lastError().message());
+    return 1;
   }
   if (args.value(0) == "activate" && args.size() == 2) {
     Call(args[1], "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});

@@ -17,14 +17,11 @@ LoopbackHttpServer::LoopbackHttpServer() {
         request->append(socket->readAll().toStdString());
         if (complete || request->find("\r\n\r\n") == std::string::npos) return;
         const auto start = request->find(' ') + 1;  // "GET /path HTTP/1.1"
-        const std::string& path =
-            requests_.emplace_back(request->substr(start, request->find(' ', start) - start));
-        std::string response = "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found";
-        if (const auto found = responses_.find(path); found != responses_.end())
-          response = found->second;
-        if (response.empty()) return;  // stalls
+        requests.push_back(request->substr(start, request->find(' ', start) - start));
+        const std::string& response =
+            responses.try_emplace(requests.back(), kNotFound).first->second;
         socket->write(response.data(), static_cast<qint64>(response.size()));
-        socket->disconnectFromHost();
+        if (!response.empty()) socket->disconnectFromHost();  // else stalls
       });
     }
   });

@@ -17,23 +17,21 @@ class LoopbackHttpServer {
   std::string Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(server_.serverPort()) + path;
   }
-  // Answers with these exact bytes (status line, headers and body); with
-  // none, reads the request and never answers.
-  void ServeRaw(const std::string& path, const std::string& response) {
-    responses_[path] = response;
-  }
   // A 200 answer with a Content-Length header.
   void Serve(const std::string& path, const std::string& body) {
-    ServeRaw(path, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                       "\r\nConnection: close\r\n\r\n" + body);
+    responses[path] = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                      "\r\nConnection: close\r\n\r\n" + body;
   }
 
-  const std::vector<std::string>& requests() const { return requests_; }
+  // The exact bytes of each path's answer (status line, headers and body);
+  // an empty answer reads the request and never answers.
+  std::map<std::string, std::string> responses;
+  std::vector<std::string> requests;  // the paths asked for, in order
 
  private:
+  static constexpr const char* kNotFound =
+      "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found";
   QTcpServer server_;
-  std::map<std::string, std::string> responses_;
-  std::vector<std::string> requests_;
 };
 
 }  // namespace corvane::test
