@@ -113,7 +113,7 @@ TEST_F(ConsoleCommandsTest, CommandsAnswerClearTakesTheEchoAndAnythingElseIsNotU
 // path is shown as the log shows names: no control character or invalid
 // byte reaches the view or the terminal raw. Its hand-overs in the journal
 // follow the verdicts.
-TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePath) {
+TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePathAndSaysWhenNoneDoes) {
   const std::string hostile = dir.Write("in/a\nb\x1b[31m\xff.txt", "x");
   TestJournal recorded(controller.JournalFile());
   // Recent rows: the daemon's journal removes old ones meanwhile.
@@ -129,9 +129,10 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePath) {
   const std::string pdf = "<Name>Pdf</Name><Command>b</Command><FilePattern>*.pdf</FilePattern>";
   controller.ChangeObservationFile(ObservationFile(
       "two.xml", "Two",
-      {"<Name>Any</Name><Command>a</Command>", pdf + "<NoSubdirs>Yes</NoSubdirs>"}));
+      {"<Name>Any</Name><Command>a</Command>", pdf + "<NoSubdirs>Yes</NoSubdirs>",
+       "<Name>Shr</Name><Command>c</Command><Shared>Yes</Shared><Attributes Exclusive=\"1\"/>"}));
   std::filesystem::create_directory(dir.File("in/sub"));
-  const std::string path = dir.Write("in/sub/a.txt", "x");
+  const std::string path = dir.Write("in/sub/a.txt", "x"), outside = dir.Write("a.txt", "x");
   // A point's block: a line per rule, the first one's word, the rest's, and
   // the verdict.
   Strings expected = {"> why:"};
@@ -148,7 +149,17 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePath) {
   block("0 'Any'", "*.*", "passes", "passes", "would be handed over at the next check");
   block("1 'Pdf'", "*.pdf", "stops", "not checked", "not handed over");
   expected.push_back("    The point searches no sub-folders such as '" + dir.File("in/sub") + "'.");
+  // A shared point opens no file before its claim, nor does why for it.
+  block("2 'Shr'", "*.*", "passes", "passes", "not handed over");
+  expected.end()[-2] = "    exclusive access: not checked";
+  expected.push_back(
+      "    Changed or not seen before: a shared point waits until size and time stay the same "
+      "between two checks, since writers on other machines cannot be seen.");
+  expected.push_back(
+      "    A shared point tests exclusive access only once it has claimed the file, so that no "
+      "daemon opens a file another may be claiming.");
   EXPECT_EQ(Run("why " + path), expected);
+  EXPECT_EQ(Run("WHY " + outside), (Strings{"> WHY:", "'" + outside + "' is in no point's folder."}));
 }
 
 // Setting names are matched exactly, and in a run of blanks every other

@@ -56,8 +56,9 @@ class ChangeWatchTest : public ::testing::Test {
   FakeChangeSource source;
   Notices notices;
   ChangeWatch watch{source, [this](std::size_t i, WatchFallback r) { notices.emplace_back(i, r); },
-                    [] { return false; }};
+                    [this] { return stop; }};
   PointTable points;
+  bool stop = false;
   const Time t0 = Time{} + 1h;
 };
 
@@ -128,7 +129,7 @@ TEST_F(ChangeWatchTest, AnOverflowWakesEveryWatchedPointAtOnceAndPausesEventsFor
   EXPECT_EQ(watch.Due(t0 + 3s), Indexes{0});  // events missed meanwhile: looked at once
 }
 
-TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBack) {
+TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBackAndAStopEndsTheWalk) {
   // 100,000 sub-directories against a limit of 8,192 watches.
   for (int i = 0; i < 100000; ++i) source.MakeDirectory("/huge/" + std::to_string(i) + "/");
   source.limit = 8192;
@@ -136,6 +137,10 @@ TEST_F(ChangeWatchTest, TheWatchLimitSendsOnlyTheGreedyPointBack) {
   EXPECT_EQ(source.active.size(), 5u);  // the huge tree let go of all it held
   watch.Tick(t0 + 1s);                  // the limit stays: no retry, no second line
   EXPECT_EQ(notices, (Notices{{1, WatchFallback::WatchLimit}}));
+  stop = true;  // a stop ends the walk of the huge tree at once
+  const int adds = source.adds;
+  Arm({Watched("/huge/")});
+  EXPECT_LE(source.adds - adds, 2);
 }
 
 // A source that cannot be trusted sends the point back to its interval with
@@ -198,7 +203,9 @@ TEST_F(ChangeWatchTest, FilesACheckPassedOverBringTheNextOneForward) {
 class ManualTimer final : public WakeupTimer {
  public:
   ChangeWatch::Time Now() const override { return now; }
-  std::chrono::milliseconds SinceEpoch() const override { return {}; }  // no file comes of age
+  std::chrono::milliseconds SinceEpoch() const override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
+  }
   void Start(std::chrono::milliseconds wait) override { pending = now + wait; }
   void Stop() override { pending.reset(); }
   void Advance(std::chrono::milliseconds by) {
@@ -238,8 +245,8 @@ class ChangeWakeupsTest : public ::testing::Test, protected test::LoggingCore {
             }};
   }
   // Queues an event and turns the event loop until the wake-ups have read it.
-  void Event(const std::string& dir) {
-    source->Queue(source->WatchOf(dir), ChangeKind::Changed);
+  void Event(const std::string& dir, ChangeKind kind = ChangeKind::Changed) {
+    source->Queue(dir.empty() ? -1 : source->WatchOf(dir), kind);
     ASSERT_TRUE(test::Eventually([&] { return !source->Waiting(); }));
   }
 
@@ -276,6 +283,25 @@ TEST_F(ChangeWakeupsTest, AWakeUpDuringACheckRunsOnceAfterItAndNeverWhilePaused)
   running = true;
   timer.Advance(1min);
   EXPECT_EQ(checked.size(), 2u);
+}
+
+TEST_F(ChangeWakeupsTest, LostEventsAreToldOnceNamingThePointAndTheReason) {
+  state.points[0].name = "watched";
+  wakeups.Follow();
+  for (int lost = 0; lost < 2; ++lost) Event("", ChangeKind::Overflow);
+  EXPECT_EQ(Lines(), std::vector<std::string>{"Warning ] watched: change events are not used "
+                                              "(events were lost); the point is checked "
+                                              "every 60 sec."});
+}
+
+TEST_F(ChangeWakeupsTest, AFileThatComesOfAgeWakesItsPointThen) {
+  wakeups.Follow();
+  state.points[0].comesOfAge = timer.SinceEpoch() / 1s + 2;
+  wakeups.AfterCheck(0);
+  timer.Advance(2s - 1ms);
+  EXPECT_EQ(checked, Indexes{});
+  timer.Advance(1ms);
+  EXPECT_EQ(checked, Indexes{0});
 }
 
 // The system's source, on a real tree.
