@@ -74,13 +74,13 @@ TEST_P(LanguageFileTest, EveryTextIsTranslatedKeepingItsPlaceholdersAndItsLines)
     SCOPED_TRACE(text.id);
     const std::string translated = language.Translate(text), original(text.text);
     ASSERT_NE(language.Translate(text.id, {}, ""), "Translation Error!");
-    // The English file is the built-in texts; "|" breaks a line there, so it
-    // shows the point's values between broken bars.
+    // The reports' placeholders are checked below.
+    if (text.id >= txt::ConfigurationReport.id && text.id <= txt::StatisticsPoint.id) continue;
+    // The English file holds the built-in texts; "|" breaks a line there,
+    // so it shows the point's values between broken bars.
     if (std::string(GetParam()) == "english.lng" && text.id != txt::PointAdded.id) {
       EXPECT_EQ(translated, original);
     }
-    // The reports' placeholders are checked below.
-    if (text.id >= txt::ConfigurationReport.id && text.id <= txt::StatisticsPoint.id) continue;
     EXPECT_EQ(PlaceholdersOf(translated), PlaceholdersOf(original));
     EXPECT_TRUE(original.find("\r\n") != std::string::npos ||
                 translated.find("\r\n") == std::string::npos);
