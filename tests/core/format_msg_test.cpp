@@ -48,7 +48,11 @@ TEST(FormatMsg, FillsPlaceholders) {
   for (const auto& [tmpl, args, text] : cases) EXPECT_EQ(FormatMsg(tmpl, args), text) << tmpl;
   // Values arrive escaped, reversibly: they cannot split a line or command
   // the terminal.
+  // Neighbours of the escaped ranges, and printable characters: U+00A0 ä € 😀.
+  const std::string kept = "\u061b\u061d\u200a\u2010\u2027\u202f\u205f\u2070\ufefc\uff01"
+                           "\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80";
   const std::pair<std::string, std::string> escaped[] = {
+      {kept, kept},
       {"a\r\nb\tc\\d", "a\\r\\nb\tc\\\\d"},
       {"\302\2332J \302\200", "\\u009b2J \\u0080"},  // C1 controls as UTF-8
       // Characters that reorder or hide text, the ends of each range.

@@ -57,6 +57,14 @@ class RunCommandTest : public ::testing::Test, protected test::HotFolder {
     const std::string first = view.Texts().at(0);
     return std::stoi(first.substr(first.rfind("(PID: ") + 6));
   }
+  // The lines after "Executing", with the shown pid written as "<pid>".
+  Words Outcome() const {
+    Words outcome = Lines();
+    outcome.erase(outcome.begin());
+    for (std::string& line : outcome)
+      line = std::regex_replace(line, std::regex(std::to_string(ShownPid())), "<pid>");
+    return outcome;
+  }
 };
 
 // A value is filled in once, after the command is split: a file name stays
@@ -77,20 +85,27 @@ TEST_F(RunCommandTest, EachPlaceholderBecomesItsValueAndEveryNameOneArgument) {
   }
 }
 
-// Terminate 0 leaves an outlasting command to the reaper; Terminate 1 kills
-// it with everything it started, even a shell that ignores SIGTERM and has a
-// child in the background. The event loop turns meanwhile.
-TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndEndsOrLeavesTheCommand) {
-  // The command, its wait and Terminate, and whether it is left running.
-  const std::tuple<const char*, std::int32_t, bool, bool> cases[] = {
-      {"sleep 0.2", 0, false, false},
-      {"sleep 300", 300, false, true},
-      {"sh -c 'trap \"\" TERM; sleep 300 & sleep 300'", 2000, true, false}};
-  for (const auto& [command, wait, terminate, left] : cases) {
+// Wait 0 waits silently for as long as it takes; a limit reports how the
+// wait ended. Terminate 0 leaves an outlasting command to the reaper;
+// Terminate 1 kills it with everything it started, even a shell that
+// ignores SIGTERM and has a child in the background. The event loop turns
+// meanwhile.
+TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndReportsHowItEnded) {
+  const std::string late = "Warning ] Process with PID: <pid> did not complete after ";
+  // The command, its wait and Terminate, whether it is left running, and what is said.
+  const std::tuple<const char*, std::int32_t, bool, bool, Words> cases[] = {
+      {"sleep 0.2", 0, false, false, {}},
+      {"sleep 0.2", 60000, false, false, {"  Debug ] Process with PID: <pid> ended in time."}},
+      {"sleep 300", 300, false, true,
+       {late + "300 ms.", "  Error ] Process with PID: <pid> could not be terminated."}},
+      {"sh -c 'trap \"\" TERM; sleep 300 & sleep 300'", 2000, true, false,
+       {late + "2000 ms.", "Warning ] Process with PID: <pid> was terminated after 2000 ms."}}};
+  for (const auto& [command, wait, terminate, left, said] : cases) {
     view.Clear();
     bool turned = false;
     QTimer::singleShot(0, [&] { turned = true; });
     Run(command, wait, terminate);
+    EXPECT_EQ(Outcome(), said) << command;
     // What ended, the wait collected.
     EXPECT_EQ(std::tuple(turned, terminate || reaper.Count() == (left ? 1u : 0u)),
               std::tuple(true, true))
