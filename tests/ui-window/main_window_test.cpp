@@ -77,6 +77,40 @@ TEST_F(MainWindowTest, EveryLoggedLineScrollsTheViewToItsNewestLine) {
   EXPECT_EQ(window.logView().verticalScrollBar()->value(), 200 - window.logView().VisibleRows());
 }
 
+// Printable keys typed into the view go to the end of the input line;
+// Ctrl+C and Esc stay with the view.
+TEST_F(MainWindowTest, KeysTypedIntoTheLogViewGoToTheEndOfTheInputLine) {
+  window.inputLine().setText("st");
+  window.inputLine().setCursorPosition(0);
+  window.logView().setFocus();
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*> keys[] = {
+      {Qt::Key_C, Qt::ControlModifier, "\x03"},
+      {Qt::Key_Escape, Qt::NoModifier, "\x1b"},
+      {Qt::Key_A, Qt::NoModifier, "a"},
+      {Qt::Key_T, Qt::NoModifier, "t"}};
+  for (const auto& [code, held, typed] : keys) {
+    QKeyEvent key(QEvent::KeyPress, code, held, QString::fromLatin1(typed));
+    QApplication::sendEvent(&window.logView(), &key);
+  }
+  EXPECT_EQ(std::tuple(window.inputLine().text(), window.inputLine().cursorPosition(),
+                       QApplication::focusWidget()),
+            std::tuple(QString("stat"), 4, static_cast<QWidget*>(&window.inputLine())));
+}
+
+// Tab and Shift+Tab between the two; the view's focus is seen at its current line.
+TEST_F(MainWindowTest, TabMovesAVisibleFocusBetweenTheInputLineAndTheLogView) {
+  for (int i = 0; i < 200; ++i) window.AddItem("line " + std::to_string(i), false);
+  window.inputLine().setFocus();
+  const QImage unfocused = window.logView().grab().toImage();
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QApplication::sendEvent(&window.inputLine(), &tab);
+  EXPECT_NE(window.logView().grab().toImage(), unfocused);
+  QKeyEvent backTab(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+  QApplication::sendEvent(&window.logView(), &backTab);
+  EXPECT_EQ(std::pair(QApplication::focusWidget(), window.logView().grab().toImage()),
+            std::pair(static_cast<QWidget*>(&window.inputLine()), unfocused));
+}
+
 using test::RectText;
 
 QSettings Store() { return OpenSettingsStore(); }
