@@ -159,7 +159,8 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePathAndSaysWhenNo
       "    A shared point tests exclusive access only once it has claimed the file, so that no "
       "daemon opens a file another may be claiming.");
   EXPECT_EQ(Run("why " + path), expected);
-  EXPECT_EQ(Run("WHY " + outside), (Strings{"> WHY:", "'" + outside + "' is in no point's folder."}));
+  EXPECT_EQ(Run("WHY " + outside),
+            (Strings{"> WHY:", "'" + outside + "' is in no point's folder."}));
 }
 
 // Setting names are matched exactly, and in a run of blanks every other

@@ -231,6 +231,7 @@ class ChangeWakeupsTest : public ::testing::Test, protected test::LoggingCore {
       auto made = std::make_unique<FakeChangeSource>();
       made->MakeDirectory("/in/sub/");
       source = made.get();
+      ++sources;
       return made;
     };
   }
@@ -251,6 +252,7 @@ class ChangeWakeupsTest : public ::testing::Test, protected test::LoggingCore {
   }
 
   FakeChangeSource* source = nullptr;
+  int sources = 0;  // made so far
   bool busy = false;
   bool running = true;
   Indexes checked;
@@ -292,6 +294,26 @@ TEST_F(ChangeWakeupsTest, LostEventsAreToldOnceNamingThePointAndTheReason) {
   EXPECT_EQ(Lines(), std::vector<std::string>{"Warning ] watched: change events are not used "
                                               "(events were lost); the point is checked "
                                               "every 60 sec."});
+}
+
+// Nothing is opened without a watched point; a value a watch depends on
+// arms the table anew at the next tick, the command does not.
+TEST_F(ChangeWakeupsTest, TheTableIsFollowedAndNothingIsOpenedWithoutAWatchedPoint) {
+  state.points[0].watch = false;
+  wakeups.Follow();
+  EXPECT_EQ(sources, 0);
+  state.points[0].watch = true;
+  wakeups.Tick();
+  ASSERT_EQ(sources, 1);
+  Event("/in/");
+  timer.Advance(1s);
+  EXPECT_EQ(checked, Indexes{0});
+  state.points[0].command = "other";
+  wakeups.Tick();
+  EXPECT_EQ(sources, 1);
+  state.points[0].noSubdirectories = true;
+  wakeups.Tick();
+  EXPECT_EQ(sources, 2);
 }
 
 TEST_F(ChangeWakeupsTest, AFileThatComesOfAgeWakesItsPointThen) {

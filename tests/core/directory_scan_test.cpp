@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -148,6 +149,44 @@ TEST_F(DirectoryScanTest, AnUnreadableDirectoryEndsOnlyItsOwnPart) {
   }
   ::chmod((in + "/closed").c_str(), 0755);
   EXPECT_EQ(Handed(), Names{"ok.txt"});
+
+  // The first command removes the whole tree while the walk is in it.
+  for (int i = 0; i < 20; ++i)
+    Put("sub" + std::to_string(i % 4) + "/f" + std::to_string(i) + ".txt");
+  point.command =
+      "sh -c 'printf \"%s\\0\" \"$1\" >> \"$0\"; rm -rf \"$2\"' " + record + " %File% %Dir%";
+  EXPECT_EQ(Check(), 1);
+  EXPECT_EQ(std::tuple(Handed().size(), fs::exists(in), Refused()), std::tuple(1u, false, Names{}));
+}
+
+// With the descriptor table full, neither a directory nor a file is passed
+// over in silence, nor is a file called busy.
+TEST_F(DirectoryScanTest, AFullDescriptorTableIsReportedAsSuch) {
+  // UBSan's first look at a dynamic type, and the log's first line, may
+  // open files of their own.
+  Check();
+  log.WriteLog("first", LogLevel::Error);
+  view.items.clear();
+  Put("top.txt");
+  Put("sub/below.txt");
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  const rlimit low{std::min<rlim_t>(256, saved.rlim_max), saved.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  std::vector<int> filler;
+  for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) filler.push_back(fd);
+  ::close(filler.back());  // room for the point's own directory only
+  filler.pop_back();
+  const std::int32_t count = Check();
+  for (int fd : filler) ::close(fd);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+  Names lines = Lines();
+  std::sort(lines.begin(), lines.end());
+  const std::string full = "no file descriptor left (the descriptor table is full).";
+  EXPECT_EQ(std::pair(count, lines),
+            std::pair(0, Names{"  Error ] Directory " + in + "/sub/ was not checked: " + full,
+                               "  Error ] Exclusive access to 'top.txt' could not be tested: " +
+                                   full + " Will retry in 7 sec."}));
 }
 
 // One entry for each rule and each place a walk stops, links to within the

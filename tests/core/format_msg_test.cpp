@@ -49,8 +49,9 @@ TEST(FormatMsg, FillsPlaceholders) {
   // Values arrive escaped, reversibly: they cannot split a line or command
   // the terminal.
   // Neighbours of the escaped ranges, and printable characters: U+00A0 ä € 😀.
-  const std::string kept = "\u061b\u061d\u200a\u2010\u2027\u202f\u205f\u2070\ufefc\uff01"
-                           "\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80";
+  const std::string kept =
+      "\u061b\u061d\u200a\u2010\u2027\u202f\u205f\u2070\ufefc\uff01"
+      "\xc2\xa0\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80";
   const std::pair<std::string, std::string> escaped[] = {
       {kept, kept},
       {"a\r\nb\tc\\d", "a\\r\\nb\tc\\\\d"},

@@ -96,9 +96,15 @@ TEST_F(RunCommandTest, AWaitTurnsTheEventLoopAndReportsHowItEnded) {
   const std::tuple<const char*, std::int32_t, bool, bool, Words> cases[] = {
       {"sleep 0.2", 0, false, false, {}},
       {"sleep 0.2", 60000, false, false, {"  Debug ] Process with PID: <pid> ended in time."}},
-      {"sleep 300", 300, false, true,
+      {"sleep 300",
+       300,
+       false,
+       true,
        {late + "300 ms.", "  Error ] Process with PID: <pid> could not be terminated."}},
-      {"sh -c 'trap \"\" TERM; sleep 300 & sleep 300'", 2000, true, false,
+      {"sh -c 'trap \"\" TERM; sleep 300 & sleep 300'",
+       2000,
+       true,
+       false,
        {late + "2000 ms.", "Warning ] Process with PID: <pid> was terminated after 2000 ms."}}};
   for (const auto& [command, wait, terminate, left, said] : cases) {
     view.Clear();
