@@ -151,7 +151,11 @@ eventually() {
   return 1
 }
 
-map_state() { xwininfo -id "$1" 2>/dev/null | awk '/Map State:/ { print $3 }'; }
+# Without an id xwininfo would wait for a click on a window: none then.
+map_state() {
+  [ -n "$1" ] || return 0
+  xwininfo -id "$1" 2>/dev/null | awk '/Map State:/ { print $3 }'
+}
 
 # The visible top-level window whose name is exactly $1.
 window_named() {
