@@ -106,7 +106,8 @@ TEST_F(DaemonAppTest, AStartupThatCannotGoOnShowsOneBoxAndKeepsWhatTheUserHad) {
     EXPECT_EQ(QCoreApplication::exec(), exit_code::kFatalStartupError);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].find(named) != std::string::npos &&
-                boxes[0].ends_with("|" + std::to_string(static_cast<int>(MessageIcon::Stop))))
+                boxes[0].ends_with(
+                    std::string("|").append(std::to_string(static_cast<int>(MessageIcon::Stop)))))
         << boxes[0];
     // The banner, which a start-up stopped by its settings does not reach.
     EXPECT_EQ(!view.items.empty() && view.items[0].bold, *languageAfter != '\0');
