@@ -163,6 +163,31 @@ TEST_F(ConsoleCommandsTest, WhyAnswersForEveryPointThatHoldsThePathAndSaysWhenNo
             (Strings{"> WHY:", "'" + outside + "' is in no point's folder."}));
 }
 
+// A layout of bare placeholders shows which value fills each.
+TEST(ReportsTest, StatisticsShowEveryValueOfAPointInItsPlace) {
+  const TempDir dir;
+  LoggingCore core;
+  core.state.startTime = core.clock.Now();
+  core.language.LoadLanguageFile(
+      dir.Write("values.lng",
+                "33=on\n34=off\n0=Y\n1=N\n53=A\n54=R\n55=C\n56=H\n57=S\n46=%1|%2|%3\n"
+                "47=%1|%2|%3|%4|%5|%6|%7|%8|[%9]|%10|%11|%12|%13|%14|%15|%16|%17\n"));
+  ObservationPoint point;
+  point.directory = "/srv/in/", point.filePattern = "*.pdf|*.tif", point.name = "Scans";
+  point.command = "mv %File% /srv/done", point.ageUnit = point.windowStyle = "min";
+  point.interval = 60, point.ticks = 15, point.minimumAge = 3, point.wait = 5000;
+  point.hidden = point.system = point.archive = point.readOnly = point.compressed = true;
+  point.terminate = point.noSubdirectories = true, point.exclusive = false;
+  point.executed = 12, point.failed = 2;
+  core.state.points.push_back(point);
+  ShowStatistics(core.log, core.state, false);
+  std::string shown;
+  for (const std::string& line : core.Lines()) shown += line + "|";
+  EXPECT_EQ(shown,
+            "2026-01-02 03:04:05|1|off|0|Scans|/srv/in/|*.pdf|*.tif|mv %File% /srv/done|"
+            "5000|Y|min|[A R C H S ]|N|3|min|60|45|12|2|N|");
+}
+
 // Setting names are matched exactly, and in a run of blanks every other
 // blank separates; a log level outside the levels is ignored, a half rounds
 // to even. A file that cannot be used (a FIFO would block the daemon) is
