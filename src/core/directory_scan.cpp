@@ -153,7 +153,7 @@ bool DirectoryScanner::HandOver(ScanWalk& walk, const std::string& dir, const st
   const std::string& claimed = claim->claimedPath;
   if (point.exclusive) {
     const platform::Exclusive exclusive =
-        TestClaimedExclusive(*point.sharedState, claimed, walk.foreign);
+        point.sharedState->folder->TestExclusive(claimed, walk.foreign);
     if (exclusive != platform::Exclusive::Yes) {
       TellExclusiveRefusal(walk, dir, name, exclusive);
       ReturnClaimed(log_, state_, point, claimed, dir + name);

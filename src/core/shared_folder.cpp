@@ -273,16 +273,30 @@ Result<std::optional<std::string>> SharedFolder::ReturnEntry(int claimDir,
   return Failed("every free name is taken");
 }
 
-Result<std::string> SharedFolder::Return(const std::string& claimedPath) {
+std::string SharedFolder::OwnClaimName(const std::string& claimedPath) const {
   const std::string folder = claimPath_ + "/";
   const std::string name = claimedPath.starts_with(folder) ? claimedPath.substr(folder.size()) : "";
-  if (name.empty() || name.find('/') != std::string::npos) {
-    return Failed("not in this daemon's claim folder");
-  }
+  return name.find('/') == std::string::npos ? name : "";
+}
+
+Result<std::string> SharedFolder::Return(const std::string& claimedPath) {
+  const std::string name = OwnClaimName(claimedPath);
+  if (name.empty()) return Failed("not in this daemon's claim folder");
   Result<std::optional<std::string>> returned = ReturnEntry(ownClaims_.get(), name);
   if (!returned) return Failure<platform::Error>{returned.error()};
   if (!*returned) return platform::SystemFailure(ENOENT);
   return **std::move(returned);
+}
+
+platform::Exclusive SharedFolder::TestExclusive(const std::string& claimedPath,
+                                                platform::ForeignOpenFiles& foreign) const {
+  const std::string name = OwnClaimName(claimedPath);
+  if (name.empty()) return platform::Exclusive::No;
+  const platform::DirectoryListing claims(ownClaims_);
+  if (claims.OutOfDescriptors()) return platform::Exclusive::OutOfDescriptors;
+  const Result<platform::FileStatus> status = claims.Status(name);
+  if (!status) return platform::Exclusive::No;
+  return claims.TestExclusive(name, *status, foreign);
 }
 
 Result<std::size_t> SharedFolder::ReturnAllOwn(

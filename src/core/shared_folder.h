@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/directory_listing.h"
 #include "platform/result.h"
 #include "platform/shared_files.h"
 #include "platform/unique_fd.h"
@@ -72,6 +73,12 @@ class SharedFolder {
   // it now has.
   platform::Result<std::string> Return(const std::string& claimedPath);
 
+  // The exclusive test (DirectoryListing::TestExclusive) of a file that
+  // Claim gave, made in this daemon's claim folder, where no other daemon
+  // opens anything.
+  platform::Exclusive TestExclusive(const std::string& claimedPath,
+                                    platform::ForeignOpenFiles& foreign) const;
+
   // Returns every file this daemon holds but those `keep` (given the
   // claimed path) names: all of them is what a daemon does first when it
   // starts again after it died. Gives how many; a file that cannot go back
@@ -104,6 +111,9 @@ class SharedFolder {
                std::function<bool()> stopRequested);
   bool Stopping() const { return stopRequested_ && stopRequested_(); }
 
+  // The name in this daemon's claim folder of a path Claim gave; empty for
+  // any other path.
+  std::string OwnClaimName(const std::string& claimedPath) const;
   // nullopt when another daemon returned the file first.
   platform::Result<std::optional<std::string>> ReturnEntry(int claimDir, const std::string& name);
   std::optional<std::string> OriginOf(int claimDir, const std::string& name) const;

@@ -133,21 +133,6 @@ std::optional<SharedFolder::ClaimResult> ClaimForCommand(Log& log, ObservationPo
   return *claim;
 }
 
-platform::Exclusive TestClaimedExclusive(SharedPointState& shared, const std::string& claimedPath,
-                                         platform::ForeignOpenFiles& foreign) {
-  const std::size_t slash = claimedPath.rfind('/');
-  // Opened again only after it could not be for want of descriptors.
-  if (!shared.claims || shared.claims->OutOfDescriptors()) {
-    shared.claims.emplace(claimedPath.substr(0, slash));
-  }
-  const platform::DirectoryListing& claims = *shared.claims;
-  if (claims.OutOfDescriptors()) return platform::Exclusive::OutOfDescriptors;
-  const std::string name = claimedPath.substr(slash + 1);
-  const platform::Result<platform::FileStatus> status = claims.Status(name);
-  if (!status) return platform::Exclusive::No;
-  return claims.TestExclusive(name, *status, foreign);
-}
-
 void ReturnClaimed(Log& log, const DaemonState& state, ObservationPoint& point,
                    const std::string& claimedPath, const std::string& original) {
   if (StopRequested(state) || CommandRuns(point, claimedPath)) return;

@@ -13,7 +13,6 @@
 #include "core/file_stability.h"
 #include "core/observation_point.h"
 #include "core/shared_folder.h"
-#include "platform/directory_listing.h"
 
 namespace corvane {
 
@@ -22,9 +21,6 @@ struct DaemonState;
 
 struct SharedPointState {
   std::optional<SharedFolder> folder;  // open from the first check that managed it
-  // The claim folder, kept open for the exclusive test of each claimed file:
-  // on a file server every opening of a folder is a round trip.
-  std::optional<platform::DirectoryListing> claims;
   StabilityRecord stability;
   std::chrono::steady_clock::time_point lastBeat;
   std::string openFailure;  // why the folder could not be opened last time
@@ -56,11 +52,6 @@ void BeatIfDue(const DaemonState& state, SharedPointState& shared);
 std::optional<SharedFolder::ClaimResult> ClaimForCommand(Log& log, ObservationPoint& point,
                                                          const std::string& dir,
                                                          const std::string& name);
-
-// For a point that asks for exclusive access: the test made on the file
-// once claimed, in the claim folder, where no other daemon opens anything.
-platform::Exclusive TestClaimedExclusive(SharedPointState& shared, const std::string& claimedPath,
-                                         platform::ForeignOpenFiles& foreign);
 
 // After the command, or when the claimed file turned out to be in use: a
 // claimed file still in the claim folder goes back to `original`, its full

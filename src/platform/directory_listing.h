@@ -57,6 +57,9 @@ class DirectoryListing {
   // The sub-directory `name` of `parent`, never through a link: when the
   // entry was swapped for a link since it was listed, nothing is opened.
   DirectoryListing(const DirectoryListing& parent, const std::string& name);
+  // The directory `directory` is open at, through a descriptor of its own:
+  // nothing is looked up again by name.
+  explicit DirectoryListing(const UniqueFd& directory);
 
   // True when the open failed only because the process or the system ran
   // out of descriptors: the directory was not looked at, and should be.

@@ -44,6 +44,10 @@ DirectoryListing::DirectoryListing(const DirectoryListing& parent, const std::st
                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK)));
 }
 
+DirectoryListing::DirectoryListing(const UniqueFd& directory) {
+  if (directory) Adopt(UniqueFd(::fcntl(directory.get(), F_DUPFD_CLOEXEC, 0)));
+}
+
 // The stream takes the descriptor over only when it could be made.
 void DirectoryListing::Adopt(UniqueFd fd) {
   if (!fd) {
