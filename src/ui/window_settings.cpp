@@ -60,8 +60,8 @@ bool LoadWindowSettings(const SettingsReader& reader, MainWindow& window) {
 
   const double dpi = window.LogicalDpi();
   PixelRect geometry = window.Geometry();
-  // Centred on the screen where it is, which need not begin at the desktop's
-  // origin: a second monitor may lie to its left or above it.
+  // Centred on the primary screen's free area, which need not begin at the
+  // desktop's origin: a second monitor may lie to its left or above it.
   const PixelRect area = window.WorkArea();
   geometry.left = x ? PixelsFromTwips(*x, dpi) : area.left + (area.width - geometry.width) / 2;
   geometry.top = y ? PixelsFromTwips(*y, dpi) : area.top + (area.height - geometry.height) / 2;
